@@ -1,0 +1,50 @@
+#pragma once
+// State shared by every subsystem for the whole run, and the start procedures.
+
+#include "platform/db/database.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace kv {
+
+// The one open cookbook; every subsystem runs SQL on it.
+extern std::unique_ptr<db::Database> kochbuchdb;
+// The six tables that hold rows of one recipe, in deletion order.
+extern QStringList reztabellen;
+// Line feed followed by carriage return, as the system writes it into texts.
+extern QString linebreak;
+extern bool startingup;
+extern bool nocookbook;
+
+// Thrown where the system ends the program at once (Cancel in the opening's error box,
+// leaving the directory dialog during the opening). Entry points catch it and quit.
+struct ProgramEnd {};
+
+// What the start and the opening need of the windows. The GUI implements it over the
+// real windows; tests script it.
+class StartupUi {
+public:
+    virtual ~StartupUi() = default;
+    virtual void showWait() = 0;              // warten, modeless
+    virtual void unloadWait() = 0;
+    virtual void doEvents() = 0;              // one pass of pending events
+    virtual void setBusy(bool busy) = 0;      // hourglass pointer
+    virtual void showFinddirModal() = 0;      // returns when the dialog closed
+    virtual void setRecipeCount(const QString& text) = 0;  // hm.rezzahl; loads hm first
+    virtual void binddaten() = 0;
+    virtual void inithm() = 0;
+    virtual void loadEditorHidden() = 0;
+    virtual void showMain() = 0;
+    virtual void beep() = 0;
+};
+
+void setStartupUi(StartupUi* ui);
+StartupUi* startupUi();
+
+// Name of the cookbook file in a folder.
+inline const QString kochbuchdatei = QStringLiteral("kelvor-daten.mdb");
+
+}  // namespace kv

@@ -1,0 +1,266 @@
+#pragma once
+// A small DAO-like layer over SQLite. The system's code was written against an
+// engine with case-insensitive text comparison, '*'-style like patterns,
+// per-table index names and recordsets that navigate, edit and seek; this layer
+// gives it those semantics on SQLite files.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kv::db {
+
+// Every failure of the layer. `number()` is what message boxes show as the error
+// number, `text()` the engine's message; `sql()` the statement that failed.
+class DbError : public std::runtime_error {
+public:
+    DbError(int number, const QString& text, const QString& sql = {});
+    int number() const { return m_number; }
+    const QString& text() const { return m_text; }
+    const QString& sql() const { return m_sql; }
+
+private:
+    int m_number;
+    QString m_text;
+    QString m_sql;
+};
+
+// Field types with the engine's numbers, so schema checks read like the system's
+// ("type byte", "attributes 17").
+enum class FieldType {
+    Boolean = 1,
+    Byte = 2,
+    Integer = 3,  // 16 bit
+    Long = 4,
+    Currency = 5,
+    Single = 6,
+    Double = 7,
+    Date = 8,
+    Text = 10,
+    Memo = 12,
+};
+
+constexpr int dbFixedField = 1;
+constexpr int dbVariableField = 2;
+constexpr int dbAutoIncrField = 16;
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Text;
+    int size = 0;            // text width; 0 = the engine's default (255)
+    int attributes = 0;      // dbAutoIncrField | dbFixedField for an AutoNumber
+    bool allowZeroLength = true;
+};
+
+struct IndexDef {
+    QString name;            // as the system names it, per table ("PrimaryKey", "zutat")
+    QStringList fields;      // in key order, ascending
+    bool primary = false;
+    bool unique = false;     // primary implies unique
+};
+
+// The one quoting helper for text that reaches SQL: single quotes doubled,
+// the whole wrapped in single quotes.
+QString sqlQuote(const QString& text);
+// Only the doubling, for callers that write the surrounding quotes themselves.
+QString sqlEscape(const QString& text);
+
+class Database;
+
+enum class RecordsetType {
+    Table,    // a table opened by name: stored order, Seek on a named index
+    Dynaset,  // an SQL text; updatable when it reads one table
+    Snapshot, // an SQL text, read-only
+};
+
+// A cursor over rows with the navigation, editing and finding the system uses.
+// Rows are fetched on demand: opening a recordset of 250,000 rows does not read
+// them all. Null is an invalid QVariant.
+class Recordset {
+public:
+    virtual ~Recordset() = default;
+
+    virtual QString source() const = 0;          // the SQL text or table name
+    virtual RecordsetType type() const = 0;
+    virtual bool updatable() const = 0;
+    virtual bool isOpen() const = 0;
+    virtual void close() = 0;
+
+    virtual bool eof() const = 0;
+    virtual bool bof() const = 0;
+    virtual void moveFirst() = 0;
+    virtual void moveLast() = 0;
+    virtual void moveNext() = 0;
+    virtual void movePrevious() = 0;
+    // Exact number of rows (deleted rows no longer count).
+    virtual qint64 recordCount() = 0;
+    // 0-based position of the current row; -1 at BOF/EOF.
+    virtual qint64 absolutePosition() const = 0;
+    virtual void setAbsolutePosition(qint64 position) = 0;
+    // Stable for the life of the recordset (until requery); survives deletes of other rows.
+    virtual QVariant bookmark() const = 0;
+    virtual void setBookmark(const QVariant& bookmark) = 0;
+    virtual std::unique_ptr<Recordset> clone() const = 0;
+    virtual void requery() = 0;
+
+    // Criteria as the system writes them: "col=n", "col='text'", "col like 'A*'",
+    // combined with "and". Ignore case like the engine. A failed find leaves the
+    // position where it was and sets noMatch().
+    virtual bool findFirst(const QString& criteria) = 0;
+    virtual bool findNext(const QString& criteria) = 0;
+    virtual bool findLast(const QString& criteria) = 0;
+    virtual bool findPrevious(const QString& criteria) = 0;
+    virtual bool noMatch() const = 0;
+
+    // Table recordsets only: choose a named index, then seek with "=", "<", "<=", ">", ">=".
+    virtual void setIndex(const QString& indexName) = 0;
+    virtual bool seek(const QString& op, const QVariantList& keys) = 0;
+
+    virtual int fieldCount() const = 0;
+    virtual QString fieldName(int index) const = 0;
+    virtual int fieldIndex(const QString& name) const = 0;  // case-insensitive; -1 if absent
+    virtual QVariant value(int index) const = 0;
+    virtual QVariant value(const QString& name) const = 0;   // throws DbError for an unknown name
+    // Read a row without moving the current position (for bound grids).
+    virtual QVariant valueAt(qint64 position, int index) = 0;
+
+    virtual void edit() = 0;
+    virtual void addNew() = 0;       // an AutoNumber field reads its new value at once
+    virtual void setValue(const QString& name, const QVariant& value) = 0;
+    virtual void update() = 0;
+    virtual void cancelUpdate() = 0;
+    virtual void deleteCurrent() = 0; // the position stays on the deleted row until moved
+    virtual bool editing() const = 0;
+
+    // Called after every change of the current row or of the rows (for Data controls).
+    void setChangeCallback(std::function<void()> callback) { m_changed = std::move(callback); }
+
+protected:
+    void notifyChanged() const
+    {
+        if (m_changed) m_changed();
+    }
+
+private:
+    std::function<void()> m_changed;
+};
+
+// A prepared statement, finalized by RAII. For fixed statements that bind their values.
+class Statement {
+public:
+    Statement(Database& db, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int index, const QVariant& value);   // 1-based
+    bool step();                                   // true while a row is available
+    void reset();
+    int columnCount() const;
+    QString columnName(int index) const;
+    QVariant value(int index) const;
+    qint64 int64(int index) const;
+    QString text(int index) const;
+    bool isNull(int index) const;
+
+private:
+    Database& m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    QString m_sql;
+};
+
+class Database {
+public:
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens an existing file read-write; throws DbError when it is missing or no database.
+    static std::unique_ptr<Database> open(const QString& path);
+    // Opens read-only and never creates a file: nullptr for a missing file or one that
+    // is not a database. For checking a candidate cookbook folder.
+    static std::unique_ptr<Database> openCandidate(const QString& path);
+    // Creates a new, empty database file; throws when the file exists.
+    static std::unique_ptr<Database> create(const QString& path);
+    // The open connection whose file is `path` (Data controls bind by file name).
+    static Database* byName(const QString& path);
+
+    QString name() const;  // absolute file name
+    bool isOpen() const;
+    bool readOnly() const;
+    // Closes every open recordset, then the connection.
+    void close();
+    void closeAllRecordsets();
+
+    void execute(const QString& sql);    // one statement; throws DbError with the SQL
+    qint64 changes() const;               // rows changed by the last execute
+    std::unique_ptr<Recordset> openRecordset(const QString& source,
+                                             RecordsetType type = RecordsetType::Dynaset);
+    // A single value of the first row, or Null when there is none.
+    QVariant scalar(const QString& sql);
+
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    bool inTransaction() const;
+
+    QStringList tableNames() const;       // never the engine's own tables
+    bool hasTable(const QString& table) const;  // case-insensitive
+    qint64 recordCount(const QString& table) const;
+    std::vector<FieldDef> fields(const QString& table) const;
+    std::optional<FieldDef> field(const QString& table, const QString& name) const;
+    void createTable(const QString& table, const std::vector<FieldDef>& fields);
+    void appendField(const QString& table, const FieldDef& field);
+    void deleteField(const QString& table, const QString& name);
+    void setAllowZeroLength(const QString& table, const QString& field, bool allow);
+    void renameTable(const QString& from, const QString& to);
+    void deleteTable(const QString& table);
+    std::vector<IndexDef> indexes(const QString& table) const;
+    int indexCount(const QString& table) const;
+    void createIndex(const QString& table, const IndexDef& index);
+    void deleteIndex(const QString& table, const QString& name);
+
+    void attach(const QString& path, const QString& alias);
+    void detach(const QString& alias);
+    // Writes a compacted copy to `path` (which must not exist); the caller swaps the files.
+    void compactInto(const QString& path);
+
+    sqlite3* handle() const { return m_db; }
+
+    // Internal: recordsets register themselves so close() can close them first.
+    void registerRecordset(Recordset* rs);
+    void unregisterRecordset(Recordset* rs);
+
+private:
+    Database(sqlite3* handle, const QString& path, bool readOnly);
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    bool m_readOnly = false;
+    qint64 m_changes = 0;
+    std::vector<Recordset*> m_recordsets;
+};
+
+// BEGIN; rolls back in its destructor unless committed.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+}  // namespace kv::db

@@ -1,0 +1,30 @@
+#pragma once
+// Where the program keeps its files. The program folder of the system must be
+// writable, so on Linux it is a per-user data folder, filled on first use from
+// what the program ships. The process's current directory is never changed.
+
+#include <QString>
+
+namespace kv::paths {
+
+// The program folder: $KELVOR_HOME when set, else the user's data folder
+// ($XDG_DATA_HOME or ~/.local/share, then "kelvor"). Created and filled from the
+// shipped files (cookbook folder `kochbuch`, ExclList.txt, RepList.txt, the logo,
+// the help) on first use; files already there are never overwritten.
+QString programFolder();
+// The folder of the files the program ships (next to the executable, or
+// $KELVOR_SHIPPED when set).
+QString shippedFolder();
+// Test hook: forget the cached program folder so the next call reads the environment again.
+void resetForTests();
+
+QString homeFolder();     // stands for the system's "c:\" and "C:\"
+QString tempFolder();     // stands for TEMP
+// Maps a path as the system writes it ("c:\", "C:\news$$$$.txt") to a local path:
+// a drive root becomes the home folder, backslashes become '/'.
+QString localPath(const QString& systemPath);
+// Absolute, cleaned path; a folder path keeps one trailing '/'.
+QString absoluteFolder(const QString& folder);
+bool fileExists(const QString& path);
+
+}  // namespace kv::paths

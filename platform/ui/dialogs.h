@@ -1,0 +1,66 @@
+#pragma once
+// Every message box, input box, file dialog and modal window goes through one host.
+// The program installs the widget host; tests install a scripted host that matches
+// each box by its text and answers it, and fails on a box it did not expect.
+// No widget here: logic code may ask questions through this header.
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace kv::ui {
+
+// Button sets and icons, combined with '|' as the system writes them.
+enum MsgStyle : int {
+    OkOnly = 0,
+    OkCancel = 1,
+    AbortRetryIgnore = 2,
+    YesNoCancel = 3,
+    YesNo = 4,
+    RetryCancel = 5,
+    Critical = 16,
+    Question = 32,
+    Exclamation = 48,
+    Information = 64,
+};
+
+enum class Answer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+class DialogHost {
+public:
+    virtual ~DialogHost() = default;
+    virtual Answer msgbox(const QString& text, int style, const QString& title) = 0;
+    // nullopt when the box was cancelled.
+    virtual std::optional<QString> inputbox(const QString& prompt, const QString& title,
+                                            const QString& defaultText) = 0;
+    virtual QString openFileName(const QString& caption, const QString& startFolder,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(const QString& caption, const QString& startFolder,
+                                 const QString& filter) = 0;
+    virtual QString existingFolder(const QString& caption, const QString& startFolder) = 0;
+    // Shows the window `name` modally: `exec` runs its own event loop and returns
+    // its result. A scripted host runs the test's handler instead.
+    virtual int runModal(const QString& name, const std::function<int()>& exec) = 0;
+};
+
+// The installed host; without one every box fails loudly (no silent answers).
+void setDialogHost(DialogHost* host);
+DialogHost* dialogHost();
+
+Answer msgbox(const QString& text, int style = OkOnly, const QString& title = QStringLiteral(" "));
+std::optional<QString> inputbox(const QString& prompt, const QString& title = QStringLiteral(" "),
+                                const QString& defaultText = {});
+QString openFileName(const QString& caption, const QString& startFolder, const QString& filter = {});
+QString saveFileName(const QString& caption, const QString& startFolder, const QString& filter = {});
+QString existingFolder(const QString& caption, const QString& startFolder);
+int runModal(const QString& name, const std::function<int()>& exec);
+
+// The system's error box: tag, number, " : ", text; critical icon, title " F E H L E R".
+Answer errorbox(const QString& tag, int number, const QString& text, int buttons = OkOnly);
+
+// The system's line break inside message texts (line feed, carriage return) shown as
+// one line break.
+QString displayText(const QString& text);
+
+}  // namespace kv::ui

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need, when missing.
+set -euo pipefail
+packages=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-translations-l10n libgl-dev
+  libsqlite3-dev sqlite3
+  googletest libgtest-dev libbenchmark-dev
+  fonts-dejavu-core fonts-liberation2
+  xdg-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

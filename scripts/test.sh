@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors and runs every test
+# headless; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs the tests a second time. KELVOR_QUICK=1 skips the sanitizer pass.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+scripts/build.sh build -DKELVOR_WERROR=ON
+(cd build && ctest --output-on-failure -j "$jobs")
+
+if [ "${KELVOR_QUICK:-0}" != 1 ]; then
+  scripts/build.sh build-asan -DKELVOR_WERROR=ON -DKELVOR_SANITIZE=ON -DKELVOR_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+  # Qt and fontconfig keep caches until exit; leak reports from them are noise.
+  export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  (cd build-asan && ctest --output-on-failure -j "$jobs")
+fi
