@@ -1,0 +1,1 @@
+# sources listed here once they compile

@@ -1,0 +1,31 @@
+#pragma once
+// The system's event handlers by name (Change, GotFocus, LostFocus, KeyDown, KeyPress,
+// MouseDown, MouseMove, DblClick) on top of Qt signals and event filters. Key codes
+// are the system's: Home 36, End 35, Delete 46, Enter 13, letters 65..90.
+
+#include <QWidget>
+
+#include <functional>
+
+namespace kv::ui {
+
+enum KeyCode : int { KeyEnter = 13, KeyEscape = 27, KeyEnd = 35, KeyHome = 36, KeyDelete = 46 };
+
+void onGotFocus(QWidget* w, std::function<void()> handler);
+void onLostFocus(QWidget* w, std::function<void()> handler);
+// Set keyCode to 0 in the handler to swallow the key.
+void onKeyDown(QWidget* w, std::function<void(int& keyCode, int shift)> handler);
+// Character keys as their character code (Enter 13); set keyAscii to 0 to swallow it.
+void onKeyPress(QWidget* w, std::function<void(int& keyAscii)> handler);
+void onMouseDown(QWidget* w, std::function<void(int button, int shift)> handler);
+void onMouseMove(QWidget* w, std::function<void()> handler);
+void onDblClick(QWidget* w, std::function<void()> handler);
+// Any change of the text, also by the program (so a change marker set by a program
+// write is cleared again by the GotFocus that follows). Line edits, text edits, combos.
+void onChange(QWidget* w, std::function<void()> handler);
+void onClick(QWidget* w, std::function<void()> handler);   // buttons and labels
+
+// The system's key code of a Qt key event (0 when it has none).
+int keyCodeOf(int qtKey);
+
+}  // namespace kv::ui
