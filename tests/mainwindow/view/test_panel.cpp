@@ -1,0 +1,115 @@
+#include "mainwindow/panel.h"
+#include "tests/mainwindow/view/viewfixture.h"
+
+namespace {
+
+using kv::test::CookbookTest;
+
+class Panel : public CookbookTest {};
+
+const QString kAlle = QStringLiteral("select rid,kid,port,rname,komid from rezepte order by rname;");
+
+TEST_F(Panel, ARecipeIsAddedToAListOnceWithItsWholeTitleAndTheServings)
+{
+    const QString longTitle = QString(60, u'L');
+    db->execute(QStringLiteral("update rezepte set rname='%1' where rid=4").arg(longTitle));
+    EXPECT_TRUE(kv::addToAuswahl(*db, 1, 4, 3));
+    EXPECT_FALSE(kv::addToAuswahl(*db, 1, 4, 5));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1 and rid=4")), 1);
+    EXPECT_EQ(value(QStringLiteral("select rname from rezinaus where rid=4")).toString(), longTitle);
+    EXPECT_EQ(value(QStringLiteral("select port from rezinaus where rid=4")).toInt(), 3);
+    EXPECT_EQ(value(QStringLiteral("select katego from rezinaus where rid=4")).toInt(), 6);
+    EXPECT_TRUE(kv::addToAuswahl(*db, 1, 3, 4));
+    EXPECT_EQ(value(QStringLiteral("select komid from rezinaus where rid=3")).toInt(), 1);
+}
+
+TEST_F(Panel, ADishIsNumberedAfterTheLastOneAndItsTitleCutToFifty)
+{
+    const qint64 mid = kv::savemen(*db, QStringLiteral("Leer"));
+    const QString longTitle = QString(60, u'L');
+    db->execute(QStringLiteral("update rezepte set rname='%1' where rid=4").arg(longTitle));
+    EXPECT_TRUE(kv::addToMenu(*db, mid, 4, 2));
+    EXPECT_EQ(value(QStringLiteral("select nr from rezinmen where mid=%1 and rid=4").arg(mid)).toInt(), 1);
+    EXPECT_EQ(value(QStringLiteral("select rname from rezinmen where mid=%1").arg(mid)).toString(), QString(50, u'L'));
+    EXPECT_FALSE(kv::addToMenu(*db, mid, 4, 2));
+
+    // Gaps are not closed: after dishes 1 and 3 comes 4.
+    db->execute(QStringLiteral("update rezinmen set nr=3 where mid=1 and rid=3"));
+    EXPECT_TRUE(kv::addToMenu(*db, 1, 7, 6));
+    EXPECT_EQ(value(QStringLiteral("select nr from rezinmen where mid=1 and rid=7")).toInt(), 4);
+    EXPECT_EQ(value(QStringLiteral("select port from rezinmen where mid=1 and rid=7")).toInt(), 6);
+}
+
+TEST_F(Panel, AddingAllTakesTheListsFilterAndOrder)
+{
+    EXPECT_EQ(kv::auswahlalleSql(5, 4, kAlle),
+              QStringLiteral("insert into rezinaus (aid,rid,rname,katego,port,komid) select "
+                             "5,rezepte.rid,rname,kid,4,komid from rezepte order by rname;"));
+    EXPECT_EQ(kv::auswahlalleSql(5, 4, QStringLiteral("select rid FROM rezepte")),
+              QStringLiteral("insert into rezinaus (aid,rid,rname,katego,port,komid) select "
+                             "5,rezepte.rid,rname,kid,4,komid FROM rezepte"));
+    EXPECT_TRUE(kv::auswahlalleSql(5, 4, QStringLiteral("rezepte")).isEmpty());
+
+    const qint64 aid = kv::saveaus(*db, QStringLiteral("Nudeln"), std::nullopt);
+    ASSERT_TRUE(kv::auswahlalle(*db, aid, 3, QStringLiteral(
+        "select rid,kid,port,rname,komid from rezepte  where kid=20 order by rname;")));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(aid)), 2);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1 and port=3 and rid in (6,11)").arg(aid)), 2);
+    // Recipes already in the list are added again, as the whole list is copied.
+    ASSERT_TRUE(kv::auswahlalle(*db, 1, 4, kAlle));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 16);
+}
+
+TEST_F(Panel, AddingAllFollowsAJoinedSearchResult)
+{
+    db->execute(QStringLiteral("insert into suchfound (rid) values (3), (9)"));
+    ASSERT_TRUE(kv::auswahlalle(*db, 1, 4, QStringLiteral(
+        "select rezepte.rid,kid,port,rname,komid from rezepte inner join suchfound on rezepte.rid=suchfound.rid "
+        "order by rname;")));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1 and rid in (3,9)")), 2);
+}
+
+TEST_F(Panel, TheQuickListIsOnlyEmptiedOtherListsGoWithTheirEntries)
+{
+    const qint64 aid = kv::saveaus(*db, QStringLiteral("Weg damit"), std::nullopt);
+    kv::addToAuswahl(*db, aid, 2, 4);
+    kv::deleteAuswahl(*db, kv::kSchnellauswahl);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 0);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aid=1")), 1);
+    kv::deleteAuswahl(*db, aid);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(aid)), 0);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aid=%1").arg(aid)), 0);
+}
+
+TEST_F(Panel, AMenuGoesWithItsDishes)
+{
+    kv::deleteMenu(*db, 1);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from menues")), 0);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinmen")), 0);
+}
+
+TEST_F(Panel, ANewListCanTakeOverTheEntriesOfTheCurrentOne)
+{
+    const qint64 aid = kv::saveaus(*db, QStringLiteral("Von der Schnellauswahl"), kv::kSchnellauswahl);
+    EXPECT_GT(aid, 1);
+    EXPECT_EQ(value(QStringLiteral("select aname from auswahlen where aid=%1").arg(aid)).toString(),
+              QStringLiteral("Von der Schnellauswahl"));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 0);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(aid)), 2);
+
+    const qint64 empty = kv::saveaus(*db, QStringLiteral("Leer"), std::nullopt);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(empty)), 0);
+}
+
+TEST(PanelSources, RecordSourcesOfListsAndMenus)
+{
+    EXPECT_EQ(kv::auswahlSource(5), QStringLiteral("select *,'Port.' as tport from rezinaus where aid=5 order by rname;"));
+    EXPECT_EQ(kv::menuDishesSource(2), QStringLiteral("select *,'Portionen' as tport from rezinmen where mid=2 order by nr;"));
+    EXPECT_EQ(kv::menuesSource(),
+              QStringLiteral("select mid as rid,mname as rname,'' as port, '' as tport,mbesch from menues order by mname"));
+    EXPECT_EQ(kv::idFromText(QStringLiteral("12")), 12);
+    EXPECT_FALSE(kv::idFromText(QString()).has_value());
+    EXPECT_FALSE(kv::idFromText(QStringLiteral("1 or 1=1")).has_value());
+}
+
+}  // namespace
