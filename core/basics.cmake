@@ -1,1 +1,1 @@
-# sources listed here once they compile
+target_sources(kelvor_logic PRIVATE settings.h settings.cpp fraction.h fraction.cpp)

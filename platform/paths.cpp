@@ -1,1 +1,159 @@
 #include "platform/paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <mutex>
+
+namespace kv::paths {
+
+namespace {
+
+std::mutex g_mutex;
+QString g_programFolder;
+
+QString envPath(const char* name)
+{
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(value).absoluteFilePath());
+}
+
+QString executableFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    const QFileInfo exe(QStringLiteral("/proc/self/exe"));
+    const QString target = exe.symLinkTarget();
+    return target.isEmpty() ? QDir::currentPath() : QFileInfo(target).absolutePath();
+}
+
+// Copies what is missing below `from` into `to`, never overwriting. A copy from a
+// read-only installation keeps its read-only mode, but the cookbook and the lists
+// must be writable in the program folder.
+void copyMissing(const QString& from, const QString& to, const QString& skip)
+{
+    QDir().mkpath(to);
+    const QFileInfoList entries =
+        QDir(from).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (entry.isDir()) {
+            // A program folder set inside the shipped folder must not be copied into itself.
+            if (entry.canonicalFilePath() == skip)
+                continue;
+            copyMissing(entry.absoluteFilePath(), target, skip);
+        } else if (!QFileInfo::exists(target)) {
+            if (QFile::copy(entry.absoluteFilePath(), target)) {
+                QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner
+                                                  | QFile::WriteOwner);
+            }
+        }
+    }
+}
+
+QString driveMapped(const QString& path)
+{
+    if (path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter()
+        && path.at(0).unicode() < 128) {
+        // One home stands for every drive; "c:x" (relative to the drive) is read as "c:\x".
+        const QString rest = path.mid(2);
+        if (rest.isEmpty())
+            return homeFolder();
+        return homeFolder() + (rest.startsWith(QLatin1Char('/')) ? rest : QLatin1Char('/') + rest);
+    }
+    return path;
+}
+
+}  // namespace
+
+QString shippedFolder()
+{
+    const QString fromEnv = envPath("KELVOR_SHIPPED");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    const QString exeDir = executableFolder();
+    const QString beside = QDir::cleanPath(exeDir + QStringLiteral("/share/kelvor"));
+    if (QFileInfo(beside).isDir())
+        return beside;
+    const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../share/kelvor"));
+    if (QFileInfo(installed).isDir())
+        return installed;
+    return beside;
+}
+
+QString programFolder()
+{
+    std::lock_guard lock(g_mutex);
+    if (!g_programFolder.isEmpty())
+        return g_programFolder;
+
+    QString folder = envPath("KELVOR_HOME");
+    if (folder.isEmpty()) {
+        QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+        if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
+            dataHome = homeFolder() + QStringLiteral("/.local/share");
+        folder = QDir::cleanPath(dataHome + QStringLiteral("/kelvor"));
+    }
+    QDir().mkpath(folder);
+    const QString shipped = shippedFolder();
+    if (QFileInfo(shipped).isDir())
+        copyMissing(shipped, folder, QFileInfo(folder).canonicalFilePath());
+    g_programFolder = folder;
+    return folder;
+}
+
+void resetForTests()
+{
+    std::lock_guard lock(g_mutex);
+    g_programFolder.clear();
+}
+
+QString homeFolder()
+{
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty() || QDir::isRelativePath(home))
+        return QDir::homePath();
+    return QDir::cleanPath(home);
+}
+
+QString tempFolder()
+{
+    return QDir::cleanPath(QDir::tempPath());
+}
+
+QString localPath(const QString& systemPath)
+{
+    if (systemPath.isEmpty())
+        return systemPath;
+    QString path = systemPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    path = driveMapped(path);
+    const bool folder = path.endsWith(QLatin1Char('/'));
+    path = QDir::cleanPath(path);
+    if (folder && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+QString absoluteFolder(const QString& folder)
+{
+    QString path = QDir::cleanPath(QFileInfo(folder.isEmpty() ? QStringLiteral(".") : folder)
+                                       .absoluteFilePath());
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+bool fileExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+bool folderExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+}  // namespace kv::paths

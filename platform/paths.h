@@ -10,7 +10,8 @@ namespace kv::paths {
 // The program folder: $KELVOR_HOME when set, else the user's data folder
 // ($XDG_DATA_HOME or ~/.local/share, then "kelvor"). Created and filled from the
 // shipped files (cookbook folder `kochbuch`, ExclList.txt, RepList.txt, the logo,
-// the help) on first use; files already there are never overwritten.
+// the help) on first use; files already there are never overwritten. Absolute, with
+// no trailing '/': callers append "/kochbuch/" where the system appends "\kochbuch\".
 QString programFolder();
 // The folder of the files the program ships (next to the executable, or
 // $KELVOR_SHIPPED when set).
@@ -18,13 +19,16 @@ QString shippedFolder();
 // Test hook: forget the cached program folder so the next call reads the environment again.
 void resetForTests();
 
-QString homeFolder();     // stands for the system's "c:\" and "C:\"
-QString tempFolder();     // stands for TEMP
+QString homeFolder();     // stands for the system's "c:\" and "C:\"; no trailing '/'
+QString tempFolder();     // stands for TEMP; no trailing '/'
 // Maps a path as the system writes it ("c:\", "C:\news$$$$.txt") to a local path:
-// a drive root becomes the home folder, backslashes become '/'.
+// a drive root becomes the home folder, backslashes become '/'. A path that ends
+// with a separator keeps one ("c:\" gives the home folder followed by '/').
 QString localPath(const QString& systemPath);
 // Absolute, cleaned path; a folder path keeps one trailing '/'.
 QString absoluteFolder(const QString& folder);
+// True for an existing file, not for a folder (the system's file search finds files only).
 bool fileExists(const QString& path);
+bool folderExists(const QString& path);
 
 }  // namespace kv::paths
