@@ -44,13 +44,16 @@ public:
     virtual int runModal(const QString& name, const std::function<int()>& exec) = 0;
 };
 
-// The installed host; without one every box fails loudly (no silent answers).
+// The installed host; without one every box throws std::logic_error carrying its text
+// (no silent answers). A message box title that is blank shows the program's name.
 void setDialogHost(DialogHost* host);
 DialogHost* dialogHost();
 
 Answer msgbox(const QString& text, int style = OkOnly, const QString& title = QStringLiteral(" "));
 std::optional<QString> inputbox(const QString& prompt, const QString& title = QStringLiteral(" "),
                                 const QString& defaultText = {});
+// File dialogs answer an empty path when cancelled; the filter is in Qt's form
+// ("Text (*.txt);;Alle Dateien (*)").
 QString openFileName(const QString& caption, const QString& startFolder, const QString& filter = {});
 QString saveFileName(const QString& caption, const QString& startFolder, const QString& filter = {});
 QString existingFolder(const QString& caption, const QString& startFolder);

@@ -11,6 +11,9 @@ namespace kv::ui {
 
 enum KeyCode : int { KeyEnter = 13, KeyEscape = 27, KeyEnd = 35, KeyHome = 36, KeyDelete = 46 };
 
+// Focus moving within a window: LostFocus of the old control, then GotFocus of the new.
+// Another window, a popup or a message box taking the focus is no change; a control
+// inside w (a combo's line edit, a grid's cell editor) counts as w. Needs a QApplication.
 void onGotFocus(QWidget* w, std::function<void()> handler);
 void onLostFocus(QWidget* w, std::function<void()> handler);
 // Set keyCode to 0 in the handler to swallow the key.
@@ -23,7 +26,11 @@ void onDblClick(QWidget* w, std::function<void()> handler);
 // Any change of the text, also by the program (so a change marker set by a program
 // write is cleared again by the GotFocus that follows). Line edits, text edits, combos.
 void onChange(QWidget* w, std::function<void()> handler);
-void onClick(QWidget* w, std::function<void()> handler);   // buttons and labels
+// Buttons (clicked), combos (an item chosen by the user), item views (a click on an item);
+// any other widget, a label say, on a left-button release inside it.
+void onClick(QWidget* w, std::function<void()> handler);
+// A handler that throws is reported as an error box "<objectName>_<Event> : <what>", so the
+// failure never unwinds through Qt.
 
 // The system's key code of a Qt key event (0 when it has none).
 int keyCodeOf(int qtKey);

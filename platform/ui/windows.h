@@ -17,8 +17,13 @@ public:
     using Factory = std::function<QWidget*()>;
 
     // Each window registers how it is made, once, under its system name ("hm", "ende").
+    // A name that was never registered is a wiring fault: every call below throws
+    // std::logic_error for it.
     static void registerWindow(const QString& name, Factory factory);
-    // The instance; made (and its load step run) on first use.
+    // The instance; made (and its load step run) on first use. A window deleted by other
+    // means (Qt::WA_DeleteOnClose, a parent's deletion) is released with it, so the next
+    // get makes a new one. Set WA_DeleteOnClose on a window whose closing by the user
+    // should unload it.
     static QWidget* get(const QString& name);
     template <class T>
     static T* instance(const QString& name)
@@ -28,11 +33,13 @@ public:
     // Null when not loaded; never creates.
     static QWidget* loadedWindow(const QString& name);
     static bool isLoaded(const QString& name);
-    // Runs the window's unload step (its closeEvent, which may not cancel) and deletes
-    // the instance; nothing when not loaded.
+    // Runs the window's unload step (its closeEvent, which may not cancel) and releases
+    // the instance at once; nothing when not loaded. The widget itself is deleted by the
+    // event loop (deleteLater), as windows unload themselves from their own handlers.
     static void unload(const QString& name);
+    // In the order they were loaded.
     static QStringList loadedNames();
-    // Test hook: unloads everything and forgets the factories.
+    // Test hook: unloads everything, deletes the windows at once and forgets the factories.
     static void reset();
 };
 

@@ -1,0 +1,89 @@
+#include "platform/ui/dialogs.h"
+
+#include <stdexcept>
+
+namespace kv::ui {
+
+namespace {
+
+DialogHost* g_host = nullptr;
+
+// A box shown with no host is a wiring fault; answering it silently would let a test or a
+// half-started program take a branch nobody chose.
+DialogHost& host(const QString& what)
+{
+    if (!g_host)
+        throw std::logic_error("no dialog host installed for: " + what.toStdString());
+    return *g_host;
+}
+
+}  // namespace
+
+void setDialogHost(DialogHost* h)
+{
+    g_host = h;
+}
+
+DialogHost* dialogHost()
+{
+    return g_host;
+}
+
+Answer msgbox(const QString& text, int style, const QString& title)
+{
+    return host(text).msgbox(text, style, title);
+}
+
+std::optional<QString> inputbox(const QString& prompt, const QString& title,
+                                const QString& defaultText)
+{
+    return host(prompt).inputbox(prompt, title, defaultText);
+}
+
+QString openFileName(const QString& caption, const QString& startFolder, const QString& filter)
+{
+    return host(caption).openFileName(caption, startFolder, filter);
+}
+
+QString saveFileName(const QString& caption, const QString& startFolder, const QString& filter)
+{
+    return host(caption).saveFileName(caption, startFolder, filter);
+}
+
+QString existingFolder(const QString& caption, const QString& startFolder)
+{
+    return host(caption).existingFolder(caption, startFolder);
+}
+
+int runModal(const QString& name, const std::function<int()>& exec)
+{
+    return host(name).runModal(name, exec);
+}
+
+Answer errorbox(const QString& tag, int number, const QString& text, int buttons)
+{
+    return msgbox(tag + QString::number(number) + QStringLiteral(" : ") + text, Critical | buttons,
+                  QStringLiteral(" F E H L E R"));
+}
+
+QString displayText(const QString& text)
+{
+    // The system breaks lines with LF CR; texts from files bring CR LF or a lone CR.
+    // Each pair is one break, so LF CR LF CR stays two breaks.
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\n' || c == u'\r') {
+            out += u'\n';
+            const QChar partner = c == u'\n' ? u'\r' : u'\n';
+            if (i + 1 < text.size() && text.at(i + 1) == partner)
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace kv::ui

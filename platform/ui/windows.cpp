@@ -1,0 +1,157 @@
+#include "platform/ui/windows.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <list>
+#include <stdexcept>
+#include <vector>
+
+namespace kv::ui {
+
+namespace {
+
+struct Entry {
+    QString name;
+    WindowRegistry::Factory factory;
+    QPointer<QWidget> instance;
+    quint64 loadedAt = 0;
+    bool creating = false;
+};
+
+// A list, so that an entry stays put while a factory registers further windows.
+std::list<Entry>& entries()
+{
+    static std::list<Entry> list;
+    return list;
+}
+
+quint64 g_loadCounter = 0;
+
+Entry* find(const QString& name)
+{
+    for (Entry& e : entries())
+        if (e.name == name)
+            return &e;
+    return nullptr;
+}
+
+Entry& known(const QString& name)
+{
+    Entry* e = find(name);
+    if (!e)
+        throw std::logic_error("unknown window: " + name.toStdString());
+    return *e;
+}
+
+// Close runs the window's unload step. A window that ignores the event is unloaded all
+// the same: the system's unload steps never cancel, and shut-down must not stall on one.
+void runUnloadStep(QWidget* w)
+{
+    QPointer<QWidget> guard(w);
+    w->close();
+    if (guard && guard->isVisible())
+        guard->hide();
+}
+
+}  // namespace
+
+void WindowRegistry::registerWindow(const QString& name, Factory factory)
+{
+    if (!factory)
+        throw std::logic_error("window registered without factory: " + name.toStdString());
+    if (Entry* e = find(name)) {
+        e->factory = std::move(factory);
+        return;
+    }
+    entries().push_back(Entry{name, std::move(factory), {}, 0, false});
+}
+
+QWidget* WindowRegistry::get(const QString& name)
+{
+    Entry& e = known(name);
+    if (e.instance)
+        return e.instance;
+    // The constructor is the load step; a load step that reaches for its own window
+    // through the registry would make a second instance.
+    if (e.creating)
+        throw std::logic_error("window used during its own creation: " + name.toStdString());
+    e.creating = true;
+    const Factory factory = e.factory;
+    QWidget* w = nullptr;
+    try {
+        w = factory();
+    } catch (...) {
+        e.creating = false;
+        throw;
+    }
+    e.creating = false;
+    if (!w)
+        throw std::logic_error("window factory returned nothing: " + name.toStdString());
+    if (w->objectName().isEmpty())
+        w->setObjectName(name);
+    e.instance = w;
+    e.loadedAt = ++g_loadCounter;
+    return w;
+}
+
+QWidget* WindowRegistry::loadedWindow(const QString& name)
+{
+    const Entry& e = known(name);
+    return e.instance.data();
+}
+
+bool WindowRegistry::isLoaded(const QString& name)
+{
+    return loadedWindow(name) != nullptr;
+}
+
+void WindowRegistry::unload(const QString& name)
+{
+    Entry& e = known(name);
+    QPointer<QWidget> w = e.instance;
+    if (!w)
+        return;
+    runUnloadStep(w);
+    // Released before the deletion, which waits for the event loop: windows unload
+    // themselves from their own handlers (a close button, the closing screen's endit),
+    // and deleting them under their running handler would crash.
+    e.instance.clear();
+    if (w)
+        w->deleteLater();
+}
+
+QStringList WindowRegistry::loadedNames()
+{
+    std::vector<const Entry*> loaded;
+    for (const Entry& e : entries())
+        if (e.instance)
+            loaded.push_back(&e);
+    std::sort(loaded.begin(), loaded.end(),
+              [](const Entry* a, const Entry* b) { return a->loadedAt < b->loadedAt; });
+    QStringList names;
+    for (const Entry* e : loaded)
+        names << e->name;
+    return names;
+}
+
+void WindowRegistry::reset()
+{
+    // Tests call this outside any window handler, so the windows go at once rather than
+    // lingering into the next test.
+    const QStringList names = loadedNames();
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        Entry* e = find(*it);
+        if (!e || !e->instance)
+            continue;
+        QPointer<QWidget> w = e->instance;
+        runUnloadStep(w);
+        e->instance.clear();
+        delete w.data();
+    }
+    entries().clear();
+    g_loadCounter = 0;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace kv::ui

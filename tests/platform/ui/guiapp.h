@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+#include <ostream>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace kv::test {
+
+// One application object for the whole test program, made on first use so that listing
+// the tests needs no display.
+inline QApplication& guiApp()
+{
+    static QApplication* app = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "kelvor-tests";
+        static char* argv[] = {name, nullptr};
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+// Runs `act` on the modal widget as soon as one is open (a box shown by exec()).
+inline void whenModal(std::function<void(QWidget*)> act)
+{
+    auto* timer = new QTimer(&guiApp());
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            act(modal);
+        }
+    });
+    timer->start();
+}
+
+}  // namespace kv::test

@@ -1,0 +1,175 @@
+#include "platform/ui/windows.h"
+#include "tests/platform/ui/guiapp.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+using kv::test::guiApp;
+using kv::ui::WindowRegistry;
+
+int g_made = 0;
+int g_unloadSteps = 0;
+
+class Probe : public QWidget {
+public:
+    explicit Probe(bool refuseClose = false) : m_refuseClose(refuseClose) { ++g_made; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        ++g_unloadSteps;
+        if (m_refuseClose)
+            e->ignore();
+    }
+
+private:
+    bool m_refuseClose;
+};
+
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class Registry : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { guiApp(); }
+    void SetUp() override
+    {
+        g_made = 0;
+        g_unloadSteps = 0;
+        WindowRegistry::registerWindow(QStringLiteral("hm"), [] { return new Probe; });
+        WindowRegistry::registerWindow(QStringLiteral("ende"), [] { return new Probe; });
+    }
+    void TearDown() override { WindowRegistry::reset(); }
+};
+
+TEST_F(Registry, AskingWhetherLoadedNeverCreates)
+{
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("hm")));
+    EXPECT_EQ(WindowRegistry::loadedWindow(QStringLiteral("hm")), nullptr);
+    WindowRegistry::unload(QStringLiteral("hm"));
+    EXPECT_EQ(g_made, 0);
+    EXPECT_TRUE(WindowRegistry::loadedNames().isEmpty());
+}
+
+TEST_F(Registry, OneInstanceMadeOnFirstUse)
+{
+    QWidget* first = WindowRegistry::get(QStringLiteral("hm"));
+    EXPECT_EQ(WindowRegistry::get(QStringLiteral("hm")), first);
+    EXPECT_EQ(WindowRegistry::instance<QWidget>(QStringLiteral("hm")), first);
+    EXPECT_EQ(g_made, 1);
+    EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("hm")));
+    EXPECT_EQ(first->objectName(), QStringLiteral("hm"));
+
+    WindowRegistry::get(QStringLiteral("ende"));
+    EXPECT_EQ(WindowRegistry::loadedNames(),
+              QStringList({QStringLiteral("hm"), QStringLiteral("ende")}));
+}
+
+TEST_F(Registry, UnloadRunsTheUnloadStepAndTheNextUseMakesAFreshWindow)
+{
+    QPointer<QWidget> first = WindowRegistry::get(QStringLiteral("hm"));
+    first->show();
+    WindowRegistry::unload(QStringLiteral("hm"));
+    EXPECT_EQ(g_unloadSteps, 1);
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("hm")));
+    EXPECT_FALSE(first->isVisible());
+    flushDeletes();
+    EXPECT_TRUE(first.isNull());
+
+    QWidget* second = WindowRegistry::get(QStringLiteral("hm"));
+    EXPECT_NE(second, nullptr);
+    EXPECT_EQ(g_made, 2);
+}
+
+TEST_F(Registry, UnloadOfAWindowNeverShownStillRunsItsUnloadStep)
+{
+    WindowRegistry::get(QStringLiteral("hm"));
+    WindowRegistry::unload(QStringLiteral("hm"));
+    EXPECT_EQ(g_unloadSteps, 1);
+}
+
+TEST_F(Registry, AWindowThatIgnoresItsCloseIsUnloadedAllTheSame)
+{
+    WindowRegistry::registerWindow(QStringLiteral("neu_rezept"), [] { return new Probe(true); });
+    QPointer<QWidget> w = WindowRegistry::get(QStringLiteral("neu_rezept"));
+    w->show();
+    WindowRegistry::unload(QStringLiteral("neu_rezept"));
+    EXPECT_EQ(g_unloadSteps, 1);
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_rezept")));
+    flushDeletes();
+    EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(Registry, AWindowDeletedOnCloseIsReleased)
+{
+    QWidget* w = WindowRegistry::get(QStringLiteral("hm"));
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->show();
+    w->close();
+    flushDeletes();
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("hm")));
+    WindowRegistry::get(QStringLiteral("hm"));
+    EXPECT_EQ(g_made, 2);
+}
+
+TEST_F(Registry, AWindowMayUnloadItselfFromItsOwnHandler)
+{
+    auto* w = WindowRegistry::get(QStringLiteral("ende"));
+    auto* kreuz = new QPushButton(w);
+    QObject::connect(kreuz, &QPushButton::clicked, kreuz, [kreuz] {
+        WindowRegistry::unload(QStringLiteral("ende"));
+        // Still alive here: the handler goes on touching its window.
+        kreuz->setText(QStringLiteral("zu"));
+    });
+    w->show();
+    kreuz->click();
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("ende")));
+    flushDeletes();
+}
+
+TEST_F(Registry, UnknownNamesAndSelfUseDuringCreationAreErrors)
+{
+    EXPECT_THROW(WindowRegistry::get(QStringLiteral("gibtsnicht")), std::logic_error);
+    EXPECT_THROW(WindowRegistry::isLoaded(QStringLiteral("gibtsnicht")), std::logic_error);
+    EXPECT_THROW(WindowRegistry::unload(QStringLiteral("gibtsnicht")), std::logic_error);
+
+    WindowRegistry::registerWindow(QStringLiteral("selbst"), [] {
+        WindowRegistry::get(QStringLiteral("selbst"));
+        return new Probe;
+    });
+    EXPECT_THROW(WindowRegistry::get(QStringLiteral("selbst")), std::logic_error);
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("selbst")));
+}
+
+TEST_F(Registry, AFactoryMayLoadOtherWindows)
+{
+    WindowRegistry::registerWindow(QStringLiteral("finddir"), [] {
+        WindowRegistry::registerWindow(QStringLiteral("spaet"), [] { return new Probe; });
+        WindowRegistry::get(QStringLiteral("hm"));
+        return new Probe;
+    });
+    WindowRegistry::get(QStringLiteral("finddir"));
+    EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("hm")));
+    EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("finddir")));
+    EXPECT_EQ(WindowRegistry::loadedNames(),
+              QStringList({QStringLiteral("hm"), QStringLiteral("finddir")}));
+}
+
+TEST_F(Registry, ResetUnloadsAndDeletesAtOnce)
+{
+    QPointer<QWidget> w = WindowRegistry::get(QStringLiteral("hm"));
+    WindowRegistry::reset();
+    EXPECT_TRUE(w.isNull());
+    EXPECT_EQ(g_unloadSteps, 1);
+    EXPECT_THROW(WindowRegistry::get(QStringLiteral("hm")), std::logic_error);
+}
+
+}  // namespace
