@@ -2,6 +2,6 @@
 # Installs what is missing, builds and starts the program on its delivered cookbook.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh --run
 scripts/build.sh build
 exec build/kelvor "$@"

@@ -7,8 +7,9 @@ packages=(
   libsqlite3-dev sqlite3
   googletest libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
-  xdg-utils
 )
+# Starting the program also opens the help page with the desktop's viewer.
+[ "${1:-}" = "--run" ] && packages+=(xdg-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
