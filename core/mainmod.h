@@ -39,10 +39,20 @@ public:
     virtual void loadEditorHidden() = 0;
     virtual void showMain() = 0;
     virtual void beep() = 0;
+    // Before the opening replaces an open cookbook: drop every recordset the windows hold
+    // on it, so none outlives its database.
+    virtual void releaseData() {}
 };
 
 void setStartupUi(StartupUi* ui);
 StartupUi* startupUi();
+
+// The open cookbook; throws db::DbError when none is open.
+db::Database& cookbook();
+
+// Deletes the recipe's rows in the six tables of `reztabellen`; the caller deletes the
+// `rezepte` row itself.
+void delrezept(qint32 rid);
 
 // Name of the cookbook file in a folder.
 inline const QString kochbuchdatei = QStringLiteral("kelvor-daten.mdb");

@@ -1,0 +1,89 @@
+#include "core/indizieren.h"
+
+#include "core/mainmod.h"
+#include "core/settings.h"
+#include "platform/db/database.h"
+#include "platform/ui/dialogs.h"
+
+#include <vector>
+
+namespace kv {
+
+namespace {
+
+struct PlannedIndex {
+    QString table;
+    db::IndexDef index;
+};
+
+bool hasIndex(const std::vector<PlannedIndex>& planned, const std::vector<db::IndexDef>& existing,
+              const QString& table, const QString& name)
+{
+    for (const db::IndexDef& index : existing)
+        if (index.name.compare(name, Qt::CaseInsensitive) == 0) return true;
+    for (const PlannedIndex& p : planned)
+        if (p.table.compare(table, Qt::CaseInsensitive) == 0 &&
+            p.index.name.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// The listed indexes that are missing. Decided per index, so a build that was cut short
+// is completed; a definition without fields cannot be built and is left out.
+std::vector<PlannedIndex> missingIndexes(db::Database& db)
+{
+    std::vector<PlannedIndex> planned;
+    const auto defs = db.openRecordset(QStringLiteral("-indizes"), db::RecordsetType::Table);
+    for (; !defs->eof(); defs->moveNext()) {
+        const QString table = defs->value(QStringLiteral("tabelle")).toString();
+        const QString name = defs->value(QStringLiteral("indexname")).toString();
+        if (!db.hasTable(table))
+            throw db::DbError(0, QStringLiteral("Die Tabelle '%1' für den Suchindex '%2' fehlt.").arg(table, name));
+        if (hasIndex(planned, db.indexes(table), table, name)) continue;
+
+        db::IndexDef index;
+        index.name = name;
+        index.primary = defs->value(QStringLiteral("Primary")).toBool();
+        index.unique = index.primary;
+        const auto fields = db.openRecordset(
+            QStringLiteral("select * from [-indexfelder] where indid=%1 order by fnr;")
+                .arg(defs->value(QStringLiteral("indid")).toLongLong()),
+            db::RecordsetType::Snapshot);
+        for (; !fields->eof(); fields->moveNext())
+            index.fields.append(fields->value(QStringLiteral("feldname")).toString());
+        if (index.fields.isEmpty()) continue;
+        planned.push_back({table, index});
+    }
+    return planned;
+}
+
+}  // namespace
+
+void indizieren()
+{
+    setdefaults();
+    db::Database& db = cookbook();
+
+    const std::vector<PlannedIndex> planned = missingIndexes(db);
+    if (!planned.empty())
+        ui::msgbox(QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen.") + linebreak +
+                       QStringLiteral("Es gibt sie bisher noch nicht, um Speicherplatz und Übertragungszeit zu "
+                                      "sparen.") +
+                       linebreak +
+                       QStringLiteral("Bitte haben Sie jetzt etwas Geduld; nach Beendigung der Indizierung "
+                                      "erscheint eine weitere Meldung."),
+                   ui::OkOnly, QStringLiteral(" A c h t u n g"));
+
+    db::Transaction tx(db);
+    for (const PlannedIndex& p : planned) db.createIndex(p.table, p.index);
+    db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
+    tx.commit();
+
+    if (!planned.empty()) {
+        if (StartupUi* startup = startupUi()) startup->beep();
+        ui::msgbox(QStringLiteral("Die Suchindizes wurden erstellt. Danke für Ihre Geduld"), ui::OkOnly,
+                   QStringLiteral(" O K"));
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,48 @@
+#pragma once
+// The numbered upgrade steps that bring an older cookbook to the current schema. Each
+// step runs in one transaction with the row that records it in `changelog`: a step
+// that fails leaves the file as it was and is run again at the next opening.
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace kv {
+
+// Servings from "personen" heading lines; the converted lines and their now unused
+// texts are deleted.
+void update100();
+// A placeholder line "-" for every recipe without ingredient lines.
+void update101();
+// Hand-over column, keyword root, umlaut table, imported files, unit index.
+void update103();
+// Unit columns, the standard units and the merging of older units into them.
+void update104();
+// The hand-over table's line number as a 16-bit integer in its primary key.
+void update106();
+// The directory list of the tree import.
+void update110();
+// Moves ingredient lines of an old unit numbering to the ids they belong to.
+void update111();
+
+void addeinheit(const QString& ekurz, const QString& ename, const QString& elang, qint32 sprache,
+                quint8 mmscale, quint8 mmorder, float scaleup, float scaledown);
+void mergeeinheit(const QString& aliasEkurz, const QString& aliasEname, const QString& targetEkurz);
+
+struct StandardUnit {
+    const char16_t* ekurz;
+    const char16_t* ename;
+    const char16_t* elang;
+    quint8 mmscale;
+    quint8 mmorder;
+    float scaleup;
+    float scaledown;
+};
+extern const std::array<StandardUnit, 29> standardUnits;
+
+// The number of servings in a heading line: the first run of digits. Nothing when there
+// is none or when it is too large for servings.
+std::optional<int> servingsInText(const QString& text);
+
+}  // namespace kv

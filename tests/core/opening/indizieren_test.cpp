@@ -1,0 +1,117 @@
+#include "core/indizieren.h"
+#include "core/mainmod.h"
+#include "core/settings.h"
+#include "tests/core/opening/oldcookbook.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenv.h"
+
+#include <gtest/gtest.h>
+
+using kv::kochbuchdb;
+using kv::ui::Answer;
+
+namespace {
+
+const QString before = QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen.");
+const QString after = QStringLiteral("Die Suchindizes wurden erstellt. Danke für Ihre Geduld");
+
+class IndexBuild : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kochbuchdb = kv::test::createOldCookbook(env.tempPath(QStringLiteral("alt.mdb")));
+        kochbuchdb->execute(QStringLiteral("create table changelog (changed LONG)"));
+    }
+    void TearDown() override { kochbuchdb.reset(); }
+
+    void expectBothMessages()
+    {
+        dialogs.expect(before, Answer::Ok).withTitle(QStringLiteral(" A c h t u n g")).withStyle(kv::ui::OkOnly);
+        dialogs.expect(after, Answer::Ok).withTitle(QStringLiteral(" O K")).withStyle(kv::ui::OkOnly);
+    }
+    std::optional<kv::db::IndexDef> index(const QString& table, const QString& name)
+    {
+        for (const kv::db::IndexDef& i : kochbuchdb->indexes(table))
+            if (i.name == name) return i;
+        return std::nullopt;
+    }
+
+    kv::test::TestEnvironment env;
+    kv::test::ScriptedDialogs dialogs;
+    kv::test::RecordingStartup startup;
+};
+
+TEST_F(IndexBuild, BuildsEveryListedIndexBetweenTwoMessages)
+{
+    expectBothMessages();
+
+    kv::indizieren();
+
+    EXPECT_EQ(dialogs.shownTexts().value(0),
+              before + kv::linebreak +
+                  QStringLiteral("Es gibt sie bisher noch nicht, um Speicherplatz und Übertragungszeit zu sparen.") +
+                  kv::linebreak +
+                  QStringLiteral("Bitte haben Sie jetzt etwas Geduld; nach Beendigung der Indizierung erscheint eine "
+                                 "weitere Meldung."));
+    const auto rnam = index(QStringLiteral("rezepte"), QStringLiteral("rnam"));
+    ASSERT_TRUE(rnam);
+    EXPECT_FALSE(rnam->unique);
+    EXPECT_EQ(rnam->fields, QStringList{QStringLiteral("rname")});
+    const auto key = index(QStringLiteral("stichworte"), QStringLiteral("PrimaryKey"));
+    ASSERT_TRUE(key);
+    EXPECT_TRUE(key->primary);
+    const auto zeile = index(QStringLiteral("zutaten"), QStringLiteral("zeile"));
+    ASSERT_TRUE(zeile);
+    EXPECT_EQ(zeile->fields, (QStringList{QStringLiteral("rid"), QStringLiteral("tid"), QStringLiteral("nr")}));
+    EXPECT_TRUE(index(QStringLiteral("impeinheit"), QStringLiteral("en")));
+    EXPECT_FALSE(index(QStringLiteral("rezepte"), QStringLiteral("leer")));
+
+    EXPECT_EQ(kv::test::changelogInOrder(*kochbuchdb), QList<int>{102});
+    EXPECT_TRUE(startup.calls.contains(QStringLiteral("beep")));
+    EXPECT_EQ(kv::getreg(kv::reg::wizard), QStringLiteral("on"));
+}
+
+TEST_F(IndexBuild, CompletesABuildThatWasCutShort)
+{
+    kochbuchdb->createIndex(QStringLiteral("rezepte"), {QStringLiteral("rnam"), {QStringLiteral("rname")}});
+    expectBothMessages();
+
+    kv::indizieren();
+
+    EXPECT_TRUE(index(QStringLiteral("zutindex"), QStringLiteral("zutat")));
+    EXPECT_TRUE(index(QStringLiteral("zutaten"), QStringLiteral("zeile")));
+    EXPECT_EQ(kochbuchdb->indexes(QStringLiteral("rezepte")).size(), 1u);
+}
+
+TEST_F(IndexBuild, CompleteIndexesOnlyRecordTheStepAndWriteTheDefaults)
+{
+    expectBothMessages();
+    kv::indizieren();
+    dialogs.verify();
+    dialogs.clearShown();
+    kochbuchdb->execute(QStringLiteral("delete from changelog"));
+    kv::savereg(kv::reg::wizard, QString());
+    const QStringList built = kv::test::snapshot(*kochbuchdb);
+
+    kv::indizieren();
+
+    EXPECT_TRUE(dialogs.shownTexts().isEmpty());
+    EXPECT_EQ(kv::test::changelogInOrder(*kochbuchdb), QList<int>{102});
+    kochbuchdb->execute(QStringLiteral("delete from changelog"));
+    EXPECT_EQ(kv::test::snapshot(*kochbuchdb), built);
+    EXPECT_EQ(kv::getreg(kv::reg::wizard), QStringLiteral("on"));
+}
+
+TEST_F(IndexBuild, ABadDefinitionBuildsNothingAndIsNotRecorded)
+{
+    kochbuchdb->execute(QStringLiteral("insert into [-indizes] (indid,tabelle,indexname,\"Primary\") "
+                                       "values (7,'gibtsnicht','x',0)"));
+    kochbuchdb->execute(QStringLiteral("insert into [-indexfelder] (indid,feldname,fnr) values (7,'y',1)"));
+    const QStringList unchanged = kv::test::snapshot(*kochbuchdb);
+
+    EXPECT_THROW(kv::indizieren(), kv::db::DbError);
+
+    EXPECT_EQ(kv::test::snapshot(*kochbuchdb), unchanged);
+}
+
+}  // namespace

@@ -1,0 +1,249 @@
+#include "tests/core/opening/oldcookbook.h"
+
+#include <gtest/gtest.h>
+
+namespace kv::test {
+
+namespace {
+
+const char* const oldSchema[] = {
+    "CREATE TABLE kochbuchname (bname VARCHAR(100) COLLATE NOCASE_DE, binfo VARCHAR(255) COLLATE NOCASE_DE)",
+    "CREATE TABLE rezepte (rid INTEGER PRIMARY KEY AUTOINCREMENT, rname VARCHAR(255) COLLATE NOCASE_DE,"
+    " port SMALLINT, ungenau BIT, kid LONG, komid LONG, did LONG)",
+    "CREATE TABLE zutaten (rid LONG, tid SMALLINT, nr SMALLINT, eid LONG, menge DOUBLE, zutid LONG)",
+    "CREATE TABLE zubereit (rid LONG, ztext LONGTEXT COLLATE NOCASE_DE)",
+    "CREATE TABLE zutindex (zutid INTEGER PRIMARY KEY AUTOINCREMENT, zutat VARCHAR(150) COLLATE NOCASE_DE)",
+    "CREATE TABLE zutimp (zutat VARCHAR(150) COLLATE NOCASE_DE, zutid LONG)",
+    "CREATE TABLE zutmehrzahl (zutid LONG, mehrzahl VARCHAR(150) COLLATE NOCASE_DE)",
+    "CREATE TABLE einheiten (eid INTEGER PRIMARY KEY AUTOINCREMENT, ename VARCHAR(20) COLLATE NOCASE_DE,"
+    " ekurz VARCHAR(10) COLLATE NOCASE_DE)",
+    "CREATE TABLE impeinheit (eid LONG, ename VARCHAR(20) COLLATE NOCASE_DE, ekurz VARCHAR(10) COLLATE NOCASE_DE)",
+    "CREATE TABLE hauptkat (kid LONG, kname VARCHAR(50) COLLATE NOCASE_DE)",
+    "CREATE TABLE impkat (kimport VARCHAR(50) COLLATE NOCASE_DE, kid LONG)",
+    "CREATE TABLE komment (komid LONG, komment VARCHAR(50) COLLATE NOCASE_DE)",
+    "CREATE TABLE stichworte (sid INTEGER PRIMARY KEY AUTOINCREMENT, stichwort VARCHAR(50) COLLATE NOCASE_DE,"
+    " subsid LONG, ebene SMALLINT)",
+    "CREATE TABLE substich (sid LONG, subsid LONG)",
+    "CREATE TABLE rezstich (rid LONG, sid LONG)",
+    "CREATE TABLE impstich (sid LONG, istich VARCHAR(50) COLLATE NOCASE_DE)",
+    "CREATE TABLE auswahlen (aid INTEGER PRIMARY KEY AUTOINCREMENT, aname VARCHAR(50) COLLATE NOCASE_DE,"
+    " adat DATETIME)",
+    "CREATE TABLE rezinaus (aid LONG, rid LONG, rname VARCHAR(255) COLLATE NOCASE_DE, katego LONG,"
+    " port SMALLINT, komid LONG)",
+    "CREATE TABLE menues (mid INTEGER PRIMARY KEY AUTOINCREMENT, mname VARCHAR(50) COLLATE NOCASE_DE,"
+    " mdat DATETIME, mbesch LONGTEXT COLLATE NOCASE_DE)",
+    "CREATE TABLE rezinmen (mid LONG, rid LONG, nr SMALLINT, rname VARCHAR(50) COLLATE NOCASE_DE,"
+    " katego LONG, port SMALLINT)",
+    "CREATE TABLE importdateien (did INTEGER PRIMARY KEY AUTOINCREMENT, dname VARCHAR(255) COLLATE NOCASE_DE,"
+    " \"check\" BIT)",
+    "CREATE TABLE importerrors (errid INTEGER PRIMARY KEY AUTOINCREMENT, did LONG, rid LONG,"
+    " rname VARCHAR(255) COLLATE NOCASE_DE, etext VARCHAR(255) COLLATE NOCASE_DE)",
+    "CREATE TABLE importerrtexte (errid LONG, rtext LONGTEXT COLLATE NOCASE_DE)",
+    "CREATE TABLE erfasser (erfid LONG, erfasser VARCHAR(100) COLLATE NOCASE_DE)",
+    "CREATE TABLE quellen (qid LONG, quelle VARCHAR(255) COLLATE NOCASE_DE)",
+    "CREATE TABLE letztsuch (sid INTEGER PRIMARY KEY AUTOINCREMENT, ssql LONGTEXT COLLATE NOCASE_DE,"
+    " stext VARCHAR(255) COLLATE NOCASE_DE)",
+    "CREATE TABLE letztsuchrids (sid LONG, rid LONG)",
+    "CREATE TABLE suchzutat (zid LONG, typ SMALLINT)",
+    "CREATE TABLE suchrids (typ SMALLINT, rid LONG)",
+    "CREATE TABLE suchfound (rid LONG)",
+    "CREATE TABLE editzutat (nr SMALLINT, men VARCHAR(20) COLLATE NOCASE_DE CHECK (\"men\" <> ''),"
+    " ename VARCHAR(20) COLLATE NOCASE_DE CHECK (\"ename\" <> ''), zut VARCHAR(150) COLLATE NOCASE_DE)",
+    "CREATE TABLE [rep-korbliste] (aname VARCHAR(255) COLLATE NOCASE_DE, adat DATETIME, rid LONG,"
+    " rname VARCHAR(255) COLLATE NOCASE_DE, p SMALLINT, port SMALLINT, ungen BIT,"
+    " ztext LONGTEXT COLLATE NOCASE_DE, tid SMALLINT, nr BYTE, eval LONG, ename VARCHAR(20) COLLATE NOCASE_DE,"
+    " men VARCHAR(50) COLLATE NOCASE_DE, zname VARCHAR(255) COLLATE NOCASE_DE)",
+    "CREATE TABLE [rep-einkauf] (aname VARCHAR(255) COLLATE NOCASE_DE, rid LONG, tid SMALLINT, nr SMALLINT,"
+    " ename VARCHAR(20) COLLATE NOCASE_DE, men VARCHAR(50) COLLATE NOCASE_DE, zname VARCHAR(255) COLLATE NOCASE_DE)",
+    "CREATE TABLE [rep-einkaufsliste] (aname VARCHAR(255) COLLATE NOCASE_DE, rid LONG)",
+    "CREATE TABLE umlaute (alt VARCHAR(2) COLLATE NOCASE_DE, neu VARCHAR(1) COLLATE NOCASE_DE,"
+    " alttext VARCHAR(15) COLLATE NOCASE_DE)",
+    "CREATE TABLE [-indizes] (indid LONG, tabelle VARCHAR(64) COLLATE NOCASE_DE,"
+    " indexname VARCHAR(64) COLLATE NOCASE_DE, \"Primary\" BIT)",
+    "CREATE TABLE [-indexfelder] (indid LONG, feldname VARCHAR(64) COLLATE NOCASE_DE, fnr SMALLINT)",
+    "CREATE TABLE html (hid LONG, kopf LONGTEXT COLLATE NOCASE_DE, fuss LONGTEXT COLLATE NOCASE_DE)",
+    "CREATE TABLE [-löschtabellen] (tabelle VARCHAR(64) COLLATE NOCASE_DE)",
+};
+
+const char* const oldRows[] = {
+    "INSERT INTO kochbuchname (bname, binfo) VALUES ('Altes Kochbuch', '-')",
+    "INSERT INTO rezepte (rid, rname, port, ungenau, kid, komid, did) VALUES"
+    " (1, 'Gulasch', 2, 0, 1, 0, 1), (2, 'Nudelsalat', 4, 0, 2, 0, 1), (3, 'Leere Suppe', 4, 0, 1, 0, 2),"
+    " (4, 'Blechkuchen', 1, 0, 0, 0, 2)",
+    "INSERT INTO zutindex (zutid, zutat) VALUES (1, 'Für 4 Personen'), (2, 'Rindfleisch'), (3, 'Nudeln'),"
+    " (4, '12 Personen'), (5, 'Personen nach Belieben'), (6, 'Zwiebeln')",
+    "INSERT INTO zutaten (rid, tid, nr, eid, menge, zutid) VALUES"
+    " (1, 1, 0, NULL, NULL, 1), (1, 1, 1, 1, 500, 2), (1, 1, 2, 3, 2, 6),"
+    " (2, 1, 0, NULL, NULL, 5), (2, 1, 1, 2, 250, 3), (4, 1, 0, NULL, NULL, 4), (4, 1, 1, 4, 3, 3)",
+    "INSERT INTO zubereit (rid, ztext) VALUES (1, 'Schmoren.'), (2, 'Mischen.')",
+    "INSERT INTO einheiten (eid, ename, ekurz) VALUES (1, 'g', 'g'), (2, 'ccm', 'cb'), (3, 'Stück', 'ea'),"
+    " (4, 'EL', 'tb')",
+    "INSERT INTO impeinheit (eid, ename, ekurz) VALUES (1, 'Gramm', 'gr'), (4, 'Essl', 'es')",
+    "INSERT INTO hauptkat (kid, kname) VALUES (0, 'Alle'), (1, 'Fleisch'), (2, 'Salat')",
+    "INSERT INTO komment (komid, komment) VALUES (0, '-')",
+    "INSERT INTO stichworte (sid, stichwort, subsid, ebene) VALUES (1, 'Suppe', 0, 0)",
+    "INSERT INTO substich (sid, subsid) VALUES (1, 1)",
+    "INSERT INTO rezstich (rid, sid) VALUES (3, 1)",
+    "INSERT INTO auswahlen (aid, aname, adat) VALUES (1, 'Schnellauswahl', '2001-05-01')",
+    "INSERT INTO rezinaus (aid, rid, rname, katego, port, komid) VALUES (1, 1, 'Gulasch', 1, 2, 0)",
+    "INSERT INTO importdateien (did, dname, \"check\") VALUES (1, 'alt.mmf', 1), (2, 'neu.mmf', 0)",
+    "INSERT INTO [rep-korbliste] (aname, rid, rname, tid, nr) VALUES ('Liste', 1, 'Gulasch', 1, 1)",
+    "INSERT INTO [rep-einkaufsliste] (aname, rid) VALUES ('Liste', 1)",
+    "INSERT INTO umlaute (alt, neu, alttext) VALUES ('ae', 'ä', 'Israel')",
+    "INSERT INTO editzutat (nr, men, ename, zut) VALUES (1, '2', 'EL', 'Mehl')",
+    "INSERT INTO [-indizes] (indid, tabelle, indexname, \"Primary\") VALUES"
+    " (1, 'rezepte', 'rnam', 0), (2, 'zutindex', 'zutat', 0), (3, 'stichworte', 'PrimaryKey', 1),"
+    " (4, 'zutaten', 'zeile', 0), (5, 'impeinheit', 'en', 0), (6, 'rezepte', 'leer', 0)",
+    // Stored out of key order on purpose: the build must follow fnr.
+    "INSERT INTO [-indexfelder] (indid, feldname, fnr) VALUES (1, 'rname', 1), (2, 'zutat', 1),"
+    " (3, 'sid', 1), (4, 'nr', 3), (4, 'rid', 1), (4, 'tid', 2), (5, 'ename', 1)",
+};
+
+}  // namespace
+
+std::unique_ptr<db::Database> createOldCookbook(const QString& path)
+{
+    auto db = db::Database::create(path);
+    for (const char* sql : oldSchema) db->execute(QString::fromUtf8(sql));
+    db->createIndex(QStringLiteral("einheiten"), {QStringLiteral("PrimaryKey"), {QStringLiteral("eid")}, true, true});
+    db->createIndex(QStringLiteral("rep-korbliste"),
+                    {QStringLiteral("PrimaryKey"),
+                     {QStringLiteral("rid"), QStringLiteral("tid"), QStringLiteral("nr")},
+                     true,
+                     true});
+    for (const char* sql : oldRows) db->execute(QString::fromUtf8(sql));
+    return db;
+}
+
+void markAllStepsDone(db::Database& db)
+{
+    db.execute(QStringLiteral("create table changelog (changed LONG)"));
+    db.execute(QStringLiteral("insert into changelog (changed) values (100), (101), (102), (103), (104), (106), "
+                              "(110), (111)"));
+}
+
+RecordingStartup::RecordingStartup()
+    : m_previous(startupUi())
+{
+    setStartupUi(this);
+}
+
+RecordingStartup::~RecordingStartup()
+{
+    setStartupUi(m_previous);
+}
+
+void RecordingStartup::showWait()
+{
+    ++waits;
+    calls << QStringLiteral("showWait");
+    if (onWait) onWait(waits);
+}
+
+void RecordingStartup::unloadWait()
+{
+    calls << QStringLiteral("unloadWait");
+}
+
+void RecordingStartup::doEvents()
+{
+    calls << QStringLiteral("doEvents");
+}
+
+void RecordingStartup::setBusy(bool busy)
+{
+    calls << (busy ? QStringLiteral("busy") : QStringLiteral("normal"));
+}
+
+void RecordingStartup::showFinddirModal()
+{
+    calls << QStringLiteral("finddir");
+    if (!onFinddir) {
+        ADD_FAILURE() << "the directory dialog was not expected";
+        throw ProgramEnd{};
+    }
+    onFinddir();
+}
+
+void RecordingStartup::setRecipeCount(const QString& text)
+{
+    calls << QStringLiteral("rezzahl=") + text;
+}
+
+void RecordingStartup::binddaten()
+{
+    calls << QStringLiteral("binddaten");
+}
+
+void RecordingStartup::inithm()
+{
+    calls << QStringLiteral("inithm");
+    if (onInithm) onInithm();
+}
+
+void RecordingStartup::loadEditorHidden()
+{
+    calls << QStringLiteral("loadEditorHidden");
+}
+
+void RecordingStartup::showMain()
+{
+    calls << QStringLiteral("showMain");
+}
+
+void RecordingStartup::beep()
+{
+    calls << QStringLiteral("beep");
+}
+
+void RecordingStartup::releaseData()
+{
+    calls << QStringLiteral("releaseData");
+}
+
+QStringList dumpTable(db::Database& db, const QString& table)
+{
+    QStringList rows;
+    db::Statement st(db, QStringLiteral("select * from [%1]").arg(table));
+    while (st.step()) {
+        QStringList values;
+        for (int i = 0; i < st.columnCount(); ++i)
+            values << (st.isNull(i) ? QStringLiteral("NULL") : st.text(i));
+        rows << values.join(u'|');
+    }
+    rows.sort();
+    return rows;
+}
+
+QStringList describeTable(db::Database& db, const QString& table)
+{
+    QStringList out;
+    for (const db::FieldDef& f : db.fields(table))
+        out << QStringLiteral("%1:%2:%3").arg(f.name).arg(int(f.type)).arg(f.size);
+    for (const db::IndexDef& i : db.indexes(table))
+        out << QStringLiteral("index %1(%2)%3").arg(i.name, i.fields.join(u','), i.primary ? QStringLiteral(" primary") : QString());
+    return out;
+}
+
+QList<int> changelogInOrder(db::Database& db)
+{
+    QList<int> steps;
+    db::Statement st(db, QStringLiteral("select changed from changelog order by rowid"));
+    while (st.step()) steps << static_cast<int>(st.int64(0));
+    return steps;
+}
+
+QStringList snapshot(db::Database& db)
+{
+    QStringList tables = db.tableNames();
+    tables.sort();
+    QStringList out;
+    for (const QString& table : tables) {
+        out << QStringLiteral("table ") + table;
+        out << describeTable(db, table);
+        out << dumpTable(db, table);
+    }
+    return out;
+}
+
+}  // namespace kv::test

@@ -1,0 +1,63 @@
+#pragma once
+// Cookbooks as older versions left them, for the upgrade and opening tests, and a
+// recorder standing in for the start-up windows.
+
+#include "core/mainmod.h"
+#include "platform/db/database.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+namespace kv::test {
+
+// A cookbook without `changelog`, `rep-mbesch` and `importsubdirs`; `einheiten` with
+// three fields and one index, `importdateien` with an AutoNumber `did`, `rep-korbliste`
+// with a byte `nr` and 14 fields, `umlaute.alt` 2 wide, `editzutat` refusing empty text.
+// A few recipes, old units with aliases, a "Personen" heading line, index definitions.
+std::unique_ptr<db::Database> createOldCookbook(const QString& path);
+
+// A cookbook whose `changelog` lists every step, in the current schema's shape.
+void markAllStepsDone(db::Database& db);
+
+// Installs itself as the start-up windows and records every call.
+class RecordingStartup : public StartupUi {
+public:
+    RecordingStartup();
+    ~RecordingStartup() override;
+
+    void showWait() override;
+    void unloadWait() override;
+    void doEvents() override;
+    void setBusy(bool busy) override;
+    void showFinddirModal() override;
+    void setRecipeCount(const QString& text) override;
+    void binddaten() override;
+    void inithm() override;
+    void loadEditorHidden() override;
+    void showMain() override;
+    void beep() override;
+    void releaseData() override;
+
+    QStringList calls;
+    int waits = 0;
+    std::function<void()> onFinddir;   // the dialog's work; none = the test fails
+    std::function<void(int)> onWait;   // before the n-th step attempt (from 1)
+    std::function<void()> onInithm;
+
+private:
+    StartupUi* m_previous = nullptr;
+};
+
+// Every row of a table as text, ordered, for before/after comparisons.
+QStringList dumpTable(db::Database& db, const QString& table);
+// Field names, types and widths of a table.
+QStringList describeTable(db::Database& db, const QString& table);
+// Every table's shape and rows: equal snapshots mean an unchanged file.
+QStringList snapshot(db::Database& db);
+QList<int> changelogInOrder(db::Database& db);
+
+}  // namespace kv::test

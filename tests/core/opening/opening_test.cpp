@@ -1,0 +1,305 @@
+#include "core/cookbookdb.h"
+#include "core/mainmod.h"
+#include "core/settings.h"
+#include "platform/paths.h"
+#include "tests/core/opening/oldcookbook.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+using kv::kochbuchdb;
+using kv::ui::Answer;
+
+namespace {
+
+const QString noCookbookText = QStringLiteral(
+    "Es ist kein Kochbuch geladen oder die zuletzt geladene Kochbuchdatei gibt es nicht mehr. Bitte wählen Sie "
+    "ein Verzeichnis mit einem anderen Kochbuch aus.");
+const QString damagedText = QStringLiteral(
+    "Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört oder es handelt sich nicht um ein Kochbuch. "
+    "Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus.");
+
+class Opening : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        kochbuchdb.reset();
+        kv::nocookbook = false;
+        kv::startingup = false;
+    }
+
+    // A folder with an old cookbook; `prepare` runs on it before it is closed.
+    QString oldCookbook(const QString& name, const std::function<void(kv::db::Database&)>& prepare = {})
+    {
+        const QString folder = env.tempPath(name) + u'/';
+        QDir().mkpath(folder);
+        auto db = kv::test::createOldCookbook(folder + kv::kochbuchdatei);
+        if (prepare) prepare(*db);
+        db->close();
+        return folder;
+    }
+    QString doneCookbook(const QString& name)
+    {
+        return oldCookbook(name, [](kv::db::Database& db) { kv::test::markAllStepsDone(db); });
+    }
+    QStringList snapshotOf(const QString& file)
+    {
+        auto db = kv::db::Database::open(file);
+        return kv::test::snapshot(*db);
+    }
+    void expectIndexMessages()
+    {
+        dialogs.expect(QStringLiteral("Suchindizes erstellen"), Answer::Ok);
+        dialogs.expect(QStringLiteral("Suchindizes wurden erstellt"), Answer::Ok);
+    }
+    void removeDeliveredCookbook()
+    {
+        ASSERT_TRUE(QFile::remove(env.programFolder() + QStringLiteral("/kochbuch/") + kv::kochbuchdatei));
+    }
+
+    kv::test::TestEnvironment env;
+    kv::test::ScriptedDialogs dialogs;
+    kv::test::RecordingStartup startup;
+};
+
+TEST_F(Opening, OldCookbookRunsEveryStepInOrderAndEndsCurrent)
+{
+    const QString folder = oldCookbook(QStringLiteral("alt"));
+    kv::savereg(kv::reg::loadeddir, folder);
+    expectIndexMessages();
+
+    kv::opendaten();
+
+    EXPECT_EQ(kv::test::changelogInOrder(*kochbuchdb), (QList<int>{100, 100, 103, 101, 102, 104, 106, 110, 111}));
+    EXPECT_EQ(startup.calls.count(QStringLiteral("showWait")), 8);
+    EXPECT_EQ(startup.calls.count(QStringLiteral("doEvents")), 8);
+    EXPECT_EQ(startup.calls.mid(startup.calls.size() - 4),
+              (QStringList{QStringLiteral("unloadWait"), QStringLiteral("binddaten"), QStringLiteral("rezzahl=4"),
+                           QStringLiteral("normal")}));
+
+    kv::db::Database& db = *kochbuchdb;
+    EXPECT_EQ(db.name(), folder + kv::kochbuchdatei);
+    EXPECT_EQ(db.fields(QStringLiteral("einheiten")).size(), 10u);
+    EXPECT_EQ(db.field(QStringLiteral("rep-korbliste"), QStringLiteral("nr"))->type, kv::db::FieldType::Integer);
+    EXPECT_TRUE(db.field(QStringLiteral("rep-korbliste"), QStringLiteral("rnr")));
+    EXPECT_EQ(db.field(QStringLiteral("importdateien"), QStringLiteral("did"))->attributes & kv::db::dbAutoIncrField, 0);
+    EXPECT_NE(db.field(QStringLiteral("umlaute"), QStringLiteral("alt"))->size, 2);
+    EXPECT_TRUE(db.hasTable(QStringLiteral("rep-mbesch")));
+    EXPECT_TRUE(db.hasTable(QStringLiteral("importsubdirs")));
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from einheiten")).toInt(), 29);
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from zutaten where rid=3")).toInt(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("select port from rezepte where rid=1")).toInt(), 4);
+}
+
+TEST_F(Opening, CookbookWithEveryStepRunsNone)
+{
+    const QString folder = doneCookbook(QStringLiteral("fertig"));
+    kv::savereg(kv::reg::loadeddir, folder);
+    const QStringList before = snapshotOf(folder + kv::kochbuchdatei);
+
+    kv::opendaten();
+
+    EXPECT_EQ(startup.waits, 0);
+    EXPECT_TRUE(startup.calls.contains(QStringLiteral("unloadWait")));
+    EXPECT_EQ(kv::test::snapshot(*kochbuchdb), before);
+}
+
+TEST_F(Opening, FailingStepLeavesTheFileUnchangedAndCancelEnds)
+{
+    const QString folder = oldCookbook(QStringLiteral("kaputt"), [](kv::db::Database& db) {
+        kv::test::markAllStepsDone(db);
+        db.execute(QStringLiteral("delete from changelog where changed=104"));
+        db.execute(QStringLiteral("create trigger kaputt before insert on impeinheit "
+                                  "begin select raise(abort, 'gesperrt'); end"));
+    });
+    kv::savereg(kv::reg::loadeddir, folder);
+    const QStringList before = snapshotOf(folder + kv::kochbuchdatei);
+    dialogs.expect(QStringLiteral("LOADDBS (updatedata) - "), Answer::Cancel)
+        .withTitle(QStringLiteral(" F E H L E R"))
+        .withStyle(kv::ui::RetryCancel | kv::ui::Critical);
+
+    EXPECT_THROW(kv::opendaten(), kv::ProgramEnd);
+
+    kochbuchdb.reset();
+    EXPECT_EQ(snapshotOf(folder + kv::kochbuchdatei), before);
+}
+
+TEST_F(Opening, RetryRunsTheFailedStepAgain)
+{
+    const QString folder = oldCookbook(QStringLiteral("kaputt"), [](kv::db::Database& db) {
+        kv::test::markAllStepsDone(db);
+        db.execute(QStringLiteral("delete from changelog where changed=104"));
+        db.execute(QStringLiteral("create trigger kaputt before insert on impeinheit "
+                                  "begin select raise(abort, 'gesperrt'); end"));
+    });
+    kv::savereg(kv::reg::loadeddir, folder);
+    startup.onWait = [](int attempt) {
+        if (attempt == 2) kochbuchdb->execute(QStringLiteral("drop trigger kaputt"));
+    };
+    dialogs.expect(QStringLiteral("LOADDBS (updatedata) - "), Answer::Retry);
+
+    kv::opendaten();
+
+    EXPECT_EQ(startup.waits, 2);
+    EXPECT_EQ(kochbuchdb->scalar(QStringLiteral("select count(*) from changelog where changed=104")).toInt(), 1);
+    EXPECT_EQ(kochbuchdb->fields(QStringLiteral("einheiten")).size(), 10u);
+}
+
+TEST_F(Opening, FirstStartOpensTheDeliveredCookbookAndBuildsItsIndexes)
+{
+    expectIndexMessages();
+
+    kv::opendaten();
+
+    const QString delivered = env.programFolder() + QStringLiteral("/kochbuch/");
+    EXPECT_EQ(kv::getreg(kv::reg::loadeddir), delivered);
+    EXPECT_EQ(kochbuchdb->name(), delivered + kv::kochbuchdatei);
+    EXPECT_EQ(kv::getreg(kv::reg::printfont0name), QStringLiteral("Arial Narrow"));
+    EXPECT_EQ(kv::getreg(kv::reg::printorient), QStringLiteral("hoch"));
+    EXPECT_TRUE(kv::paths::fileExists(env.programFolder() + QStringLiteral("/kelvor-printsettings.mdb")));
+    EXPECT_EQ(kochbuchdb->scalar(QStringLiteral("select count(*) from changelog where changed=102")).toInt(), 1);
+    EXPECT_GT(kochbuchdb->indexCount(QStringLiteral("rezepte")), 0);
+    EXPECT_EQ(kv::getreg(kv::reg::wizard), QStringLiteral("on"));
+}
+
+TEST_F(Opening, SharewareFolderIsTheSecondFallback)
+{
+    removeDeliveredCookbook();
+    const QString shareware = env.programFolder() + QStringLiteral("/kochbuch_shareware/");
+    QDir().mkpath(shareware);
+    kv::test::markAllStepsDone(*kv::test::createOldCookbook(shareware + kv::kochbuchdatei));
+    kv::savereg(kv::reg::loadeddir, env.tempPath(QStringLiteral("weg/")));
+
+    kv::opendaten();
+
+    EXPECT_EQ(kv::getreg(kv::reg::loadeddir), shareware);
+    EXPECT_EQ(kochbuchdb->name(), shareware + kv::kochbuchdatei);
+}
+
+TEST_F(Opening, WithoutAnyCookbookTheUserChoosesOne)
+{
+    removeDeliveredCookbook();
+    const QString chosen = doneCookbook(QStringLiteral("gewaehlt"));
+    dialogs.expect(noCookbookText, Answer::Ok).withTitle(QString()).withStyle(kv::ui::Critical | kv::ui::OkOnly);
+    startup.onFinddir = [&] {
+        EXPECT_TRUE(kv::nocookbook);
+        kv::savereg(kv::reg::loadeddir, chosen);
+    };
+
+    kv::opendaten();
+
+    EXPECT_EQ(startup.calls.count(QStringLiteral("finddir")), 1);
+    EXPECT_EQ(kochbuchdb->name(), chosen + kv::kochbuchdatei);
+}
+
+TEST_F(Opening, DatabaseWithoutMarkerIsNoCookbookAndStaysUntouched)
+{
+    const QString other = env.tempPath(QStringLiteral("fremd/"));
+    QDir().mkpath(other);
+    kv::db::Database::create(other + kv::kochbuchdatei)->execute(QStringLiteral("create table adressen (name VARCHAR(50))"));
+    const QStringList before = snapshotOf(other + kv::kochbuchdatei);
+    const QString chosen = doneCookbook(QStringLiteral("gewaehlt"));
+    kv::savereg(kv::reg::loadeddir, other);
+    dialogs.expect(damagedText, Answer::Ok).withTitle(QString()).withStyle(kv::ui::Critical | kv::ui::OkOnly);
+    startup.onFinddir = [&] { kv::savereg(kv::reg::loadeddir, chosen); };
+
+    kv::opendaten();
+
+    EXPECT_EQ(kochbuchdb->name(), chosen + kv::kochbuchdatei);
+    EXPECT_EQ(snapshotOf(other + kv::kochbuchdatei), before);
+}
+
+TEST_F(Opening, RelativeFolderIsOpenedAndStoredAbsolute)
+{
+    const QString folder = doneCookbook(QStringLiteral("relativ"));
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(env.tempPath(QString())));
+    kv::savereg(kv::reg::loadeddir, QStringLiteral("relativ/"));
+
+    kv::opendaten();
+    QDir::setCurrent(previous);
+
+    EXPECT_EQ(kv::getreg(kv::reg::loadeddir), folder);
+    EXPECT_EQ(kochbuchdb->name(), folder + kv::kochbuchdatei);
+    EXPECT_EQ(kv::kochbuchprefix() + QStringLiteral("-daten.mdb"), folder + kv::kochbuchdatei);
+}
+
+TEST_F(Opening, UnreadableFileOffersRetryOrCancelAndKeepsTheOpenCookbook)
+{
+    const QString current = doneCookbook(QStringLiteral("offen"));
+    kochbuchdb = kv::db::Database::open(current + kv::kochbuchdatei);
+    const QString broken = env.tempPath(QStringLiteral("muell/"));
+    QDir().mkpath(broken);
+    QFile junk(broken + kv::kochbuchdatei);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    kv::savereg(kv::reg::loadeddir, broken);
+    dialogs.expect(QStringLiteral("LOADDBS (opendatabase) - "), Answer::Cancel);
+
+    EXPECT_THROW(kv::opendaten(), kv::ProgramEnd);
+
+    ASSERT_TRUE(kochbuchdb);
+    EXPECT_EQ(kochbuchdb->name(), current + kv::kochbuchdatei);
+}
+
+class Start : public Opening {};
+
+TEST_F(Start, MainOpensBindsInitialisesAndShowsInOrder)
+{
+    kv::savereg(kv::reg::loadeddir, doneCookbook(QStringLiteral("main")));
+    kv::reztabellen.clear();
+
+    kv::Main();
+
+    EXPECT_EQ(startup.calls.filter(QRegularExpression(QStringLiteral("^(rezzahl|binddaten|inithm|loadEditor|showMain)"))),
+              (QStringList{QStringLiteral("rezzahl=4"), QStringLiteral("binddaten"), QStringLiteral("inithm"),
+                           QStringLiteral("loadEditorHidden"), QStringLiteral("showMain")}));
+    EXPECT_FALSE(kv::startingup);
+    EXPECT_EQ(kv::reztabellen.size(), 6);
+    EXPECT_EQ(kv::linebreak, QStringLiteral("\n\r"));
+}
+
+TEST_F(Start, MainRunsAgainAfterTheCookbookWasClosed)
+{
+    kv::savereg(kv::reg::loadeddir, doneCookbook(QStringLiteral("main")));
+    kv::Main();
+    kochbuchdb->close();
+    startup.calls.clear();
+
+    kv::Main();
+
+    ASSERT_TRUE(kochbuchdb);
+    EXPECT_TRUE(kochbuchdb->isOpen());
+    EXPECT_TRUE(startup.calls.contains(QStringLiteral("showMain")));
+}
+
+TEST_F(Start, ErrorsAreReportedAndTheStartGoesOn)
+{
+    kv::savereg(kv::reg::loadeddir, doneCookbook(QStringLiteral("main")));
+    startup.onInithm = [] { throw kv::db::DbError(3021, QStringLiteral("Kein aktueller Datensatz.")); };
+    dialogs.expect(QStringLiteral("MAIN - 3021 : Kein aktueller Datensatz."), Answer::Ok)
+        .withTitle(QStringLiteral(" F E H L E R"));
+
+    kv::Main();
+
+    EXPECT_TRUE(startup.calls.contains(QStringLiteral("showMain")));
+}
+
+TEST_F(Start, BindingErrorsAreReportedStatementByStatement)
+{
+    dialogs.expect(QStringLiteral("LOADDATA - 3078 : Tabelle fehlt"), Answer::Ok).withTitle(QStringLiteral(" F E H L E R"));
+    bool next = false;
+
+    kv::bindStatement([] { throw kv::db::DbError(3078, QStringLiteral("Tabelle fehlt")); });
+    kv::bindStatement([&] { next = true; });
+
+    EXPECT_TRUE(next);
+}
+
+}  // namespace

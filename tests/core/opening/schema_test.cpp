@@ -1,0 +1,305 @@
+#include "core/indizieren.h"
+#include "core/mainmod.h"
+#include "core/schema.h"
+#include "core/settings.h"
+#include "tests/core/opening/oldcookbook.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using kv::kochbuchdb;
+using kv::ui::Answer;
+
+namespace {
+
+class UpgradeStep : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kochbuchdb = kv::test::createOldCookbook(env.tempPath(QStringLiteral("alt.mdb")));
+        db().execute(QStringLiteral("create table changelog (changed LONG)"));
+    }
+    void TearDown() override { kochbuchdb.reset(); }
+
+    kv::db::Database& db() { return *kochbuchdb; }
+    QVariant value(const QString& sql) { return db().scalar(sql); }
+    qint64 number(const QString& sql) { return value(sql).toLongLong(); }
+    // Makes the step fail at its very end, when it records itself.
+    void breakChangelog()
+    {
+        db().execute(QStringLiteral("create trigger kaputt before insert on changelog "
+                                    "begin select raise(abort, 'Datenträger voll'); end"));
+    }
+    qint64 eidOf(const QString& ekurz)
+    {
+        return number(QStringLiteral("select eid from einheiten where ekurz=%1").arg(kv::db::sqlQuote(ekurz)));
+    }
+
+    kv::test::TestEnvironment env;
+    kv::test::ScriptedDialogs dialogs;
+};
+
+TEST(ServingsInText, TakesTheFirstRunOfDigits)
+{
+    EXPECT_EQ(kv::servingsInText(QStringLiteral("Für 4 Personen")), 4);
+    EXPECT_EQ(kv::servingsInText(QStringLiteral("12 Personen")), 12);
+    EXPECT_EQ(kv::servingsInText(QStringLiteral("Für 2-3 Personen")), 2);
+    EXPECT_EQ(kv::servingsInText(QStringLiteral("Personen nach Belieben")), std::nullopt);
+    EXPECT_EQ(kv::servingsInText(QStringLiteral("Für 40000 Personen")), std::nullopt);
+    EXPECT_EQ(kv::servingsInText(QStringLiteral("99999999999999999999999 Personen")), std::nullopt);
+}
+
+TEST_F(UpgradeStep, ServingsComeFromPersonenHeadingsWithoutOrphanLines)
+{
+    kv::update100();
+
+    EXPECT_EQ(number(QStringLiteral("select port from rezepte where rid=1")), 4);
+    EXPECT_EQ(number(QStringLiteral("select port from rezepte where rid=4")), 12);
+    EXPECT_EQ(number(QStringLiteral("select port from rezepte where rid=2")), 4);
+    // The converted headings and their texts are gone; a heading without a number stays whole.
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where nr=0 and rid in (1,4)")), 0);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where rid=2 and nr=0 and zutid=5")), 1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutindex where zutid in (1,4)")), 0);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutindex where zutid=5")), 1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where zutid not in (select zutid from zutindex)")), 0);
+    EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{100});
+}
+
+TEST_F(UpgradeStep, PersonenTextStillUsedByAnIngredientLineIsKept)
+{
+    db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values (3,1,1,null,1,1)"));
+    db().execute(QStringLiteral("insert into zutindex (zutid,zutat) values (7,'Für 123456 Personen')"));
+    db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values (3,2,0,null,null,7)"));
+
+    kv::update100();
+
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutindex where zutid=1")), 1);
+    EXPECT_EQ(number(QStringLiteral("select port from rezepte where rid=3")), 4);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where zutid=7")), 1);
+}
+
+TEST_F(UpgradeStep, RecipesWithoutLinesGetOnePlaceholderLine)
+{
+    kv::update101();
+
+    const qint64 dash = number(QStringLiteral("select zutid from zutindex where zutat='-'"));
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where rid=3")), 1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where rid=3 and tid=1 and nr=0 "
+                                    "and eid is null and menge is null and zutid=%1").arg(dash)),
+              1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where zutid=%1").arg(dash)), 1);
+
+    db().execute(QStringLiteral("delete from changelog"));
+    kv::update101();
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutindex where zutat='-'")), 2);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where zutid in "
+                                    "(select zutid from zutindex where zutat='-')")),
+              1);
+}
+
+TEST_F(UpgradeStep, FailedPlaceholderStepIsReportedAndUndone)
+{
+    db().execute(QStringLiteral("create trigger kaputt before insert on zutaten "
+                                "begin select raise(abort, 'gesperrt'); end"));
+    const QStringList before = kv::test::snapshot(db());
+    dialogs.expect(QStringLiteral("MAKESUREZUTAT (allgemein) - "), Answer::Ok).withTitle(QStringLiteral(" F E H L E R"));
+
+    kv::update101();
+
+    EXPECT_EQ(kv::test::snapshot(db()), before);
+}
+
+TEST_F(UpgradeStep, Step103BringsEveryPartToTheCurrentShape)
+{
+    kv::update103();
+
+    EXPECT_TRUE(db().field(QStringLiteral("rep-korbliste"), QStringLiteral("rnr")));
+    EXPECT_EQ(db().fields(QStringLiteral("rep-korbliste")).size(), 15u);
+    EXPECT_EQ(kv::test::dumpTable(db(), QStringLiteral("rep-mbesch")), QStringList{QStringLiteral("NEU|NULL")});
+    EXPECT_EQ(db().field(QStringLiteral("rep-mbesch"), QStringLiteral("mbesch"))->type, kv::db::FieldType::Memo);
+
+    const qint64 root = number(QStringLiteral("select sid from stichworte where ebene=0 and subsid=0 "
+                                              "and stichwort='Eigene Stichworte'"));
+    EXPECT_GT(root, 1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from substich where sid=%1 and subsid=%1").arg(root)), 1);
+
+    const auto alt = db().field(QStringLiteral("umlaute"), QStringLiteral("alt"));
+    ASSERT_TRUE(alt);
+    EXPECT_TRUE(alt->size == 0 || alt->size >= 3);
+
+    const auto did = db().field(QStringLiteral("importdateien"), QStringLiteral("did"));
+    ASSERT_TRUE(did);
+    EXPECT_EQ(did->type, kv::db::FieldType::Long);
+    EXPECT_EQ(did->attributes & kv::db::dbAutoIncrField, 0);
+    EXPECT_EQ(kv::test::dumpTable(db(), QStringLiteral("importdateien")),
+              (QStringList{QStringLiteral("0|Alle|NULL"), QStringLiteral("1|alt.mmf|1"), QStringLiteral("2|neu.mmf|0")}));
+    const auto keys = db().indexes(QStringLiteral("importdateien"));
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0].name, QStringLiteral("PrimaryKey"));
+    EXPECT_TRUE(keys[0].primary);
+
+    const auto units = db().indexes(QStringLiteral("einheiten"));
+    EXPECT_TRUE(std::any_of(units.begin(), units.end(), [](const kv::db::IndexDef& i) {
+        return i.name == QLatin1String("ekurz") && !i.unique && i.fields == QStringList{QStringLiteral("ekurz")};
+    }));
+
+    EXPECT_TRUE(db().field(QStringLiteral("editzutat"), QStringLiteral("men"))->allowZeroLength);
+    db().execute(QStringLiteral("insert into editzutat (nr,men,ename,zut) values (0,'','','Teig')"));
+    EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{103});
+}
+
+TEST_F(UpgradeStep, Step103LeavesCurrentPartsAlone)
+{
+    kv::update103();
+    db().execute(QStringLiteral("delete from changelog"));
+    // A hand-over table with more fields than the old count already has its rnr.
+    db().appendField(QStringLiteral("rep-korbliste"), {QStringLiteral("extra"), kv::db::FieldType::Long});
+    db().execute(QStringLiteral("insert into umlaute (alt,neu,alttext) values ('oe','ö','Oetker')"));
+    const QStringList before = kv::test::snapshot(db());
+
+    kv::update103();
+
+    EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{103});
+    db().execute(QStringLiteral("delete from changelog"));
+    EXPECT_EQ(kv::test::snapshot(db()), before);
+}
+
+TEST_F(UpgradeStep, FailedStep103KeepsTheImportedFiles)
+{
+    breakChangelog();
+    const QStringList before = kv::test::snapshot(db());
+
+    EXPECT_THROW(kv::update103(), kv::db::DbError);
+
+    EXPECT_EQ(kv::test::snapshot(db()), before);
+    EXPECT_EQ(db().field(QStringLiteral("importdateien"), QStringLiteral("did"))->attributes, 17);
+}
+
+TEST_F(UpgradeStep, Step104AddsTheStandardUnitsAndMergesOldOnes)
+{
+    kv::update104();
+
+    EXPECT_EQ(db().fields(QStringLiteral("einheiten")).size(), 10u);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from einheiten")), 29);
+    for (const kv::StandardUnit& u : kv::standardUnits) {
+        const QString code = QString::fromUtf16(u.ekurz);
+        EXPECT_EQ(number(QStringLiteral("select count(*) from einheiten where ekurz=%1 and ename=%2 and "
+                                        "mmunit=true and sprache=1 and mmscale=%3 and mmorder=%4")
+                             .arg(kv::db::sqlQuote(code), kv::db::sqlQuote(QString::fromUtf16(u.ename)))
+                             .arg(u.mmscale)
+                             .arg(u.mmorder)),
+                  1)
+            << code.toStdString();
+    }
+    EXPECT_FLOAT_EQ(value(QStringLiteral("select scaleup from einheiten where ekurz='g'")).toFloat(), 0.001f);
+    EXPECT_FLOAT_EQ(value(QStringLiteral("select scaledown from einheiten where ekurz='kg'")).toFloat(), 1000.0f);
+    EXPECT_EQ(value(QStringLiteral("select ename from einheiten where ekurz='dg'")).toString(), QStringLiteral("1/10 gr "));
+
+    EXPECT_EQ(number(QStringLiteral("select eid from zutaten where rid=1 and nr=1")), eidOf(QStringLiteral("g")));
+    EXPECT_EQ(number(QStringLiteral("select eid from zutaten where rid=4 and nr=1")), eidOf(QStringLiteral("tb")));
+    EXPECT_EQ(number(QStringLiteral("select eid from zutaten where rid=2 and nr=1")), eidOf(QStringLiteral("ml")));
+    EXPECT_TRUE(value(QStringLiteral("select eid from zutaten where rid=1 and nr=2")).isNull());
+
+    EXPECT_EQ(number(QStringLiteral("select eid from impeinheit where ename='Gramm'")), eidOf(QStringLiteral("g")));
+    EXPECT_EQ(number(QStringLiteral("select eid from impeinheit where ename='Essl'")), eidOf(QStringLiteral("tb")));
+    EXPECT_EQ(number(QStringLiteral("select eid from impeinheit where ekurz='cb' and ename='ccm'")),
+              eidOf(QStringLiteral("ml")));
+    EXPECT_TRUE(value(QStringLiteral("select eid from impeinheit where ekurz='ea' and ename='each'")).isNull());
+    EXPECT_TRUE(value(QStringLiteral("select eid from impeinheit where ekurz='St' and ename='Stück'")).isNull());
+    EXPECT_EQ(number(QStringLiteral("select count(*) from impeinheit where eid is not null and eid not in "
+                                    "(select eid from einheiten)")),
+              0);
+}
+
+TEST_F(UpgradeStep, Step104RunAgainRenumbersTheUnitsAndTheirLines)
+{
+    kv::update104();
+    const qint64 oldGram = eidOf(QStringLiteral("g"));
+    db().execute(QStringLiteral("delete from changelog"));
+
+    kv::update104();
+
+    EXPECT_EQ(number(QStringLiteral("select count(*) from einheiten")), 29);
+    EXPECT_GT(eidOf(QStringLiteral("g")), oldGram);
+    EXPECT_EQ(number(QStringLiteral("select eid from zutaten where rid=1 and nr=1")), eidOf(QStringLiteral("g")));
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where eid is not null and eid not in "
+                                    "(select eid from einheiten)")),
+              0);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from impeinheit where eid is not null and eid not in "
+                                    "(select eid from einheiten)")),
+              0);
+}
+
+TEST_F(UpgradeStep, FailedStep104LeavesUnitsAsTheyWere)
+{
+    breakChangelog();
+    const QStringList before = kv::test::snapshot(db());
+
+    EXPECT_THROW(kv::update104(), kv::db::DbError);
+
+    EXPECT_EQ(kv::test::snapshot(db()), before);
+}
+
+TEST_F(UpgradeStep, Step106RemakesTheLineNumberAndKey)
+{
+    kv::update106();
+
+    const auto nr = db().field(QStringLiteral("rep-korbliste"), QStringLiteral("nr"));
+    ASSERT_TRUE(nr);
+    EXPECT_EQ(nr->type, kv::db::FieldType::Integer);
+    const auto keys = db().indexes(QStringLiteral("rep-korbliste"));
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_TRUE(keys[0].primary);
+    EXPECT_EQ(keys[0].name, QStringLiteral("PrimaryKey"));
+    EXPECT_EQ(keys[0].fields, (QStringList{QStringLiteral("rid"), QStringLiteral("tid"), QStringLiteral("nr")}));
+    EXPECT_EQ(number(QStringLiteral("select count(*) from [rep-korbliste]")), 0);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from [rep-einkaufsliste]")), 0);
+    EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{106});
+
+    const QStringList converted = kv::test::snapshot(db());
+    db().execute(QStringLiteral("delete from changelog"));
+    kv::update106();
+    EXPECT_EQ(kv::test::snapshot(db()), converted);
+}
+
+TEST_F(UpgradeStep, Step106WithoutShoppingTableReportsOnceAndConverts)
+{
+    db().deleteTable(QStringLiteral("rep-einkaufsliste"));
+    dialogs.expect(QStringLiteral("ZNRCHANGE : "), Answer::Ok).withTitle(QStringLiteral(" ")).withStyle(kv::ui::OkOnly);
+
+    kv::update106();
+
+    EXPECT_EQ(db().field(QStringLiteral("rep-korbliste"), QStringLiteral("nr"))->type, kv::db::FieldType::Integer);
+    EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{106});
+}
+
+TEST_F(UpgradeStep, FailedStep106IsReportedAndUndone)
+{
+    breakChangelog();
+    const QStringList before = kv::test::snapshot(db());
+    dialogs.expect(QStringLiteral("ZNRCHANGE : "), Answer::Ok);
+
+    kv::update106();
+
+    EXPECT_EQ(kv::test::snapshot(db()), before);
+}
+
+TEST_F(UpgradeStep, Step111MovesOnlyTheKnownOldNumbering)
+{
+    db().execute(QStringLiteral("insert into einheiten (eid,ename,ekurz) values (222,'x','xx')"));
+    db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,zutid) values (2,1,5,195,3), (2,1,6,167,3), "
+                                "(2,1,7,166,3)"));
+    kv::update111();
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where eid in (222,194)")), 2);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where eid=166")), 1);
+
+    db().execute(QStringLiteral("delete from changelog"));
+    const QStringList before = kv::test::dumpTable(db(), QStringLiteral("zutaten"));
+    kv::update111();
+    EXPECT_EQ(kv::test::dumpTable(db(), QStringLiteral("zutaten")), before);
+}
+
+}  // namespace
