@@ -1,1 +1,1 @@
-# sources listed here once they compile
+target_sources(kelvor_gui PRIVATE about.h about.cpp)

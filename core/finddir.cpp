@@ -1,0 +1,408 @@
+#include "core/finddir.h"
+
+#include "core/cookbookdb.h"
+#include "core/ende.h"
+#include "core/mainmod.h"
+#include "core/settings.h"
+#include "core/warten.h"
+#include "platform/db/database.h"
+#include "platform/paths.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/windows.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+const QString kName = QStringLiteral("finddir");
+
+// The opening loop's modal show is running; the cross then leaves the decision to end the
+// program to the loop (it throws ProgramEnd) instead of quitting under its feet.
+int g_modalDepth = 0;
+bool g_endRequested = false;
+
+QString cookbookFile(const QString& folder)
+{
+    // An empty folder would name a file in the working folder.
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(kochbuchdatei);
+}
+
+bool isFile(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
+QString folderOf(const QString& path)
+{
+    return paths::absoluteFolder(path);
+}
+
+// Mount points that are not places for a cookbook: the kernel's own file systems and
+// single files bound into containers.
+bool offeredVolume(const QString& root)
+{
+    static const QStringList hidden = {QStringLiteral("/proc"), QStringLiteral("/sys"),
+                                       QStringLiteral("/dev"), QStringLiteral("/run"),
+                                       QStringLiteral("/boot"), QStringLiteral("/snap")};
+    if (root.startsWith(QLatin1String("/run/media/"))) return true;
+    for (const QString& h : hidden)
+        if (root == h || root.startsWith(h + u'/')) return false;
+    return QFileInfo(root).isDir();
+}
+
+bool storeFolder(const QString& folder)
+{
+    if (savereg(reg::loadeddir, folder)) return true;
+    ui::msgbox(QStringLiteral("Der Ordner des Kochbuchs kann nicht in den Einstellungen gespeichert "
+                              "werden."),
+               ui::Critical | ui::OkOnly, QString());
+    return false;
+}
+
+}  // namespace
+
+FolderCheck inspectFolder(const QString& folder)
+{
+    const QString file = cookbookFile(folder);
+    if (!isFile(file)) return {FolderKind::NoCookbook, {}};
+    try {
+        const auto db = db::Database::openCandidate(file);
+        if (!db || !db->hasTable(QStringLiteral("kochbuchname")))
+            return {FolderKind::OtherDatabase, {}};
+        FolderCheck found{FolderKind::Cookbook, {}};
+        try {
+            found.bname = db->scalar(QStringLiteral("select bname from kochbuchname")).toString();
+        } catch (const db::DbError&) {
+            // A marker table without a readable name still marks a cookbook.
+        }
+        return found;
+    } catch (const db::DbError&) {
+        return {FolderKind::OtherDatabase, {}};
+    }
+}
+
+QString finddirStartFolder(const QString& importpfad)
+{
+    if (importpfad.size() >= 3) {
+        const QFileInfo fi(paths::localPath(importpfad));
+        if (fi.exists()) return folderOf(fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath());
+    }
+    return folderOf(paths::homeFolder());
+}
+
+Finddir::Finddir(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(kName);
+    setWindowTitle(QStringLiteral(" "));
+
+    top = new QLabel(QStringLiteral("K o c h b u c h   l a d e n"), this);
+    top->setObjectName(QStringLiteral("top"));
+    top->setFont(narrowFont(16, true));
+
+    Label2 = new QLabel(QStringLiteral("Jedes Kelvor-Kochbuch muß in einem separaten Verzeichnis "
+                                       "untergebracht werden."),
+                        this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(narrowFont(10));
+    Label2->setWordWrap(true);
+
+    Label5 = new QLabel(QStringLiteral("1. Laufwerk"), this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5->setFont(narrowFont(11, true));
+    idrive = new QComboBox(this);
+    idrive->setObjectName(QStringLiteral("idrive"));
+    Label5->setBuddy(idrive);
+
+    Label6 = new QLabel(QStringLiteral("2. Verzeichnis"), this);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Label6->setFont(narrowFont(11, true));
+
+    m_folders = new QFileSystemModel(this);
+    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    m_folders->setReadOnly(true);
+    m_folders->setRootPath(QStringLiteral("/"));
+    idir = new QTreeView(this);
+    idir->setObjectName(QStringLiteral("idir"));
+    idir->setModel(m_folders);
+    for (int column = 1; column < m_folders->columnCount(); ++column) idir->hideColumn(column);
+    idir->setHeaderHidden(true);
+    idir->setUniformRowHeights(true);
+    idir->setSelectionMode(QAbstractItemView::SingleSelection);
+    Label6->setBuddy(idir);
+
+    status = new QLabel(this);
+    status->setObjectName(QStringLiteral("status"));
+    status->setFont(narrowFont(11, true));
+    status->setWordWrap(true);
+    status->setMinimumHeight(status->fontMetrics().height() * 2);
+
+    start = new QPushButton(style()->standardIcon(QStyle::SP_DialogOpenButton),
+                            QStringLiteral("Kochbuch laden"), this);
+    start->setObjectName(QStringLiteral("start"));
+    start->setToolTip(QStringLiteral("Das Kochbuch dieses Verzeichnisses laden"));
+    start->setAutoDefault(false);
+    kreuz = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                            QStringLiteral("Schließen"), this);
+    kreuz->setObjectName(QStringLiteral("kreuz"));
+    kreuz->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(kreuz);
+    buttons->addStretch();
+    buttons->addWidget(start);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 14, 18, 14);
+    layout->addWidget(top);
+    layout->addWidget(Label2);
+    layout->addSpacing(6);
+    layout->addWidget(Label5);
+    layout->addWidget(idrive);
+    layout->addSpacing(6);
+    layout->addWidget(Label6);
+    layout->addWidget(idir, 1);
+    layout->addWidget(status);
+    layout->addLayout(buttons);
+    resize(460, 540);
+
+    start->hide();
+    fillDrives();
+    wireEvents();
+    Form_Load();
+}
+
+void Finddir::wireEvents()
+{
+    connect(idrive, &QComboBox::currentIndexChanged, this, &Finddir::idrive_Change);
+    connect(idir->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { idir_CurrentChanged(current); });
+    connect(start, &QPushButton::clicked, this, &Finddir::start_Click);
+    connect(kreuz, &QPushButton::clicked, this, &Finddir::kreuz_Click);
+}
+
+void Finddir::fillDrives()
+{
+    QSignalBlocker quiet(idrive);
+    idrive->clear();
+    idrive->addItem(QStringLiteral("/"), QStringLiteral("/"));
+    const QString home = folderOf(paths::homeFolder());
+    if (home != QLatin1String("/"))
+        idrive->addItem(home + QStringLiteral("  (Persönlicher Ordner)"), home);
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady()) continue;
+        const QString root = folderOf(volume.rootPath());
+        if (root == QLatin1String("/") || root == home || idrive->findData(root) >= 0) continue;
+        if (!offeredVolume(volume.rootPath())) continue;
+        const QString label = volume.displayName();
+        const bool named = !label.isEmpty() && label != volume.rootPath();
+        idrive->addItem(named ? root + QStringLiteral("  [") + label + u']' : root, root);
+    }
+}
+
+void Finddir::selectDriveOf(const QString& folder)
+{
+    int best = 0;
+    qsizetype bestLength = -1;
+    for (int i = 0; i < idrive->count(); ++i) {
+        const QString root = idrive->itemData(i).toString();
+        if (folder.startsWith(root) && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    QSignalBlocker quiet(idrive);
+    idrive->setCurrentIndex(best);
+}
+
+void Finddir::Form_Load()
+{
+    const QString p = finddirStartFolder(getreg(reg::importpfad));
+    selectDriveOf(p);
+    setIdirPath(p);
+}
+
+QString Finddir::idirPath() const
+{
+    return m_path;
+}
+
+void Finddir::setIdirPath(const QString& folder)
+{
+    const QString path = folderOf(folder);
+    if (!QFileInfo(path).isDir()) return;
+    const QModelIndex index = m_folders->index(path.size() > 1 ? path.chopped(1) : path);
+    if (index.isValid()) {
+        m_movingIdir = true;
+        idir->setCurrentIndex(index);
+        idir->expand(index);
+        idir->scrollTo(index);
+        m_movingIdir = false;
+    }
+    if (path == m_path) return;
+    m_path = path;
+    idir_Change();
+}
+
+void Finddir::idir_CurrentChanged(const QModelIndex& current)
+{
+    if (m_movingIdir || !current.isValid()) return;
+    setIdirPath(m_folders->filePath(current));
+}
+
+void Finddir::idrive_Change()
+{
+    const QString root = idrive->currentData().toString();
+    // A drive that cannot be read (an empty card reader, a vanished mount) leaves the
+    // folder list where it was.
+    if (!QDir(root).isReadable()) return;
+    setIdirPath(root);
+}
+
+void Finddir::idir_Change()
+{
+    const FolderCheck check = inspectFolder(m_path);
+    switch (check.kind) {
+    case FolderKind::NoCookbook:
+        status->setText(QStringLiteral("In diesem Verzeichnis ist kein Kochbuch."));
+        start->hide();
+        break;
+    case FolderKind::OtherDatabase:
+        status->setText(QStringLiteral(
+            "In diesem Verzeichnis ist kein Kochbuch, sondern eine andere Datenbankdatei."));
+        start->hide();
+        break;
+    case FolderKind::Cookbook:
+        status->setText(QStringLiteral("Kochbuch : ") + check.bname);
+        start->show();
+        break;
+    }
+}
+
+qint16 Finddir::checkload(const QString& folder)
+{
+    const QString file = cookbookFile(folder);
+    if (!isFile(file)) {
+        ui::msgbox(QStringLiteral("In diesem Verzeichnis gibt es kein Kelvor-Kochbuch. Bitte wählen "
+                                  "Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
+                   ui::Critical | ui::OkOnly, QString());
+        return 0;
+    }
+    bool marked = false;
+    try {
+        const auto db = db::Database::openCandidate(file);
+        marked = db && db->hasTable(QStringLiteral("kochbuchname"));
+    } catch (const db::DbError&) {
+        marked = false;
+    }
+    if (marked) return 1;
+    ui::msgbox(QStringLiteral("Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört. "
+                              "Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
+               ui::Critical | ui::OkOnly, QString());
+    return 0;
+}
+
+void Finddir::start_Click()
+{
+    const QString folder = idirPath();
+    if (nocookbook) {
+        // The opening loop checks the folder on its next pass and reads it from here.
+        if (!storeFolder(folder)) return;
+        m_leaving = true;
+        ui::WindowRegistry::unload(kName);
+        return;
+    }
+    // Stored only once the folder holds a cookbook: a stored failure would send the next
+    // start into the opening loop's error path.
+    if (checkload(folder) != 1) return;
+    // The opening reads the folder from the settings; without it the old cookbook would
+    // silently open again.
+    if (!storeFolder(folder)) return;
+    try {
+        opendaten();
+        // This dialog is gone from here on.
+        ui::WindowRegistry::unload(kName);
+        if (StartupUi* startup = startupUi()) {
+            startup->binddaten();
+            startup->inithm();
+        }
+        unloadIfKnown(QStringLiteral("stichwortsuche"));
+    } catch (const ProgramEnd&) {
+        quitProgram();
+    }
+}
+
+void Finddir::kreuz_Click()
+{
+    if (nocookbook) {
+        const ui::Answer answer = ui::msgbox(
+            QStringLiteral("Sie  m ü s s e n  ein Kochbuch laden, denn Kelvor kann ohne Kuchbuch "
+                           "nicht existieren. Wollen Sie Kelvor beenden ?"),
+            ui::YesNo, QStringLiteral(" "));
+        if (answer != ui::Answer::Yes) return;
+        m_leaving = true;
+        ui::WindowRegistry::unload(kName);
+        if (g_modalDepth > 0)
+            g_endRequested = true;
+        else
+            quitProgram();
+        return;
+    }
+    m_leaving = true;
+    ui::WindowRegistry::unload(kName);
+}
+
+void Finddir::reject()
+{
+    if (m_leaving) {
+        QDialog::reject();
+        return;
+    }
+    // Deferred: the cross may ask a question and release this dialog, neither of which
+    // belongs inside the key or close event that asked for it.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_leaving) kreuz_Click();
+    });
+}
+
+void Finddir::closeEvent(QCloseEvent* event)
+{
+    // Only the window system's close box is the user's; any other close is an unload.
+    if (!event->spontaneous()) m_leaving = true;
+    QDialog::closeEvent(event);
+}
+
+void showFinddirModal()
+{
+    QPointer<Finddir> dialog = ui::WindowRegistry::instance<Finddir>(kName);
+    g_endRequested = false;
+    ++g_modalDepth;
+    struct Depth {
+        ~Depth() { --g_modalDepth; }
+    } depth;
+    ui::runModal(kName, [dialog] { return dialog ? dialog->exec() : int(QDialog::Rejected); });
+    // Unloaded, never hidden: each opening starts again from its load step.
+    ui::WindowRegistry::unload(kName);
+    if (g_endRequested) {
+        g_endRequested = false;
+        throw ProgramEnd{};
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,85 @@
+#pragma once
+// The dialog that chooses the folder of another cookbook.
+
+#include <QDialog>
+#include <QString>
+
+class QCloseEvent;
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QModelIndex;
+class QPushButton;
+class QTreeView;
+
+namespace kv {
+
+enum class FolderKind { NoCookbook, OtherDatabase, Cookbook };
+
+struct FolderCheck {
+    FolderKind kind = FolderKind::NoCookbook;
+    QString bname;  // the cookbook's display name
+};
+
+// What a folder holds. Opens the file read-only and never creates anything, so looking
+// at a folder leaves no trace in it.
+FolderCheck inspectFolder(const QString& folder);
+
+// The folder the dialog starts in: `importpfad` when it exists and has at least three
+// characters, otherwise the home folder. Always an absolute folder ending with '/'.
+QString finddirStartFolder(const QString& importpfad);
+
+class Finddir : public QDialog {
+    Q_OBJECT
+public:
+    explicit Finddir(QWidget* parent = nullptr);
+
+    // 1 when the folder holds a cookbook, else 0 after telling the user why.
+    qint16 checkload(const QString& folder);
+
+    // The folder chosen in `idir`, ending with '/'.
+    QString idirPath() const;
+    // Moves `idir` to the folder; every move to another folder runs idir_Change.
+    void setIdirPath(const QString& folder);
+
+    void start_Click();
+    void kreuz_Click();
+    void idrive_Change();
+    void idir_Change();
+
+    // Escape and the window's close box act like `kreuz`.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void wireEvents();
+    void Form_Load();
+    void fillDrives();
+    void selectDriveOf(const QString& folder);
+    void idir_CurrentChanged(const QModelIndex& current);
+
+    QLabel* top = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label5 = nullptr;
+    QComboBox* idrive = nullptr;
+    QLabel* Label6 = nullptr;
+    QTreeView* idir = nullptr;
+    QFileSystemModel* m_folders = nullptr;
+    QLabel* status = nullptr;
+    QPushButton* start = nullptr;
+    QPushButton* kreuz = nullptr;
+
+    QString m_path;
+    bool m_movingIdir = false;
+    // Set once the dialog is on its way out, so the close that unloading sends is not
+    // taken for the user's close box.
+    bool m_leaving = false;
+};
+
+// Shows the dialog modally for the cookbook opening, which reads the folder it stored.
+// Throws kv::ProgramEnd when the user chose to end the program instead.
+void showFinddirModal();
+
+}  // namespace kv

@@ -1,0 +1,73 @@
+#include "core/warten.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace kv {
+
+QFont narrowFont(int pointSize, bool bold)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow"),
+                   QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
+    f.setStretch(QFont::Condensed);
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    return f;
+}
+
+Warten::Warten(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint)
+{
+    setObjectName(QStringLiteral("warten"));
+    setWindowTitle(QStringLiteral(" K e l v o r"));
+
+    top = new QLabel(QStringLiteral("B i t t e   w a r t e n   . . ."), this);
+    top->setObjectName(QStringLiteral("top"));
+    top->setFont(narrowFont(14, true));
+    top->setAlignment(Qt::AlignCenter);
+
+    wtime = new QLabel(QStringLiteral(" ."), this);
+    wtime->setObjectName(QStringLiteral("wtime"));
+    wtime->setFont(narrowFont(11, true));
+    wtime->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The row grows to 80 characters; a fixed width keeps the window from jumping.
+    wtime->setMinimumWidth(QFontMetrics(wtime->font()).horizontalAdvance(QStringLiteral(" .").repeated(41)));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 20);
+    layout->setSpacing(12);
+    layout->addWidget(top);
+    layout->addWidget(wtime);
+    setMinimumWidth(380);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(2000);
+
+    wireEvents();
+    Timer1->start();
+}
+
+void Warten::wireEvents()
+{
+    connect(Timer1, &QTimer::timeout, this, &Warten::Timer1_Timer);
+}
+
+QString Warten::nextDots(const QString& dots)
+{
+    QString next = dots + QStringLiteral(" .");
+    if (next.size() > 80) next = next.left(next.indexOf(u' ')) + u'|';
+    return next;
+}
+
+void Warten::Timer1_Timer()
+{
+    wtime->setText(nextDots(wtime->text()));
+    // The opening runs long steps on this thread; the tick is what lets the window paint.
+    QCoreApplication::processEvents();
+}
+
+}  // namespace kv

@@ -1,0 +1,34 @@
+#pragma once
+// The wait window shown while the cookbook opening upgrades the database.
+
+#include <QFont>
+#include <QWidget>
+
+class QLabel;
+class QTimer;
+
+namespace kv {
+
+// The labels of the small windows are set in a narrow face; Debian has no Arial Narrow,
+// so the nearest narrow faces that are installed stand in.
+QFont narrowFont(int pointSize, bool bold = false);
+
+class Warten : public QWidget {
+    Q_OBJECT
+public:
+    explicit Warten(QWidget* parent = nullptr);
+
+    // The dots grow by one every tick; after 80 characters they fold into one more bar.
+    static QString nextDots(const QString& dots);
+
+    void Timer1_Timer();
+
+private:
+    void wireEvents();
+
+    QLabel* top = nullptr;
+    QLabel* wtime = nullptr;
+    QTimer* Timer1 = nullptr;
+};
+
+}  // namespace kv

@@ -1,0 +1,272 @@
+#include "core/cookbookdb.h"
+#include "core/ende.h"
+#include "core/finddir.h"
+#include "core/settings.h"
+#include "platform/db/database.h"
+#include "platform/paths.h"
+#include "platform/ui/windows.h"
+#include "tests/core/windows/windowstest.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+using kv::kochbuchdb;
+using kv::ui::Answer;
+using kv::ui::WindowRegistry;
+
+namespace {
+
+const QString kein = QStringLiteral("In diesem Verzeichnis ist kein Kochbuch.");
+const QString andere =
+    QStringLiteral("In diesem Verzeichnis ist kein Kochbuch, sondern eine andere Datenbankdatei.");
+const QString mussLaden = QStringLiteral(
+    "Sie  m ü s s e n  ein Kochbuch laden, denn Kelvor kann ohne Kuchbuch nicht existieren. "
+    "Wollen Sie Kelvor beenden ?");
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class FinddirTest : public kv::test::WindowsTest {
+protected:
+    kv::Finddir* dialog() { return WindowRegistry::instance<kv::Finddir>(QStringLiteral("finddir")); }
+    QString statusText() { return dialog()->findChild<QLabel*>(QStringLiteral("status"))->text(); }
+    bool startOffered() { return !dialog()->findChild<QPushButton*>(QStringLiteral("start"))->isHidden(); }
+    void click(const char* button) { dialog()->findChild<QPushButton*>(QLatin1String(button))->click(); }
+    bool finddirLoaded() { return WindowRegistry::isLoaded(QStringLiteral("finddir")); }
+
+    QString emptyFolder(const QString& name)
+    {
+        const QString folder = env.tempPath(name) + u'/';
+        QDir().mkpath(folder);
+        return folder;
+    }
+    // A folder whose "kelvor-daten.mdb" is some other SQLite database.
+    QString foreignFolder(const QString& name)
+    {
+        const QString folder = emptyFolder(name);
+        auto db = kv::db::Database::create(folder + kv::kochbuchdatei);
+        db->execute(QStringLiteral("create table kunden (kid integer, kname text)"));
+        db->close();
+        return folder;
+    }
+};
+
+TEST(FinddirStart, ImportFolderWhenItExistsElseHome)
+{
+    kv::test::TestEnvironment env;
+    const QString home = kv::paths::absoluteFolder(kv::paths::homeFolder());
+    const QString import = env.tempPath(QStringLiteral("import")) + u'/';
+    QDir().mkpath(import);
+    QFile file(import + QStringLiteral("rezepte.mmf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    EXPECT_EQ(kv::finddirStartFolder(QString()), home);
+    EXPECT_EQ(kv::finddirStartFolder(QStringLiteral("/t")), home);
+    EXPECT_EQ(kv::finddirStartFolder(env.tempPath(QStringLiteral("fehlt/"))), home);
+    EXPECT_EQ(kv::finddirStartFolder(import), import);
+    EXPECT_EQ(kv::finddirStartFolder(import.chopped(1)), import);
+    EXPECT_EQ(kv::finddirStartFolder(import + QStringLiteral("rezepte.mmf")), import);
+}
+
+TEST_F(FinddirTest, OpensOnTheImportFolderAndNamesItsCookbook)
+{
+    const QString folder = cookbookCopy(QStringLiteral("import"), QStringLiteral("Omas Küche"), 3);
+    kv::savereg(kv::reg::importpfad, folder);
+
+    EXPECT_EQ(dialog()->idirPath(), folder);
+    EXPECT_EQ(statusText(), QStringLiteral("Kochbuch : Omas Küche"));
+    EXPECT_TRUE(startOffered());
+
+    auto* idrive = dialog()->findChild<QComboBox*>(QStringLiteral("idrive"));
+    ASSERT_EQ(idrive->itemData(0).toString(), QStringLiteral("/"));
+    ASSERT_GT(idrive->count(), 1);  // the home folder follows
+    if (idrive->currentIndex() == 0) idrive->setCurrentIndex(1);
+    idrive->setCurrentIndex(0);
+    EXPECT_EQ(dialog()->idirPath(), QStringLiteral("/"));
+    EXPECT_FALSE(startOffered());
+}
+
+TEST_F(FinddirTest, StatusTellsWhatAFolderHoldsWithoutTouchingIt)
+{
+    const QString empty = emptyFolder(QStringLiteral("leer"));
+    const QString foreign = foreignFolder(QStringLiteral("fremd"));
+    const QString garbage = emptyFolder(QStringLiteral("kaputt"));
+    QFile junk(garbage + kv::kochbuchdatei);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("kein SQLite, nur Text");
+    junk.close();
+    const QString cookbook = cookbookCopy(QStringLiteral("buch"), QStringLiteral("Sonntagsessen"), 2);
+    const QByteArray foreignBytes = contents(foreign + kv::kochbuchdatei);
+
+    dialog()->setIdirPath(cookbook);
+    EXPECT_EQ(statusText(), QStringLiteral("Kochbuch : Sonntagsessen"));
+    EXPECT_TRUE(startOffered());
+
+    dialog()->setIdirPath(empty);
+    EXPECT_EQ(statusText(), kein);
+    EXPECT_FALSE(startOffered());
+
+    dialog()->setIdirPath(cookbook);
+    dialog()->setIdirPath(foreign);
+    EXPECT_EQ(statusText(), andere);
+    EXPECT_FALSE(startOffered());
+
+    dialog()->setIdirPath(garbage);
+    EXPECT_EQ(statusText(), andere);
+    EXPECT_FALSE(startOffered());
+
+    EXPECT_TRUE(QDir(empty).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(contents(foreign + kv::kochbuchdatei), foreignBytes);
+}
+
+TEST_F(FinddirTest, CheckloadExplainsMissingAndForeignFolders)
+{
+    const QString empty = emptyFolder(QStringLiteral("leer"));
+    const QString foreign = foreignFolder(QStringLiteral("fremd"));
+    const QString cookbook = cookbookCopy(QStringLiteral("buch"), QStringLiteral("Buch"), 1);
+    dialogs.expect(QStringLiteral("In diesem Verzeichnis gibt es kein Kelvor-Kochbuch. Bitte wählen Sie "
+                                  "ein Verzeichnis mit einem anderen Kochbuch aus."),
+                   Answer::Ok)
+        .withStyle(kv::ui::Critical | kv::ui::OkOnly)
+        .withTitle(QString());
+    dialogs.expect(QStringLiteral("Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört. Bitte "
+                                  "wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
+                   Answer::Ok)
+        .withStyle(kv::ui::Critical | kv::ui::OkOnly);
+
+    EXPECT_EQ(dialog()->checkload(empty), 0);
+    EXPECT_EQ(dialog()->checkload(foreign), 0);
+    EXPECT_EQ(dialog()->checkload(cookbook), 1);
+}
+
+TEST_F(FinddirTest, SwitchFromTheMainWindowShowsTheSecondCookbook)
+{
+    const QString first = cookbookCopy(QStringLiteral("erstes"), QStringLiteral("Erstes Buch"), 6);
+    const QString second = cookbookCopy(QStringLiteral("zweites"), QStringLiteral("Zweites Buch"), 2);
+    openCookbook(first);
+    standIn(QStringLiteral("stichwortsuche"));
+    WindowRegistry::get(QStringLiteral("stichwortsuche"));
+
+    dialog()->setIdirPath(second);
+    click("start");
+
+    ASSERT_TRUE(kochbuchdb);
+    EXPECT_EQ(kochbuchdb->name(), second + kv::kochbuchdatei);
+    EXPECT_EQ(kv::getreg(kv::reg::loadeddir), second);
+    EXPECT_EQ(main.rezzahl, QStringLiteral("2"));
+    EXPECT_EQ(main.recipeList.size(), 2);
+    EXPECT_EQ(main.cookbookName, QStringLiteral("Zweites Buch"));
+    EXPECT_EQ(main.calls, (QStringList{QStringLiteral("binddaten"), QStringLiteral("rezzahl=2"),
+                                       QStringLiteral("binddaten"), QStringLiteral("inithm")}));
+    EXPECT_FALSE(finddirLoaded());
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("stichwortsuche")));
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(FinddirTest, FailedCheckFromTheMainWindowKeepsCookbookAndStoredFolder)
+{
+    const QString first = cookbookCopy(QStringLiteral("erstes"), QStringLiteral("Erstes Buch"), 3);
+    const QString second = cookbookCopy(QStringLiteral("zweites"), QStringLiteral("Zweites Buch"), 2);
+    openCookbook(first);
+    dialog()->setIdirPath(second);
+    ASSERT_TRUE(startOffered());
+    // Gone between looking and choosing.
+    ASSERT_TRUE(QFile::remove(second + kv::kochbuchdatei));
+    dialogs.expect(QStringLiteral("gibt es kein Kelvor-Kochbuch"), Answer::Ok);
+
+    click("start");
+
+    EXPECT_EQ(kv::getreg(kv::reg::loadeddir), first);
+    EXPECT_EQ(kochbuchdb->name(), first + kv::kochbuchdatei);
+    EXPECT_TRUE(main.calls.isEmpty());
+    EXPECT_TRUE(finddirLoaded());
+}
+
+TEST_F(FinddirTest, CrossAndEscapeFromTheMainWindowOnlyClose)
+{
+    const QString first = cookbookCopy(QStringLiteral("erstes"), QStringLiteral("Erstes Buch"), 3);
+    openCookbook(first);
+
+    dialog();
+    click("kreuz");
+    EXPECT_FALSE(finddirLoaded());
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog(), &escape);
+    settle();
+    EXPECT_FALSE(finddirLoaded());
+
+    EXPECT_EQ(kochbuchdb->name(), first + kv::kochbuchdatei);
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(FinddirTest, OpeningLoopOpensTheFolderChosenInTheDialog)
+{
+    ASSERT_TRUE(QFile::remove(env.programFolder() + QStringLiteral("/kochbuch/") + kv::kochbuchdatei));
+    const QString chosen = cookbookCopy(QStringLiteral("gewählt"), QStringLiteral("Gewählt"), 4);
+    const QString empty = emptyFolder(QStringLiteral("leer"));
+    kv::savereg(kv::reg::loadeddir, empty);
+    dialogs.expect(QStringLiteral("Es ist kein Kochbuch geladen"), Answer::Ok);
+    dialogs.expectModal(QStringLiteral("finddir"), [&] {
+        dialog()->setIdirPath(chosen);
+        click("start");
+        // The start only stores the folder; the loop opens it after the dialog closed.
+        EXPECT_FALSE(kochbuchdb);
+        EXPECT_FALSE(finddirLoaded());
+        return 1;
+    });
+
+    kv::startingup = true;
+    kv::opendaten();
+    kv::startingup = false;
+
+    ASSERT_TRUE(kochbuchdb);
+    EXPECT_EQ(kochbuchdb->name(), chosen + kv::kochbuchdatei);
+    EXPECT_EQ(main.rezzahl, QStringLiteral("4"));
+    EXPECT_TRUE(kv::nocookbook);
+}
+
+TEST_F(FinddirTest, CrossInsideTheOpeningLoopAsksAndEndsOnYes)
+{
+    kv::nocookbook = true;
+    dialogs.expectModal(QStringLiteral("finddir"), [&] {
+        click("kreuz");
+        EXPECT_TRUE(finddirLoaded());
+        click("kreuz");
+        EXPECT_FALSE(finddirLoaded());
+        return 0;
+    });
+    dialogs.expect(mussLaden, Answer::No).withStyle(kv::ui::YesNo).withTitle(QStringLiteral(" "));
+    dialogs.expect(mussLaden, Answer::Yes);
+
+    EXPECT_THROW(kv::showFinddirModal(), kv::ProgramEnd);
+    EXPECT_FALSE(finddirLoaded());
+    // The opening loop ends the program; the dialog does not quit under its feet.
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(FinddirTest, OpeningLoopEndsWhenTheDialogIsLeftWithTheCross)
+{
+    ASSERT_TRUE(QFile::remove(env.programFolder() + QStringLiteral("/kochbuch/") + kv::kochbuchdatei));
+    kv::savereg(kv::reg::loadeddir, emptyFolder(QStringLiteral("leer")));
+    dialogs.expect(QStringLiteral("Es ist kein Kochbuch geladen"), Answer::Ok);
+    dialogs.expectModal(QStringLiteral("finddir"), [&] {
+        click("kreuz");
+        return 0;
+    });
+    dialogs.expect(mussLaden, Answer::Yes);
+
+    EXPECT_THROW(kv::opendaten(), kv::ProgramEnd);
+    EXPECT_FALSE(kochbuchdb);
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+#include "core/warten.h"
+#include "mainwindow/about.h"
+#include "platform/ui/windows.h"
+#include "tests/core/windows/windowstest.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+using kv::ui::WindowRegistry;
+
+namespace {
+
+class SmallWindows : public kv::test::WindowsTest {};
+
+TEST(WartenDots, GrowByOneAndFoldIntoOneMoreBarEveryFortyTicks)
+{
+    QString dots = QStringLiteral(" .");
+    dots = kv::Warten::nextDots(dots);
+    EXPECT_EQ(dots, QStringLiteral(" . ."));
+    for (int tick = 2; tick < 40; ++tick) dots = kv::Warten::nextDots(dots);
+    EXPECT_EQ(dots.size(), 80);
+    dots = kv::Warten::nextDots(dots);
+    EXPECT_EQ(dots, QStringLiteral("|"));
+    for (int tick = 0; tick < 40; ++tick) dots = kv::Warten::nextDots(dots);
+    EXPECT_EQ(dots, QStringLiteral("||"));
+}
+
+TEST_F(SmallWindows, WaitWindowTicksEveryTwoSecondsIntoItsLabel)
+{
+    auto* warten = WindowRegistry::instance<kv::Warten>(QStringLiteral("warten"));
+    ASSERT_TRUE(warten);
+    EXPECT_EQ(warten->windowTitle(), QStringLiteral(" K e l v o r"));
+    EXPECT_EQ(warten->findChild<QLabel*>(QStringLiteral("top"))->text(),
+              QStringLiteral("B i t t e   w a r t e n   . . ."));
+    const QTimer* timer = warten->findChild<QTimer*>(QStringLiteral("Timer1"));
+    EXPECT_EQ(timer->interval(), 2000);
+    EXPECT_TRUE(timer->isActive());
+
+    const QLabel* wtime = warten->findChild<QLabel*>(QStringLiteral("wtime"));
+    EXPECT_EQ(wtime->text(), QStringLiteral(" ."));
+    for (int tick = 0; tick < 40; ++tick) warten->Timer1_Timer();
+    EXPECT_EQ(wtime->text(), QStringLiteral("|"));
+}
+
+TEST_F(SmallWindows, AboutBoxShowsVersionAndLogoAndIsBuiltAnewAfterClosing)
+{
+    QPointer<QWidget> first = WindowRegistry::get(QStringLiteral("about"));
+    EXPECT_EQ(first->findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("2.3.7"));
+    const QLabel* logo = first->findChild<QLabel*>(QStringLiteral("logo"));
+    EXPECT_FALSE(logo->pixmap().isNull());
+
+    first->findChild<QPushButton*>(QStringLiteral("kreuz"))->click();
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("about")));
+    settle();
+    EXPECT_TRUE(first.isNull());
+
+    QWidget* second = WindowRegistry::get(QStringLiteral("about"));
+    EXPECT_EQ(second->findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("2.3.7"));
+}
+
+}  // namespace
