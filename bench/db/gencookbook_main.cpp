@@ -1,0 +1,45 @@
+// kelvor_gencookbook FOLDER [RECIPES] [SEED]: a large cookbook for trying the
+// program and for the benchmarks.
+
+#include "bench/db/gencookbook.h"
+#include "platform/db/database.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2 || args.size() > 4) {
+        std::fprintf(stderr, "usage: kelvor_gencookbook FOLDER [RECIPES [SEED]]\n");
+        return 2;
+    }
+    bool ok = true;
+    const int recipes = args.size() > 2 ? args[2].toInt(&ok) : 250000;
+    if (!ok || recipes < 0) {
+        std::fprintf(stderr, "kelvor_gencookbook: not a number of recipes: %s\n", qPrintable(args[2]));
+        return 2;
+    }
+    const unsigned seed = args.size() > 3 ? args[3].toUInt(&ok) : 1;
+    if (!ok) {
+        std::fprintf(stderr, "kelvor_gencookbook: not a seed: %s\n", qPrintable(args[3]));
+        return 2;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        kv::bench::generateCookbook(args[1], recipes, seed);
+    } catch (const kv::db::DbError& e) {
+        std::fprintf(stderr, "kelvor_gencookbook: %s\n%s\n", qPrintable(e.text()), qPrintable(e.sql()));
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kelvor_gencookbook: %s\n", e.what());
+        return 1;
+    }
+    std::printf("%d recipes in %.1f s\n", recipes, double(timer.elapsed()) / 1000.0);
+    return 0;
+}
