@@ -19,8 +19,15 @@ struct sqlite3_stmt;
 
 namespace kv::db {
 
+namespace detail {
+struct DatabasePrivate;
+struct DatabaseAccess;
+}  // namespace detail
+
 // Every failure of the layer. `number()` is what message boxes show as the error
 // number, `text()` the engine's message; `sql()` the statement that failed.
+// Failures of SQLite carry its extended result code and message; misuse of a
+// recordset or of the schema calls carries the old engine's numbers below.
 class DbError : public std::runtime_error {
 public:
     DbError(int number, const QString& text, const QString& sql = {});
@@ -48,6 +55,24 @@ enum class FieldType {
     Text = 10,
     Memo = 12,
 };
+
+constexpr int errInvalidArgument = 3001;
+constexpr int errNoCurrentIndex = 3019;
+constexpr int errNotEditing = 3020;       // Update/SetValue without Edit or AddNew
+constexpr int errNoCurrentRecord = 3021;
+constexpr int errFileNotFound = 3024;
+constexpr int errReadOnly = 3027;         // recordset or database cannot be written
+constexpr int errNoTransaction = 3034;
+constexpr int errTableNotFound = 3078;
+constexpr int errFieldNotUpdatable = 3164;
+constexpr int errRecordDeleted = 3167;
+constexpr int errFileExists = 3204;
+constexpr int errNotSupported = 3251;
+constexpr int errItemNotFound = 3265;     // no such field, index or table definition
+constexpr int errPrimaryKeyExists = 3283;
+constexpr int errIndexExists = 3284;
+constexpr int errObjectClosed = 3420;
+constexpr int errTypeMismatch = 3421;
 
 constexpr int dbFixedField = 1;
 constexpr int dbVariableField = 2;
@@ -85,6 +110,15 @@ enum class RecordsetType {
 // A cursor over rows with the navigation, editing and finding the system uses.
 // Rows are fetched on demand: opening a recordset of 250,000 rows does not read
 // them all. Null is an invalid QVariant.
+//
+// As in the old engine: a new recordset stands on its first row; moveFirst/moveLast
+// on an empty one and moveNext at EOF throw errNoCurrentRecord; any move discards a
+// pending Edit or AddNew; after the update() of an AddNew the row that was current
+// before stays current (lastModified() names the new one). A table, or a query that
+// reads one table, is updatable and sees later edits of its rows; rows that SQL adds
+// later show up after requery() (a table recordset's seek finds them at once). Any
+// other query is a read-only snapshot. Values come back as their field types: yes/no
+// as bool, whole numbers as int or qlonglong, dates as their ISO text.
 class Recordset {
 public:
     virtual ~Recordset() = default;
@@ -109,6 +143,8 @@ public:
     // Stable for the life of the recordset (until requery); survives deletes of other rows.
     virtual QVariant bookmark() const = 0;
     virtual void setBookmark(const QVariant& bookmark) = 0;
+    // Another cursor on the same rows, standing on the first row; deletes and additions
+    // through either are seen by both.
     virtual std::unique_ptr<Recordset> clone() const = 0;
     virtual void requery() = 0;
 
@@ -135,11 +171,21 @@ public:
 
     virtual void edit() = 0;
     virtual void addNew() = 0;       // an AutoNumber field reads its new value at once
+    // Converts to the field's type (text "4" into a number field, 1/0 for yes/no,
+    // Single rounded to single precision); throws errTypeMismatch when it cannot.
     virtual void setValue(const QString& name, const QVariant& value) = 0;
     virtual void update() = 0;
     virtual void cancelUpdate() = 0;
     virtual void deleteCurrent() = 0; // the position stays on the deleted row until moved
     virtual bool editing() const = 0;
+
+    // The bookmark of the row added or edited last by update(); Null before the first.
+    virtual QVariant lastModified() const { return {}; }
+    // Changes whenever rows are added, edited, deleted or requeried (not on moves), so a
+    // bound grid can tell a new position from new rows.
+    virtual quint64 rowsVersion() const { return 0; }
+    // Rows read from the engine so far (a measure for tests and benchmarks).
+    virtual qint64 rowsFetched() const { return 0; }
 
     // Called after every change of the current row or of the rows (for Data controls).
     void setChangeCallback(std::function<void()> callback) { m_changed = std::move(callback); }
@@ -208,6 +254,8 @@ public:
     // A single value of the first row, or Null when there is none.
     QVariant scalar(const QString& sql);
 
+    // A beginTrans inside an open transaction starts a savepoint: its commitTrans keeps
+    // the changes for the outer transaction, its rollback undoes only them.
     void beginTrans();
     void commitTrans();
     void rollback();
@@ -241,12 +289,15 @@ public:
     void unregisterRecordset(Recordset* rs);
 
 private:
+    friend struct detail::DatabaseAccess;
     Database(sqlite3* handle, const QString& path, bool readOnly);
+    void configure();
     sqlite3* m_db = nullptr;
     QString m_path;
     bool m_readOnly = false;
     qint64 m_changes = 0;
     std::vector<Recordset*> m_recordsets;
+    std::unique_ptr<detail::DatabasePrivate> d;
 };
 
 // BEGIN; rolls back in its destructor unless committed.

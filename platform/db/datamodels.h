@@ -30,15 +30,28 @@ public:
     // Called before a grid edit is stored; return false to refuse it.
     std::function<bool(int row, int column, const QVariant& value)> beforeUpdate;
 
+signals:
+    // A grid edit that the database refused (the row keeps its stored value).
+    void editFailed(int number, const QString& text);
+
 public slots:
-    void reload();       // after DataControl::refreshed or changed
+    // After DataControl::refreshed or changed. A new recordset resets the model; new,
+    // fewer or edited rows are announced as such; a mere move of the current row
+    // announces nothing.
+    void reload();
 
 private:
+    void resolveFields();
+
     QPointer<DataControl> m_control;
     QStringList m_columns;
     QStringList m_headers;
     bool m_editable = false;
     int m_rows = 0;
+    Recordset* m_recordset = nullptr;
+    quint64 m_version = 0;
+    bool m_resetPending = true;
+    std::vector<int> m_fieldIndexes;
 };
 
 // For lists and combos: a shown field (list field) and a bound field (bound column).
@@ -62,6 +75,11 @@ private:
     QString m_listField;
     QString m_boundColumn;
     int m_rows = 0;
+    Recordset* m_recordset = nullptr;
+    quint64 m_version = 0;
+    bool m_resetPending = true;
+    int m_listIndex = -1;
+    int m_boundIndex = -1;
 };
 
 }  // namespace kv::db

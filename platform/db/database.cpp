@@ -1,0 +1,642 @@
+#include "platform/db/database.h"
+
+#include "platform/db/dbinternal.h"
+#include "platform/db/sqlfunctions.h"
+#include "platform/db/sqltext.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <charconv>
+
+namespace kv::db {
+
+namespace {
+
+std::vector<Database*>& openDatabases()
+{
+    static std::vector<Database*> list;
+    return list;
+}
+
+QString absoluteClean(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString canonicalOrClean(const QString& path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? absoluteClean(path) : canonical;
+}
+
+QByteArray nativeName(const QString& path)
+{
+    if (path.startsWith(QLatin1String("file:"))) return path.toUtf8();  // a URI, encoded already
+    return QFile::encodeName(QDir::toNativeSeparators(path));
+}
+
+// Whatever follows the first statement must be nothing but terminators: execute()
+// runs one statement, and a second one smuggled in through a value must not run.
+void requireSingleStatement(const char* tail, const QString& sql)
+{
+    if (!tail) return;
+    for (const auto& t : detail::tokenize(QString::fromUtf8(tail)))
+        if (!t.isPunct(";")) detail::throwError(SQLITE_MISUSE, QStringLiteral("Nur eine SQL-Anweisung erlaubt."), sql);
+}
+
+// Opens and checks a file; nullptr with the error in `error` when it is no database.
+sqlite3* openHandle(const QString& path, int flags, QString& error, int& code)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(nativeName(path).constData(), &db, flags | SQLITE_OPEN_EXRESCODE, nullptr);
+    if (rc == SQLITE_OK) {
+        // Opening is lazy: reading the schema is what tells a database from any other file.
+        rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        code = db ? sqlite3_extended_errcode(db) : rc;
+        error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    return db;
+}
+
+}  // namespace
+
+DbError::DbError(int number, const QString& text, const QString& sql)
+    : std::runtime_error((sql.isEmpty() ? text : text + QStringLiteral(" [") + sql + u']').toStdString()),
+      m_number(number), m_text(text), m_sql(sql)
+{
+}
+
+QString sqlEscape(const QString& text)
+{
+    QString s = text;
+    s.replace(u'\'', QLatin1String("''"));
+    return s;
+}
+
+QString sqlQuote(const QString& text)
+{
+    return u'\'' + sqlEscape(text) + u'\'';
+}
+
+namespace detail {
+
+void throwError(int number, const QString& text, const QString& sql)
+{
+    throw DbError(number, text, sql);
+}
+
+void throwSqlite(sqlite3* db, const QString& sql)
+{
+    throw DbError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), sql);
+}
+
+void check(sqlite3* db, int rc, const QString& sql)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) throwSqlite(db, sql);
+}
+
+double roundToSingle(double value)
+{
+    const float f = static_cast<float>(value);
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, f);
+    double shortest = f;
+    std::from_chars(buffer, written.ptr, shortest);
+    return shortest;
+}
+
+void bindVariant(sqlite3* db, sqlite3_stmt* stmt, int index, const QVariant& value, const QString& sql)
+{
+    int rc = SQLITE_OK;
+    if (!value.isValid() || value.isNull()) {
+        rc = sqlite3_bind_null(stmt, index);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+            rc = sqlite3_bind_int(stmt, index, value.toBool() ? 1 : 0);
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::Long:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Char:
+        case QMetaType::SChar:
+        case QMetaType::UChar:
+            rc = sqlite3_bind_int64(stmt, index, value.toLongLong());
+            break;
+        case QMetaType::ULongLong:
+        case QMetaType::ULong:
+            rc = sqlite3_bind_int64(stmt, index, static_cast<sqlite3_int64>(value.toULongLong()));
+            break;
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(stmt, index, roundToSingle(value.toFloat()));
+            break;
+        case QMetaType::Double:
+            rc = sqlite3_bind_double(stmt, index, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray b = value.toByteArray();
+            rc = sqlite3_bind_blob64(stmt, index, b.constData(), b.size(), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QDate:
+            rc = sqlite3_bind_text(stmt, index, value.toDate().toString(Qt::ISODate).toUtf8().constData(), -1,
+                                   SQLITE_TRANSIENT);
+            break;
+        case QMetaType::QDateTime:
+            rc = sqlite3_bind_text(stmt, index,
+                                   value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8().constData(),
+                                   -1, SQLITE_TRANSIENT);
+            break;
+        default: {
+            const QByteArray t = value.toString().toUtf8();
+            rc = sqlite3_bind_text64(stmt, index, t.constData(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+        }
+    }
+    check(db, rc, sql);
+}
+
+QVariant columnVariant(sqlite3_stmt* stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(stmt, column);
+        if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max()) return int(v);
+        return qlonglong(v);
+    }
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt, column);
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                 sqlite3_column_bytes(stmt, column));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                          sqlite3_column_bytes(stmt, column));
+    default:
+        return {};
+    }
+}
+
+Stmt::Stmt(sqlite3* db, const QString& sql) : m_db(db), m_sql(sql)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throwSqlite(db, sql);
+    }
+    if (!m_stmt) throwError(SQLITE_MISUSE, QStringLiteral("Leere SQL-Anweisung."), sql);
+}
+
+Stmt::~Stmt()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+Stmt::Stmt(Stmt&& other) noexcept
+    : m_db(other.m_db), m_stmt(std::exchange(other.m_stmt, nullptr)), m_sql(std::move(other.m_sql))
+{
+}
+
+Stmt& Stmt::operator=(Stmt&& other) noexcept
+{
+    if (this != &other) {
+        sqlite3_finalize(m_stmt);
+        m_db = other.m_db;
+        m_stmt = std::exchange(other.m_stmt, nullptr);
+        m_sql = std::move(other.m_sql);
+    }
+    return *this;
+}
+
+void Stmt::bind(int index, const QVariant& value)
+{
+    bindVariant(m_db, m_stmt, index, value, m_sql);
+}
+
+bool Stmt::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    const DbError error(sqlite3_extended_errcode(m_db), QString::fromUtf8(sqlite3_errmsg(m_db)), m_sql);
+    sqlite3_reset(m_stmt);
+    throw error;
+}
+
+void Stmt::reset()
+{
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+void Stmt::finalize()
+{
+    sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+}
+
+void atomically(Database& db, const std::function<void()>& work)
+{
+    db.beginTrans();
+    try {
+        work();
+    } catch (...) {
+        try {
+            db.rollback();
+        } catch (const DbError&) {
+            // The original failure is the one worth reporting.
+        }
+        throw;
+    }
+    db.commitTrans();
+}
+
+}  // namespace detail
+
+Statement::Statement(Database& db, const QString& sql) : m_db(db), m_sql(sql)
+{
+    if (!db.isOpen()) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."), sql);
+    const QByteArray utf8 = sql.toUtf8();
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &m_stmt, &tail) != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        detail::throwSqlite(db.handle(), sql);
+    }
+    if (!m_stmt) detail::throwError(SQLITE_MISUSE, QStringLiteral("Leere SQL-Anweisung."), sql);
+    try {
+        requireSingleStatement(tail, sql);
+    } catch (...) {
+        sqlite3_finalize(m_stmt);
+        throw;
+    }
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_stmt);
+}
+
+void Statement::bind(int index, const QVariant& value)
+{
+    detail::bindVariant(m_db.handle(), m_stmt, index, value, m_sql);
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    const DbError error(sqlite3_extended_errcode(m_db.handle()), QString::fromUtf8(sqlite3_errmsg(m_db.handle())), m_sql);
+    sqlite3_reset(m_stmt);
+    throw error;
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(m_stmt);
+}
+
+int Statement::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+QString Statement::columnName(int index) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, index));
+}
+
+QVariant Statement::value(int index) const
+{
+    return detail::columnVariant(m_stmt, index);
+}
+
+qint64 Statement::int64(int index) const
+{
+    return sqlite3_column_int64(m_stmt, index);
+}
+
+QString Statement::text(int index) const
+{
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, index)),
+                             sqlite3_column_bytes(m_stmt, index));
+}
+
+bool Statement::isNull(int index) const
+{
+    return sqlite3_column_type(m_stmt, index) == SQLITE_NULL;
+}
+
+Database::Database(sqlite3* handle, const QString& path, bool readOnly)
+    : m_db(handle), m_path(absoluteClean(path)), m_readOnly(readOnly), d(std::make_unique<detail::DatabasePrivate>())
+{
+    d->canonicalPath = canonicalOrClean(m_path);
+    openDatabases().push_back(this);
+}
+
+Database::~Database()
+{
+    close();
+}
+
+void Database::configure()
+{
+    sqlite3_busy_timeout(m_db, 5000);
+    detail::check(m_db, detail::registerFunctions(m_db), QStringLiteral("NOCASE_DE / like"));
+    // Recordsets fetch rows by rowid in no particular page order; 16 MB of page cache
+    // keeps a large cookbook's hot pages in memory instead of re-reading them.
+    execute(QStringLiteral("PRAGMA cache_size=-16384"));
+    if (m_readOnly) return;
+    // WAL: a commit is one append to the log, readers never block the writer, and a
+    // killed process leaves the file intact. FULL syncs the log at every commit, so a
+    // committed change also survives a power cut.
+    scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
+    execute(QStringLiteral("PRAGMA synchronous=FULL"));
+}
+
+std::unique_ptr<Database> Database::open(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        detail::throwError(errFileNotFound, QStringLiteral("Datei '%1' nicht gefunden.").arg(QDir::toNativeSeparators(path)));
+    QString error;
+    int code = 0;
+    sqlite3* handle = openHandle(absoluteClean(path), SQLITE_OPEN_READWRITE, error, code);
+    if (!handle) throw DbError(code, error);
+    // A write-protected file opens read-only; say so instead of failing at the first write.
+    std::unique_ptr<Database> db(new Database(handle, path, sqlite3_db_readonly(handle, "main") == 1));
+    db->configure();
+    return db;
+}
+
+std::unique_ptr<Database> Database::openCandidate(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) return nullptr;
+    QString error;
+    int code = 0;
+    // A read-only connection to a WAL file creates -wal and -shm files that it cannot
+    // remove again. Without a -wal file nobody is writing, and an immutable reader
+    // creates nothing, so looking at a candidate folder leaves it as it was.
+    const QString absolute = absoluteClean(path);
+    const bool inUse = QFileInfo::exists(absolute + QStringLiteral("-wal"));
+    const QString name = inUse ? absolute
+                               : QString::fromLatin1(QUrl::fromLocalFile(absolute).toEncoded()) + QStringLiteral("?mode=ro&immutable=1");
+    sqlite3* handle = openHandle(name, SQLITE_OPEN_READONLY | (inUse ? 0 : SQLITE_OPEN_URI), error, code);
+    if (!handle) return nullptr;
+    std::unique_ptr<Database> db(new Database(handle, path, true));
+    try {
+        db->configure();
+    } catch (const DbError&) {
+        return nullptr;
+    }
+    return db;
+}
+
+std::unique_ptr<Database> Database::create(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        detail::throwError(errFileExists, QStringLiteral("Datenbank ist bereits vorhanden: %1").arg(QDir::toNativeSeparators(path)));
+    sqlite3* handle = nullptr;
+    const int rc = sqlite3_open_v2(nativeName(absoluteClean(path)).constData(), &handle,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
+    if (rc != SQLITE_OK) {
+        const DbError error(handle ? sqlite3_extended_errcode(handle) : rc,
+                            handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc)));
+        sqlite3_close_v2(handle);
+        throw error;
+    }
+    std::unique_ptr<Database> db(new Database(handle, path, false));
+    db->configure();
+    return db;
+}
+
+Database* Database::byName(const QString& path)
+{
+    if (path.isEmpty()) return nullptr;
+    const QString wanted = canonicalOrClean(path);
+    for (Database* db : openDatabases())
+        if (db->isOpen() && db->d->canonicalPath == wanted) return db;
+    return nullptr;
+}
+
+QString Database::name() const
+{
+    return m_path;
+}
+
+bool Database::isOpen() const
+{
+    return m_db != nullptr;
+}
+
+bool Database::readOnly() const
+{
+    return m_readOnly;
+}
+
+void Database::close()
+{
+    if (!m_db) return;
+    closeAllRecordsets();
+    auto& list = openDatabases();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    // close_v2 waits for Statements the caller still holds; an open transaction rolls back.
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    d->transactions.clear();
+}
+
+void Database::closeAllRecordsets()
+{
+    const auto open = m_recordsets;
+    for (Recordset* rs : open) {
+        if (auto* base = dynamic_cast<detail::RecordsetBase*>(rs)) base->detach();
+        else rs->close();
+    }
+    m_recordsets.clear();
+}
+
+void Database::registerRecordset(Recordset* rs)
+{
+    m_recordsets.push_back(rs);
+}
+
+void Database::unregisterRecordset(Recordset* rs)
+{
+    m_recordsets.erase(std::remove(m_recordsets.begin(), m_recordsets.end(), rs), m_recordsets.end());
+}
+
+void Database::execute(const QString& sql)
+{
+    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."), sql);
+    const QByteArray utf8 = sql.toUtf8();
+    for (int attempt = 0;; ++attempt) {
+        sqlite3_stmt* stmt = nullptr;
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, &tail) != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            detail::throwSqlite(m_db, sql);
+        }
+        if (!stmt) detail::throwError(SQLITE_MISUSE, QStringLiteral("Leere SQL-Anweisung."), sql);
+        try {
+            requireSingleStatement(tail, sql);
+        } catch (...) {
+            sqlite3_finalize(stmt);
+            throw;
+        }
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        const bool readOnlyStmt = sqlite3_stmt_readonly(stmt);
+        if (rc == SQLITE_DONE) {
+            sqlite3_finalize(stmt);
+            m_changes = readOnlyStmt ? 0 : sqlite3_changes64(m_db);
+            return;
+        }
+        const int code = sqlite3_extended_errcode(m_db);
+        const DbError error(code, QString::fromUtf8(sqlite3_errmsg(m_db)), sql);
+        sqlite3_finalize(stmt);
+        // A snapshot still reading a table keeps it from being dropped or altered:
+        // read the rest into memory and try once more.
+        if ((code & 0xFF) == SQLITE_LOCKED && attempt == 0 && !m_recordsets.empty()) {
+            for (Recordset* rs : m_recordsets)
+                if (auto* base = dynamic_cast<detail::RecordsetBase*>(rs)) base->finishReading();
+            continue;
+        }
+        throw error;
+    }
+}
+
+qint64 Database::changes() const
+{
+    return m_changes;
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type)
+{
+    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."), source);
+    return detail::openRecordsetOn(*this, source, type);
+}
+
+QVariant Database::scalar(const QString& sql)
+{
+    Statement st(*this, sql);
+    return st.step() ? st.value(0) : QVariant();
+}
+
+void Database::beginTrans()
+{
+    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));
+    auto& open = d->transactions;
+    if (sqlite3_get_autocommit(m_db)) open.clear();  // SQLite ended them itself (an error rolled back)
+    // Inside a transaction, whoever began it, a savepoint nests.
+    if (sqlite3_get_autocommit(m_db)) {
+        execute(QStringLiteral("BEGIN"));
+        open.push_back(QString());
+    } else {
+        const QString name = QStringLiteral("kv_trans%1").arg(open.size());
+        execute(QStringLiteral("SAVEPOINT ") + name);
+        open.push_back(name);
+    }
+}
+
+void Database::commitTrans()
+{
+    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));
+    auto& open = d->transactions;
+    if (!open.empty() && sqlite3_get_autocommit(m_db)) {
+        open.clear();
+        detail::throwError(errNoTransaction, QStringLiteral("Die Transaktion wurde bereits zurückgesetzt."));
+    }
+    if (open.empty()) detail::throwError(errNoTransaction, QStringLiteral("Commit oder Rollback ohne BeginTrans."));
+    const QString name = open.back();
+    execute(name.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + name);
+    open.pop_back();
+}
+
+void Database::rollback()
+{
+    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));
+    auto& open = d->transactions;
+    if (!open.empty() && sqlite3_get_autocommit(m_db)) {
+        open.clear();
+        return;  // SQLite has rolled it back already
+    }
+    if (open.empty()) detail::throwError(errNoTransaction, QStringLiteral("Commit oder Rollback ohne BeginTrans."));
+    d->reservedIds.clear();
+    const QString name = open.back();
+    if (name.isEmpty()) {
+        execute(QStringLiteral("ROLLBACK"));
+    } else {
+        execute(QStringLiteral("ROLLBACK TO ") + name);
+        execute(QStringLiteral("RELEASE ") + name);
+    }
+    open.pop_back();
+}
+
+bool Database::inTransaction() const
+{
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+void Database::attach(const QString& path, const QString& alias)
+{
+    const QString sql = QStringLiteral("ATTACH DATABASE ? AS ") + detail::quoteName(alias);
+    Statement st(*this, sql);
+    st.bind(1, absoluteClean(path));
+    st.step();
+}
+
+void Database::detach(const QString& alias)
+{
+    execute(QStringLiteral("DETACH DATABASE ") + detail::quoteName(alias));
+}
+
+void Database::compactInto(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        detail::throwError(errFileExists, QStringLiteral("Datenbank ist bereits vorhanden: %1").arg(QDir::toNativeSeparators(path)));
+    Statement st(*this, QStringLiteral("VACUUM INTO ?"));
+    st.bind(1, absoluteClean(path));
+    st.step();
+}
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    m_db.beginTrans();
+}
+
+Transaction::~Transaction()
+{
+    if (m_done || !m_db.isOpen()) return;
+    try {
+        m_db.rollback();
+    } catch (const DbError&) {
+        // A destructor must not throw; the failure that unwound us is reported already.
+    }
+}
+
+void Transaction::commit()
+{
+    m_db.commitTrans();
+    m_done = true;
+}
+
+}  // namespace kv::db

@@ -1,0 +1,83 @@
+#pragma once
+// Shared by the implementation files of the layer; not for callers.
+
+#include "platform/db/database.h"
+
+#include <map>
+
+struct sqlite3_stmt;
+
+namespace kv::db::detail {
+
+struct DatabasePrivate {
+    QString canonicalPath;
+    QStringList transactions;               // open ones, innermost last: "" = BEGIN, else a savepoint
+    std::map<QString, qint64> reservedIds;  // per table: the last AutoNumber handed to an AddNew
+};
+
+// Reaches the private parts of Database for the recordsets and the schema code.
+struct DatabaseAccess {
+    static DatabasePrivate& d(Database& db) { return *db.d; }
+};
+
+[[noreturn]] void throwSqlite(sqlite3* db, const QString& sql);
+[[noreturn]] void throwError(int number, const QString& text, const QString& sql = {});
+void check(sqlite3* db, int rc, const QString& sql);
+
+// Prepared statement owned by RAII inside the layer (Statement needs a Database&).
+class Stmt {
+public:
+    Stmt() = default;
+    Stmt(sqlite3* db, const QString& sql);
+    ~Stmt();
+    Stmt(Stmt&& other) noexcept;
+    Stmt& operator=(Stmt&& other) noexcept;
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+
+    sqlite3_stmt* get() const { return m_stmt; }
+    explicit operator bool() const { return m_stmt != nullptr; }
+    void bind(int index, const QVariant& value);
+    bool step();
+    void reset();
+    void finalize();
+    const QString& sql() const { return m_sql; }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+    QString m_sql;
+};
+
+void bindVariant(sqlite3* db, sqlite3_stmt* stmt, int index, const QVariant& value, const QString& sql);
+// The value of a result column by its storage class; Null is an invalid QVariant.
+QVariant columnVariant(sqlite3_stmt* stmt, int column);
+// A number rounded to single precision, written back as the shortest double that
+// shows the same digits (0.1 stays 0.1, not 0.100000001490116).
+double roundToSingle(double value);
+
+// Type, width and attributes from a declared column type of the conventions.
+FieldDef fieldFromDeclaration(const QString& name, const QString& declaredType, bool autoIncrement,
+                              bool noZeroLength);
+// The column definition that createTable and appendField write for a FieldDef.
+QString columnDefinition(const FieldDef& field);
+// The INTEGER PRIMARY KEY column of a table (its rowid under another name), or empty.
+QString rowidAlias(Database& db, const QString& schema, const QString& table);
+bool hasAutoIncrement(Database& db, const QString& schema, const QString& table);
+
+// Runs `work` inside BEGIN/COMMIT, or inside a savepoint when a transaction is open;
+// everything is rolled back when it throws.
+void atomically(Database& db, const std::function<void()>& work);
+
+// What the database needs of every recordset besides the public interface.
+class RecordsetBase : public Recordset {
+public:
+    // The database is closing: drop statements and data, stop working.
+    virtual void detach() = 0;
+    // Read the rest of a pending statement so that tables can be altered or dropped.
+    virtual void finishReading() {}
+};
+
+std::unique_ptr<Recordset> openRecordsetOn(Database& db, const QString& source, RecordsetType type);
+
+}  // namespace kv::db::detail
