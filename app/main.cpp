@@ -1,4 +1,56 @@
-int main()
+#include "core/cookbookdb.h"
+#include "core/ende.h"
+#include "core/mainmod.h"
+#include "mainwindow/about.h"
+#include "mainwindow/hm.h"
+#include "mainwindow/startupui.h"
+#include "mainwindow/viewwindows.h"
+#include "platform/ui/translations.h"
+#include "platform/ui/widgethost.h"
+
+#include <QApplication>
+
+namespace {
+
+// Ending the program at once (Cancel in an error box of the opening) is an exception
+// that unwinds to here; from inside an event handler it stops the event loop.
+class KelvorApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const kv::ProgramEnd&) {
+            QCoreApplication::exit(0);
+            return true;
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
 {
-    return 0;
+    KelvorApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kelvor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kelvor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.3.7"));
+    kv::ui::installGermanTranslations(app);
+    kv::ui::installWidgetDialogHost();
+
+    kv::registerCoreWindows();
+    kv::registerAboutWindow();
+    kv::registerViewWindows();
+    kv::registerHm();
+
+    kv::GuiStartupUi startup;
+    kv::setStartupUi(&startup);
+    try {
+        kv::Main();
+    } catch (const kv::ProgramEnd&) {
+        return 0;
+    }
+    return app.exec();
 }

@@ -1,0 +1,230 @@
+// The main window on a large cookbook: from the start procedure to the first screen of
+// the recipe list, and from there to the list's end. The cookbook is generated once per
+// run by kelvor_gencookbook in a separate process, so the memory figures show only what
+// the program takes.
+//   KELVOR_BENCH_RECIPES   number of recipes (default 250000)
+//   KELVOR_BENCH_COOKBOOK  folder of an existing generated cookbook to use instead
+
+#include "core/cookbookdb.h"
+#include "core/ende.h"
+#include "core/mainmod.h"
+#include "core/settings.h"
+#include "mainwindow/about.h"
+#include "mainwindow/hm.h"
+#include "mainwindow/startupui.h"
+#include "platform/settings/regstore.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/windows.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QTemporaryDir> g_temp;
+QString g_folder;
+double g_rssBeforeStart = 0;
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+double currentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// Nothing on the way asks a question on a generated cookbook; a box that shows up anyway
+// is answered and reported rather than waited for.
+class AnsweringHost : public kv::ui::DialogHost {
+public:
+    kv::ui::Answer msgbox(const QString& text, int style, const QString&) override
+    {
+        std::fprintf(stderr, "bench_hm: unexpected message: %s\n", qPrintable(text));
+        return (style & 7) == kv::ui::YesNo ? kv::ui::Answer::Yes : kv::ui::Answer::Ok;
+    }
+    std::optional<QString> inputbox(const QString&, const QString&, const QString&) override { return {}; }
+    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString existingFolder(const QString&, const QString&) override { return {}; }
+    int runModal(const QString& name, const std::function<int()>&) override
+    {
+        std::fprintf(stderr, "bench_hm: unexpected window: %s\n", qPrintable(name));
+        return 0;
+    }
+};
+
+bool prepareCookbook()
+{
+    g_temp = std::make_unique<QTemporaryDir>();
+    if (!g_temp->isValid())
+        return false;
+    qputenv("KELVOR_HOME", g_temp->filePath(QStringLiteral("programm")).toLocal8Bit());
+    qputenv("KELVOR_SHIPPED", KELVOR_SHIPPED_DIR);
+    kv::settings::setStoreFile(g_temp->filePath(QStringLiteral("settings.ini")));
+
+    const QString given = qEnvironmentVariable("KELVOR_BENCH_COOKBOOK");
+    if (!given.isEmpty()) {
+        g_folder = QDir(given).absolutePath() + u'/';
+    } else {
+        bool ok = false;
+        int recipes = qEnvironmentVariableIntValue("KELVOR_BENCH_RECIPES", &ok);
+        if (!ok)
+            recipes = 250000;
+        g_folder = g_temp->filePath(QStringLiteral("kochbuch")) + u'/';
+        QElapsedTimer timer;
+        timer.start();
+        QProcess gen;
+        gen.setProcessChannelMode(QProcess::ForwardedChannels);
+        gen.start(QStringLiteral(KELVOR_GENCOOKBOOK_TOOL), {g_folder, QString::number(recipes)});
+        if (!gen.waitForFinished(-1) || gen.exitStatus() != QProcess::NormalExit || gen.exitCode() != 0) {
+            std::fprintf(stderr, "bench_hm: generating the cookbook failed\n");
+            return false;
+        }
+        std::fprintf(stderr, "bench_hm: cookbook of %d recipes generated in %.1f s\n", recipes,
+                     double(timer.elapsed()) / 1000.0);
+    }
+    if (!QFileInfo::exists(g_folder + kv::kochbuchdatei)) {
+        std::fprintf(stderr, "bench_hm: %s has no cookbook\n", qPrintable(g_folder));
+        return false;
+    }
+    kv::savereg(kv::reg::loadeddir, g_folder);
+    // The settings of a user who has started the program before.
+    kv::setdefaults();
+    return true;
+}
+
+kv::Hm* mainWindow()
+{
+    return kv::ui::WindowRegistry::instance<kv::Hm>(QStringLiteral("hm"));
+}
+
+// What the user sees first: the window painted with the rows of its first screen.
+void paintFirstScreen()
+{
+    QCoreApplication::processEvents();
+    benchmark::DoNotOptimize(mainWindow()->grab());
+}
+
+void closeProgram()
+{
+    {
+        kv::NoClosingScreen quiet;
+        kv::ui::WindowRegistry::unload(QStringLiteral("hm"));
+    }
+    if (kv::kochbuchdb)
+        kv::kochbuchdb->close();
+    kv::kochbuchdb.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void BM_StartToFirstScreen(benchmark::State& state)
+{
+    qint64 rows = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        kv::Main();
+        paintFirstScreen();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        rows = mainWindow()->rezgrid->model()->rowCount();
+        closeProgram();
+    }
+    state.counters["rows"] = double(rows);
+    state.counters["rss_before_MB"] = g_rssBeforeStart;
+    state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_StartToFirstScreen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+void BM_ScrollToEnd(benchmark::State& state)
+{
+    kv::Main();
+    paintFirstScreen();
+    QTableView* grid = mainWindow()->rezgrid;
+    for (auto _ : state) {
+        grid->scrollToBottom();
+        benchmark::DoNotOptimize(grid->viewport()->grab());
+        state.PauseTiming();
+        grid->scrollToTop();
+        benchmark::DoNotOptimize(grid->viewport()->grab());
+        state.ResumeTiming();
+    }
+    state.counters["peak_MB"] = peakMegabytes();
+    closeProgram();
+}
+BENCHMARK(BM_ScrollToEnd)->Unit(benchmark::kMillisecond);
+
+// The End key moves the list's recordset to its last row and shows that recipe.
+void BM_EndKey(benchmark::State& state)
+{
+    kv::Main();
+    paintFirstScreen();
+    QTableView* grid = mainWindow()->rezgrid;
+    for (auto _ : state) {
+        QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid, &end);
+        benchmark::DoNotOptimize(grid->viewport()->grab());
+        state.PauseTiming();
+        QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid, &home);
+        state.ResumeTiming();
+    }
+    state.counters["peak_MB"] = peakMegabytes();
+    closeProgram();
+}
+BENCHMARK(BM_EndKey)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (!prepareCookbook())
+        return 1;
+
+    AnsweringHost host;
+    kv::ui::setDialogHost(&host);
+    kv::registerCoreWindows();
+    kv::registerAboutWindow();
+    kv::registerHm();
+    kv::setQuitHook([] {});
+    kv::GuiStartupUi startup;
+    kv::setStartupUi(&startup);
+    g_rssBeforeStart = currentMegabytes();
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    kv::ui::WindowRegistry::reset();
+    kv::setStartupUi(nullptr);
+    kv::ui::setDialogHost(nullptr);
+    return 0;
+}

@@ -1,0 +1,269 @@
+#pragma once
+// The main window: recipe list with its filters, the current recipe, the selection lists
+// and menus, printing hand-over and the navigation to the other windows.
+
+#include "core/rezsource.h"
+#include "platform/db/datacontrol.h"
+#include "platform/db/datamodels.h"
+
+#include <QMainWindow>
+#include <QVariant>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSplitter;
+class QTableView;
+class QToolButton;
+
+namespace kv {
+
+class Hm : public QMainWindow {
+    Q_OBJECT
+public:
+    // The constructor is the window's load step.
+    explicit Hm(QWidget* parent = nullptr);
+    ~Hm() override;
+
+    // Public procedures; other windows call them through the one instance.
+    void binddaten();
+    void inithm();
+    void rezauswahl();
+    void zutauswahl();
+    qint16 getzutdata(qint32 rid);
+    void recalcmenge(qint16 servings);
+    void ubport();
+    void showmenu();
+    void showaus();
+    void menuswap(bool mode);
+    void ausgrid_RowColChange(int lastRow, int lastCol);
+    void grossbild_Click();
+    void men3_Click();
+
+    // What a data-bound combo calls its bound text: the bound column of the chosen row,
+    // empty when none is chosen.
+    QString korbgridBoundText() const;
+    QString katgridBoundText() const;
+    // The filter combo shows the current row of `kat` again (after `kat` was moved or
+    // refreshed); the list itself is left as it is.
+    void refreshKatgrid();
+
+    // The window's controls. Other windows write them directly (a search sets the record
+    // source of `rez` and writes `rezzahl` and `gesucht`), so they are public.
+    db::DataControl* rez = nullptr;
+    db::DataControl* korb = nullptr;
+    db::DataControl* kat = nullptr;
+    db::DataControl* auswahl = nullptr;
+    db::DataControl* menu = nullptr;
+
+    QLabel* bname = nullptr;
+    QToolButton* makevoll = nullptr;
+    QSplitter* splitter_rez = nullptr;
+    QSplitter* splitter_aus = nullptr;
+
+    // Left column: the recipe list.
+    QLabel* ger = nullptr;
+    QToolButton* rubmodechange = nullptr;
+    QComboBox* katgrid = nullptr;
+    QTableView* rezgrid = nullptr;
+    QLabel* gesucht = nullptr;
+    QLabel* rezzahl = nullptr;
+    QToolButton* loeschaus = nullptr;
+
+    // Lower left: selection lists and menus.
+    QLabel* ausw = nullptr;
+    QToolButton* men4 = nullptr;
+    QLabel* men4t = nullptr;
+    QComboBox* korbgrid = nullptr;
+    QTableView* ausgrid = nullptr;
+    QToolButton* neuaus = nullptr;
+    QToolButton* loeschsel = nullptr;
+    QToolButton* auswahlalle = nullptr;
+    QToolButton* eininaus = nullptr;
+
+    // The recipe view.
+    QLineEdit* reznam = nullptr;
+    QLabel* zpers = nullptr;
+    QLineEdit* port = nullptr;
+    QToolButton* plus = nullptr;
+    QToolButton* minus = nullptr;
+    QToolButton* mehr = nullptr;
+    QTableView* zutgrid = nullptr;
+    QLabel* menlabel = nullptr;
+    QTableView* menugrid = nullptr;
+    QLabel* stichlabel = nullptr;
+    QLineEdit* stich = nullptr;
+    QLabel* zubt = nullptr;
+    QPlainTextEdit* zub = nullptr;
+    QLabel* komt = nullptr;
+    QComboBox* komgrid = nullptr;
+    QToolButton* druckaus = nullptr;
+    QToolButton* druckrez = nullptr;
+    QToolButton* einkauf = nullptr;
+    QToolButton* einkaufmen = nullptr;
+    QToolButton* editrez = nullptr;
+    QToolButton* neurez = nullptr;
+    QToolButton* export_ = nullptr;   // the control `export`; the bare name is a C++ keyword
+
+    // Navigation column.
+    QToolButton* men1 = nullptr;
+    QToolButton* men2 = nullptr;
+    QToolButton* men3 = nullptr;
+    QToolButton* men5 = nullptr;
+    QToolButton* men6 = nullptr;
+    QToolButton* men7 = nullptr;
+    QLabel* men1t = nullptr;
+    QLabel* men2t = nullptr;
+    QLabel* men3t = nullptr;
+    QLabel* men5t = nullptr;
+    QLabel* men6t = nullptr;
+    QLabel* men7t = nullptr;
+    QToolButton* loadkoch = nullptr;
+    QToolButton* hilf = nullptr;
+    QToolButton* kelvorlogo = nullptr;
+
+    // The models the grids and combos are bound through.
+    db::RecordsetTableModel* rezModel = nullptr;
+    db::RecordsetListModel* katModel = nullptr;
+    db::RecordsetListModel* korbModel = nullptr;
+    db::RecordsetTableModel* auswahlModel = nullptr;
+    db::RecordsetTableModel* menuModel = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildLayout();
+    void bindModels();
+    void wireEvents();
+    void bindGrid(QTableView* grid, db::DataControl* control,
+                  std::function<void(int lastRow, int lastCol)> rowColChange);
+    void followRecordset(QTableView* grid, db::DataControl* control);
+    void bindCombo(QComboBox* combo, db::DataControl* control);
+    void followCombo(QComboBox* combo, db::DataControl* control);
+    std::unique_ptr<RecipeListView> makeListView();
+    void enableWindowButtons();
+    // Runs an event handler; a failure is shown in the system's error box instead of
+    // ending the program.
+    void guarded(const QString& tag, const std::function<void()>& body);
+
+    // Frame and navigation.
+    void men1_Click();
+    void men2_Click();
+    void men5_Click();
+    void men6_Click();
+    void men7_Click();
+    void export_Click();
+    void loadkoch_Click();
+    void hilf_Click();
+    void kelvorlogo_Click();
+    void makevoll_Click();
+
+    // Recipe list and filters.
+    void rubmodechange_Click();
+    void katgrid_Change();
+    void rezgrid_KeyDown(int& keyCode, int shift);
+    void rezgrid_RowColChange(int lastRow, int lastCol);
+    void rezgrid_MouseMove();
+    void rezgrid_MouseDown();
+    void loeschaus_Click();
+    void deleteCurrentRecipe();
+    // Shows the list again after a failed deletion, on the recipe that was current.
+    void restoreList(qint32 rid);
+
+    // Layout. The title column of `rezgrid` stretches with the grid, so a move of
+    // `splitter_rez` needs no handler of its own.
+    void splitter_aus_Moved();
+    void splitter_aus_rechts_Moved();
+
+    // Recipe view, selection lists and menus, print hand-over. How the events reach them
+    // (wireEvents): Click handlers of buttons through their clicked signal, a failure shown
+    // in the error box; korbgrid_Change whenever the chosen list changes, by the user or by
+    // a move of `korb`; ausgrid_RowColChange when the user picks another entry (moves of
+    // `auswahl` by the program do not count); Delete in `ausgrid` runs
+    // ausgrid_BeforeDelete, and a cancel left false deletes the grid's current row;
+    // ausgrid_BeforeUpdate before an edit of the grid is stored; zub_Change and
+    // stich_Change on every change of the text, the program's too; komgrid_Change when the
+    // user types in the box, komgrid_Click when the user chooses an item; GotFocus and
+    // LostFocus as focus moves within the window; rezgrid_Click and rezgrid_DblClick on
+    // the grid's clicks.
+    void rezgrid_Click();
+    void rezgrid_DblClick();
+    void eininaus_Click();
+    void auswahlalle_Click();
+    void korbgrid_Change();
+    void korbgrid_KeyDown(int& keyCode, int shift);
+    void loeschsel_Click();
+    void neuaus_Click();
+    void men4_Click();
+    void ausgrid_GotFocus();
+    void ausgrid_KeyDown(int& keyCode, int shift);
+    void ausgrid_MouseMove();
+    void ausgrid_BeforeDelete(bool& cancel);
+    void ausgrid_BeforeUpdate(int column, const QVariant& value, bool& cancel);
+    void plus_Click();
+    void minus_Click();
+    void mehr_Click();
+    void zub_Change();
+    void zub_GotFocus();
+    void zub_LostFocus();
+    void stich_Change();
+    void stich_GotFocus();
+    void stich_LostFocus();
+    void komgrid_Change();
+    void komgrid_Click();
+    void komgrid_GotFocus();
+    void komgrid_LostFocus();
+    void zutgrid_MouseMove();
+    void druckaus_Click();
+    void druckrez_Click();
+    void einkauf_Click();
+    void einkaufmen_Click();
+    // Tells the ingredient grid how many rows of the ingredient table it shows.
+    void zutgridSetRows(int rows);
+
+    // Window-level state.
+    std::unique_ptr<db::Recordset> temprs;
+    qint16 filtermode = 0;     // 0 categories, 1 comments, 2 import files
+    bool katinit = false;
+    bool gridedit = false;
+    bool menumode = false;
+    QString auswahlsql;
+    bool rezclick = false;
+    bool m_viewSwitch = false;     // off while the list deletes recipes: the view stands still
+    qint32 m_rid = 0;              // the recipe shown
+    // Ingredient table: line number, display amount, unit, ingredient, stored amount,
+    // recipe servings, unit id.
+    std::array<std::array<QVariant, 7>, 257> m_zut;
+    quint8 m_zutCount = 0;
+    int m_zubMarker = 0;
+    qint32 m_zubOwner = 0;
+    int m_stichMarker = 0;
+    qint32 m_stichRid = 0;
+    int m_komMarker = 0;
+    qint32 m_komRid = 0;
+    std::unique_ptr<db::Recordset> m_viewrs;
+
+    std::unique_ptr<RecipeListView> m_listView;
+    bool m_unloaded = false;
+    bool m_syncing = false;        // a grid or combo follows its recordset: no row-change event
+    int m_rightSplitSync = 0;
+
+    QSplitter* m_rightSplit = nullptr;   // keeps the recipe view level with `splitter_aus`
+
+    // ---- Members of the recipe view, selection lists and print hand-over ----
+    // Reserved for the sources that implement those handlers; add what they need here.
+    // ---- end of the recipe view's members ----
+};
+
+// Registers the main window under "hm".
+void registerHm();
+
+}  // namespace kv
