@@ -258,11 +258,9 @@ void cancelClosingScreen()
 
 void unloadIfKnown(const QString& name)
 {
-    try {
+    // A window that is not registered does not exist in this build, so it is not loaded.
+    if (ui::WindowRegistry::isRegistered(name))
         ui::WindowRegistry::unload(name);
-    } catch (const std::logic_error&) {
-        // Not registered: the window does not exist in this build, so it is not loaded.
-    }
 }
 
 void registerCoreWindows()

@@ -39,12 +39,7 @@ const QString kKochbuchCaption = QStringLiteral("K o c h b u c h :  ");
 // not registered yet, and their buttons stay disabled until they are.
 bool windowKnown(const QString& name)
 {
-    try {
-        ui::WindowRegistry::isLoaded(name);
-        return true;
-    } catch (const std::logic_error&) {
-        return false;
-    }
+    return ui::WindowRegistry::isRegistered(name);
 }
 
 void showModal(const QString& name)
@@ -444,10 +439,15 @@ void Hm::closeEvent(QCloseEvent* event)
         showClosingScreen();
     } catch (const std::exception&) {
     }
-    temprs.reset();
-    m_viewrs.reset();
     // The cookbook is closed before the window's deletion comes round; no recordset of
     // the window may outlive it.
+    releaseData();
+}
+
+void Hm::releaseData()
+{
+    temprs.reset();
+    m_viewrs.reset();
     for (db::DataControl* control : {rez, korb, kat, auswahl, menu})
         control->release();
 }

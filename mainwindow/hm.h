@@ -32,6 +32,8 @@ public:
 
     // Public procedures; other windows call them through the one instance.
     void binddaten();
+    // Drops every recordset the window holds, before its cookbook is closed or replaced.
+    void releaseData();
     void inithm();
     void rezauswahl();
     void zutauswahl();

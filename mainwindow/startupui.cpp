@@ -130,4 +130,10 @@ void GuiStartupUi::beep()
     QApplication::beep();
 }
 
+void GuiStartupUi::releaseData()
+{
+    if (auto* w = qobject_cast<Hm*>(ui::WindowRegistry::loadedWindow(QStringLiteral("hm"))))
+        w->releaseData();
+}
+
 }  // namespace kv

@@ -21,6 +21,7 @@ public:
     void loadEditorHidden() override;
     void showMain() override;
     void beep() override;
+    void releaseData() override;
 
 private:
     int m_busy = 0;

@@ -95,6 +95,11 @@ QWidget* WindowRegistry::get(const QString& name)
     return w;
 }
 
+bool WindowRegistry::isRegistered(const QString& name)
+{
+    return find(name) != nullptr;
+}
+
 QWidget* WindowRegistry::loadedWindow(const QString& name)
 {
     const Entry& e = known(name);

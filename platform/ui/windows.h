@@ -30,6 +30,9 @@ public:
     {
         return qobject_cast<T*>(get(name));
     }
+    // Whether a window of that name exists in this program (windows of later parts
+    // register themselves when they are built).
+    static bool isRegistered(const QString& name);
     // Null when not loaded; never creates.
     static QWidget* loadedWindow(const QString& name);
     static bool isLoaded(const QString& name);
