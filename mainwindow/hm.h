@@ -262,6 +262,24 @@ private:
 
     // ---- Members of the recipe view, selection lists and print hand-over ----
     // Reserved for the sources that implement those handlers; add what they need here.
+    class ZutTableModel* m_zutModel = nullptr;   // the unbound ingredient grid's rows
+    qint16 m_servings = 4;         // the last valid number of the servings box
+    bool m_viewWriting = false;    // the program writes the view's boxes: no Change
+    qint64 m_menuShown = 0;        // the menu on screen in menu mode
+    bool m_zubMenu = false;        // the typed preparation is a menu's description
+    QString m_editBook;            // the cookbook file the typed text belongs to
+    bool editBookOpen();
+    void rememberEditBook();
+    // The number in the servings box; a wrong text is reported, the box set back to the
+    // last valid number, and false returned.
+    bool portServings(qint16& out);
+    qint16 servings();
+    // The current selection list's id; 0 (reported) when none is chosen.
+    qint64 currentAuswahl();
+    void showRecipe(qint64 rid, const QString& title);
+    void writeZub(const QString& text);
+    void writeStich(const QString& text);
+    void saveTypedEdits();
     // ---- end of the recipe view's members ----
 };
 

@@ -69,25 +69,6 @@ TEST_F(Panel, AddingAllFollowsAJoinedSearchResult)
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1 and rid in (3,9)")), 2);
 }
 
-TEST_F(Panel, TheQuickListIsOnlyEmptiedOtherListsGoWithTheirEntries)
-{
-    const qint64 aid = kv::saveaus(*db, QStringLiteral("Weg damit"), std::nullopt);
-    kv::addToAuswahl(*db, aid, 2, 4);
-    kv::deleteAuswahl(*db, kv::kSchnellauswahl);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 0);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aid=1")), 1);
-    kv::deleteAuswahl(*db, aid);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(aid)), 0);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aid=%1").arg(aid)), 0);
-}
-
-TEST_F(Panel, AMenuGoesWithItsDishes)
-{
-    kv::deleteMenu(*db, 1);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from menues")), 0);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinmen")), 0);
-}
-
 TEST_F(Panel, ANewListCanTakeOverTheEntriesOfTheCurrentOne)
 {
     const qint64 aid = kv::saveaus(*db, QStringLiteral("Von der Schnellauswahl"), kv::kSchnellauswahl);

@@ -170,3 +170,24 @@ TEST_F(RecipeView, CommentIsSetAndClearedForTheRecipeAndItsListCopies)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecipeView, GridModelShowsTheRowsInUseInFourColumns)
+{
+    kv::ZutTableModel model(&table);
+    model.setRows(kv::getzutdata(*db, 9, 4, table));
+    ASSERT_EQ(model.rowCount(), 11);
+    EXPECT_EQ(model.columnCount(), 4);
+    EXPECT_EQ(model.data(model.index(1, 0)).toString(), QStringLiteral("1"));
+    EXPECT_EQ(model.data(model.index(1, 1)).toString(), QStringLiteral("2/3"));
+    EXPECT_EQ(model.data(model.index(1, 2)).toString(), QStringLiteral("l"));
+    EXPECT_EQ(model.data(model.index(1, 3)).toString(), QStringLiteral("Milch"));
+    EXPECT_EQ(model.data(model.index(0, 3)).toString(), QStringLiteral("Für den Teig"));
+    model.setRows(2);
+    EXPECT_EQ(model.rowCount(), 2);
+    model.setRows(1000);
+    EXPECT_EQ(model.rowCount(), 257);
+}
+
+}  // namespace

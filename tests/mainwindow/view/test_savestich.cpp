@@ -69,7 +69,7 @@ TEST_F(Savestich, ShortPiecesAreSkipped)
 
 TEST_F(Savestich, ForbiddenCharactersAreRefusedAndChangeNothing)
 {
-    for (const QString text : {QStringLiteral("Grill;Sommer"), QStringLiteral("Kaffee/Kuchen"),
+    for (const QString& text : {QStringLiteral("Grill;Sommer"), QStringLiteral("Kaffee/Kuchen"),
                                QStringLiteral("O'Neill")}) {
         dialogs.expect(kRefused, Answer::Ok).withTitle(QStringLiteral(" ")).withStyle(kv::ui::Critical);
         EXPECT_FALSE(kv::savestich(*db, 2, false, text));

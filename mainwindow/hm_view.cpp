@@ -1,0 +1,271 @@
+// The recipe view of the main window: the recipe or menu shown, its ingredients scaled to
+// the servings, and the in-place edits of preparation, keywords and comment. Printing
+// belongs to a later part of the program; its buttons stay disabled until then.
+
+#include "mainwindow/hm.h"
+
+#include "core/mainmod.h"
+#include "mainwindow/neu_portion.h"
+#include "mainwindow/neues_rezept.h"
+#include "mainwindow/panel.h"
+#include "mainwindow/recipeview.h"
+#include "mainwindow/startupui.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/windows.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QTableView>
+
+namespace kv {
+
+bool Hm::portServings(qint16& out)
+{
+    const Servings s = readServings(port->text());
+    if (s.check == ServingsCheck::Ok) {
+        m_servings = s.value;
+        out = s.value;
+        return true;
+    }
+    // The box goes back to the last valid number, so the message comes once.
+    port->setText(QString::number(m_servings));
+    ui::msgbox(servingsMessage(s.check), ui::OkOnly, QStringLiteral(" "));
+    return false;
+}
+
+qint16 Hm::servings()
+{
+    qint16 s = m_servings;
+    portServings(s);
+    return s;
+}
+
+void Hm::zutgridSetRows(int rows)
+{
+    if (!m_zutModel) {
+        m_zutModel = new ZutTableModel(&m_zut, this);
+        zutgrid->setModel(m_zutModel);
+        QHeaderView* header = zutgrid->horizontalHeader();
+        header->setSectionResizeMode(ZutNr, QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(ZutAmount, QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(ZutEname, QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(ZutZutat, QHeaderView::Stretch);
+    }
+    m_zutModel->setRows(rows);
+}
+
+qint16 Hm::getzutdata(qint32 rid)
+{
+    return static_cast<qint16>(kv::getzutdata(cookbook(), rid, servings(), m_zut));
+}
+
+void Hm::recalcmenge(qint16 wanted)
+{
+    kv::recalcmenge(m_zut, m_zutCount, wanted);
+}
+
+void Hm::ubport()
+{
+    zpers->setText(zpersCaption(port->text()));
+    recalcmenge(servings());
+    zutgridSetRows(m_zutCount);
+}
+
+// Text the program writes is never saved back as if the user had typed it.
+void Hm::writeZub(const QString& text)
+{
+    QScopedValueRollback<bool> writing(m_viewWriting, true);
+    zub->setPlainText(text);
+}
+
+void Hm::writeStich(const QString& text)
+{
+    QScopedValueRollback<bool> writing(m_viewWriting, true);
+    stich->setText(text);
+}
+
+// Typed text is saved only into the cookbook it was typed in: another cookbook may be
+// opened while a box still holds it, and its ids name other recipes.
+bool Hm::editBookOpen()
+{
+    return kochbuchdb && kochbuchdb->isOpen() && kochbuchdb->name() == m_editBook;
+}
+
+void Hm::rememberEditBook()
+{
+    m_editBook = kochbuchdb ? kochbuchdb->name() : QString();
+}
+
+void Hm::saveTypedEdits()
+{
+    // A box that still holds typed text keeps it for the recipe it was typed for, also
+    // when another recipe is shown before the box lost the focus.
+    if (m_zubMarker) zub_LostFocus();
+    if (m_stichMarker) stich_LostFocus();
+}
+
+void Hm::showRecipe(qint64 rid, const QString& title)
+{
+    saveTypedEdits();
+    db::Database& db = cookbook();
+    reznam->setText(title);
+    m_rid = static_cast<qint32>(rid);
+    const int n = getzutdata(m_rid);
+    writeZub(zubText(db, rid));
+    writeStich(stichText(db, rid));
+    m_zutCount = static_cast<quint8>(n);
+    zutgridSetRows(n);
+    // The comment as the recipe has it now; the copy in a list entry may be older.
+    const QVariant komid = db.scalar(QStringLiteral("select komid from rezepte where rid=%1").arg(rid));
+    QScopedValueRollback<bool> writing(m_viewWriting, true);
+    komgrid->setCurrentIndex(komid.isNull() ? -1 : komgrid->findData(komid.toInt()));
+    if (komgrid->currentIndex() < 0) komgrid->setEditText(QString());
+}
+
+void Hm::rezauswahl()
+{
+    rezclick = false;
+    if (!m_viewSwitch || menumode) return;
+    db::Recordset* rs = rez->recordset();
+    if (!rs || !rs->isOpen() || rs->eof() || rs->bof()) return;
+    showRecipe(rs->value(QStringLiteral("rid")).toLongLong(), rs->value(QStringLiteral("rname")).toString());
+}
+
+void Hm::zutauswahl()
+{
+    db::Recordset* rs = auswahl->recordset();
+    if (!rs || !rs->isOpen() || rs->eof() || rs->bof()) return;
+    if (menumode) {
+        saveTypedEdits();
+        const qint64 mid = rs->value(QStringLiteral("rid")).toLongLong();
+        writeZub(rs->value(QStringLiteral("mbesch")).toString());
+        reznam->setText(rs->value(QStringLiteral("rname")).toString());
+        m_menuShown = mid;
+        menu->setRecordSource(menuDishesSource(mid));
+        menu->refresh();
+        return;
+    }
+    showRecipe(rs->value(QStringLiteral("rid")).toLongLong(), rs->value(QStringLiteral("rname")).toString());
+}
+
+void Hm::plus_Click()
+{
+    qint16 s = 0;
+    if (!portServings(s) || s >= kMaxServings) return;
+    port->setText(QString::number(s + 1));
+    ubport();
+}
+
+void Hm::minus_Click()
+{
+    qint16 s = 0;
+    if (!portServings(s) || s <= 1) return;
+    port->setText(QString::number(s - 1));
+    ubport();
+}
+
+void Hm::mehr_Click()
+{
+    auto* dialog = ui::WindowRegistry::instance<NeuPortion>(QStringLiteral("neu_portion"));
+    dialog->setTarget(portionTarget(port, [this] { ubport(); }));
+    ui::runModal(QStringLiteral("neu_portion"), [dialog] { return execModal(dialog); });
+}
+
+void Hm::zub_Change()
+{
+    if (m_viewWriting) return;
+    m_zubMarker = 1;
+    m_zubOwner = static_cast<qint32>(menumode ? m_menuShown : m_rid);
+    m_zubMenu = menumode;
+    rememberEditBook();
+}
+
+void Hm::zub_GotFocus()
+{
+    m_zubMarker = 0;
+}
+
+void Hm::zub_LostFocus()
+{
+    if (!m_zubMarker) return;
+    m_zubMarker = 0;
+    if (m_zubOwner <= 0 || !editBookOpen()) return;
+    if (m_zubMenu)
+        saveMbesch(cookbook(), m_zubOwner, zub->toPlainText());
+    else
+        saveZub(cookbook(), m_zubOwner, zub->toPlainText());
+}
+
+void Hm::stich_Change()
+{
+    if (m_viewWriting) return;
+    m_stichMarker = 1;
+    m_stichRid = m_rid;
+    rememberEditBook();
+}
+
+void Hm::stich_GotFocus()
+{
+    m_stichMarker = 0;
+}
+
+void Hm::stich_LostFocus()
+{
+    if (!m_stichMarker) return;
+    m_stichMarker = 0;
+    if (m_stichRid > 0 && editBookOpen()) savestich(cookbook(), m_stichRid, false, stich->text());
+}
+
+void Hm::komgrid_GotFocus()
+{
+    m_komMarker = 1;
+}
+
+void Hm::komgrid_Change()
+{
+    if (m_viewWriting) return;
+    m_komMarker = 2;
+    m_komRid = m_rid;
+    rememberEditBook();
+}
+
+void Hm::komgrid_Click()
+{
+    if (m_komMarker != 1 || komgrid->currentIndex() < 0 || m_rid <= 0) return;
+    setRecipeComment(cookbook(), m_rid, komgrid->currentData());
+}
+
+void Hm::komgrid_LostFocus()
+{
+    const int marker = m_komMarker;
+    m_komMarker = 0;
+    if (marker != 2 || m_komRid <= 0 || !editBookOpen()) return;
+    db::Database& db = cookbook();
+    const QString text = komgrid->currentText();
+    if (text.isEmpty()) {
+        setRecipeComment(db, m_komRid, QVariant());
+        return;
+    }
+    const NewComment c = addComment(db, text);
+    QScopedValueRollback<bool> writing(m_viewWriting, true);
+    komgrid->addItem(c.text, static_cast<int>(c.komid));
+    setRecipeComment(db, m_komRid, c.komid);
+    if (m_komRid == m_rid) komgrid->setCurrentIndex(komgrid->count() - 1);
+}
+
+void Hm::zutgrid_MouseMove()
+{
+    if (QApplication::focusWidget() != zutgrid) zutgrid->setFocus();
+}
+
+void Hm::druckaus_Click() {}
+void Hm::druckrez_Click() {}
+void Hm::einkauf_Click() {}
+void Hm::einkaufmen_Click() {}
+
+}  // namespace kv

@@ -1,0 +1,135 @@
+#include "mainwindow/panel.h"
+
+namespace kv {
+
+namespace {
+
+qint64 lastInsertId(db::Database& db)
+{
+    return db.scalar(QStringLiteral("select last_insert_rowid()")).toLongLong();
+}
+
+bool exists(db::Database& db, const QString& sql, qint64 a, qint64 b)
+{
+    db::Statement st(db, sql);
+    st.bind(1, a);
+    st.bind(2, b);
+    return st.step();
+}
+
+}  // namespace
+
+QString auswahlSource(qint64 aid)
+{
+    return QStringLiteral("select *,'Port.' as tport from rezinaus where aid=%1 order by rname;").arg(aid);
+}
+
+QString menuesSource()
+{
+    return QStringLiteral("select mid as rid,mname as rname,'' as port, '' as tport,mbesch from menues order by mname");
+}
+
+QString menuDishesSource(qint64 mid)
+{
+    return QStringLiteral("select *,'Portionen' as tport from rezinmen where mid=%1 order by nr;").arg(mid);
+}
+
+bool addToAuswahl(db::Database& db, qint64 aid, qint64 rid, qint16 port)
+{
+    if (exists(db, QStringLiteral("select 1 from rezinaus where aid=? and rid=?"), aid, rid)) return false;
+    db::Statement st(db, QStringLiteral(
+        "insert into rezinaus (aid,rid,rname,katego,port,komid) "
+        "select ?1,rid,rname,kid,?3,komid from rezepte where rid=?2"));
+    st.bind(1, aid);
+    st.bind(2, rid);
+    st.bind(3, port);
+    st.step();
+    return true;
+}
+
+bool addToMenu(db::Database& db, qint64 mid, qint64 rid, qint16 port)
+{
+    if (exists(db, QStringLiteral("select 1 from rezinmen where mid=? and rid=?"), mid, rid)) return false;
+    db::Statement st(db, QStringLiteral(
+        "insert into rezinmen (mid,rid,rname,katego,port,nr) "
+        "select ?1,rid,substr(rname,1,?4),kid,?3,"
+        "(select coalesce(max(nr),0)+1 from rezinmen where mid=?1) from rezepte where rid=?2"));
+    st.bind(1, mid);
+    st.bind(2, rid);
+    st.bind(3, port);
+    st.bind(4, kMenuNameLength);
+    st.step();
+    return true;
+}
+
+QString auswahlalleSql(qint64 aid, qint16 port, const QString& recordSource)
+{
+    const qsizetype from = recordSource.indexOf(QStringLiteral("from"), 0, Qt::CaseInsensitive);
+    if (from < 0) return {};
+    return QStringLiteral("insert into rezinaus (aid,rid,rname,katego,port,komid) select %1,rezepte.rid,rname,kid,%2,komid ")
+               .arg(aid)
+               .arg(port)
+           + recordSource.mid(from);
+}
+
+bool auswahlalle(db::Database& db, qint64 aid, qint16 port, const QString& recordSource)
+{
+    const QString sql = auswahlalleSql(aid, port, recordSource);
+    if (sql.isEmpty()) return false;
+    db.execute(sql);
+    return true;
+}
+
+void deleteAuswahl(db::Database& db, qint64 aid)
+{
+    db::Statement entries(db, QStringLiteral("delete from rezinaus where aid=?"));
+    entries.bind(1, aid);
+    entries.step();
+    if (aid == kSchnellauswahl) return;
+    db::Statement list(db, QStringLiteral("delete from auswahlen where aid=?"));
+    list.bind(1, aid);
+    list.step();
+}
+
+void deleteMenu(db::Database& db, qint64 mid)
+{
+    db::Statement dishes(db, QStringLiteral("delete from rezinmen where mid=?"));
+    dishes.bind(1, mid);
+    dishes.step();
+    db::Statement menu(db, QStringLiteral("delete from menues where mid=?"));
+    menu.bind(1, mid);
+    menu.step();
+}
+
+qint64 saveaus(db::Database& db, const QString& name, std::optional<qint64> moveFrom)
+{
+    db::Statement add(db, QStringLiteral("insert into auswahlen (aname) values (?)"));
+    add.bind(1, name);
+    add.step();
+    const qint64 aid = lastInsertId(db);
+    if (moveFrom) {
+        db::Statement move(db, QStringLiteral("update rezinaus set aid=? where aid=?"));
+        move.bind(1, aid);
+        move.bind(2, *moveFrom);
+        move.step();
+    }
+    return aid;
+}
+
+qint64 savemen(db::Database& db, const QString& name)
+{
+    db::Statement add(db, QStringLiteral("insert into menues (mname) values (?)"));
+    add.bind(1, name);
+    add.step();
+    return lastInsertId(db);
+}
+
+std::optional<qint64> idFromText(const QString& text)
+{
+    bool ok = false;
+    const qint64 id = text.trimmed().toLongLong(&ok);
+    if (!ok) return std::nullopt;
+    return id;
+}
+
+}  // namespace kv
