@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -49,6 +50,13 @@ Warten::Warten(QWidget* parent)
 
     wireEvents();
     Timer1->start();
+}
+
+void Warten::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Shown before the main window exists, so there is no parent to centre it on.
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 
 void Warten::wireEvents()

@@ -23,6 +23,9 @@ public:
 
     void Timer1_Timer();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void wireEvents();
 

@@ -127,7 +127,12 @@ void Hm::bindModels()
     auswahlModel = new db::RecordsetTableModel(auswahl, this);
     auswahlModel->setColumns({QStringLiteral("rname"), QStringLiteral("port"), QStringLiteral("tport")},
                              {QStringLiteral("Gericht"), QString(), QString()});
+    // Names and servings of the entries (the menus' names in menu mode) are edited in place.
+    auswahlModel->setEditable(true);
+    auswahlModel->setEditableColumns({QStringLiteral("rname"), QStringLiteral("port")});
     ausgrid->setModel(auswahlModel);
+    ausgrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed);
     stretchTitleColumn(ausgrid);
 
     menuModel = new db::RecordsetTableModel(menu, this);

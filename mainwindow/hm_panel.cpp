@@ -54,6 +54,8 @@ void Hm::showmenu()
     korbgrid->setVisible(false);
     auswahlsql = auswahl->recordSource();
     auswahl->setRecordSource(menuesSource());
+    // The menus' servings column is a constant of the query.
+    auswahlModel->setEditableColumns({QStringLiteral("rname")});
     auswahl->refresh();
     menumode = true;
     zubt->setText(QStringLiteral("B e s c h r e i b u n g :"));
@@ -67,6 +69,7 @@ void Hm::showaus()
     menuswap(true);
     korbgrid->setVisible(true);
     auswahl->setRecordSource(auswahlsql);
+    auswahlModel->setEditableColumns({QStringLiteral("rname"), QStringLiteral("port")});
     auswahl->refresh();
     menumode = false;
     zubt->setText(QStringLiteral("Z u b e r e i t u n g :"));

@@ -50,10 +50,18 @@ void Hm::zutgridSetRows(int rows)
     if (!m_zutModel) {
         m_zutModel = new ZutTableModel(&m_zut, this);
         zutgrid->setModel(m_zutModel);
+        // Fixed widths for the widest texts the columns hold, so the columns do not jump
+        // from one recipe to the next.
         QHeaderView* header = zutgrid->horizontalHeader();
-        header->setSectionResizeMode(ZutNr, QHeaderView::ResizeToContents);
-        header->setSectionResizeMode(ZutAmount, QHeaderView::ResizeToContents);
-        header->setSectionResizeMode(ZutEname, QHeaderView::ResizeToContents);
+        const QFontMetrics fm(zutgrid->font());
+        const int pad = 2 * fm.averageCharWidth() + 4;
+        const auto fixed = [&](int column, const QString& widest) {
+            header->setSectionResizeMode(column, QHeaderView::Fixed);
+            header->resizeSection(column, fm.horizontalAdvance(widest) + pad);
+        };
+        fixed(ZutNr, QStringLiteral("99"));
+        fixed(ZutAmount, QStringLiteral("49 15/16"));
+        fixed(ZutEname, QStringLiteral("1/100 gr"));
         header->setSectionResizeMode(ZutZutat, QHeaderView::Stretch);
     }
     m_zutModel->setRows(rows);

@@ -143,17 +143,42 @@ QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientatio
     }
 }
 
+void RecordsetTableModel::setEditableColumns(const QStringList& fieldNames)
+{
+    m_editableColumns = fieldNames;
+}
+
+bool RecordsetTableModel::columnEditable(int column) const
+{
+    if (!m_editable || column < 0 || column >= columnCount()) return false;
+    if (m_editableColumns.isEmpty()) return true;
+    QString name;
+    if (column < m_columns.size()) {
+        name = m_columns[column];
+    } else {
+        const int field = m_fieldIndexes[size_t(column)];
+        try {
+            if (m_recordset && field >= 0) name = m_recordset->fieldName(field);
+        } catch (const DbError&) {
+        }
+    }
+    return m_editableColumns.contains(name, Qt::CaseInsensitive);
+}
+
 Qt::ItemFlags RecordsetTableModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (m_editable && index.isValid() && m_recordset && m_recordset->isOpen() && m_recordset->updatable())
+    if (index.isValid() && columnEditable(index.column()) && m_recordset && m_recordset->isOpen() &&
+        m_recordset->updatable())
         f |= Qt::ItemIsEditable;
     return f;
 }
 
 bool RecordsetTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!m_editable || role != Qt::EditRole || !index.isValid() || !m_recordset || index.row() >= m_rows) return false;
+    if (role != Qt::EditRole || !index.isValid() || !columnEditable(index.column()) || !m_recordset ||
+        index.row() >= m_rows)
+        return false;
     const int field = m_fieldIndexes[size_t(index.column())];
     if (field < 0) return false;
     if (beforeUpdate && !beforeUpdate(index.row(), index.column(), value)) return false;

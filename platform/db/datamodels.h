@@ -18,6 +18,9 @@ public:
     // Shown columns by field name with their header texts; all fields when never set.
     void setColumns(const QStringList& fieldNames, const QStringList& headers = {});
     void setEditable(bool editable);   // writes edits through Recordset::edit/update
+    // Only these shown fields take edits (all shown fields when never set): a constant
+    // column of the query has nothing to write to.
+    void setEditableColumns(const QStringList& fieldNames);
 
     DataControl* control() const { return m_control; }
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -47,6 +50,8 @@ private:
     QStringList m_columns;
     QStringList m_headers;
     bool m_editable = false;
+    QStringList m_editableColumns;
+    bool columnEditable(int column) const;
     int m_rows = 0;
     Recordset* m_recordset = nullptr;
     quint64 m_version = 0;

@@ -483,5 +483,32 @@ TEST_F(HmView, AddingWithoutACurrentListIsReported)
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus")), 2);
 }
 
+TEST_F(HmView, EntriesAndMenusAreRenamedInTheGridButNeverToNothing)
+{
+    QAbstractItemModel* m = hm->ausgrid->model();
+    ASSERT_EQ(m->rowCount(), 2);
+    const QString before = m->index(0, 0).data().toString();
+    EXPECT_FALSE(m->flags(m->index(0, 2)) & Qt::ItemIsEditable);
+
+    EXPECT_TRUE(m->setData(m->index(0, 1), 6, Qt::EditRole));
+    EXPECT_EQ(count(QStringLiteral("select port from rezinaus where aid=1 and rname=") +
+                    db::sqlQuote(before)),
+              6);
+
+    dialogs.expect(QStringLiteral("Leere Namen sind nicht erlaubt"), Answer::Ok);
+    EXPECT_FALSE(m->setData(m->index(0, 0), QString(), Qt::EditRole));
+    dialogs.verify();
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1 and rname=") + db::sqlQuote(before)),
+              1);
+
+    // In menu mode the grid lists the menus: their names can be edited, their constant
+    // servings column cannot.
+    click(hm->men4);
+    ASSERT_EQ(m->rowCount(), 1);
+    EXPECT_FALSE(m->flags(m->index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(m->setData(m->index(0, 0), QStringLiteral("Herbstmenü"), Qt::EditRole));
+    EXPECT_EQ(text(QStringLiteral("select mname from menues where mid=1")), QStringLiteral("Herbstmenü"));
+}
+
 }  // namespace
 }  // namespace kv::test
