@@ -80,13 +80,6 @@ void withRetry(const QString& step, const std::function<void()>& phase)
     }
 }
 
-QString folderOf(const QString& directory)
-{
-    QString folder = paths::absoluteFolder(directory);
-    if (!folder.endsWith(u'/')) folder += u'/';
-    return folder;
-}
-
 struct OpenedState {
     bool changelog = false;
     QSet<int> steps;
@@ -112,7 +105,7 @@ bool openingPass(QString& step, OpenedState& state, BusyPointer& busy)
     // edited by hand.
     if (!paths::fileExists(file) || file.size() < 12) {
         for (const QString& fallback : {QStringLiteral("kochbuch"), QStringLiteral("kochbuch_shareware")}) {
-            const QString folder = folderOf(paths::programFolder() + u'/' + fallback);
+            const QString folder = paths::absoluteFolder(paths::programFolder() + u'/' + fallback);
             if (!paths::fileExists(folder + kochbuchdatei)) continue;
             // Without the stored folder the next pass would look in the same wrong place.
             if (!savereg(reg::loadeddir, folder))
@@ -152,7 +145,7 @@ bool openingPass(QString& step, OpenedState& state, BusyPointer& busy)
         return false;
     }
 
-    const QString folder = folderOf(QFileInfo(path).absolutePath());
+    const QString folder = paths::absoluteFolder(QFileInfo(path).absolutePath());
     if (getreg(reg::loadeddir) != folder) savereg(reg::loadeddir, folder);
     return true;
 }

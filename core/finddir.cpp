@@ -43,16 +43,6 @@ QString cookbookFile(const QString& folder)
     return folder.isEmpty() ? QString() : QDir(folder).filePath(kochbuchdatei);
 }
 
-bool isFile(const QString& path)
-{
-    return QFileInfo(path).isFile();
-}
-
-QString folderOf(const QString& path)
-{
-    return paths::absoluteFolder(path);
-}
-
 // Mount points that are not places for a cookbook: the kernel's own file systems and
 // single files bound into containers.
 bool offeredVolume(const QString& root)
@@ -80,7 +70,7 @@ bool storeFolder(const QString& folder)
 FolderCheck inspectFolder(const QString& folder)
 {
     const QString file = cookbookFile(folder);
-    if (!isFile(file)) return {FolderKind::NoCookbook, {}};
+    if (!paths::fileExists(file)) return {FolderKind::NoCookbook, {}};
     try {
         const auto db = db::Database::openCandidate(file);
         if (!db || !db->hasTable(QStringLiteral("kochbuchname")))
@@ -101,9 +91,9 @@ QString finddirStartFolder(const QString& importpfad)
 {
     if (importpfad.size() >= 3) {
         const QFileInfo fi(paths::localPath(importpfad));
-        if (fi.exists()) return folderOf(fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath());
+        if (fi.exists()) return paths::absoluteFolder(fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath());
     }
-    return folderOf(paths::homeFolder());
+    return paths::absoluteFolder(paths::homeFolder());
 }
 
 Finddir::Finddir(QWidget* parent)
@@ -202,12 +192,12 @@ void Finddir::fillDrives()
     QSignalBlocker quiet(idrive);
     idrive->clear();
     idrive->addItem(QStringLiteral("/"), QStringLiteral("/"));
-    const QString home = folderOf(paths::homeFolder());
+    const QString home = paths::absoluteFolder(paths::homeFolder());
     if (home != QLatin1String("/"))
         idrive->addItem(home + QStringLiteral("  (Persönlicher Ordner)"), home);
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady()) continue;
-        const QString root = folderOf(volume.rootPath());
+        const QString root = paths::absoluteFolder(volume.rootPath());
         if (root == QLatin1String("/") || root == home || idrive->findData(root) >= 0) continue;
         if (!offeredVolume(volume.rootPath())) continue;
         const QString label = volume.displayName();
@@ -245,7 +235,7 @@ QString Finddir::idirPath() const
 
 void Finddir::setIdirPath(const QString& folder)
 {
-    const QString path = folderOf(folder);
+    const QString path = paths::absoluteFolder(folder);
     if (!QFileInfo(path).isDir()) return;
     const QModelIndex index = m_folders->index(path.size() > 1 ? path.chopped(1) : path);
     if (index.isValid()) {
@@ -298,7 +288,7 @@ void Finddir::idir_Change()
 qint16 Finddir::checkload(const QString& folder)
 {
     const QString file = cookbookFile(folder);
-    if (!isFile(file)) {
+    if (!paths::fileExists(file)) {
         ui::msgbox(QStringLiteral("In diesem Verzeichnis gibt es kein Kelvor-Kochbuch. Bitte wählen "
                                   "Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
                    ui::Critical | ui::OkOnly, QString());

@@ -159,7 +159,7 @@ void recordSearch(db::Database& db, const QString& ssql, const QString& stext,
     add.bind(1, ssql);
     add.bind(2, stext);
     add.step();
-    const qint64 sid = db.scalar(QStringLiteral("select last_insert_rowid()")).toLongLong();
+    const qint64 sid = db.lastInsertId();
 
     db::Statement addRid(db, QStringLiteral("insert into letztsuchrids (sid,rid) values (?,?)"));
     for (qint64 rid : rids) {

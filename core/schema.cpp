@@ -164,7 +164,7 @@ void update103()
     if (root.isNull()) {
         db.execute(QStringLiteral("insert into stichworte (stichwort,subsid,ebene) "
                                   "values ('Eigene Stichworte',0,0);"));
-        const qint64 sid = db.scalar(QStringLiteral("select last_insert_rowid()")).toLongLong();
+        const qint64 sid = db.lastInsertId();
         run(db, QStringLiteral("insert into substich (sid,subsid) values (?,?)"), {sid, sid});
     }
 

@@ -452,7 +452,6 @@ void Hm::closeEvent(QCloseEvent* event)
 void Hm::releaseData()
 {
     temprs.reset();
-    m_viewrs.reset();
     for (db::DataControl* control : {rez, korb, kat, auswahl, menu})
         control->release();
 }

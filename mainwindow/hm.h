@@ -230,6 +230,18 @@ private:
     void einkaufmen_Click();
     // Tells the ingredient grid how many rows of the ingredient table it shows.
     void zutgridSetRows(int rows);
+    bool editBookOpen();
+    void rememberEditBook();
+    // The number in the servings box; a wrong text is reported, the box set back to the
+    // last valid number, and false returned.
+    bool portServings(qint16& out);
+    qint16 servings();
+    // The current selection list's id; 0 (reported) when none is chosen.
+    qint64 currentAuswahl();
+    void showRecipe(qint64 rid, const QString& title);
+    void writeZub(const QString& text);
+    void writeStich(const QString& text);
+    void saveTypedEdits();
 
     // Window-level state.
     std::unique_ptr<db::Recordset> temprs;
@@ -251,7 +263,6 @@ private:
     qint32 m_stichRid = 0;
     int m_komMarker = 0;
     qint32 m_komRid = 0;
-    std::unique_ptr<db::Recordset> m_viewrs;
 
     std::unique_ptr<RecipeListView> m_listView;
     bool m_unloaded = false;
@@ -260,27 +271,12 @@ private:
 
     QSplitter* m_rightSplit = nullptr;   // keeps the recipe view level with `splitter_aus`
 
-    // ---- Members of the recipe view, selection lists and print hand-over ----
-    // Reserved for the sources that implement those handlers; add what they need here.
     class ZutTableModel* m_zutModel = nullptr;   // the unbound ingredient grid's rows
     qint16 m_servings = 4;         // the last valid number of the servings box
     bool m_viewWriting = false;    // the program writes the view's boxes: no Change
     qint64 m_menuShown = 0;        // the menu on screen in menu mode
     bool m_zubMenu = false;        // the typed preparation is a menu's description
     QString m_editBook;            // the cookbook file the typed text belongs to
-    bool editBookOpen();
-    void rememberEditBook();
-    // The number in the servings box; a wrong text is reported, the box set back to the
-    // last valid number, and false returned.
-    bool portServings(qint16& out);
-    qint16 servings();
-    // The current selection list's id; 0 (reported) when none is chosen.
-    qint64 currentAuswahl();
-    void showRecipe(qint64 rid, const QString& title);
-    void writeZub(const QString& text);
-    void writeStich(const QString& text);
-    void saveTypedEdits();
-    // ---- end of the recipe view's members ----
 };
 
 // Registers the main window under "hm".

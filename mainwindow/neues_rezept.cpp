@@ -26,11 +26,6 @@ std::optional<qint64> findStichwort(db::Database& db, const QString& stichwort)
     return std::nullopt;
 }
 
-qint64 lastInsertId(db::Database& db)
-{
-    return db.scalar(QStringLiteral("select last_insert_rowid()")).toLongLong();
-}
-
 void insertPair(db::Database& db, qint64 sid, qint64 subsid)
 {
     db::Statement st(db, QStringLiteral("insert into substich (sid,subsid) values (?,?)"));
@@ -49,7 +44,7 @@ qint64 eigeneStichworteRoot(db::Database& db)
     db::Statement add(db, QStringLiteral("insert into stichworte (stichwort,subsid,ebene) values (?,0,0)"));
     add.bind(1, eigeneStichworte);
     add.step();
-    const qint64 root = lastInsertId(db);
+    const qint64 root = db.lastInsertId();
     insertPair(db, root, root);
     return root;
 }
@@ -61,7 +56,7 @@ qint64 newUserStichwort(db::Database& db, const QString& stichwort)
     add.bind(1, stichwort);
     add.bind(2, root);
     add.step();
-    const qint64 sid = lastInsertId(db);
+    const qint64 sid = db.lastInsertId();
     insertPair(db, sid, sid);
     // Without the pair below its parent the subtree search of "Eigene Stichworte" would
     // not find the recipes of this keyword.

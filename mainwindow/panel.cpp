@@ -4,11 +4,6 @@ namespace kv {
 
 namespace {
 
-qint64 lastInsertId(db::Database& db)
-{
-    return db.scalar(QStringLiteral("select last_insert_rowid()")).toLongLong();
-}
-
 bool exists(db::Database& db, const QString& sql, qint64 a, qint64 b)
 {
     db::Statement st(db, sql);
@@ -106,7 +101,7 @@ qint64 saveaus(db::Database& db, const QString& name, std::optional<qint64> move
     db::Statement add(db, QStringLiteral("insert into auswahlen (aname) values (?)"));
     add.bind(1, name);
     add.step();
-    const qint64 aid = lastInsertId(db);
+    const qint64 aid = db.lastInsertId();
     if (moveFrom) {
         db::Statement move(db, QStringLiteral("update rezinaus set aid=? where aid=?"));
         move.bind(1, aid);
@@ -121,7 +116,7 @@ qint64 savemen(db::Database& db, const QString& name)
     db::Statement add(db, QStringLiteral("insert into menues (mname) values (?)"));
     add.bind(1, name);
     add.step();
-    return lastInsertId(db);
+    return db.lastInsertId();
 }
 
 std::optional<qint64> idFromText(const QString& text)

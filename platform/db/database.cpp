@@ -529,6 +529,11 @@ qint64 Database::changes() const
     return m_changes;
 }
 
+qint64 Database::lastInsertId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
 std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type)
 {
     if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."), source);

@@ -249,6 +249,7 @@ public:
 
     void execute(const QString& sql);    // one statement; throws DbError with the SQL
     qint64 changes() const;               // rows changed by the last execute
+    qint64 lastInsertId() const;          // rowid of the last row inserted on this connection
     std::unique_ptr<Recordset> openRecordset(const QString& source,
                                              RecordsetType type = RecordsetType::Dynaset);
     // A single value of the first row, or Null when there is none.

@@ -25,6 +25,28 @@ bool sameValue(const QVariant& a, const QVariant& b)
     return detail::compareNoCaseDe(a.toString().toUtf8(), b.toString().toUtf8()) == 0;
 }
 
+struct RowsSeen {
+    Recordset* recordset = nullptr;   // null as well when the recordset cannot be read
+    int rows = 0;
+    quint64 version = 0;
+};
+
+// The control's recordset as a model sees it on a reload.
+RowsSeen rowsOf(DataControl* control)
+{
+    RowsSeen seen;
+    seen.recordset = control ? control->recordset() : nullptr;
+    try {
+        if (seen.recordset) {
+            seen.rows = clampRows(seen.recordset->recordCount());
+            seen.version = seen.recordset->rowsVersion();
+        }
+    } catch (const DbError&) {
+        seen.recordset = nullptr;
+    }
+    return seen;
+}
+
 }  // namespace
 
 RecordsetTableModel::RecordsetTableModel(DataControl* control, QObject* parent)
@@ -70,17 +92,7 @@ void RecordsetTableModel::resolveFields()
 
 void RecordsetTableModel::reload()
 {
-    Recordset* rs = m_control ? m_control->recordset() : nullptr;
-    int rows = 0;
-    quint64 version = 0;
-    try {
-        if (rs) {
-            rows = clampRows(rs->recordCount());
-            version = rs->rowsVersion();
-        }
-    } catch (const DbError&) {
-        rs = nullptr;
-    }
+    const auto [rs, rows, version] = rowsOf(m_control);
     if (m_resetPending || rs != m_recordset) {
         beginResetModel();
         m_recordset = rs;
@@ -216,17 +228,7 @@ RecordsetListModel::RecordsetListModel(DataControl* control, const QString& list
 
 void RecordsetListModel::reload()
 {
-    Recordset* rs = m_control ? m_control->recordset() : nullptr;
-    int rows = 0;
-    quint64 version = 0;
-    try {
-        if (rs) {
-            rows = clampRows(rs->recordCount());
-            version = rs->rowsVersion();
-        }
-    } catch (const DbError&) {
-        rs = nullptr;
-    }
+    const auto [rs, rows, version] = rowsOf(m_control);
     if (m_resetPending || rs != m_recordset) {
         beginResetModel();
         m_recordset = rs;

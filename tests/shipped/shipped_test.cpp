@@ -18,15 +18,8 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <set>
 #include <vector>
-
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 using kv::db::Database;
 using kv::db::FieldDef;

@@ -9,8 +9,15 @@
 #include <QTemporaryDir>
 
 #include <optional>
+#include <ostream>
 #include <utility>
 #include <vector>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace kv::test {
 

@@ -7,27 +7,11 @@
 #include "mainwindow/about.h"
 #include "platform/db/database.h"
 #include "platform/ui/windows.h"
+#include "tests/support/guitest.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 
 namespace kv::test {
-
-namespace {
-
-QApplication& guiApp()
-{
-    static QApplication* app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "kelvor-windows-tests";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
-}  // namespace
 
 RecordingMain::RecordingMain()
     : m_previous(startupUi())

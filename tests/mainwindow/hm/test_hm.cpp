@@ -5,13 +5,10 @@
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "core/settings.h"
-#include "mainwindow/about.h"
 #include "mainwindow/hm.h"
-#include "mainwindow/startupui.h"
 #include "platform/paths.h"
 #include "platform/ui/windows.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/testenv.h"
+#include "tests/mainwindow/startedprogram.h"
 
 #include <gtest/gtest.h>
 
@@ -28,38 +25,10 @@
 #include <QToolButton>
 #include <QUrl>
 
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace kv::test {
 namespace {
 
 using ui::Answer;
-
-class GuiApplication : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (!QApplication::instance())
-            m_app = new QApplication(m_argc, m_argv);
-    }
-    void TearDown() override
-    {
-        delete m_app;
-        m_app = nullptr;
-    }
-
-private:
-    int m_argc = 1;
-    char m_name[8] = "test_hm";
-    char* m_argv[2] = {m_name, nullptr};
-    QApplication* m_app = nullptr;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_app =
-    ::testing::AddGlobalTestEnvironment(new GuiApplication);
 
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -70,42 +39,9 @@ public:
     QUrl opened;
 };
 
-// Starts the program on a fresh program folder: the delivered cookbook is copied there,
-// and its first opening builds the indexes with its two messages.
-class HmTest : public ::testing::Test {
+class HmTest : public StartedProgram {
 protected:
-    void SetUp() override
-    {
-        ui::WindowRegistry::reset();
-        registerCoreWindows();
-        registerAboutWindow();
-        registerHm();
-        setQuitHook([this] { ++quits; });
-        setStartupUi(&startup);
-        dialogs.expect(QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen."), Answer::Ok)
-            .withTitle(QStringLiteral(" A c h t u n g"));
-        dialogs.expect(QStringLiteral("Die Suchindizes wurden erstellt"), Answer::Ok)
-            .withTitle(QStringLiteral(" O K"));
-        Main();
-        dialogs.verify();
-        hm = ui::WindowRegistry::instance<Hm>(QStringLiteral("hm"));
-        ASSERT_NE(hm, nullptr);
-    }
-
-    void TearDown() override
-    {
-        {
-            NoClosingScreen quiet;
-            ui::WindowRegistry::reset();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        kochbuchdb.reset();
-        setStartupUi(nullptr);
-        setQuitHook({});
-    }
-
-    db::Database& db() { return cookbook(); }
-    qint64 count(const QString& sql) { return db().scalar(sql).toLongLong(); }
+    void SetUp() override { start(); }
 
     QStringList titles(const QString& sql)
     {
@@ -168,12 +104,6 @@ protected:
             n += count(QStringLiteral("select count(*) from %1 where rid=%2").arg(table).arg(rid));
         return n;
     }
-
-    TestEnvironment env;
-    ScriptedDialogs dialogs;
-    GuiStartupUi startup;
-    Hm* hm = nullptr;
-    int quits = 0;
 };
 
 TEST_F(HmTest, StartShowsTheDeliveredCookbookOrderedByTitle)

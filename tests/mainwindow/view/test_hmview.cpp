@@ -2,23 +2,18 @@
 // cookbook, started the way the program starts.
 
 #include "core/cookbookdb.h"
-#include "core/ende.h"
 #include "core/mainmod.h"
-#include "mainwindow/about.h"
 #include "mainwindow/hm.h"
 #include "mainwindow/neu_auswahl.h"
 #include "mainwindow/neu_menue.h"
 #include "mainwindow/neu_portion.h"
 #include "mainwindow/recipeview.h"
-#include "mainwindow/startupui.h"
 #include "mainwindow/viewwindows.h"
 #include "platform/ui/windows.h"
-#include "tests/support/scripteddialogs.h"
-#include "tests/support/testenv.h"
+#include "tests/mainwindow/startedprogram.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,11 +23,6 @@
 #include <QTest>
 #include <QToolButton>
 
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace kv::test {
 namespace {
 
@@ -41,42 +31,16 @@ using ui::Answer;
 const QString kVonNichts = QStringLiteral("Von nichts kommt nichts.");
 const QString kZuViel = QStringLiteral("Wer soll das alles essen ?");
 
-class HmView : public ::testing::Test {
+class HmView : public StartedProgram {
 protected:
     void SetUp() override
     {
-        ui::WindowRegistry::reset();
-        registerCoreWindows();
-        registerAboutWindow();
-        registerViewWindows();
-        registerHm();
-        setQuitHook([] {});
-        setStartupUi(&startup);
-        dialogs.expect(QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen."), Answer::Ok);
-        dialogs.expect(QStringLiteral("Die Suchindizes wurden erstellt"), Answer::Ok);
-        Main();
-        dialogs.verify();
-        hm = ui::WindowRegistry::instance<Hm>(QStringLiteral("hm"));
-        ASSERT_NE(hm, nullptr);
+        ASSERT_NO_FATAL_FAILURE(start(registerViewWindows));
         hm->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(hm));
         focus(hm->rezgrid);
     }
 
-    void TearDown() override
-    {
-        {
-            NoClosingScreen quiet;
-            ui::WindowRegistry::reset();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        kochbuchdb.reset();
-        setStartupUi(nullptr);
-        setQuitHook({});
-    }
-
-    db::Database& db() { return cookbook(); }
-    qint64 count(const QString& sql) { return db().scalar(sql).toLongLong(); }
     QString text(const QString& sql) { return db().scalar(sql).toString(); }
 
     void focus(QWidget* w)
@@ -122,11 +86,6 @@ protected:
         ASSERT_TRUE(b->isVisible()) << b->objectName().toStdString();
         b->click();
     }
-
-    TestEnvironment env;
-    ScriptedDialogs dialogs;
-    GuiStartupUi startup;
-    Hm* hm = nullptr;
 };
 
 TEST_F(HmView, RecipeShowsItsIngredientsScaledToTheServings)

@@ -1,5 +1,5 @@
 #include "platform/ui/events.h"
-#include "tests/platform/ui/guiapp.h"
+#include "tests/support/guitest.h"
 #include "tests/support/scripteddialogs.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "platform/ui/translations.h"
 #include "platform/ui/widgethost.h"
-#include "tests/platform/ui/guiapp.h"
+#include "tests/support/guitest.h"
 
 #include <QDialogButtonBox>
 #include <QInputDialog>

@@ -1,5 +1,5 @@
 #include "platform/ui/windows.h"
-#include "tests/platform/ui/guiapp.h"
+#include "tests/support/guitest.h"
 
 #include <QCloseEvent>
 #include <QPushButton>

@@ -1,17 +1,12 @@
 #pragma once
+// Helpers for the tests that open windows. Header-only and in its own target, because
+// the support library links no Qt Widgets.
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include <functional>
-#include <ostream>
-
-// Readable QStrings in test failures.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace kv::test {
 
