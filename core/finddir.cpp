@@ -185,6 +185,11 @@ void Finddir::wireEvents()
             [this](const QModelIndex& current) { idir_CurrentChanged(current); });
     connect(start, &QPushButton::clicked, this, &Finddir::start_Click);
     connect(kreuz, &QPushButton::clicked, this, &Finddir::kreuz_Click);
+    // The folder model reads folders in the background: the rows above the chosen folder
+    // arrive after it was selected and push it out of sight, so follow it as they come.
+    connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (m_path.startsWith(paths::absoluteFolder(loaded))) showInIdir(m_path);
+    });
 }
 
 void Finddir::fillDrives()
@@ -219,6 +224,14 @@ void Finddir::selectDriveOf(const QString& folder)
     }
     QSignalBlocker quiet(idrive);
     idrive->setCurrentIndex(best);
+    showDrive(idrive->itemData(best).toString());
+}
+
+void Finddir::showDrive(const QString& root)
+{
+    // The folder list starts at the chosen drive, so the folders of a deep drive (the
+    // home folder) are in sight at once.
+    idir->setRootIndex(m_folders->index(root.size() > 1 && root.endsWith(u'/') ? root.chopped(1) : root));
 }
 
 void Finddir::Form_Load()
@@ -237,17 +250,21 @@ void Finddir::setIdirPath(const QString& folder)
 {
     const QString path = paths::absoluteFolder(folder);
     if (!QFileInfo(path).isDir()) return;
-    const QModelIndex index = m_folders->index(path.size() > 1 ? path.chopped(1) : path);
-    if (index.isValid()) {
-        m_movingIdir = true;
-        idir->setCurrentIndex(index);
-        idir->expand(index);
-        idir->scrollTo(index);
-        m_movingIdir = false;
-    }
+    showInIdir(path);
     if (path == m_path) return;
     m_path = path;
     idir_Change();
+}
+
+void Finddir::showInIdir(const QString& path)
+{
+    const QModelIndex index = m_folders->index(path.size() > 1 ? path.chopped(1) : path);
+    if (!index.isValid()) return;
+    m_movingIdir = true;
+    idir->setCurrentIndex(index);
+    idir->expand(index);
+    idir->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_movingIdir = false;
 }
 
 void Finddir::idir_CurrentChanged(const QModelIndex& current)
@@ -262,6 +279,7 @@ void Finddir::idrive_Change()
     // A drive that cannot be read (an empty card reader, a vanished mount) leaves the
     // folder list where it was.
     if (!QDir(root).isReadable()) return;
+    showDrive(root);
     setIdirPath(root);
 }
 
@@ -369,6 +387,13 @@ void Finddir::reject()
     QTimer::singleShot(0, this, [this] {
         if (!m_leaving) kreuz_Click();
     });
+}
+
+void Finddir::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Scrolling before the first layout has no viewport to measure against.
+    QTimer::singleShot(0, this, [this] { showInIdir(m_path); });
 }
 
 void Finddir::closeEvent(QCloseEvent* event)

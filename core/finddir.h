@@ -51,6 +51,7 @@ public:
     void reject() override;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -73,6 +74,8 @@ private:
 
     QString m_path;
     bool m_movingIdir = false;
+    void showInIdir(const QString& path);
+    void showDrive(const QString& root);
     // Set once the dialog is on its way out, so the close that unloading sends is not
     // taken for the user's close box.
     bool m_leaving = false;
