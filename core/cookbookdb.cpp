@@ -11,6 +11,8 @@
 #include "printing/printsettingsdb.h"
 
 #include <QFileInfo>
+
+#include <sqlite3.h>
 #include <QSet>
 
 #include <array>
@@ -93,6 +95,16 @@ void noCookbook(const QString& message, BusyPointer& busy)
     windows().showFinddirModal();
 }
 
+const QString damagedMessage = QStringLiteral(
+    "Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört oder es handelt sich nicht um ein Kochbuch. "
+    "Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus.");
+
+bool isDamagedFile(const db::DbError& e)
+{
+    const int primary = e.number() & 0xff;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
 // One pass of the opening loop; true when a valid cookbook is open.
 bool openingPass(QString& step, OpenedState& state, BusyPointer& busy)
 {
@@ -121,7 +133,18 @@ bool openingPass(QString& step, OpenedState& state, BusyPointer& busy)
     step = QStringLiteral("opendatabase");
     // Absolute, so a later change of the working folder cannot lose the cookbook.
     const QString path = QFileInfo(file).absoluteFilePath();
-    std::unique_ptr<db::Database> opened = db::Database::open(path);
+    std::unique_ptr<db::Database> opened;
+    try {
+        opened = db::Database::open(path);
+    } catch (const db::DbError& e) {
+        // A file that is no database at all can never open, so Retry would only repeat the
+        // box and the stored folder would bring it back at every start: it is a damaged
+        // cookbook, like a database without `kochbuchname`. Other failures (a locked or
+        // unreadable file) may pass and keep Retry or Cancel.
+        if (!isDamagedFile(e)) throw;
+        noCookbook(damagedMessage, busy);
+        return false;
+    }
     if (kochbuchdb) windows().releaseData();
     kochbuchdb = std::move(opened);
     state = {};
@@ -138,10 +161,7 @@ bool openingPass(QString& step, OpenedState& state, BusyPointer& busy)
     if (!marker) {
         kochbuchdb->close();
         kochbuchdb.reset();
-        noCookbook(QStringLiteral("Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört oder es "
-                                  "handelt sich nicht um ein Kochbuch. Bitte wählen Sie ein Verzeichnis mit "
-                                  "einem anderen Kochbuch aus."),
-                   busy);
+        noCookbook(damagedMessage, busy);
         return false;
     }
 

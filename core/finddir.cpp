@@ -26,6 +26,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 namespace kv {
 
 namespace {
@@ -89,9 +91,13 @@ FolderCheck inspectFolder(const QString& folder)
 
 QString finddirStartFolder(const QString& importpfad)
 {
+    // The stored path is tested with a file search, which finds files only: a folder
+    // without a file of its own (empty, or only subfolders) is not taken.
     if (importpfad.size() >= 3) {
         const QFileInfo fi(paths::localPath(importpfad));
-        if (fi.exists()) return paths::absoluteFolder(fi.isDir() ? fi.absoluteFilePath() : fi.absolutePath());
+        if (fi.isFile()) return paths::absoluteFolder(fi.absolutePath());
+        if (fi.isDir() && !QDir(fi.absoluteFilePath()).entryList(QDir::Files).isEmpty())
+            return paths::absoluteFolder(fi.absoluteFilePath());
     }
     return paths::absoluteFolder(paths::homeFolder());
 }
@@ -346,9 +352,17 @@ void Finddir::start_Click()
         opendaten();
         // This dialog is gone from here on.
         ui::WindowRegistry::unload(kName);
+        binddaten();
         if (StartupUi* startup = startupUi()) {
-            startup->binddaten();
-            startup->inithm();
+            // The new cookbook is open by now; a window that cannot show its name or
+            // comments is reported, not allowed to end the program.
+            try {
+                startup->inithm();
+            } catch (const db::DbError& e) {
+                ui::errorbox(QStringLiteral("START_CLICK : "), e.number(), e.text());
+            } catch (const std::exception& e) {
+                ui::errorbox(QStringLiteral("START_CLICK : "), 0, QString::fromLocal8Bit(e.what()));
+            }
         }
         unloadIfKnown(QStringLiteral("stichwortsuche"));
     } catch (const ProgramEnd&) {

@@ -438,8 +438,9 @@ void Hm::closeEvent(QCloseEvent* event)
             savereg(reg::currentrez, rs->value(QStringLiteral("rid")).toString());
     } catch (const std::exception&) {
     }
-    savereg(reg::bildmode, windowState() & Qt::WindowMaximized ? QStringLiteral("vollbild")
-                                                                 : QStringLiteral("normalbild"));
+    // Minimised from maximised keeps both flags, but the window is minimised.
+    const bool vollbild = (windowState() & Qt::WindowMaximized) && !(windowState() & Qt::WindowMinimized);
+    savereg(reg::bildmode, vollbild ? QStringLiteral("vollbild") : QStringLiteral("normalbild"));
     try {
         showClosingScreen();
     } catch (const std::exception&) {

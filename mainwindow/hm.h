@@ -276,6 +276,7 @@ private:
     bool m_viewWriting = false;    // the program writes the view's boxes: no Change
     qint64 m_menuShown = 0;        // the menu on screen in menu mode
     bool m_zubMenu = false;        // the typed preparation is a menu's description
+    bool m_zubHoldsMenu = false;   // `zub` holds the description of m_menuShown, not a preparation
     QString m_editBook;            // the cookbook file the typed text belongs to
 };
 

@@ -663,10 +663,13 @@ bool Hm::eventFilter(QObject* watched, QEvent* event)
 
 void Hm::grossbild_Click()
 {
-    if (windowState() & Qt::WindowMaximized)
-        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    // A window minimised from maximised carries both flags; minimised counts, so it comes
+    // back maximised.
+    const Qt::WindowStates state = windowState();
+    if ((state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized))
+        setWindowState(state & ~Qt::WindowMaximized);
     else
-        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+        setWindowState((state & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 }
 
 void Hm::makevoll_Click()

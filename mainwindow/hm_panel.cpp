@@ -281,6 +281,7 @@ void Hm::ausgrid_BeforeDelete(bool& cancel)
             m_menuShown = 0;
             reznam->clear();
             writeZub(QString());
+            m_zubHoldsMenu = true;
             menu->setRecordSource(menuDishesSource(0));
             menu->refresh();
         }

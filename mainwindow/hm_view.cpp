@@ -125,6 +125,7 @@ void Hm::showRecipe(qint64 rid, const QString& title)
     m_rid = static_cast<qint32>(rid);
     const int n = getzutdata(m_rid);
     writeZub(zubText(db, rid));
+    m_zubHoldsMenu = false;
     writeStich(stichText(db, rid));
     m_zutCount = static_cast<quint8>(n);
     zutgridSetRows(n);
@@ -154,6 +155,7 @@ void Hm::zutauswahl()
         writeZub(rs->value(QStringLiteral("mbesch")).toString());
         reznam->setText(rs->value(QStringLiteral("rname")).toString());
         m_menuShown = mid;
+        m_zubHoldsMenu = true;
         menu->setRecordSource(menuDishesSource(mid));
         menu->refresh();
         return;
@@ -188,8 +190,10 @@ void Hm::zub_Change()
 {
     if (m_viewWriting) return;
     m_zubMarker = 1;
-    m_zubOwner = static_cast<qint32>(menumode ? m_menuShown : m_rid);
-    m_zubMenu = menumode;
+    // Switching the mode leaves the box as it was, so the owner is what the box shows:
+    // otherwise a menu's description could land in a recipe's preparation.
+    m_zubMenu = m_zubHoldsMenu;
+    m_zubOwner = static_cast<qint32>(m_zubHoldsMenu ? m_menuShown : m_rid);
     rememberEditBook();
 }
 

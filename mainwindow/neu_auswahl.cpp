@@ -116,7 +116,7 @@ void NeuAuswahl::kreuz_Click()
 void NeuAuswahl::saveaus()
 {
     const QString name = aname->text();
-    if (name.trimmed().isEmpty() || !kochbuchdb) return;
+    if (name.isEmpty() || !kochbuchdb) return;
     std::optional<qint64> moveFrom;
     if (savemode == 1 && m_currentAid) moveFrom = idFromText(m_currentAid());
     const qint64 aid = kv::saveaus(*kochbuchdb, name, moveFrom);

@@ -87,7 +87,7 @@ void NeuMenue::kreuz_Click()
 void NeuMenue::savemen()
 {
     const QString name = aname->text();
-    if (name.trimmed().isEmpty() || !kochbuchdb) return;
+    if (name.isEmpty() || !kochbuchdb) return;
     const qint64 mid = kv::savemen(*kochbuchdb, name);
     if (m_saved) m_saved(mid);
     ui::WindowRegistry::unload(QStringLiteral("neu_menue"));

@@ -75,7 +75,7 @@ bool stichTextAllowed(const QString& text)
 
 bool savestich(db::Database& db, qint64 rid, bool keep, const QString& text)
 {
-    if (text.trimmed().isEmpty()) return true;
+    if (text.isEmpty()) return true;
     if (!stichTextAllowed(text)) {
         ui::msgbox(QStringLiteral("Bitte verwenden Sie nur Buchstaben und Zahlen als Stichworte und trennen "
                                   "Sie einzelne Stichworte durch Kommata."),

@@ -115,7 +115,12 @@ void GuiStartupUi::inithm()
     hm()->inithm();
 }
 
-void GuiStartupUi::loadEditorHidden() {}
+void GuiStartupUi::loadEditorHidden()
+{
+    // Builds without the editor have nothing to load.
+    if (ui::WindowRegistry::isRegistered(QStringLiteral("neu_rezept")))
+        ui::WindowRegistry::get(QStringLiteral("neu_rezept"));
+}
 
 void GuiStartupUi::showMain()
 {

@@ -229,23 +229,25 @@ TEST_F(Opening, RelativeFolderIsOpenedAndStoredAbsolute)
     EXPECT_EQ(kv::kochbuchprefix() + QStringLiteral("-daten.mdb"), folder + kv::kochbuchdatei);
 }
 
-TEST_F(Opening, UnreadableFileOffersRetryOrCancelAndKeepsTheOpenCookbook)
+TEST_F(Opening, FileThatIsNoDatabaseCountsAsDamagedAndLeadsToTheDirectoryDialog)
 {
-    const QString current = doneCookbook(QStringLiteral("offen"));
-    kochbuchdb = kv::db::Database::open(current + kv::kochbuchdatei);
     const QString broken = env.tempPath(QStringLiteral("muell/"));
     QDir().mkpath(broken);
     QFile junk(broken + kv::kochbuchdatei);
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray(4096, 'x'));
     junk.close();
+    const QString chosen = doneCookbook(QStringLiteral("gewaehlt"));
     kv::savereg(kv::reg::loadeddir, broken);
-    dialogs.expect(QStringLiteral("LOADDBS (opendatabase) - "), Answer::Cancel);
+    dialogs.expect(damagedText, Answer::Ok).withTitle(QString()).withStyle(kv::ui::Critical | kv::ui::OkOnly);
+    startup.onFinddir = [&] { kv::savereg(kv::reg::loadeddir, chosen); };
 
-    EXPECT_THROW(kv::opendaten(), kv::ProgramEnd);
+    kv::opendaten();
 
-    ASSERT_TRUE(kochbuchdb);
-    EXPECT_EQ(kochbuchdb->name(), current + kv::kochbuchdatei);
+    EXPECT_EQ(kochbuchdb->name(), chosen + kv::kochbuchdatei);
+    QFile left(broken + kv::kochbuchdatei);
+    ASSERT_TRUE(left.open(QIODevice::ReadOnly));
+    EXPECT_EQ(left.readAll(), QByteArray(4096, 'x'));
 }
 
 class Start : public Opening {};

@@ -59,7 +59,7 @@ protected:
     }
 };
 
-TEST(FinddirStart, ImportFolderWhenItExistsElseHome)
+TEST(FinddirStart, ImportFolderWhenAFileSearchFindsItElseHome)
 {
     kv::test::TestEnvironment env;
     const QString home = kv::paths::absoluteFolder(kv::paths::homeFolder());
@@ -75,6 +75,11 @@ TEST(FinddirStart, ImportFolderWhenItExistsElseHome)
     EXPECT_EQ(kv::finddirStartFolder(import), import);
     EXPECT_EQ(kv::finddirStartFolder(import.chopped(1)), import);
     EXPECT_EQ(kv::finddirStartFolder(import + QStringLiteral("rezepte.mmf")), import);
+
+    // Folders only: the search finds no file there.
+    const QString folders = env.tempPath(QStringLiteral("nurordner")) + u'/';
+    QDir().mkpath(folders + QStringLiteral("unter"));
+    EXPECT_EQ(kv::finddirStartFolder(folders), home);
 }
 
 TEST_F(FinddirTest, OpensOnTheImportFolderAndNamesItsCookbook)
@@ -167,6 +172,30 @@ TEST_F(FinddirTest, SwitchFromTheMainWindowShowsTheSecondCookbook)
     EXPECT_EQ(main.cookbookName, QStringLiteral("Zweites Buch"));
     EXPECT_EQ(main.calls, (QStringList{QStringLiteral("binddaten"), QStringLiteral("rezzahl=2"),
                                        QStringLiteral("binddaten"), QStringLiteral("inithm")}));
+    EXPECT_FALSE(finddirLoaded());
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("stichwortsuche")));
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(FinddirTest, SwitchWhoseWindowCannotBeRestoredIsReportedAndStillCompleted)
+{
+    const QString first = cookbookCopy(QStringLiteral("erstes"), QStringLiteral("Erstes Buch"), 3);
+    const QString second = cookbookCopy(QStringLiteral("zweites"), QStringLiteral("Zweites Buch"), 2);
+    {
+        auto db = kv::db::Database::open(second + kv::kochbuchdatei);
+        db->execute(QStringLiteral("alter table kochbuchname rename column bname to titel"));
+        db->close();
+    }
+    openCookbook(first);
+    standIn(QStringLiteral("stichwortsuche"));
+    WindowRegistry::get(QStringLiteral("stichwortsuche"));
+    dialogs.expect(QStringLiteral("START_CLICK : "), Answer::Ok).withTitle(QStringLiteral(" F E H L E R"));
+
+    dialog()->setIdirPath(second);
+    click("start");
+
+    EXPECT_EQ(kochbuchdb->name(), second + kv::kochbuchdatei);
+    EXPECT_EQ(main.rezzahl, QStringLiteral("2"));
     EXPECT_FALSE(finddirLoaded());
     EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("stichwortsuche")));
     EXPECT_EQ(quits, 0);

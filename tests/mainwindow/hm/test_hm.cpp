@@ -432,6 +432,13 @@ TEST_F(HmTest, ClosingANormalWindowWithAnEmptyListKeepsTheStoredRecipe)
     EXPECT_EQ(getreg(reg::bildmode), QStringLiteral("normalbild"));
 }
 
+TEST_F(HmTest, ClosingAWindowMinimisedFromMaximisedStoresNormalbild)
+{
+    hm->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    hm->close();
+    EXPECT_EQ(getreg(reg::bildmode), QStringLiteral("normalbild"));
+}
+
 TEST_F(HmTest, RestartShowsTheCookbookAgain)
 {
     hm->rezgrid->setCurrentIndex(hm->rezgrid->model()->index(4, 0));
@@ -483,6 +490,9 @@ TEST_F(HmTest, MaximiseToggles)
     hm->grossbild_Click();
     EXPECT_TRUE(hm->windowState() & Qt::WindowMaximized);
     EXPECT_FALSE(hm->windowState() & Qt::WindowMinimized);
+    hm->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    hm->grossbild_Click();
+    EXPECT_EQ(hm->windowState(), Qt::WindowStates(Qt::WindowMaximized)) << "minimised from maximised";
 }
 
 TEST_F(HmTest, BarsKeepTheLabelsBesideTheirGrids)
@@ -524,6 +534,22 @@ TEST_F(HmTest, HelpOpensTheShippedPage)
     EXPECT_EQ(catcher.opened,
               QUrl::fromLocalFile(QDir(paths::programFolder()).filePath(QStringLiteral("kelvor-hilfe.html"))));
     EXPECT_TRUE(QFile::exists(catcher.opened.toLocalFile()));
+}
+
+class EditorAtStart : public StartedProgram {
+protected:
+    void SetUp() override
+    {
+        start([] { ui::WindowRegistry::registerWindow(QStringLiteral("neu_rezept"), [] { return new QWidget; }); });
+    }
+};
+
+TEST_F(EditorAtStart, StartLoadsTheEditorWithoutShowingIt)
+{
+    QWidget* editor = ui::WindowRegistry::loadedWindow(QStringLiteral("neu_rezept"));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_TRUE(hm->isVisible());
 }
 
 TEST_F(HmTest, LogoOpensTheAboutBoxModally)

@@ -389,6 +389,7 @@ TEST_F(HmView, MenusShowTheirDishesAndGoWithThem)
     pickRow(hm->ausgrid, 0);
     QTest::keyClick(hm->ausgrid, Qt::Key_Delete);
     EXPECT_EQ(count(QStringLiteral("select count(*) from menues")), 0);
+    // Deleting a menu leaves its dishes; the grid no longer shows them.
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinmen")), 0);
     EXPECT_EQ(hm->menugrid->model()->rowCount(), 0);
 
@@ -408,6 +409,35 @@ TEST_F(HmView, MenusShowTheirDishesAndGoWithThem)
     EXPECT_EQ(hm->korbgrid->currentText(), QStringLiteral("Schnellauswahl"));
     EXPECT_EQ(hm->ausgrid->model()->rowCount(), 2);
     EXPECT_TRUE(hm->zutgrid->isVisible());
+}
+
+TEST_F(HmView, TextTypedAfterAModeSwitchGoesToWhatTheBoxShows)
+{
+    showRecipe(2);
+    const QString preparation = text(QStringLiteral("select ztext from zubereit where rid=2"));
+    const QString description = text(QStringLiteral("select mbesch from menues where mid=1"));
+
+    // Back in the lists the box still holds the menu's description.
+    click(hm->men4);
+    pickRow(hm->ausgrid, 0);
+    focus(hm->ausgrid);
+    click(hm->men4);
+    focus(hm->zub);
+    hm->zub->moveCursor(QTextCursor::End);
+    QTest::keyClicks(hm->zub, QStringLiteral(" Dazu Wein."));
+    focus(hm->rezgrid);
+    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), preparation);
+    EXPECT_EQ(text(QStringLiteral("select mbesch from menues where mid=1")), description + QStringLiteral(" Dazu Wein."));
+
+    // In the menus the box still holds the recipe's preparation.
+    showRecipe(2);
+    click(hm->men4);
+    focus(hm->zub);
+    hm->zub->moveCursor(QTextCursor::End);
+    QTest::keyClicks(hm->zub, QStringLiteral(" Heiß servieren."));
+    focus(hm->ausgrid);
+    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), preparation + QStringLiteral(" Heiß servieren."));
+    EXPECT_EQ(text(QStringLiteral("select mbesch from menues where mid=1")), description + QStringLiteral(" Dazu Wein."));
 }
 
 TEST_F(HmView, AListDeletedInMenuModeLeavesTheMenusOnScreen)

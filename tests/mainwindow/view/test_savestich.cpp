@@ -87,11 +87,12 @@ TEST_F(Savestich, GermanLettersAccentsDigitsAndHyphensAreAllowed)
     EXPECT_EQ(kv::stichText(*db, 2), QStringLiteral("Frühstück, Süßes"));
 }
 
-TEST_F(Savestich, EmptyTextKeepsTheLinks)
+TEST_F(Savestich, EmptyTextKeepsTheLinksButBlanksReplaceThemByNone)
 {
     EXPECT_TRUE(kv::savestich(*db, 2, false, QString()));
-    EXPECT_TRUE(kv::savestich(*db, 2, false, QStringLiteral("   ")));
     EXPECT_EQ(links(2), 3);
+    EXPECT_TRUE(kv::savestich(*db, 2, false, QStringLiteral("   ")));
+    EXPECT_EQ(links(2), 0);
 }
 
 TEST_F(Savestich, MissingRootIsCreatedWithItsPair)
