@@ -1,10 +1,7 @@
+#include "app/windowlist.h"
 #include "core/cookbookdb.h"
-#include "core/ende.h"
 #include "core/mainmod.h"
-#include "mainwindow/about.h"
-#include "mainwindow/hm.h"
 #include "mainwindow/startupui.h"
-#include "mainwindow/viewwindows.h"
 #include "platform/ui/translations.h"
 #include "platform/ui/widgethost.h"
 
@@ -40,10 +37,7 @@ int main(int argc, char** argv)
     kv::ui::installGermanTranslations(app);
     kv::ui::installWidgetDialogHost();
 
-    kv::registerCoreWindows();
-    kv::registerAboutWindow();
-    kv::registerViewWindows();
-    kv::registerHm();
+    kv::registerAllWindows();
 
     kv::GuiStartupUi startup;
     kv::setStartupUi(&startup);

@@ -7,13 +7,15 @@
 #include "core/settings.h"
 #include "platform/db/database.h"
 #include "platform/paths.h"
+#include "platform/ui/closinghooks.h"
 #include "platform/ui/dialogs.h"
 #include "printing/printsettingsdb.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <sqlite3.h>
-#include <QSet>
 
 #include <array>
 #include <stdexcept>
@@ -145,7 +147,8 @@ bool openingPass(QString& step, OpenedState& state, BusyPointer& busy)
         noCookbook(damagedMessage, busy);
         return false;
     }
-    if (kochbuchdb) windows().releaseData();
+    // No window may keep a recordset on the file it replaces.
+    if (kochbuchdb) ui::runCookbookClosing();
     kochbuchdb = std::move(opened);
     state = {};
     busy.set(true);
@@ -225,15 +228,74 @@ void opendaten()
     withRetry(step, [] { windows().setRecipeCount(formatCount(cookbook().recordCount(QStringLiteral("rezepte")))); });
 }
 
+namespace {
+
+QString cookbookFile(const QString& folder)
+{
+    // An empty folder would name a file in the working folder.
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(kochbuchdatei);
+}
+
+}  // namespace
+
+FolderCheck inspectFolder(const QString& folder)
+{
+    const QString file = cookbookFile(folder);
+    if (!paths::fileExists(file)) return {FolderKind::NoCookbook, {}};
+    try {
+        const auto db = db::Database::openCandidate(file);
+        if (!db || !db->hasTable(QStringLiteral("kochbuchname")))
+            return {FolderKind::OtherDatabase, {}};
+        FolderCheck found{FolderKind::Cookbook, {}};
+        try {
+            found.bname = db->scalar(QStringLiteral("select bname from kochbuchname")).toString();
+        } catch (const db::DbError&) {
+            // A marker table without a readable name still marks a cookbook.
+        }
+        return found;
+    } catch (const db::DbError&) {
+        return {FolderKind::OtherDatabase, {}};
+    }
+}
+
+QString finddirStartFolder(const QString& importpfad)
+{
+    // The stored path is tested with a file search, which finds files only: a folder
+    // without a file of its own (empty, or only subfolders) is not taken.
+    if (importpfad.size() >= 3) {
+        const QFileInfo fi(paths::localPath(importpfad));
+        if (fi.isFile()) return paths::absoluteFolder(fi.absolutePath());
+        if (fi.isDir() && !QDir(fi.absoluteFilePath()).entryList(QDir::Files).isEmpty())
+            return paths::absoluteFolder(fi.absoluteFilePath());
+    }
+    return paths::absoluteFolder(paths::homeFolder());
+}
+
+bool storeLoadeddir(const QString& folder)
+{
+    if (savereg(reg::loadeddir, folder)) return true;
+    ui::msgbox(QStringLiteral("Der Ordner des Kochbuchs kann nicht in den Einstellungen gespeichert "
+                              "werden."),
+               ui::Critical | ui::OkOnly, QString());
+    return false;
+}
+
+bool switchCookbook(const QString& folder)
+{
+    // The opening reads the folder from the settings; without it the old cookbook would
+    // silently open again.
+    if (!storeLoadeddir(folder)) return false;
+    opendaten();
+    binddaten();
+    // The new cookbook is open by now; a window that cannot show its name or comments is
+    // reported, not allowed to end the program.
+    ui::guarded(QStringLiteral("START_CLICK : "), [] { windows().inithm(); });
+    return true;
+}
+
 void bindStatement(const std::function<void()>& statement)
 {
-    try {
-        statement();
-    } catch (const db::DbError& e) {
-        ui::errorbox(QStringLiteral("LOADDATA - "), e.number(), e.text());
-    } catch (const std::exception& e) {
-        ui::errorbox(QStringLiteral("LOADDATA - "), 0, QString::fromLocal8Bit(e.what()));
-    }
+    ui::guarded(QStringLiteral("LOADDATA - "), statement);
 }
 
 void binddaten()
@@ -243,15 +305,7 @@ void binddaten()
 
 void Main()
 {
-    auto statement = [](const std::function<void()>& work) {
-        try {
-            work();
-        } catch (const db::DbError& e) {
-            ui::errorbox(QStringLiteral("MAIN - "), e.number(), e.text());
-        } catch (const std::exception& e) {
-            ui::errorbox(QStringLiteral("MAIN - "), 0, QString::fromLocal8Bit(e.what()));
-        }
-    };
+    auto statement = [](const std::function<void()>& work) { ui::guarded(QStringLiteral("MAIN - "), work); };
     struct StartingUp {
         StartingUp() { startingup = true; }
         ~StartingUp() { startingup = false; }

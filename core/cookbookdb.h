@@ -19,4 +19,29 @@ void binddaten();
 // goes on with the next one. For the main window's implementation of the binding.
 void bindStatement(const std::function<void()>& statement);
 
+enum class FolderKind { NoCookbook, OtherDatabase, Cookbook };
+
+struct FolderCheck {
+    FolderKind kind = FolderKind::NoCookbook;
+    QString bname;  // the cookbook's display name
+};
+
+// What a folder holds. Opens the file read-only and never creates anything, so looking
+// at a folder leaves no trace in it.
+FolderCheck inspectFolder(const QString& folder);
+
+// The folder the directory dialog starts in: `importpfad` when it exists and has at least
+// three characters, otherwise the home folder. Always an absolute folder ending with '/'.
+QString finddirStartFolder(const QString& importpfad);
+
+// Stores the cookbook folder as `loadeddir`; a store that cannot be written is reported
+// and false returned.
+bool storeLoadeddir(const QString& folder);
+
+// The directory dialog's switch to the cookbook in `folder`, which the caller has checked:
+// stores `loadeddir`, opens the cookbook, binds the main window and shows its name,
+// comments and last list. False when nothing was switched (the folder could not be
+// stored). Throws ProgramEnd when the user ends the program in the opening's error box.
+bool switchCookbook(const QString& folder);
+
 }  // namespace kv

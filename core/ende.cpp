@@ -1,6 +1,5 @@
 #include "core/ende.h"
 
-#include "core/finddir.h"
 #include "core/mainmod.h"
 #include "core/warten.h"
 #include "platform/paths.h"
@@ -49,7 +48,7 @@ const QStringList kAfterDatabase = {
 void unloadQuietly(const QString& name)
 {
     try {
-        unloadIfKnown(name);
+        ui::unloadIfKnown(name);
     } catch (...) {
         // Nothing may stop the shut-down.
     }
@@ -253,21 +252,7 @@ void showClosingScreen()
 
 void cancelClosingScreen()
 {
-    unloadIfKnown(kName);
-}
-
-void unloadIfKnown(const QString& name)
-{
-    // A window that is not registered does not exist in this build, so it is not loaded.
-    if (ui::WindowRegistry::isRegistered(name))
-        ui::WindowRegistry::unload(name);
-}
-
-void registerCoreWindows()
-{
-    ui::WindowRegistry::registerWindow(QStringLiteral("warten"), [] { return new Warten; });
-    ui::WindowRegistry::registerWindow(kName, [] { return new Ende; });
-    ui::WindowRegistry::registerWindow(QStringLiteral("finddir"), [] { return new Finddir; });
+    ui::unloadIfKnown(kName);
 }
 
 }  // namespace kv

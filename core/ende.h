@@ -73,10 +73,4 @@ bool closingScreenSuppressed();
 // for a restart that follows an unload made without NoClosingScreen.
 void cancelClosingScreen();
 
-// Unloads a window by its name; a name no window has registered is not loaded.
-void unloadIfKnown(const QString& name);
-
-// Registers "warten", "ende" and "finddir" with the window registry.
-void registerCoreWindows();
-
 }  // namespace kv

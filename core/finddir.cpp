@@ -5,12 +5,10 @@
 #include "core/mainmod.h"
 #include "core/settings.h"
 #include "core/warten.h"
-#include "platform/db/database.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/windows.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -39,12 +37,6 @@ const QString kName = QStringLiteral("finddir");
 int g_modalDepth = 0;
 bool g_endRequested = false;
 
-QString cookbookFile(const QString& folder)
-{
-    // An empty folder would name a file in the working folder.
-    return folder.isEmpty() ? QString() : QDir(folder).filePath(kochbuchdatei);
-}
-
 // Mount points that are not places for a cookbook: the kernel's own file systems and
 // single files bound into containers.
 bool offeredVolume(const QString& root)
@@ -58,52 +50,10 @@ bool offeredVolume(const QString& root)
     return QFileInfo(root).isDir();
 }
 
-bool storeFolder(const QString& folder)
-{
-    if (savereg(reg::loadeddir, folder)) return true;
-    ui::msgbox(QStringLiteral("Der Ordner des Kochbuchs kann nicht in den Einstellungen gespeichert "
-                              "werden."),
-               ui::Critical | ui::OkOnly, QString());
-    return false;
-}
-
 }  // namespace
 
-FolderCheck inspectFolder(const QString& folder)
-{
-    const QString file = cookbookFile(folder);
-    if (!paths::fileExists(file)) return {FolderKind::NoCookbook, {}};
-    try {
-        const auto db = db::Database::openCandidate(file);
-        if (!db || !db->hasTable(QStringLiteral("kochbuchname")))
-            return {FolderKind::OtherDatabase, {}};
-        FolderCheck found{FolderKind::Cookbook, {}};
-        try {
-            found.bname = db->scalar(QStringLiteral("select bname from kochbuchname")).toString();
-        } catch (const db::DbError&) {
-            // A marker table without a readable name still marks a cookbook.
-        }
-        return found;
-    } catch (const db::DbError&) {
-        return {FolderKind::OtherDatabase, {}};
-    }
-}
-
-QString finddirStartFolder(const QString& importpfad)
-{
-    // The stored path is tested with a file search, which finds files only: a folder
-    // without a file of its own (empty, or only subfolders) is not taken.
-    if (importpfad.size() >= 3) {
-        const QFileInfo fi(paths::localPath(importpfad));
-        if (fi.isFile()) return paths::absoluteFolder(fi.absolutePath());
-        if (fi.isDir() && !QDir(fi.absoluteFilePath()).entryList(QDir::Files).isEmpty())
-            return paths::absoluteFolder(fi.absoluteFilePath());
-    }
-    return paths::absoluteFolder(paths::homeFolder());
-}
-
 Finddir::Finddir(QWidget* parent)
-    : QDialog(parent)
+    : ui::Dialog(parent)
 {
     setObjectName(kName);
     setWindowTitle(QStringLiteral(" "));
@@ -311,21 +261,17 @@ void Finddir::idir_Change()
 
 qint16 Finddir::checkload(const QString& folder)
 {
-    const QString file = cookbookFile(folder);
-    if (!paths::fileExists(file)) {
+    switch (inspectFolder(folder).kind) {
+    case FolderKind::Cookbook:
+        return 1;
+    case FolderKind::NoCookbook:
         ui::msgbox(QStringLiteral("In diesem Verzeichnis gibt es kein Kelvor-Kochbuch. Bitte wählen "
                                   "Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
                    ui::Critical | ui::OkOnly, QString());
         return 0;
+    case FolderKind::OtherDatabase:
+        break;
     }
-    bool marked = false;
-    try {
-        const auto db = db::Database::openCandidate(file);
-        marked = db && db->hasTable(QStringLiteral("kochbuchname"));
-    } catch (const db::DbError&) {
-        marked = false;
-    }
-    if (marked) return 1;
     ui::msgbox(QStringLiteral("Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört. "
                               "Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
                ui::Critical | ui::OkOnly, QString());
@@ -337,34 +283,18 @@ void Finddir::start_Click()
     const QString folder = idirPath();
     if (nocookbook) {
         // The opening loop checks the folder on its next pass and reads it from here.
-        if (!storeFolder(folder)) return;
-        m_leaving = true;
+        if (!storeLoadeddir(folder)) return;
+        leave();
         ui::WindowRegistry::unload(kName);
         return;
     }
-    // Stored only once the folder holds a cookbook: a stored failure would send the next
-    // start into the opening loop's error path.
     if (checkload(folder) != 1) return;
-    // The opening reads the folder from the settings; without it the old cookbook would
-    // silently open again.
-    if (!storeFolder(folder)) return;
     try {
-        opendaten();
+        if (!switchCookbook(folder)) return;
         // This dialog is gone from here on.
+        leave();
         ui::WindowRegistry::unload(kName);
-        binddaten();
-        if (StartupUi* startup = startupUi()) {
-            // The new cookbook is open by now; a window that cannot show its name or
-            // comments is reported, not allowed to end the program.
-            try {
-                startup->inithm();
-            } catch (const db::DbError& e) {
-                ui::errorbox(QStringLiteral("START_CLICK : "), e.number(), e.text());
-            } catch (const std::exception& e) {
-                ui::errorbox(QStringLiteral("START_CLICK : "), 0, QString::fromLocal8Bit(e.what()));
-            }
-        }
-        unloadIfKnown(QStringLiteral("stichwortsuche"));
+        ui::unloadIfKnown(QStringLiteral("stichwortsuche"));
     } catch (const ProgramEnd&) {
         quitProgram();
     }
@@ -378,7 +308,7 @@ void Finddir::kreuz_Click()
                            "nicht existieren. Wollen Sie Kelvor beenden ?"),
             ui::YesNo, QStringLiteral(" "));
         if (answer != ui::Answer::Yes) return;
-        m_leaving = true;
+        leave();
         ui::WindowRegistry::unload(kName);
         if (g_modalDepth > 0)
             g_endRequested = true;
@@ -386,21 +316,8 @@ void Finddir::kreuz_Click()
             quitProgram();
         return;
     }
-    m_leaving = true;
+    leave();
     ui::WindowRegistry::unload(kName);
-}
-
-void Finddir::reject()
-{
-    if (m_leaving) {
-        QDialog::reject();
-        return;
-    }
-    // Deferred: the cross may ask a question and release this dialog, neither of which
-    // belongs inside the key or close event that asked for it.
-    QTimer::singleShot(0, this, [this] {
-        if (!m_leaving) kreuz_Click();
-    });
 }
 
 void Finddir::showEvent(QShowEvent* event)
@@ -408,13 +325,6 @@ void Finddir::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Scrolling before the first layout has no viewport to measure against.
     QTimer::singleShot(0, this, [this] { showInIdir(m_path); });
-}
-
-void Finddir::closeEvent(QCloseEvent* event)
-{
-    // Only the window system's close box is the user's; any other close is an unload.
-    if (!event->spontaneous()) m_leaving = true;
-    QDialog::closeEvent(event);
 }
 
 void showFinddirModal()

@@ -1,10 +1,10 @@
 #pragma once
 // The dialog that chooses the folder of another cookbook.
 
-#include <QDialog>
+#include "platform/ui/windows.h"
+
 #include <QString>
 
-class QCloseEvent;
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
@@ -14,22 +14,7 @@ class QTreeView;
 
 namespace kv {
 
-enum class FolderKind { NoCookbook, OtherDatabase, Cookbook };
-
-struct FolderCheck {
-    FolderKind kind = FolderKind::NoCookbook;
-    QString bname;  // the cookbook's display name
-};
-
-// What a folder holds. Opens the file read-only and never creates anything, so looking
-// at a folder leaves no trace in it.
-FolderCheck inspectFolder(const QString& folder);
-
-// The folder the dialog starts in: `importpfad` when it exists and has at least three
-// characters, otherwise the home folder. Always an absolute folder ending with '/'.
-QString finddirStartFolder(const QString& importpfad);
-
-class Finddir : public QDialog {
+class Finddir : public ui::Dialog {
     Q_OBJECT
 public:
     explicit Finddir(QWidget* parent = nullptr);
@@ -43,16 +28,12 @@ public:
     void setIdirPath(const QString& folder);
 
     void start_Click();
-    void kreuz_Click();
+    void kreuz_Click() override;
     void idrive_Change();
     void idir_Change();
 
-    // Escape and the window's close box act like `kreuz`.
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void wireEvents();
@@ -76,9 +57,6 @@ private:
     bool m_movingIdir = false;
     void showInIdir(const QString& path);
     void showDrive(const QString& root);
-    // Set once the dialog is on its way out, so the close that unloading sends is not
-    // taken for the user's close box.
-    bool m_leaving = false;
 };
 
 // Shows the dialog modally for the cookbook opening, which reads the folder it stored.

@@ -142,7 +142,7 @@ QString bruch(std::optional<double> amount)
 }
 
 DisplayAmount bruchmenge(std::optional<double> amount, int recipeServings, double servingsWanted,
-                         std::optional<int> unitId)
+                         std::optional<qint64> unitId)
 {
     if (recipeServings == 0)
         return {};

@@ -33,6 +33,6 @@ QString bruch(std::optional<double> amount);
 // kUnscaledUnit), in single precision as the layout and the export expect. Recipe
 // servings of 0 give Empty; a Null amount gives the text "".
 DisplayAmount bruchmenge(std::optional<double> amount, int recipeServings, double servingsWanted,
-                         std::optional<int> unitId);
+                         std::optional<qint64> unitId);
 
 }  // namespace kv

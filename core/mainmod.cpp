@@ -32,7 +32,7 @@ db::Database& cookbook()
     return *kochbuchdb;
 }
 
-void delrezept(qint32 rid)
+void delrezept(qint64 rid)
 {
     db::Database& db = cookbook();
     // One commit for the six deletes: a recipe is never left half deleted, and deleting a
@@ -45,6 +45,51 @@ void delrezept(qint32 rid)
         st.step();
     }
     if (tx) tx->commit();
+}
+
+namespace {
+
+// The ids go into a temporary table, so each table is cleared by one statement however
+// many recipes go.
+void fillDeletionIds(db::Database& db, const QList<qint64>& rids)
+{
+    db.execute(QStringLiteral("create temp table if not exists loeschrids (rid integer primary key)"));
+    db.execute(QStringLiteral("delete from temp.loeschrids"));
+    db::Statement insert(db, QStringLiteral("insert or ignore into temp.loeschrids (rid) values (?)"));
+    for (qint64 rid : rids) {
+        insert.bind(1, rid);
+        insert.step();
+        insert.reset();
+    }
+}
+
+void deleteFilledIds(db::Database& db, const QStringList& tables)
+{
+    for (const QString& table : tables)
+        db.execute(QStringLiteral("delete from %1 where rid in (select rid from temp.loeschrids)").arg(table));
+}
+
+}  // namespace
+
+void delrezepte(const QList<qint64>& rids)
+{
+    db::Database& db = cookbook();
+    db::Transaction tx(db);
+    fillDeletionIds(db, rids);
+    deleteFilledIds(db, reztabellen);
+    tx.commit();
+}
+
+void deleteRecipes(const QList<qint64>& rids)
+{
+    db::Database& db = cookbook();
+    db::Transaction tx(db);
+    fillDeletionIds(db, rids);
+    deleteFilledIds(db, reztabellen + QStringList{QStringLiteral("rezepte")});
+    db.execute(QStringLiteral("delete from importdateien where did>0 and not exists "
+                              "(select 1 from rezepte where rezepte.did=importdateien.did)"));
+    db.execute(QStringLiteral("delete from temp.loeschrids"));
+    tx.commit();
 }
 
 }  // namespace kv

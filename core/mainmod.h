@@ -39,9 +39,6 @@ public:
     virtual void loadEditorHidden() = 0;
     virtual void showMain() = 0;
     virtual void beep() = 0;
-    // Before the opening replaces an open cookbook: drop every recordset the windows hold
-    // on it, so none outlives its database.
-    virtual void releaseData() {}
 };
 
 void setStartupUi(StartupUi* ui);
@@ -52,7 +49,12 @@ db::Database& cookbook();
 
 // Deletes the recipe's rows in the six tables of `reztabellen`; the caller deletes the
 // `rezepte` row itself.
-void delrezept(qint32 rid);
+void delrezept(qint64 rid);
+// delrezept for many recipes at once: one statement per table of `reztabellen`.
+void delrezepte(const QList<qint64>& rids);
+// Deletes the recipes themselves with all their rows, and the imported files (but row 0)
+// that no recipe comes from any more; all or nothing.
+void deleteRecipes(const QList<qint64>& rids);
 
 // Name of the cookbook file in a folder.
 inline const QString kochbuchdatei = QStringLiteral("kelvor-daten.mdb");

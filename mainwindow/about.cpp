@@ -1,18 +1,15 @@
 #include "mainwindow/about.h"
 
-#include "core/ende.h"
 #include "core/warten.h"
 #include "platform/paths.h"
 #include "platform/ui/windows.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kv {
@@ -22,7 +19,7 @@ const QString kName = QStringLiteral("about");
 }
 
 About::About(QWidget* parent)
-    : QDialog(parent)
+    : ui::Dialog(parent)
 {
     setObjectName(kName);
     setWindowTitle(QStringLiteral(" Über Kelvor"));
@@ -91,31 +88,9 @@ void About::wireEvents()
 
 void About::kreuz_Click()
 {
-    m_leaving = true;
+    leave();
     // Released, not hidden: the next click on the logo builds the box anew.
-    unloadIfKnown(kName);
-}
-
-void About::reject()
-{
-    if (m_leaving) {
-        QDialog::reject();
-        return;
-    }
-    QTimer::singleShot(0, this, [this] {
-        if (!m_leaving) kreuz_Click();
-    });
-}
-
-void About::closeEvent(QCloseEvent* event)
-{
-    if (!event->spontaneous()) m_leaving = true;
-    QDialog::closeEvent(event);
-}
-
-void registerAboutWindow()
-{
-    ui::WindowRegistry::registerWindow(kName, [] { return new About; });
+    ui::unloadIfKnown(kName);
 }
 
 }  // namespace kv

@@ -1,26 +1,19 @@
 #pragma once
 // The about box, opened from the main window's logo.
 
-#include <QDialog>
+#include "platform/ui/windows.h"
 
-class QCloseEvent;
 class QLabel;
 class QPushButton;
 
 namespace kv {
 
-class About : public QDialog {
+class About : public ui::Dialog {
     Q_OBJECT
 public:
     explicit About(QWidget* parent = nullptr);
 
-    void kreuz_Click();
-
-    // Escape and the close box release the box like `kreuz`.
-    void reject() override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    void kreuz_Click() override;
 
 private:
     void wireEvents();
@@ -30,10 +23,6 @@ private:
     QLabel* version = nullptr;
     QLabel* info = nullptr;
     QPushButton* kreuz = nullptr;
-    bool m_leaving = false;
 };
-
-// Registers "about" with the window registry.
-void registerAboutWindow();
 
 }  // namespace kv

@@ -4,8 +4,8 @@
 #include "core/ende.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
-#include "mainwindow/startupui.h"
 #include "platform/paths.h"
+#include "platform/ui/closinghooks.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/events.h"
 #include "platform/ui/windows.h"
@@ -35,8 +35,8 @@ namespace {
 
 const QString kKochbuchCaption = QStringLiteral("K o c h b u c h :  ");
 
-// Whether a window of that name can be made; windows of later parts of the program are
-// not registered yet, and their buttons stay disabled until they are.
+// Whether a window of that name can be made: a button leading to a window the program
+// does not have stays disabled.
 bool windowKnown(const QString& name)
 {
     return ui::WindowRegistry::isRegistered(name);
@@ -44,7 +44,7 @@ bool windowKnown(const QString& name)
 
 void showModal(const QString& name)
 {
-    ui::runModal(name, [name] { return execModal(ui::WindowRegistry::get(name)); });
+    ui::runModal(name, [name] { return ui::execModal(ui::WindowRegistry::get(name)); });
 }
 
 void showModeless(const QString& name)
@@ -86,9 +86,10 @@ Hm::Hm(QWidget* parent)
     enableWindowButtons();
     m_listView = makeListView();
     setRecipeListView(m_listView.get());
+    ui::onCookbookClosing(this, [this] { releaseData(); });
 
     // The load step reports a failure and goes on with its next step.
-    auto step = [this](const std::function<void()>& work) { guarded(QStringLiteral("HM_LOAD : "), work); };
+    auto step = [this](const std::function<void()>& work) { ui::guarded(QStringLiteral("HM_LOAD : "), work); };
     step([this] {
         katinit = true;
         filtermode = 0;
@@ -142,17 +143,6 @@ void Hm::bindModels()
     stretchTitleColumn(menugrid);
 }
 
-void Hm::guarded(const QString& tag, const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (const db::DbError& e) {
-        ui::errorbox(tag, e.number(), e.text());
-    } catch (const std::exception& e) {
-        ui::errorbox(tag, 0, QString::fromLocal8Bit(e.what()));
-    }
-}
-
 // The grid shows the Data control's current row, and a row the user picks becomes the
 // control's current row. Moves made by the program do not count as the user's row change.
 void Hm::bindGrid(QTableView* grid, db::DataControl* control,
@@ -168,12 +158,8 @@ void Hm::bindGrid(QTableView* grid, db::DataControl* control,
                 db::Recordset* rs = control->recordset();
                 if (rs && current.isValid() && rs->absolutePosition() != current.row()) {
                     QScopedValueRollback<bool> syncing(m_syncing, true);
-                    bool moved = false;
-                    guarded(grid->objectName().toUpper() + QStringLiteral("_ROWCOLCHANGE : "), [&] {
-                        rs->setAbsolutePosition(current.row());
-                        moved = true;
-                    });
-                    if (!moved)
+                    if (!ui::guarded(grid->objectName().toUpper() + QStringLiteral("_ROWCOLCHANGE : "),
+                                     [&] { rs->setAbsolutePosition(current.row()); }))
                         return;
                 }
                 if (rowColChange && current.row() != previous.row())
@@ -208,14 +194,14 @@ void Hm::bindCombo(QComboBox* combo, db::DataControl* control)
     connect(control, &db::DataControl::changed, combo, follow);
     connect(combo, &QComboBox::currentIndexChanged, combo, [this, control](int index) {
         if (!m_syncing && index >= 0) {
-            guarded(QStringLiteral("KORBGRID_CHANGE : "), [&] {
+            ui::guarded(QStringLiteral("KORBGRID_CHANGE : "), [&] {
                 if (db::Recordset* rs = control->recordset(); rs && rs->absolutePosition() != index) {
                     QScopedValueRollback<bool> syncing(m_syncing, true);
                     rs->setAbsolutePosition(index);
                 }
             });
         }
-        guarded(QStringLiteral("KORBGRID_CHANGE : "), [this] { korbgrid_Change(); });
+        ui::guarded(QStringLiteral("KORBGRID_CHANGE : "), [this] { korbgrid_Change(); });
     });
 }
 
@@ -242,7 +228,7 @@ QString Hm::katgridBoundText() const
 void Hm::wireEvents()
 {
     auto handler = [this](const char* tag, void (Hm::*body)()) {
-        return [this, tag, body] { guarded(QString::fromLatin1(tag), [&] { (this->*body)(); }); };
+        return [this, tag, body] { ui::guarded(QString::fromLatin1(tag), [&] { (this->*body)(); }); };
     };
     auto click = [this, handler](QToolButton* button, const char* tag, void (Hm::*body)()) {
         connect(button, &QToolButton::clicked, this, handler(tag, body));
@@ -264,7 +250,7 @@ void Hm::wireEvents()
     // Only a choice of the user filters: the program's own moves of `kat` leave the list.
     connect(katgrid, &QComboBox::activated, this, handler("KATGRID_CHANGE : ", &Hm::katgrid_Change));
     bindGrid(rezgrid, rez, [this](int lastRow, int lastCol) {
-        guarded(QStringLiteral("REZGRID_ROWCOLCHANGE : "), [&] { rezgrid_RowColChange(lastRow, lastCol); });
+        ui::guarded(QStringLiteral("REZGRID_ROWCOLCHANGE : "), [&] { rezgrid_RowColChange(lastRow, lastCol); });
     });
     ui::onKeyDown(rezgrid, [this](int& keyCode, int shift) { rezgrid_KeyDown(keyCode, shift); });
     ui::onMouseMove(rezgrid, handler("REZGRID_MOUSEMOVE : ", &Hm::rezgrid_MouseMove));
@@ -278,7 +264,7 @@ void Hm::wireEvents()
 
     bindCombo(korbgrid, korb);
     ui::onKeyDown(korbgrid, [this](int& keyCode, int shift) {
-        guarded(QStringLiteral("KORBGRID_KEYDOWN : "), [&] { korbgrid_KeyDown(keyCode, shift); });
+        ui::guarded(QStringLiteral("KORBGRID_KEYDOWN : "), [&] { korbgrid_KeyDown(keyCode, shift); });
     });
     click(loeschsel, "LOESCHSEL_CLICK : ", &Hm::loeschsel_Click);
     click(neuaus, "NEUAUS_CLICK : ", &Hm::neuaus_Click);
@@ -296,11 +282,11 @@ void Hm::wireEvents()
     ui::onMouseMove(ausgrid, handler("AUSGRID_MOUSEMOVE : ", &Hm::ausgrid_MouseMove));
     ui::onKeyDown(ausgrid, [this](int& keyCode, int shift) {
         if (keyCode != ui::KeyDelete) {
-            guarded(QStringLiteral("AUSGRID_KEYDOWN : "), [&] { ausgrid_KeyDown(keyCode, shift); });
+            ui::guarded(QStringLiteral("AUSGRID_KEYDOWN : "), [&] { ausgrid_KeyDown(keyCode, shift); });
             return;
         }
         keyCode = 0;
-        guarded(QStringLiteral("AUSGRID_BEFOREDELETE : "), [this] {
+        ui::guarded(QStringLiteral("AUSGRID_BEFOREDELETE : "), [this] {
             bool cancel = false;
             ausgrid_BeforeDelete(cancel);
             if (cancel)
@@ -314,7 +300,7 @@ void Hm::wireEvents()
     });
     auswahlModel->beforeUpdate = [this](int, int column, const QVariant& value) {
         bool cancel = false;
-        guarded(QStringLiteral("AUSGRID_BEFOREUPDATE : "), [&] { ausgrid_BeforeUpdate(column, value, cancel); });
+        ui::guarded(QStringLiteral("AUSGRID_BEFOREUPDATE : "), [&] { ausgrid_BeforeUpdate(column, value, cancel); });
         return !cancel;
     };
     // An edit the cookbook refuses keeps the stored text; the user is told why.
@@ -402,14 +388,7 @@ void Hm::inithm()
         for (int c = 0; c <= 4; ++c)
             m_zut[r][c] = QStringLiteral(" ");
 
-    komgrid->clear();
-    temprs = db.openRecordset(QStringLiteral("select * from komment order by komment;"));
-    for (; !temprs->eof(); temprs->moveNext())
-        komgrid->addItem(temprs->value(QStringLiteral("komment")).toString(),
-                         temprs->value(QStringLiteral("komid")).toInt());
-    komgrid->setCurrentIndex(-1);
-    temprs->close();
-    temprs.reset();
+    fillComments();
 
     zutgridSetRows(20);
     m_zutCount = 20;
@@ -424,6 +403,29 @@ void Hm::inithm()
         rez->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid));
         rezauswahl();
     }
+}
+
+void Hm::fillComments()
+{
+    komgrid->clear();
+    temprs = cookbook().openRecordset(QStringLiteral("select * from komment order by komment;"));
+    for (; !temprs->eof(); temprs->moveNext())
+        komgrid->addItem(temprs->value(QStringLiteral("komment")).toString(),
+                         temprs->value(QStringLiteral("komid")).toLongLong());
+    komgrid->setCurrentIndex(-1);
+    temprs->close();
+    temprs.reset();
+}
+
+void Hm::reloadComments()
+{
+    {
+        QScopedValueRollback<bool> writing(m_viewWriting, true);
+        fillComments();
+    }
+    if (m_rid > 0) showComment();
+    kat->refresh();
+    refreshKatgrid();
 }
 
 void Hm::closeEvent(QCloseEvent* event)
@@ -517,11 +519,6 @@ void Hm::hilf_Click()
         ui::msgbox(QStringLiteral("Die Hilfe konnte nicht angezeigt werden. Bitte öffnen Sie die Datei ") +
                        help + QStringLiteral(" mit Ihrem Browser."),
                    ui::Exclamation, QStringLiteral(" "));
-}
-
-void registerHm()
-{
-    ui::WindowRegistry::registerWindow(QStringLiteral("hm"), [] { return new Hm; });
 }
 
 }  // namespace kv

@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -30,14 +31,13 @@ public:
     explicit Hm(QWidget* parent = nullptr);
     ~Hm() override;
 
-    // Public procedures; other windows call them through the one instance.
+    // Public procedures; other windows call them through the one instance. Searches
+    // reach the recipe list through recipeListView().
     void binddaten();
-    // Drops every recordset the window holds, before its cookbook is closed or replaced.
-    void releaseData();
     void inithm();
     void rezauswahl();
     void zutauswahl();
-    qint16 getzutdata(qint32 rid);
+    qint16 getzutdata(qint64 rid);
     void recalcmenge(qint16 servings);
     void ubport();
     void showmenu();
@@ -55,8 +55,32 @@ public:
     // refreshed); the list itself is left as it is.
     void refreshKatgrid();
 
-    // The window's controls. Other windows write them directly (a search sets the record
-    // source of `rez` and writes `rezzahl` and `gesucht`), so they are public.
+    // What other windows need of the view and the panel.
+    qint64 shownRecipe() const { return m_rid; }
+    // The selection list chosen in the panel; none when no list is chosen.
+    std::optional<qint64> selectedList() const;
+    // The number in the servings box; a wrong text is reported and the last valid number
+    // returned.
+    qint16 servings();
+    // Saves preparation and keywords still being typed, for the recipe they were typed for.
+    void saveTypedEdits();
+    // Shows the recipe again as the cookbook holds it now; the list stays where it is.
+    void showRecipeAgain(qint64 rid);
+    // The comment box and the filter combo read the cookbook again.
+    void reloadComments();
+    // The selection list (or the menus) and the shown menu's dishes read the cookbook again.
+    void refreshPanel();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The recipe list as searches and the opening see it.
+    class ListView;
+    // Drops every recordset the window holds, before its cookbook is closed or replaced.
+    void releaseData();
+
     db::DataControl* rez = nullptr;
     db::DataControl* korb = nullptr;
     db::DataControl* kat = nullptr;
@@ -136,11 +160,6 @@ public:
     db::RecordsetTableModel* auswahlModel = nullptr;
     db::RecordsetTableModel* menuModel = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void buildControls();
     void buildLayout();
     void bindModels();
@@ -152,9 +171,7 @@ private:
     void followCombo(QComboBox* combo, db::DataControl* control);
     std::unique_ptr<RecipeListView> makeListView();
     void enableWindowButtons();
-    // Runs an event handler; a failure is shown in the system's error box instead of
-    // ending the program.
-    void guarded(const QString& tag, const std::function<void()>& body);
+    void fillComments();
 
     // Frame and navigation.
     void men1_Click();
@@ -178,7 +195,7 @@ private:
     void loeschaus_Click();
     void deleteCurrentRecipe();
     // Shows the list again after a failed deletion, on the recipe that was current.
-    void restoreList(qint32 rid);
+    void restoreList(qint64 rid);
 
     // Layout. The title column of `rezgrid` stretches with the grid, so a move of
     // `splitter_rez` needs no handler of its own.
@@ -235,13 +252,12 @@ private:
     // The number in the servings box; a wrong text is reported, the box set back to the
     // last valid number, and false returned.
     bool portServings(qint16& out);
-    qint16 servings();
     // The current selection list's id; 0 (reported) when none is chosen.
     qint64 currentAuswahl();
     void showRecipe(qint64 rid, const QString& title);
+    void showComment();
     void writeZub(const QString& text);
     void writeStich(const QString& text);
-    void saveTypedEdits();
 
     // Window-level state.
     std::unique_ptr<db::Recordset> temprs;
@@ -252,17 +268,17 @@ private:
     QString auswahlsql;
     bool rezclick = false;
     bool m_viewSwitch = false;     // off while the list deletes recipes: the view stands still
-    qint32 m_rid = 0;              // the recipe shown
+    qint64 m_rid = 0;              // the recipe shown
     // Ingredient table: line number, display amount, unit, ingredient, stored amount,
     // recipe servings, unit id.
     std::array<std::array<QVariant, 7>, 257> m_zut;
     quint8 m_zutCount = 0;
     int m_zubMarker = 0;
-    qint32 m_zubOwner = 0;
+    qint64 m_zubOwner = 0;
     int m_stichMarker = 0;
-    qint32 m_stichRid = 0;
+    qint64 m_stichRid = 0;
     int m_komMarker = 0;
-    qint32 m_komRid = 0;
+    qint64 m_komRid = 0;
 
     std::unique_ptr<RecipeListView> m_listView;
     bool m_unloaded = false;
@@ -279,8 +295,5 @@ private:
     bool m_zubHoldsMenu = false;   // `zub` holds the description of m_menuShown, not a preparation
     QString m_editBook;            // the cookbook file the typed text belongs to
 };
-
-// Registers the main window under "hm".
-void registerHm();
 
 }  // namespace kv

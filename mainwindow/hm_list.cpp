@@ -16,23 +16,6 @@ namespace kv {
 
 namespace {
 
-class HmListView : public RecipeListView {
-public:
-    explicit HmListView(Hm* hm)
-        : m_hm(hm)
-    {
-    }
-    db::DataControl* rez() override { return m_hm->rez; }
-    db::DataControl* kat() override { return m_hm->kat; }
-    void refreshKatgrid() override { m_hm->refreshKatgrid(); }
-    QString gesucht() const override { return m_hm->gesucht->text(); }
-    void setGesucht(const QString& text) override { m_hm->gesucht->setText(text); }
-    void setRezzahl(const QString& text) override { m_hm->rezzahl->setText(text); }
-
-private:
-    Hm* m_hm;
-};
-
 struct FilterMode {
     const char* caption;
     const char* source;
@@ -74,9 +57,26 @@ private:
 
 }  // namespace
 
+class Hm::ListView : public RecipeListView {
+public:
+    explicit ListView(Hm* hm)
+        : m_hm(hm)
+    {
+    }
+    db::DataControl* rez() override { return m_hm->rez; }
+    db::DataControl* kat() override { return m_hm->kat; }
+    void refreshKatgrid() override { m_hm->refreshKatgrid(); }
+    QString gesucht() const override { return m_hm->gesucht->text(); }
+    void setGesucht(const QString& text) override { m_hm->gesucht->setText(text); }
+    void setRezzahl(const QString& text) override { m_hm->rezzahl->setText(text); }
+
+private:
+    Hm* m_hm;
+};
+
 std::unique_ptr<RecipeListView> Hm::makeListView()
 {
-    return std::make_unique<HmListView>(this);
+    return std::make_unique<ListView>(this);
 }
 
 void Hm::refreshKatgrid()
@@ -138,7 +138,7 @@ void Hm::rezgrid_KeyDown(int& keyCode, int shift)
     db::Recordset* rs = rez->recordset();
     if (!rs)
         return;
-    guarded(QStringLiteral("REZGRID_KEYDOWN : "), [&] {
+    ui::guarded(QStringLiteral("REZGRID_KEYDOWN : "), [&] {
         if (keyCode == ui::KeyHome) {
             keyCode = 0;
             rs->moveFirst();
@@ -179,7 +179,7 @@ void Hm::deleteCurrentRecipe()
                    QStringLiteral(" ")) != ui::Answer::Yes)
         return;
 
-    const qint32 rid = rs->value(QStringLiteral("rid")).toInt();
+    const qint64 rid = rs->value(QStringLiteral("rid")).toLongLong();
     db::Database& db = cookbook();
     try {
         // The recipe goes with all its rows or not at all.
@@ -200,7 +200,7 @@ void Hm::deleteCurrentRecipe()
     rezauswahl();
 }
 
-void Hm::restoreList(qint32 rid)
+void Hm::restoreList(qint64 rid)
 {
     try {
         rez->refresh();
@@ -242,37 +242,18 @@ void Hm::loeschaus_Click()
                    QStringLiteral(" ")) != ui::Answer::Yes)
         return;
 
-    db::Database& db = cookbook();
     {
         ListDeletion deletion(rezgrid, m_viewSwitch);
         try {
-            // All of the list or nothing; one commit also spares a quarter million small ones.
-            db::Transaction tx(db);
+            QList<qint64> rids;
             {
-                // The grid must not follow every row being deleted; it is shown afresh below.
+                // The grid must not follow the walk over the list; it is shown afresh below.
                 const QSignalBlocker quiet(rez);
-                rs->moveFirst();
-                while (!rs->eof()) {
-                    delrezept(rs->value(QStringLiteral("rid")).toInt());
-                    rs->deleteCurrent();
-                    rs->moveNext();
-                }
+                for (rs->moveFirst(); !rs->eof(); rs->moveNext())
+                    rids << rs->value(QStringLiteral("rid")).toLongLong();
             }
-            std::unique_ptr<db::Recordset> files =
-                db.openRecordset(QStringLiteral("select * from importdateien where did>0"));
-            for (; !files->eof(); files->moveNext()) {
-                temprs = db.openRecordset(
-                    QStringLiteral("SELECT Count(rezepte.did) as c From rezepte where did=") +
-                    QString::number(files->value(QStringLiteral("did")).toLongLong()));
-                if (temprs->value(QStringLiteral("c")).toLongLong() == 0)
-                    files->deleteCurrent();
-                temprs->close();
-                temprs.reset();
-            }
-            files->close();
-            tx.commit();
+            deleteRecipes(rids);
         } catch (const db::DbError&) {
-            temprs.reset();
             restoreList(0);
             throw;
         }

@@ -38,11 +38,22 @@ bool hasCurrentRow(db::Recordset* rs)
 
 }  // namespace
 
+std::optional<qint64> Hm::selectedList() const
+{
+    return idFromText(korbgridBoundText());
+}
+
 qint64 Hm::currentAuswahl()
 {
-    const std::optional<qint64> aid = idFromText(korbgridBoundText());
+    const std::optional<qint64> aid = selectedList();
     if (!aid) ui::msgbox(kKeineAuswahl, ui::OkOnly, QStringLiteral(" "));
     return aid.value_or(0);
+}
+
+void Hm::refreshPanel()
+{
+    auswahl->refresh();
+    if (menumode && m_menuShown) menu->refresh();
 }
 
 void Hm::showmenu()

@@ -1,6 +1,6 @@
 // The recipe view of the main window: the recipe or menu shown, its ingredients scaled to
-// the servings, and the in-place edits of preparation, keywords and comment. Printing
-// belongs to a later part of the program; its buttons stay disabled until then.
+// the servings, and the in-place edits of preparation, keywords and comment. The print
+// buttons stay disabled while the program has no print form.
 
 #include "mainwindow/hm.h"
 
@@ -9,7 +9,6 @@
 #include "mainwindow/neues_rezept.h"
 #include "mainwindow/panel.h"
 #include "mainwindow/recipeview.h"
-#include "mainwindow/startupui.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/windows.h"
 
@@ -67,7 +66,7 @@ void Hm::zutgridSetRows(int rows)
     m_zutModel->setRows(rows);
 }
 
-qint16 Hm::getzutdata(qint32 rid)
+qint16 Hm::getzutdata(qint64 rid)
 {
     return static_cast<qint16>(kv::getzutdata(cookbook(), rid, servings(), m_zut));
 }
@@ -122,18 +121,30 @@ void Hm::showRecipe(qint64 rid, const QString& title)
     saveTypedEdits();
     db::Database& db = cookbook();
     reznam->setText(title);
-    m_rid = static_cast<qint32>(rid);
+    m_rid = rid;
     const int n = getzutdata(m_rid);
     writeZub(zubText(db, rid));
     m_zubHoldsMenu = false;
     writeStich(stichText(db, rid));
     m_zutCount = static_cast<quint8>(n);
     zutgridSetRows(n);
+    showComment();
+}
+
+void Hm::showComment()
+{
     // The comment as the recipe has it now; the copy in a list entry may be older.
-    const QVariant komid = db.scalar(QStringLiteral("select komid from rezepte where rid=%1").arg(rid));
+    const QVariant komid = cookbook().scalar(QStringLiteral("select komid from rezepte where rid=%1").arg(m_rid));
     QScopedValueRollback<bool> writing(m_viewWriting, true);
-    komgrid->setCurrentIndex(komid.isNull() ? -1 : komgrid->findData(komid.toInt()));
+    komgrid->setCurrentIndex(komid.isNull() ? -1 : komgrid->findData(komid.toLongLong()));
     if (komgrid->currentIndex() < 0) komgrid->setEditText(QString());
+}
+
+void Hm::showRecipeAgain(qint64 rid)
+{
+    const QVariant title = cookbook().scalar(QStringLiteral("select rname from rezepte where rid=%1").arg(rid));
+    if (title.isNull()) return;
+    showRecipe(rid, title.toString());
 }
 
 void Hm::rezauswahl()
@@ -183,7 +194,7 @@ void Hm::mehr_Click()
 {
     auto* dialog = ui::WindowRegistry::instance<NeuPortion>(QStringLiteral("neu_portion"));
     dialog->setTarget(portionTarget(port, [this] { ubport(); }));
-    ui::runModal(QStringLiteral("neu_portion"), [dialog] { return execModal(dialog); });
+    ui::runModal(QStringLiteral("neu_portion"), [dialog] { return ui::execModal(dialog); });
 }
 
 void Hm::zub_Change()
@@ -193,7 +204,7 @@ void Hm::zub_Change()
     // Switching the mode leaves the box as it was, so the owner is what the box shows:
     // otherwise a menu's description could land in a recipe's preparation.
     m_zubMenu = m_zubHoldsMenu;
-    m_zubOwner = static_cast<qint32>(m_zubHoldsMenu ? m_menuShown : m_rid);
+    m_zubOwner = m_zubHoldsMenu ? m_menuShown : m_rid;
     rememberEditBook();
 }
 
@@ -265,7 +276,7 @@ void Hm::komgrid_LostFocus()
     }
     const NewComment c = addComment(db, text);
     QScopedValueRollback<bool> writing(m_viewWriting, true);
-    komgrid->addItem(c.text, static_cast<int>(c.komid));
+    komgrid->addItem(c.text, c.komid);
     setRecipeComment(db, m_komRid, c.komid);
     if (m_komRid == m_rid) komgrid->setCurrentIndex(komgrid->count() - 1);
 }

@@ -40,19 +40,12 @@ QString displayAmount(const std::array<QVariant, 7>& row, qint16 wanted)
     const QVariant& eid = row[ZutEid];
     std::optional<double> amount;
     if (!menge.isNull()) amount = menge.toDouble();
-    std::optional<int> unit;
-    if (!eid.isNull()) unit = eid.toInt();
+    std::optional<qint64> unit;
+    if (!eid.isNull()) unit = eid.toLongLong();
     return bruchmenge(amount, row[ZutPort].toInt(), wanted, unit).toText();
 }
 
 }  // namespace
-
-void blankZutTable(ZutTable& table)
-{
-    const QVariant blank = QStringLiteral(" ");
-    for (auto& row : table)
-        for (int c = ZutNr; c <= ZutMenge; ++c) row[c] = blank;
-}
 
 int getzutdata(db::Database& db, qint64 rid, qint16 wanted, ZutTable& table)
 {

@@ -28,8 +28,6 @@ using ZutTable = std::array<std::array<QVariant, 7>, 257>;
 // The row count is 8 bit: lines of a recipe beyond this are not shown.
 inline constexpr int kMaxZutRows = 255;
 
-// What inithm leaves: blank cells; the caller sets 20 rows in use.
-void blankZutTable(ZutTable& table);
 // Reads the lines of recipe `rid` into the table, amounts for `wanted` servings, and
 // returns how many it read. A failing read leaves the lines read so far.
 int getzutdata(db::Database& db, qint64 rid, qint16 wanted, ZutTable& table);

@@ -1,16 +1,13 @@
 #include "mainwindow/startupui.h"
 
 #include "core/finddir.h"
+#include "core/rezsource.h"
 #include "mainwindow/hm.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/windows.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QEvent>
-#include <QEventLoop>
 #include <QLabel>
-#include <QPointer>
 
 namespace kv {
 
@@ -21,45 +18,7 @@ Hm* hm()
     return ui::WindowRegistry::instance<Hm>(QStringLiteral("hm"));
 }
 
-class HideWatcher : public QObject {
-public:
-    explicit HideWatcher(QEventLoop& loop)
-        : m_loop(loop)
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Hide)
-            m_loop.quit();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QEventLoop& m_loop;
-};
-
 }  // namespace
-
-int execModal(QWidget* window)
-{
-    if (auto* dialog = qobject_cast<QDialog*>(window))
-        return dialog->exec();
-    QPointer<QWidget> guard(window);
-    window->setWindowModality(Qt::ApplicationModal);
-    QEventLoop loop;
-    HideWatcher watcher(loop);
-    window->installEventFilter(&watcher);
-    QObject::connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
-    window->show();
-    loop.exec(QEventLoop::DialogExec);
-    if (guard) {
-        guard->removeEventFilter(&watcher);
-        guard->setWindowModality(Qt::NonModal);
-    }
-    return 0;
-}
 
 GuiStartupUi::~GuiStartupUi()
 {
@@ -102,7 +61,10 @@ void GuiStartupUi::showFinddirModal()
 
 void GuiStartupUi::setRecipeCount(const QString& text)
 {
-    hm()->rezzahl->setText(text);
+    // The main window is made here when it is not loaded yet; its load step installs the
+    // list view the count goes to.
+    hm();
+    recipeListView()->setRezzahl(text);
 }
 
 void GuiStartupUi::binddaten()
@@ -133,12 +95,6 @@ void GuiStartupUi::showMain()
 void GuiStartupUi::beep()
 {
     QApplication::beep();
-}
-
-void GuiStartupUi::releaseData()
-{
-    if (auto* w = qobject_cast<Hm*>(ui::WindowRegistry::loadedWindow(QStringLiteral("hm"))))
-        w->releaseData();
 }
 
 }  // namespace kv

@@ -3,8 +3,6 @@
 
 #include "core/mainmod.h"
 
-class QWidget;
-
 namespace kv {
 
 class GuiStartupUi : public StartupUi {
@@ -21,14 +19,9 @@ public:
     void loadEditorHidden() override;
     void showMain() override;
     void beep() override;
-    void releaseData() override;
 
 private:
     int m_busy = 0;
 };
-
-// Shows a window modally and returns its result: a dialog runs its own loop, any other
-// window is waited for until it is hidden or gone. Meant as the `exec` of ui::runModal.
-int execModal(QWidget* window);
 
 }  // namespace kv

@@ -14,7 +14,7 @@ namespace {
 struct Line {
     std::optional<double> amount;
     int servings;
-    std::optional<int> unit;
+    std::optional<qint64> unit;
 };
 
 // Amounts as recipes hold them: whole numbers, halves and quarters, grams above

@@ -5,6 +5,7 @@
 //   KELVOR_BENCH_RECIPES   number of recipes (default 250000)
 //   KELVOR_BENCH_COOKBOOK  folder of an existing generated cookbook to use instead
 
+#include "app/windowlist.h"
 #include "core/cookbookdb.h"
 #include "core/ende.h"
 #include "core/mainmod.h"
@@ -212,9 +213,7 @@ int main(int argc, char** argv)
 
     AnsweringHost host;
     kv::ui::setDialogHost(&host);
-    kv::registerCoreWindows();
-    kv::registerAboutWindow();
-    kv::registerHm();
+    kv::registerAllWindows();
     kv::setQuitHook([] {});
     kv::GuiStartupUi startup;
     kv::setStartupUi(&startup);

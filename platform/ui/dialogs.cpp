@@ -1,5 +1,9 @@
 #include "platform/ui/dialogs.h"
 
+#include "platform/db/database.h"
+
+#include <QtGlobal>
+
 #include <stdexcept>
 
 namespace kv::ui {
@@ -64,6 +68,28 @@ Answer errorbox(const QString& tag, int number, const QString& text, int buttons
 {
     return msgbox(tag + QString::number(number) + QStringLiteral(" : ") + text, Critical | buttons,
                   QStringLiteral(" F E H L E R"));
+}
+
+bool guarded(const QString& tag, const std::function<void()>& body)
+{
+    int number = 0;
+    QString text;
+    try {
+        body();
+        return true;
+    } catch (const db::DbError& e) {
+        number = e.number();
+        text = e.text();
+    } catch (const std::exception& e) {
+        text = QString::fromLocal8Bit(e.what());
+    }
+    try {
+        errorbox(tag, number, text);
+    } catch (const std::exception& boxFailure) {
+        // No host to show it (a tool, a half-torn-down program): the failure is still kept.
+        qWarning("%s%d : %s (%s)", qPrintable(tag), number, qPrintable(text), boxFailure.what());
+    }
+    return false;
 }
 
 QString displayText(const QString& text)

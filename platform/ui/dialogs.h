@@ -62,6 +62,11 @@ int runModal(const QString& name, const std::function<int()>& exec);
 // The system's error box: tag, number, " : ", text; critical icon, title " F E H L E R".
 Answer errorbox(const QString& tag, int number, const QString& text, int buttons = OkOnly);
 
+// Runs a handler, or one statement of a procedure that guards itself: a failure is shown in
+// the error box under `tag` (a database error with its number and text) and the caller goes
+// on, so nothing unwinds through the event loop. False when the body failed.
+bool guarded(const QString& tag, const std::function<void()>& body);
+
 // The system's line break inside message texts (line feed, carriage return) shown as
 // one line break.
 QString displayText(const QString& text);

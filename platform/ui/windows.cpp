@@ -1,6 +1,9 @@
 #include "platform/ui/windows.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 #include <list>
@@ -53,6 +56,25 @@ void runUnloadStep(QWidget* w)
     if (guard && guard->isVisible())
         guard->hide();
 }
+
+class HideWatcher : public QObject {
+public:
+    explicit HideWatcher(QEventLoop& loop)
+        : m_loop(loop)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            m_loop.quit();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QEventLoop& m_loop;
+};
 
 }  // namespace
 
@@ -157,6 +179,52 @@ void WindowRegistry::reset()
     entries().clear();
     g_loadCounter = 0;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void unloadIfKnown(const QString& name)
+{
+    // A window that is not registered does not exist in this build, so it is not loaded.
+    if (WindowRegistry::isRegistered(name))
+        WindowRegistry::unload(name);
+}
+
+int execModal(QWidget* window)
+{
+    if (auto* dialog = qobject_cast<QDialog*>(window))
+        return dialog->exec();
+    QPointer<QWidget> guard(window);
+    window->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    HideWatcher watcher(loop);
+    window->installEventFilter(&watcher);
+    QObject::connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    window->show();
+    loop.exec(QEventLoop::DialogExec);
+    if (guard) {
+        guard->removeEventFilter(&watcher);
+        guard->setWindowModality(Qt::NonModal);
+    }
+    return 0;
+}
+
+void Dialog::reject()
+{
+    if (m_leaving) {
+        QDialog::reject();
+        return;
+    }
+    // Deferred: the cross may ask a question and release this dialog, neither of which
+    // belongs inside the key or close event that asked for it.
+    QTimer::singleShot(0, this, [this] {
+        if (!m_leaving) kreuz_Click();
+    });
+}
+
+void Dialog::closeEvent(QCloseEvent* event)
+{
+    // Only the window system's close box is the user's; any other close is an unload.
+    if (!event->spontaneous()) m_leaving = true;
+    QDialog::closeEvent(event);
 }
 
 }  // namespace kv::ui

@@ -3,6 +3,7 @@
 // registry, so that shut-down can release windows in the order the system gives and
 // "is it loaded" can be answered without creating the window.
 
+#include <QDialog>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -30,8 +31,8 @@ public:
     {
         return qobject_cast<T*>(get(name));
     }
-    // Whether a window of that name exists in this program (windows of later parts
-    // register themselves when they are built).
+    // Whether a window of that name exists in this program; a button that leads to a
+    // window the program does not have stays disabled.
     static bool isRegistered(const QString& name);
     // Null when not loaded; never creates.
     static QWidget* loadedWindow(const QString& name);
@@ -44,6 +45,34 @@ public:
     static QStringList loadedNames();
     // Test hook: unloads everything, deletes the windows at once and forgets the factories.
     static void reset();
+};
+
+// Unloads a window by its name; a name no window has registered is not loaded.
+void unloadIfKnown(const QString& name);
+
+// Shows a window modally and returns its result: a dialog runs its own loop, any other
+// window is waited for until it is hidden or gone. Meant as the `exec` of ui::runModal.
+int execModal(QWidget* window);
+
+// A dialog whose cross button (`kreuz`), Escape and window close box all mean the same:
+// the window's own kreuz_Click. The close that unloading sends is no click of the user.
+class Dialog : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+    virtual void kreuz_Click() = 0;
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Before a window unloads or hides itself: the close or reject that follows is its
+    // own, not the user's.
+    void leave() { m_leaving = true; }
+    bool leaving() const { return m_leaving; }
+
+private:
+    bool m_leaving = false;
 };
 
 }  // namespace kv::ui

@@ -2,6 +2,7 @@
 // The program started the way main starts it, on a fresh program folder: the delivered
 // cookbook is copied there, and its first opening builds the indexes with its two messages.
 
+#include "app/windowlist.h"
 #include "core/cookbookdb.h"
 #include "core/ende.h"
 #include "core/mainmod.h"
@@ -26,9 +27,7 @@ protected:
     {
         guiApp();
         ui::WindowRegistry::reset();
-        registerCoreWindows();
-        registerAboutWindow();
-        registerHm();
+        registerAllWindows();
         if (registerMore) registerMore();
         setQuitHook([this] { ++quits; });
         setStartupUi(&startup);

@@ -16,7 +16,7 @@ namespace {
 class Fraction : public ::testing::Test {
 protected:
     static QString scaled(std::optional<double> amount, int servings, double wanted,
-                          std::optional<int> unit = std::nullopt)
+                          std::optional<qint64> unit = std::nullopt)
     {
         return bruchmenge(amount, servings, wanted, unit).toText();
     }
@@ -33,7 +33,7 @@ TEST_F(Fraction, WorkedValues)
         double amount;
         int servings;
         double wanted;
-        std::optional<int> unit;
+        std::optional<qint64> unit;
         const char* text;
     };
     const Case cases[] = {

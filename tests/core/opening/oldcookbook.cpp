@@ -196,11 +196,6 @@ void RecordingStartup::beep()
     calls << QStringLiteral("beep");
 }
 
-void RecordingStartup::releaseData()
-{
-    calls << QStringLiteral("releaseData");
-}
-
 QStringList dumpTable(db::Database& db, const QString& table)
 {
     QStringList rows;

@@ -40,7 +40,6 @@ public:
     void loadEditorHidden() override;
     void showMain() override;
     void beep() override;
-    void releaseData() override;
 
     QStringList calls;
     int waits = 0;

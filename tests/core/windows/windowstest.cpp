@@ -1,5 +1,6 @@
 #include "tests/core/windows/windowstest.h"
 
+#include "app/windowlist.h"
 #include "core/cookbookdb.h"
 #include "core/ende.h"
 #include "core/finddir.h"
@@ -69,8 +70,7 @@ WindowsTest::WindowsTest()
 {
     guiApp();
     ui::WindowRegistry::reset();
-    registerCoreWindows();
-    registerAboutWindow();
+    registerAllWindows();
     setQuitHook([this] { ++quits; });
     nocookbook = false;
     startingup = false;

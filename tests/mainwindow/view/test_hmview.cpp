@@ -9,6 +9,7 @@
 #include "mainwindow/neu_portion.h"
 #include "mainwindow/recipeview.h"
 #include "mainwindow/viewwindows.h"
+#include "platform/ui/closinghooks.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/startedprogram.h"
 
@@ -35,7 +36,7 @@ class HmView : public StartedProgram {
 protected:
     void SetUp() override
     {
-        ASSERT_NO_FATAL_FAILURE(start(registerViewWindows));
+        ASSERT_NO_FATAL_FAILURE(start());
         hm->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(hm));
         focus(hm->rezgrid);
@@ -199,7 +200,7 @@ TEST_F(HmView, TypedTextStaysOutOfAnotherCookbook)
     focus(hm->zub);
     QTest::keyClicks(hm->zub, QStringLiteral("Fremd "));
     // Another cookbook is opened while the box still holds the typed text.
-    hm->releaseData();
+    ui::runCookbookClosing();
     kochbuchdb = db::Database::open(env.copyShippedCookbook(QStringLiteral("zweites")) +
                                     QStringLiteral("kelvor-daten.mdb"));
     const QString before = text(QStringLiteral("select ztext from zubereit where rid=2"));

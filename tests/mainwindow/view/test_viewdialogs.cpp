@@ -1,3 +1,4 @@
+#include "app/windowlist.h"
 #include "core/mainmod.h"
 #include "mainwindow/neu_auswahl.h"
 #include "mainwindow/neu_menue.h"
@@ -25,7 +26,7 @@ protected:
         CookbookTest::SetUp();
         kv::kochbuchdb = std::move(db);
         db.reset();
-        kv::registerViewWindows();
+        kv::registerAllWindows();
         m_box = new QLineEdit(QStringLiteral("4"));
     }
     void TearDown() override

@@ -1,0 +1,37 @@
+#include "app/windowlist.h"
+
+#include "core/ende.h"
+#include "core/finddir.h"
+#include "core/warten.h"
+#include "mainwindow/about.h"
+#include "mainwindow/hm.h"
+#include "mainwindow/neu_auswahl.h"
+#include "mainwindow/neu_menue.h"
+#include "mainwindow/neu_portion.h"
+#include "platform/ui/windows.h"
+
+namespace kv {
+
+namespace {
+
+template <class Window>
+void add(const char* name)
+{
+    ui::WindowRegistry::registerWindow(QString::fromLatin1(name), [] { return new Window; });
+}
+
+}  // namespace
+
+void registerAllWindows()
+{
+    add<Warten>("warten");
+    add<Ende>("ende");
+    add<Finddir>("finddir");
+    add<Hm>("hm");
+    add<About>("about");
+    add<NeuPortion>("neu_portion");
+    add<NeuAuswahl>("neu_auswahl");
+    add<NeuMenue>("neu_menue");
+}
+
+}  // namespace kv
