@@ -1,8 +1,8 @@
 #include "core/ende.h"
 
 #include "core/mainmod.h"
-#include "core/warten.h"
 #include "platform/paths.h"
+#include "platform/ui/look.h"
 #include "platform/ui/windows.h"
 
 #include <QApplication>
@@ -73,7 +73,7 @@ Ende::Ende(QWidget* parent)
 
     wiederseh = new QLabel(QStringLiteral("A u f    W i e d e r s e h e n ."), this);
     wiederseh->setObjectName(QStringLiteral("wiederseh"));
-    wiederseh->setFont(narrowFont(18, true));
+    wiederseh->setFont(ui::narrowFont(18, true));
 
     const QStringList infoTexts = {
         QStringLiteral("Kelvor schließt jetzt das Kochbuch und alle Fenster."),
@@ -83,13 +83,13 @@ Ende::Ende(QWidget* parent)
     for (std::size_t i = 0; i < info.size(); ++i) {
         info[i] = new QLabel(infoTexts.at(qsizetype(i)), this);
         info[i]->setObjectName(QStringLiteral("info"));
-        info[i]->setFont(narrowFont(10));
+        info[i]->setFont(ui::narrowFont(10));
         info[i]->setWordWrap(true);
     }
 
     zahl = new QLabel(QStringLiteral("5"), this);
     zahl->setObjectName(QStringLiteral("zahl"));
-    zahl->setFont(narrowFont(28, true));
+    zahl->setFont(ui::narrowFont(28, true));
     zahl->setAlignment(Qt::AlignCenter);
     zahl->setMinimumWidth(zahl->fontMetrics().horizontalAdvance(QStringLiteral("00")));
 

@@ -4,9 +4,9 @@
 #include "core/ende.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
-#include "core/warten.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/look.h"
 #include "platform/ui/windows.h"
 
 #include <QComboBox>
@@ -60,25 +60,25 @@ Finddir::Finddir(QWidget* parent)
 
     top = new QLabel(QStringLiteral("K o c h b u c h   l a d e n"), this);
     top->setObjectName(QStringLiteral("top"));
-    top->setFont(narrowFont(16, true));
+    top->setFont(ui::narrowFont(16, true));
 
     Label2 = new QLabel(QStringLiteral("Jedes Kelvor-Kochbuch muß in einem separaten Verzeichnis "
                                        "untergebracht werden."),
                         this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setFont(narrowFont(10));
+    Label2->setFont(ui::narrowFont(10));
     Label2->setWordWrap(true);
 
     Label5 = new QLabel(QStringLiteral("1. Laufwerk"), this);
     Label5->setObjectName(QStringLiteral("Label5"));
-    Label5->setFont(narrowFont(11, true));
+    Label5->setFont(ui::narrowFont(11, true));
     idrive = new QComboBox(this);
     idrive->setObjectName(QStringLiteral("idrive"));
     Label5->setBuddy(idrive);
 
     Label6 = new QLabel(QStringLiteral("2. Verzeichnis"), this);
     Label6->setObjectName(QStringLiteral("Label6"));
-    Label6->setFont(narrowFont(11, true));
+    Label6->setFont(ui::narrowFont(11, true));
 
     m_folders = new QFileSystemModel(this);
     m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
@@ -95,7 +95,7 @@ Finddir::Finddir(QWidget* parent)
 
     status = new QLabel(this);
     status->setObjectName(QStringLiteral("status"));
-    status->setFont(narrowFont(11, true));
+    status->setFont(ui::narrowFont(11, true));
     status->setWordWrap(true);
     status->setMinimumHeight(status->fontMetrics().height() * 2);
 

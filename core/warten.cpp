@@ -1,5 +1,7 @@
 #include "core/warten.h"
 
+#include "platform/ui/look.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QScreen>
@@ -7,17 +9,6 @@
 #include <QVBoxLayout>
 
 namespace kv {
-
-QFont narrowFont(int pointSize, bool bold)
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow"),
-                   QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
-    f.setStretch(QFont::Condensed);
-    f.setPointSize(pointSize);
-    f.setBold(bold);
-    return f;
-}
 
 Warten::Warten(QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint)
@@ -27,12 +18,12 @@ Warten::Warten(QWidget* parent)
 
     top = new QLabel(QStringLiteral("B i t t e   w a r t e n   . . ."), this);
     top->setObjectName(QStringLiteral("top"));
-    top->setFont(narrowFont(14, true));
+    top->setFont(ui::narrowFont(14, true));
     top->setAlignment(Qt::AlignCenter);
 
     wtime = new QLabel(QStringLiteral(" ."), this);
     wtime->setObjectName(QStringLiteral("wtime"));
-    wtime->setFont(narrowFont(11, true));
+    wtime->setFont(ui::narrowFont(11, true));
     wtime->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The row grows to 80 characters; a fixed width keeps the window from jumping.
     wtime->setMinimumWidth(QFontMetrics(wtime->font()).horizontalAdvance(QStringLiteral(" .").repeated(41)));

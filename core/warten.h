@@ -1,17 +1,12 @@
 #pragma once
 // The wait window shown while the cookbook opening upgrades the database.
 
-#include <QFont>
 #include <QWidget>
 
 class QLabel;
 class QTimer;
 
 namespace kv {
-
-// The labels of the small windows are set in a narrow face; Debian has no Arial Narrow,
-// so the nearest narrow faces that are installed stand in.
-QFont narrowFont(int pointSize, bool bold = false);
 
 class Warten : public QWidget {
     Q_OBJECT

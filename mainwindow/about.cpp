@@ -1,7 +1,7 @@
 #include "mainwindow/about.h"
 
-#include "core/warten.h"
 #include "platform/paths.h"
+#include "platform/ui/look.h"
 #include "platform/ui/windows.h"
 
 #include <QDir>
@@ -35,11 +35,11 @@ About::About(QWidget* parent)
 
     titel = new QLabel(QStringLiteral("K e l v o r"), this);
     titel->setObjectName(QStringLiteral("titel"));
-    titel->setFont(narrowFont(20, true));
+    titel->setFont(ui::narrowFont(20, true));
 
     version = new QLabel(QStringLiteral("2.3.7"), this);
     version->setObjectName(QStringLiteral("version"));
-    version->setFont(narrowFont(12, true));
+    version->setFont(ui::narrowFont(12, true));
 
     info = new QLabel(QStringLiteral(
                           "Kelvor verwaltet Ihre Rezepte in Kochbüchern: Sie können Rezepte suchen, "
@@ -48,7 +48,7 @@ About::About(QWidget* parent)
                           "Dateien und Newsgruppen einlesen und weitergeben."),
                       this);
     info->setObjectName(QStringLiteral("info"));
-    info->setFont(narrowFont(10));
+    info->setFont(ui::narrowFont(10));
     info->setWordWrap(true);
 
     kreuz = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),

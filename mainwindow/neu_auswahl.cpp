@@ -2,8 +2,8 @@
 
 #include "core/mainmod.h"
 #include "mainwindow/panel.h"
-#include "mainwindow/viewwindows.h"
 #include "platform/ui/events.h"
+#include "platform/ui/look.h"
 #include "platform/ui/windows.h"
 
 #include <QGridLayout>
@@ -18,9 +18,9 @@ NeuAuswahl::NeuAuswahl(QWidget* parent)
 {
     setObjectName(QStringLiteral("neu_auswahl"));
     setWindowTitle(QStringLiteral(" "));
-    setNamingDialogLook(this);
+    ui::setDarkDialogLook(this);
 
-    caption = namingDialogCaption(QStringLiteral("N e u e   A u s w a h l"), this);
+    caption = ui::dialogCaption(QStringLiteral("N e u e   A u s w a h l"), this);
     namelabel = new QLabel(QStringLiteral("N a m e :"), this);
     namelabel->setObjectName(QStringLiteral("namelabel"));
     aname = new QLineEdit(this);
@@ -30,8 +30,8 @@ NeuAuswahl::NeuAuswahl(QWidget* parent)
     o2 = new QLabel(QStringLiteral("leer"), this);
     o2->setObjectName(QStringLiteral("o2"));
     for (QLabel* o : {o1, o2}) o->setCursor(Qt::PointingHandCursor);
-    start = namingDialogButton(QStringLiteral("start"), QStringLiteral("OK"), this);
-    kreuz = namingDialogButton(QStringLiteral("kreuz"), QStringLiteral("Schließen"), this);
+    start = ui::dialogButton(QStringLiteral("start"), QStringLiteral("OK"), this);
+    kreuz = ui::dialogButton(QStringLiteral("kreuz"), QStringLiteral("Schließen"), this);
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(18, 14, 18, 14);
@@ -70,8 +70,8 @@ void NeuAuswahl::setHost(std::function<QString()> currentAid, std::function<void
 
 void NeuAuswahl::showOptions()
 {
-    setOptionChosen(o1, savemode == 1);
-    setOptionChosen(o2, savemode == 2);
+    ui::setOptionChosen(o1, savemode == 1);
+    ui::setOptionChosen(o2, savemode == 2);
 }
 
 void NeuAuswahl::aname_Change()

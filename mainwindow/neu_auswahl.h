@@ -47,8 +47,4 @@ private:
     std::function<void(qint64)> m_saved;
 };
 
-// The option labels' colours: the chosen one white, the other grey.
-inline constexpr unsigned kOptionChosen = 0xFFFFFF;
-inline constexpr unsigned kOptionOther = 0x808080;
-
 }  // namespace kv

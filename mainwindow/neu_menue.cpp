@@ -2,8 +2,8 @@
 
 #include "core/mainmod.h"
 #include "mainwindow/panel.h"
-#include "mainwindow/viewwindows.h"
 #include "platform/ui/events.h"
+#include "platform/ui/look.h"
 #include "platform/ui/windows.h"
 
 #include <QGridLayout>
@@ -18,16 +18,16 @@ NeuMenue::NeuMenue(QWidget* parent)
 {
     setObjectName(QStringLiteral("neu_menue"));
     setWindowTitle(QStringLiteral(" "));
-    setNamingDialogLook(this);
+    ui::setDarkDialogLook(this);
 
-    caption = namingDialogCaption(QStringLiteral("N e u e s   M e n ü"), this);
+    caption = ui::dialogCaption(QStringLiteral("N e u e s   M e n ü"), this);
     namelabel = new QLabel(QStringLiteral("N a m e :"), this);
     namelabel->setObjectName(QStringLiteral("namelabel"));
     aname = new QLineEdit(this);
     aname->setObjectName(QStringLiteral("aname"));
     aname->setToolTip(QStringLiteral("Name des Menüs"));
-    start = namingDialogButton(QStringLiteral("start"), QStringLiteral("OK"), this);
-    kreuz = namingDialogButton(QStringLiteral("kreuz"), QStringLiteral("Schließen"), this);
+    start = ui::dialogButton(QStringLiteral("start"), QStringLiteral("OK"), this);
+    kreuz = ui::dialogButton(QStringLiteral("kreuz"), QStringLiteral("Schließen"), this);
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(18, 14, 18, 14);

@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-translations-l10n libgl-dev
+  qt6-svg-dev
   libsqlite3-dev sqlite3
   googletest libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2

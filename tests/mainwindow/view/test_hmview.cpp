@@ -8,7 +8,6 @@
 #include "mainwindow/neu_menue.h"
 #include "mainwindow/neu_portion.h"
 #include "mainwindow/recipeview.h"
-#include "mainwindow/viewwindows.h"
 #include "platform/ui/closinghooks.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/startedprogram.h"

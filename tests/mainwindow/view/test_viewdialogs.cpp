@@ -4,7 +4,6 @@
 #include "mainwindow/neu_menue.h"
 #include "mainwindow/neu_portion.h"
 #include "mainwindow/panel.h"
-#include "mainwindow/viewwindows.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/view/viewfixture.h"
 

@@ -1,1 +1,0 @@
-target_sources(kelvor_gui PRIVATE about.h about.cpp)

@@ -1,9 +1,0 @@
-target_sources(kelvor_logic PRIVATE
-  neues_rezept.h neues_rezept.cpp
-  panel.h panel.cpp
-  recipeview.h recipeview.cpp)
-target_sources(kelvor_gui PRIVATE
-  viewwindows.h viewwindows.cpp
-  neu_portion.h neu_portion.cpp
-  neu_auswahl.h neu_auswahl.cpp
-  neu_menue.h neu_menue.cpp)

@@ -1,0 +1,54 @@
+#pragma once
+// The look every window shares: the narrow caption face, the icon colours, picture
+// buttons, grids, and the dark naming dialogs with their option labels.
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+
+class QDialog;
+class QLabel;
+class QPushButton;
+class QString;
+class QTableView;
+class QToolButton;
+class QWidget;
+
+namespace kv::ui {
+
+// The labels of the small windows are set in a narrow face; Debian has no Arial Narrow,
+// so the nearest narrow faces that are installed stand in.
+QFont narrowFont(int pointSize, bool bold = false);
+
+// The icons' colours, for anything drawn to match them.
+inline const QColor kInk{0x33, 0x3b, 0x45};
+inline const QColor kAccent{0x2f, 0x6f, 0xb3};
+inline const QColor kWarm{0xd9, 0x7a, 0x1e};
+inline const QColor kDanger{0xc0, 0x39, 0x2b};
+inline const QColor kGood{0x3a, 0x8f, 0x4a};
+
+// One of the program's icons by its file base name ("search", "trash").
+QIcon icon(const QString& name);
+
+// A flat tool button showing the icon `icon`, reached by Tab but not by a click's focus.
+QToolButton* pictureButton(QWidget* parent, const QString& name, const QString& icon, const QString& tip,
+                           int iconSize = 24);
+// A caption label in the narrow face.
+QLabel* caption(QWidget* parent, const QString& name, const QString& text, int pointSize = 10,
+                bool bold = true);
+// A read-only grid of whole rows with fixed row heights and no type-ahead.
+QTableView* grid(QWidget* parent, const QString& name);
+
+// The option labels of the naming dialogs act as radio buttons: the chosen one white,
+// the others grey.
+inline constexpr unsigned kOptionChosen = 0xFFFFFF;
+inline constexpr unsigned kOptionOther = 0x808080;
+void setOptionChosen(QLabel* option, bool chosen);
+
+// The naming dialogs: white and grey texts on a dark ground, a large bold caption and
+// buttons that leave Enter to the name box.
+void setDarkDialogLook(QDialog* dialog);
+QLabel* dialogCaption(const QString& text, QWidget* parent);
+QPushButton* dialogButton(const QString& name, const QString& text, QWidget* parent);
+
+}  // namespace kv::ui
