@@ -9,12 +9,20 @@
 #include "mainwindow/about.h"
 #include "mainwindow/hm.h"
 #include "mainwindow/startupui.h"
+#include "platform/db/datacontrol.h"
 #include "platform/ui/windows.h"
 #include "tests/support/guitest.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
 #include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QToolButton>
 
 #include <functional>
 
@@ -52,6 +60,24 @@ protected:
         setStartupUi(nullptr);
         setQuitHook({});
     }
+
+    // The main window's controls, found by name.
+    QToolButton* button(const char* name) { return control<QToolButton>(hm, name); }
+    QLabel* label(const char* name) { return control<QLabel>(hm, name); }
+    db::DataControl* rez() { return control<db::DataControl>(hm, "rez"); }
+    QTableView* rezgrid() { return control<QTableView>(hm, "rezgrid"); }
+    QTableView* ausgrid() { return control<QTableView>(hm, "ausgrid"); }
+    QTableView* zutgrid() { return control<QTableView>(hm, "zutgrid"); }
+    QTableView* menugrid() { return control<QTableView>(hm, "menugrid"); }
+    QComboBox* katgrid() { return control<QComboBox>(hm, "katgrid"); }
+    QComboBox* korbgrid() { return control<QComboBox>(hm, "korbgrid"); }
+    QComboBox* komgrid() { return control<QComboBox>(hm, "komgrid"); }
+    QLabel* rezzahl() { return label("rezzahl"); }
+    QLabel* gesucht() { return label("gesucht"); }
+    QLineEdit* reznam() { return control<QLineEdit>(hm, "reznam"); }
+    QLineEdit* port() { return control<QLineEdit>(hm, "port"); }
+    QLineEdit* stich() { return control<QLineEdit>(hm, "stich"); }
+    QPlainTextEdit* zub() { return control<QPlainTextEdit>(hm, "zub"); }
 
     db::Database& db() { return cookbook(); }
     qint64 count(const QString& sql) { return db().scalar(sql).toLongLong(); }

@@ -3,6 +3,7 @@
 #include "platform/db/database.h"
 #include "platform/ui/windows.h"
 #include "tests/core/windows/windowstest.h"
+#include "tests/support/guitest.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 using kv::kochbuchdb;
+using kv::test::control;
 using kv::ui::WindowRegistry;
 
 namespace {
@@ -19,13 +21,13 @@ namespace {
 class EndeTest : public kv::test::WindowsTest {
 protected:
     kv::Ende* ende() { return WindowRegistry::instance<kv::Ende>(QStringLiteral("ende")); }
-    QString zahl() { return ende()->findChild<QLabel*>(QStringLiteral("zahl"))->text(); }
+    QString zahl() { return control<QLabel>(ende(), "zahl")->text(); }
     bool loaded(const QString& name) { return WindowRegistry::isLoaded(name); }
 };
 
 TEST_F(EndeTest, CountsDownOnceASecondAndEndsAtZero)
 {
-    const QTimer* closeme = ende()->findChild<QTimer*>(QStringLiteral("closeme"));
+    const QTimer* closeme = control<QTimer>(ende(), "closeme");
     ASSERT_TRUE(closeme);
     EXPECT_EQ(closeme->interval(), 1000);
     EXPECT_TRUE(closeme->isActive());
@@ -47,13 +49,13 @@ TEST_F(EndeTest, CountsDownOnceASecondAndEndsAtZero)
 
 TEST_F(EndeTest, ContinueAndCrossBothEndTheProgramAtOnce)
 {
-    ende()->findChild<QPushButton*>(QStringLiteral("weiter"))->click();
+    control<QPushButton>(ende(), "weiter")->click();
     EXPECT_EQ(quits, 1);
     EXPECT_FALSE(loaded(QStringLiteral("ende")));
     settle();
 
     // Closing only the screen would leave a process without a window.
-    ende()->findChild<QPushButton*>(QStringLiteral("kreuz"))->click();
+    control<QPushButton>(ende(), "kreuz")->click();
     EXPECT_EQ(quits, 2);
     EXPECT_FALSE(loaded(QStringLiteral("ende")));
 }

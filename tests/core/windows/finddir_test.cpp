@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/ui/windows.h"
 #include "tests/core/windows/windowstest.h"
+#include "tests/support/guitest.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 
 using kv::kochbuchdb;
+using kv::test::control;
 using kv::ui::Answer;
 using kv::ui::WindowRegistry;
 
@@ -37,9 +39,9 @@ QByteArray contents(const QString& path)
 class FinddirTest : public kv::test::WindowsTest {
 protected:
     kv::Finddir* dialog() { return WindowRegistry::instance<kv::Finddir>(QStringLiteral("finddir")); }
-    QString statusText() { return dialog()->findChild<QLabel*>(QStringLiteral("status"))->text(); }
-    bool startOffered() { return !dialog()->findChild<QPushButton*>(QStringLiteral("start"))->isHidden(); }
-    void click(const char* button) { dialog()->findChild<QPushButton*>(QLatin1String(button))->click(); }
+    QString statusText() { return control<QLabel>(dialog(), "status")->text(); }
+    bool startOffered() { return !control<QPushButton>(dialog(), "start")->isHidden(); }
+    void click(const char* button) { control<QPushButton>(dialog(), button)->click(); }
     bool finddirLoaded() { return WindowRegistry::isLoaded(QStringLiteral("finddir")); }
 
     QString emptyFolder(const QString& name)
@@ -91,7 +93,7 @@ TEST_F(FinddirTest, OpensOnTheImportFolderAndNamesItsCookbook)
     EXPECT_EQ(statusText(), QStringLiteral("Kochbuch : Omas Küche"));
     EXPECT_TRUE(startOffered());
 
-    auto* idrive = dialog()->findChild<QComboBox*>(QStringLiteral("idrive"));
+    auto* idrive = control<QComboBox>(dialog(), "idrive");
     ASSERT_EQ(idrive->itemData(0).toString(), QStringLiteral("/"));
     ASSERT_GT(idrive->count(), 1);  // the home folder follows
     if (idrive->currentIndex() == 0) idrive->setCurrentIndex(1);

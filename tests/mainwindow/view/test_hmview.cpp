@@ -38,7 +38,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(start());
         hm->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(hm));
-        focus(hm->rezgrid);
+        focus(rezgrid());
     }
 
     QString text(const QString& sql) { return db().scalar(sql).toString(); }
@@ -52,7 +52,7 @@ protected:
     // Moves the recipe list to a recipe, as a search or a key in the list does.
     void showRecipe(qint64 rid)
     {
-        ASSERT_TRUE(hm->rez->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid)));
+        ASSERT_TRUE(rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid)));
         hm->rezauswahl();
     }
 
@@ -70,11 +70,11 @@ protected:
         return -1;
     }
 
-    QString cell(int row, int column) { return hm->zutgrid->model()->index(row, column).data().toString(); }
+    QString cell(int row, int column) { return zutgrid()->model()->index(row, column).data().toString(); }
 
     QString amount(const QString& zutat)
     {
-        QAbstractItemModel* m = hm->zutgrid->model();
+        QAbstractItemModel* m = zutgrid()->model();
         for (int r = 0; r < m->rowCount(); ++r)
             if (m->index(r, 3).data().toString() == zutat) return m->index(r, 1).data().toString();
         ADD_FAILURE() << "no line " << zutat.toStdString();
@@ -91,8 +91,8 @@ protected:
 TEST_F(HmView, RecipeShowsItsIngredientsScaledToTheServings)
 {
     showRecipe(9);  // Kaiserschmarrn, written for 2
-    EXPECT_EQ(hm->reznam->text(), QStringLiteral("Kaiserschmarrn"));
-    ASSERT_EQ(hm->zutgrid->model()->rowCount(), 11);
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Kaiserschmarrn"));
+    ASSERT_EQ(zutgrid()->model()->rowCount(), 11);
     EXPECT_EQ(cell(0, 0), QString());
     EXPECT_EQ(cell(0, 1), QString());
     EXPECT_EQ(cell(0, 3), QStringLiteral("Für den Teig"));
@@ -101,24 +101,24 @@ TEST_F(HmView, RecipeShowsItsIngredientsScaledToTheServings)
     EXPECT_EQ(amount(QStringLiteral("Milch")), QStringLiteral("2/3"));
     EXPECT_EQ(amount(QStringLiteral("Eier")), QStringLiteral("6"));
     EXPECT_EQ(amount(QStringLiteral("Apfelmus")), QString());
-    EXPECT_TRUE(hm->zub->toPlainText().startsWith(QStringLiteral("Die Eier trennen.")));
-    EXPECT_EQ(hm->stich->text(), QStringLiteral("schnell"));
-    EXPECT_EQ(hm->komgrid->currentIndex(), -1);
+    EXPECT_TRUE(zub()->toPlainText().startsWith(QStringLiteral("Die Eier trennen.")));
+    EXPECT_EQ(stich()->text(), QStringLiteral("schnell"));
+    EXPECT_EQ(komgrid()->currentIndex(), -1);
 
-    click(hm->plus);
-    EXPECT_EQ(hm->port->text(), QStringLiteral("5"));
-    EXPECT_EQ(hm->zpers->text(), QStringLiteral("Z u t a t e n   f ü r   5   P o r t i o n e n  :"));
+    click(button("plus"));
+    EXPECT_EQ(port()->text(), QStringLiteral("5"));
+    EXPECT_EQ(label("zpers")->text(), QStringLiteral("Z u t a t e n   f ü r   5   P o r t i o n e n  :"));
     EXPECT_EQ(amount(QStringLiteral("Milch")), QStringLiteral("0,83"));
-    for (int i = 0; i < 3; ++i) click(hm->minus);
-    EXPECT_EQ(hm->port->text(), QStringLiteral("2"));
+    for (int i = 0; i < 3; ++i) click(button("minus"));
+    EXPECT_EQ(port()->text(), QStringLiteral("2"));
     EXPECT_EQ(amount(QStringLiteral("Milch")), QStringLiteral("1/3"));
-    click(hm->minus);
-    click(hm->minus);
-    EXPECT_EQ(hm->port->text(), QStringLiteral("1"));
+    click(button("minus"));
+    click(button("minus"));
+    EXPECT_EQ(port()->text(), QStringLiteral("1"));
     EXPECT_EQ(amount(QStringLiteral("Milch")), QStringLiteral("0,16"));
 
     showRecipe(3);  // Rinderrouladen, with a comment
-    EXPECT_EQ(hm->komgrid->currentText(), QStringLiteral("Familienrezept"));
+    EXPECT_EQ(komgrid()->currentText(), QStringLiteral("Familienrezept"));
     EXPECT_EQ(amount(QStringLiteral("Rinderrouladen (je etwa 180 g)")), QStringLiteral("1"));
 }
 
@@ -129,41 +129,41 @@ TEST_F(HmView, ServingsDialogHandsItsNumberToTheMainWindow)
         auto* d = ui::WindowRegistry::instance<NeuPortion>(QStringLiteral("neu_portion"));
         d->show();
         for (const char* typed : {"0", "40000", "6"}) {
-            QTest::keyClicks(d->port, QString::fromLatin1(typed));
-            d->start->click();
+            QTest::keyClicks(control<QLineEdit>(d, "port"), QString::fromLatin1(typed));
+            control<QPushButton>(d, "start")->click();
         }
         return 1;
     });
     dialogs.expect(kVonNichts, Answer::Ok).withTitle(QStringLiteral(" "));
     dialogs.expect(kZuViel, Answer::Ok).withTitle(QStringLiteral(" "));
-    click(hm->mehr);
+    click(button("mehr"));
     dialogs.verify();
-    EXPECT_EQ(hm->port->text(), QStringLiteral("6"));
-    EXPECT_EQ(hm->zpers->text(), QStringLiteral("Z u t a t e n   f ü r   6   P o r t i o n e n  :"));
+    EXPECT_EQ(port()->text(), QStringLiteral("6"));
+    EXPECT_EQ(label("zpers")->text(), QStringLiteral("Z u t a t e n   f ü r   6   P o r t i o n e n  :"));
     EXPECT_EQ(amount(QStringLiteral("Milch")), QStringLiteral("1"));
 }
 
 TEST_F(HmView, ServingsStayWithinTheirRange)
 {
     showRecipe(9);
-    hm->port->setText(QStringLiteral("32767"));
-    click(hm->plus);
-    EXPECT_EQ(hm->port->text(), QStringLiteral("32767"));
-    hm->port->setText(QStringLiteral("6"));
-    click(hm->plus);
-    EXPECT_EQ(hm->port->text(), QStringLiteral("7"));
+    port()->setText(QStringLiteral("32767"));
+    click(button("plus"));
+    EXPECT_EQ(port()->text(), QStringLiteral("32767"));
+    port()->setText(QStringLiteral("6"));
+    click(button("plus"));
+    EXPECT_EQ(port()->text(), QStringLiteral("7"));
     // A wrong text is reported and the box goes back to the last valid number.
-    hm->port->setText(QStringLiteral("vier"));
+    port()->setText(QStringLiteral("vier"));
     dialogs.expect(QStringLiteral("Bitte geben Sie die Zahl der Portionen"), Answer::Ok).withTitle(QStringLiteral(" "));
-    click(hm->plus);
+    click(button("plus"));
     dialogs.verify();
-    EXPECT_EQ(hm->port->text(), QStringLiteral("7"));
+    EXPECT_EQ(port()->text(), QStringLiteral("7"));
     EXPECT_EQ(amount(QStringLiteral("Eier")), QStringLiteral("10 1/2"));
-    hm->port->setText(QStringLiteral("0"));
+    port()->setText(QStringLiteral("0"));
     dialogs.expect(kVonNichts, Answer::Ok);
-    click(hm->minus);
+    click(button("minus"));
     dialogs.verify();
-    EXPECT_EQ(hm->port->text(), QStringLiteral("7"));
+    EXPECT_EQ(port()->text(), QStringLiteral("7"));
 }
 
 TEST_F(HmView, PreparationIsSavedOnLeavingOnlyAfterTyping)
@@ -172,32 +172,32 @@ TEST_F(HmView, PreparationIsSavedOnLeavingOnlyAfterTyping)
     const QString before = text(QStringLiteral("select ztext from zubereit where rid=2"));
     db().execute(QStringLiteral("update zubereit set ztext='anders' where rid=2"));
     // The text the program wrote is not saved back.
-    focus(hm->zub);
-    focus(hm->stich);
+    focus(zub());
+    focus(stich());
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), QStringLiteral("anders"));
 
-    focus(hm->zub);
-    hm->zub->moveCursor(QTextCursor::End);
-    QTest::keyClicks(hm->zub, QStringLiteral(" Frisch."));
+    focus(zub());
+    zub()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(zub(), QStringLiteral(" Frisch."));
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), QStringLiteral("anders"));
-    focus(hm->rezgrid);
+    focus(rezgrid());
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), before + QStringLiteral(" Frisch."));
 
     // A recipe without a preparation row gets one.
     db().execute(QStringLiteral("delete from zubereit where rid=5"));
     showRecipe(5);
-    EXPECT_TRUE(hm->zub->toPlainText().isEmpty());
-    focus(hm->zub);
-    QTest::keyClicks(hm->zub, QStringLiteral("Neu"));
-    focus(hm->rezgrid);
+    EXPECT_TRUE(zub()->toPlainText().isEmpty());
+    focus(zub());
+    QTest::keyClicks(zub(), QStringLiteral("Neu"));
+    focus(rezgrid());
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=5")), QStringLiteral("Neu"));
 }
 
 TEST_F(HmView, TypedTextStaysOutOfAnotherCookbook)
 {
     showRecipe(2);
-    focus(hm->zub);
-    QTest::keyClicks(hm->zub, QStringLiteral("Fremd "));
+    focus(zub());
+    QTest::keyClicks(zub(), QStringLiteral("Fremd "));
     // Another cookbook is opened while the box still holds the typed text.
     ui::runCookbookClosing();
     kochbuchdb = db::Database::open(env.copyShippedCookbook(QStringLiteral("zweites")) +
@@ -206,22 +206,22 @@ TEST_F(HmView, TypedTextStaysOutOfAnotherCookbook)
     hm->binddaten();
     hm->inithm();
     showRecipe(2);
-    focus(hm->rezgrid);
+    focus(rezgrid());
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), before);
 }
 
 TEST_F(HmView, KeywordsAreSavedOnLeavingOnlyAfterTyping)
 {
     showRecipe(1);
-    focus(hm->stich);
-    focus(hm->rezgrid);
+    focus(stich());
+    focus(rezgrid());
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezstich where rid=1")), 3);
 
     showRecipe(2);
-    focus(hm->stich);
-    hm->stich->selectAll();
-    QTest::keyClicks(hm->stich, QStringLiteral("Sommer, Picknick"));
-    focus(hm->rezgrid);
+    focus(stich());
+    stich()->selectAll();
+    QTest::keyClicks(stich(), QStringLiteral("Sommer, Picknick"));
+    focus(rezgrid());
     EXPECT_EQ(stichText(db(), 2), QStringLiteral("Sommer, Picknick"));
     EXPECT_EQ(count(QStringLiteral("select count(*) from stichworte where stichwort='Picknick' and ebene=1")), 1);
 }
@@ -229,27 +229,27 @@ TEST_F(HmView, KeywordsAreSavedOnLeavingOnlyAfterTyping)
 TEST_F(HmView, TypedCommentBecomesANewCommentOfTheRecipe)
 {
     showRecipe(2);
-    focus(hm->komgrid);
-    QTest::keyClicks(hm->komgrid->lineEdit(), QStringLiteral("Lieblingsrezept"));
-    focus(hm->rezgrid);
+    focus(komgrid());
+    QTest::keyClicks(komgrid()->lineEdit(), QStringLiteral("Lieblingsrezept"));
+    focus(rezgrid());
     EXPECT_EQ(text(QStringLiteral("select komment from komment where komid=3")), QStringLiteral("Lieblingsrezept"));
     EXPECT_EQ(count(QStringLiteral("select komid from rezepte where rid=2")), 3);
-    EXPECT_EQ(hm->komgrid->currentText(), QStringLiteral("Lieblingsrezept"));
-    EXPECT_EQ(hm->komgrid->currentData().toInt(), 3);
+    EXPECT_EQ(komgrid()->currentText(), QStringLiteral("Lieblingsrezept"));
+    EXPECT_EQ(komgrid()->currentData().toInt(), 3);
 
     // Choosing a comment from the list.
-    focus(hm->komgrid);
-    const int i = hm->komgrid->findText(QStringLiteral("gelingt immer"));
-    hm->komgrid->setCurrentIndex(i);
-    emit hm->komgrid->activated(i);
-    focus(hm->rezgrid);
+    focus(komgrid());
+    const int i = komgrid()->findText(QStringLiteral("gelingt immer"));
+    komgrid()->setCurrentIndex(i);
+    emit komgrid()->activated(i);
+    focus(rezgrid());
     EXPECT_EQ(count(QStringLiteral("select komid from rezepte where rid=2")), 2);
 
     // Clearing the text removes the comment.
-    focus(hm->komgrid);
-    hm->komgrid->lineEdit()->selectAll();
-    QTest::keyClick(hm->komgrid->lineEdit(), Qt::Key_Backspace);
-    focus(hm->rezgrid);
+    focus(komgrid());
+    komgrid()->lineEdit()->selectAll();
+    QTest::keyClick(komgrid()->lineEdit(), Qt::Key_Backspace);
+    focus(rezgrid());
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte where rid=2 and komid is null")), 1);
     EXPECT_EQ(count(QStringLiteral("select count(*) from komment")), 4);
 }
@@ -257,18 +257,18 @@ TEST_F(HmView, TypedCommentBecomesANewCommentOfTheRecipe)
 TEST_F(HmView, EditsGoToTheRecipeTheViewShowsFromASelectionList)
 {
     showRecipe(1);
-    const int row = rowOf(hm->ausgrid, QStringLiteral("Spaghetti mit Tomatensauce"));
+    const int row = rowOf(ausgrid(), QStringLiteral("Spaghetti mit Tomatensauce"));
     ASSERT_GE(row, 0);
-    pickRow(hm->ausgrid, row);
-    EXPECT_EQ(hm->reznam->text(), QStringLiteral("Spaghetti mit Tomatensauce"));
+    pickRow(ausgrid(), row);
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Spaghetti mit Tomatensauce"));
     EXPECT_EQ(amount(QStringLiteral("Spaghetti")), QStringLiteral("500"));
 
     const QString soup = text(QStringLiteral("select ztext from zubereit where rid=1"));
-    focus(hm->zub);
-    QTest::keyClicks(hm->zub, QStringLiteral("Al dente. "));
-    focus(hm->stich);
-    QTest::keyClicks(hm->stich, QStringLiteral(", Sommer"));
-    focus(hm->ausgrid);
+    focus(zub());
+    QTest::keyClicks(zub(), QStringLiteral("Al dente. "));
+    focus(stich());
+    QTest::keyClicks(stich(), QStringLiteral(", Sommer"));
+    focus(ausgrid());
     EXPECT_TRUE(text(QStringLiteral("select ztext from zubereit where rid=6")).startsWith(QStringLiteral("Al dente. ")));
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=1")), soup);
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezstich where rid=6 and sid=9")), 1);
@@ -278,137 +278,137 @@ TEST_F(HmView, EditsGoToTheRecipeTheViewShowsFromASelectionList)
 TEST_F(HmView, RecipesAreAddedToTheListOnceAndAllAfterAQuestionAboveFifty)
 {
     showRecipe(9);
-    click(hm->eininaus);
-    click(hm->eininaus);
+    click(button("eininaus"));
+    click(button("eininaus"));
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1 and rid=9 and port=4")), 1);
-    EXPECT_GE(rowOf(hm->ausgrid, QStringLiteral("Kaiserschmarrn")), 0);
+    EXPECT_GE(rowOf(ausgrid(), QStringLiteral("Kaiserschmarrn")), 0);
 
     db().execute(QStringLiteral("insert into rezepte (rname,port,kid) select 'Probe ' || rname,4,kid from rezepte"));
     db().execute(QStringLiteral("insert into rezepte (rname,port,kid) select 'Noch ' || rname,4,kid from rezepte"));
-    hm->rez->refresh();
-    ASSERT_EQ(hm->rez->recordset()->recordCount(), 56);
+    rez()->refresh();
+    ASSERT_EQ(rez()->recordset()->recordCount(), 56);
     const qint64 before = count(QStringLiteral("select count(*) from rezinaus where aid=1"));
     const QString question =
         QStringLiteral("Wollen Sie wirklich über 50 Gerichte zur Auswahl Schnellauswahl hinzufügen ?");
     dialogs.expect(question, Answer::No).withTitle(QStringLiteral(" ")).withStyle(ui::YesNo);
-    click(hm->auswahlalle);
+    click(button("auswahlalle"));
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), before);
 
-    hm->port->setText(QStringLiteral("zwei"));
+    port()->setText(QStringLiteral("zwei"));
     dialogs.expect(QStringLiteral("Bitte geben Sie die Zahl der Portionen"), Answer::Ok);
-    click(hm->auswahlalle);
+    click(button("auswahlalle"));
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), before);
 
-    hm->port->setText(QStringLiteral("2"));
+    port()->setText(QStringLiteral("2"));
     dialogs.expect(question, Answer::Yes);
-    click(hm->auswahlalle);
+    click(button("auswahlalle"));
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), before + 56);
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1 and port=2")), 56);
-    EXPECT_EQ(hm->ausgrid->model()->rowCount(), before + 56);
+    EXPECT_EQ(ausgrid()->model()->rowCount(), before + 56);
 }
 
 TEST_F(HmView, EntriesListsAndTheQuickListAreDeleted)
 {
     // A new list through its dialog becomes the current one.
-    click(hm->neuaus);
+    click(button("neuaus"));
     auto* dialog = ui::WindowRegistry::instance<NeuAuswahl>(QStringLiteral("neu_auswahl"));
-    QTest::keyClicks(dialog->aname, QStringLiteral("Grillabend"));
-    dialog->start->click();
-    EXPECT_EQ(hm->korbgrid->currentText(), QStringLiteral("Grillabend"));
-    EXPECT_EQ(hm->ausgrid->model()->rowCount(), 0);
+    QTest::keyClicks(control<QLineEdit>(dialog, "aname"), QStringLiteral("Grillabend"));
+    control<QPushButton>(dialog, "start")->click();
+    EXPECT_EQ(korbgrid()->currentText(), QStringLiteral("Grillabend"));
+    EXPECT_EQ(ausgrid()->model()->rowCount(), 0);
     showRecipe(4);
-    click(hm->eininaus);
+    click(button("eininaus"));
     showRecipe(10);
-    click(hm->eininaus);
-    ASSERT_EQ(hm->ausgrid->model()->rowCount(), 2);
+    click(button("eininaus"));
+    ASSERT_EQ(ausgrid()->model()->rowCount(), 2);
 
     // One entry with the Delete key.
-    pickRow(hm->ausgrid, rowOf(hm->ausgrid, QStringLiteral("Ratatouille")));
-    QTest::keyClick(hm->ausgrid, Qt::Key_Delete);
-    EXPECT_EQ(hm->ausgrid->model()->rowCount(), 1);
+    pickRow(ausgrid(), rowOf(ausgrid(), QStringLiteral("Ratatouille")));
+    QTest::keyClick(ausgrid(), Qt::Key_Delete);
+    EXPECT_EQ(ausgrid()->model()->rowCount(), 1);
     const qint64 aid = hm->korbgridBoundText().toLongLong();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1 and rid=10").arg(aid)), 0);
 
     dialogs.expect(QStringLiteral("Wollen Sie die Auswahl Grillabend löschen ?"), Answer::No);
-    click(hm->loeschsel);
+    click(button("loeschsel"));
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aid=%1").arg(aid)), 1);
     dialogs.expect(QStringLiteral("Wollen Sie die Auswahl Grillabend löschen ?"), Answer::Yes)
         .withTitle(QStringLiteral(" "))
         .withStyle(ui::YesNo);
-    click(hm->loeschsel);
+    click(button("loeschsel"));
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aid=%1").arg(aid)), 0);
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(aid)), 0);
-    EXPECT_EQ(hm->korbgrid->currentText(), QStringLiteral("Schnellauswahl"));
-    EXPECT_EQ(hm->ausgrid->model()->rowCount(), 2);
+    EXPECT_EQ(korbgrid()->currentText(), QStringLiteral("Schnellauswahl"));
+    EXPECT_EQ(ausgrid()->model()->rowCount(), 2);
 
     const QString quick =
         QStringLiteral("Die Schnellauswahl kann nicht gelöscht werden. Möchten Sie sie stattdessen leeren ?");
     dialogs.expect(quick, Answer::No);
-    click(hm->loeschsel);
+    click(button("loeschsel"));
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 2);
     dialogs.expect(quick, Answer::Yes).withTitle(QStringLiteral(" ")).withStyle(ui::YesNo);
-    click(hm->loeschsel);
+    click(button("loeschsel"));
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 0);
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aid=1")), 1);
-    EXPECT_EQ(hm->ausgrid->model()->rowCount(), 0);
+    EXPECT_EQ(ausgrid()->model()->rowCount(), 0);
 }
 
 TEST_F(HmView, MenusShowTheirDishesAndGoWithThem)
 {
-    click(hm->men4);
-    EXPECT_EQ(hm->men4t->text(), QStringLiteral("A u s w a h l"));
-    EXPECT_EQ(hm->ausw->text(), QStringLiteral("M e n ü s :"));
-    EXPECT_EQ(hm->zubt->text(), QStringLiteral("B e s c h r e i b u n g :"));
-    EXPECT_FALSE(hm->korbgrid->isVisible());
-    EXPECT_FALSE(hm->zutgrid->isVisible());
-    EXPECT_TRUE(hm->menugrid->isVisible());
-    ASSERT_EQ(hm->ausgrid->model()->rowCount(), 1);
-    pickRow(hm->ausgrid, 0);
-    focus(hm->ausgrid);
-    EXPECT_EQ(hm->reznam->text(), QStringLiteral("Sonntagsessen im Herbst"));
-    EXPECT_TRUE(hm->zub->toPlainText().startsWith(QStringLiteral("Vorweg die Kartoffelsuppe")));
-    EXPECT_EQ(hm->menugrid->model()->rowCount(), 2);
+    click(button("men4"));
+    EXPECT_EQ(label("men4t")->text(), QStringLiteral("A u s w a h l"));
+    EXPECT_EQ(label("ausw")->text(), QStringLiteral("M e n ü s :"));
+    EXPECT_EQ(label("zubt")->text(), QStringLiteral("B e s c h r e i b u n g :"));
+    EXPECT_FALSE(korbgrid()->isVisible());
+    EXPECT_FALSE(zutgrid()->isVisible());
+    EXPECT_TRUE(menugrid()->isVisible());
+    ASSERT_EQ(ausgrid()->model()->rowCount(), 1);
+    pickRow(ausgrid(), 0);
+    focus(ausgrid());
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Sonntagsessen im Herbst"));
+    EXPECT_TRUE(zub()->toPlainText().startsWith(QStringLiteral("Vorweg die Kartoffelsuppe")));
+    EXPECT_EQ(menugrid()->model()->rowCount(), 2);
 
     // The description is the menu's.
-    focus(hm->zub);
-    hm->zub->selectAll();
-    QTest::keyClicks(hm->zub, QStringLiteral("Herbstlich"));
-    focus(hm->ausgrid);
+    focus(zub());
+    zub()->selectAll();
+    QTest::keyClicks(zub(), QStringLiteral("Herbstlich"));
+    focus(ausgrid());
     EXPECT_EQ(text(QStringLiteral("select mbesch from menues where mid=1")), QStringLiteral("Herbstlich"));
 
-    ASSERT_TRUE(hm->rez->recordset()->findFirst(QStringLiteral("rid=7")));
-    click(hm->eininaus);
+    ASSERT_TRUE(rez()->recordset()->findFirst(QStringLiteral("rid=7")));
+    click(button("eininaus"));
     EXPECT_EQ(count(QStringLiteral("select nr from rezinmen where mid=1 and rid=7")), 3);
-    EXPECT_EQ(hm->menugrid->model()->rowCount(), 3);
+    EXPECT_EQ(menugrid()->model()->rowCount(), 3);
 
-    pickRow(hm->ausgrid, 0);
-    QTest::keyClick(hm->ausgrid, Qt::Key_Delete);
+    pickRow(ausgrid(), 0);
+    QTest::keyClick(ausgrid(), Qt::Key_Delete);
     EXPECT_EQ(count(QStringLiteral("select count(*) from menues")), 0);
     // Deleting a menu leaves its dishes; the grid no longer shows them.
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinmen")), 0);
-    EXPECT_EQ(hm->menugrid->model()->rowCount(), 0);
+    EXPECT_EQ(menugrid()->model()->rowCount(), 0);
 
     dialogs.expect(QStringLiteral("Es ist kein Menü ausgewählt"), Answer::Ok).withTitle(QStringLiteral(" K E L V O R"));
-    click(hm->eininaus);
+    click(button("eininaus"));
     dialogs.verify();
 
-    click(hm->neuaus);
+    click(button("neuaus"));
     auto* dialog = ui::WindowRegistry::instance<NeuMenue>(QStringLiteral("neu_menue"));
-    QTest::keyClicks(dialog->aname, QStringLiteral("Brunch"));
-    dialog->start->click();
-    EXPECT_EQ(rowOf(hm->ausgrid, QStringLiteral("Brunch")), 0);
+    QTest::keyClicks(control<QLineEdit>(dialog, "aname"), QStringLiteral("Brunch"));
+    control<QPushButton>(dialog, "start")->click();
+    EXPECT_EQ(rowOf(ausgrid(), QStringLiteral("Brunch")), 0);
 
-    click(hm->men4);
-    EXPECT_EQ(hm->men4t->text(), QStringLiteral("M e n ü"));
-    EXPECT_TRUE(hm->korbgrid->isVisible());
-    EXPECT_EQ(hm->korbgrid->currentText(), QStringLiteral("Schnellauswahl"));
-    EXPECT_EQ(hm->ausgrid->model()->rowCount(), 2);
-    EXPECT_TRUE(hm->zutgrid->isVisible());
+    click(button("men4"));
+    EXPECT_EQ(label("men4t")->text(), QStringLiteral("M e n ü"));
+    EXPECT_TRUE(korbgrid()->isVisible());
+    EXPECT_EQ(korbgrid()->currentText(), QStringLiteral("Schnellauswahl"));
+    EXPECT_EQ(ausgrid()->model()->rowCount(), 2);
+    EXPECT_TRUE(zutgrid()->isVisible());
 }
 
 TEST_F(HmView, TextTypedAfterAModeSwitchGoesToWhatTheBoxShows)
@@ -418,63 +418,63 @@ TEST_F(HmView, TextTypedAfterAModeSwitchGoesToWhatTheBoxShows)
     const QString description = text(QStringLiteral("select mbesch from menues where mid=1"));
 
     // Back in the lists the box still holds the menu's description.
-    click(hm->men4);
-    pickRow(hm->ausgrid, 0);
-    focus(hm->ausgrid);
-    click(hm->men4);
-    focus(hm->zub);
-    hm->zub->moveCursor(QTextCursor::End);
-    QTest::keyClicks(hm->zub, QStringLiteral(" Dazu Wein."));
-    focus(hm->rezgrid);
+    click(button("men4"));
+    pickRow(ausgrid(), 0);
+    focus(ausgrid());
+    click(button("men4"));
+    focus(zub());
+    zub()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(zub(), QStringLiteral(" Dazu Wein."));
+    focus(rezgrid());
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), preparation);
     EXPECT_EQ(text(QStringLiteral("select mbesch from menues where mid=1")), description + QStringLiteral(" Dazu Wein."));
 
     // In the menus the box still holds the recipe's preparation.
     showRecipe(2);
-    click(hm->men4);
-    focus(hm->zub);
-    hm->zub->moveCursor(QTextCursor::End);
-    QTest::keyClicks(hm->zub, QStringLiteral(" Heiß servieren."));
-    focus(hm->ausgrid);
+    click(button("men4"));
+    focus(zub());
+    zub()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(zub(), QStringLiteral(" Heiß servieren."));
+    focus(ausgrid());
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), preparation + QStringLiteral(" Heiß servieren."));
     EXPECT_EQ(text(QStringLiteral("select mbesch from menues where mid=1")), description + QStringLiteral(" Dazu Wein."));
 }
 
 TEST_F(HmView, AListDeletedInMenuModeLeavesTheMenusOnScreen)
 {
-    click(hm->neuaus);
+    click(button("neuaus"));
     auto* dialog = ui::WindowRegistry::instance<NeuAuswahl>(QStringLiteral("neu_auswahl"));
-    QTest::keyClicks(dialog->aname, QStringLiteral("Grillabend"));
-    dialog->start->click();
-    ASSERT_EQ(hm->korbgrid->currentText(), QStringLiteral("Grillabend"));
+    QTest::keyClicks(control<QLineEdit>(dialog, "aname"), QStringLiteral("Grillabend"));
+    control<QPushButton>(dialog, "start")->click();
+    ASSERT_EQ(korbgrid()->currentText(), QStringLiteral("Grillabend"));
 
-    click(hm->men4);
+    click(button("men4"));
     dialogs.expect(QStringLiteral("Wollen Sie die Auswahl Grillabend löschen ?"), Answer::Yes);
-    click(hm->loeschsel);
+    click(button("loeschsel"));
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen")), 1);
-    EXPECT_EQ(rowOf(hm->ausgrid, QStringLiteral("Sonntagsessen im Herbst")), 0);
+    EXPECT_EQ(rowOf(ausgrid(), QStringLiteral("Sonntagsessen im Herbst")), 0);
 
-    click(hm->men4);
-    EXPECT_EQ(hm->korbgrid->currentText(), QStringLiteral("Schnellauswahl"));
-    EXPECT_EQ(hm->ausgrid->model()->rowCount(), 2);
+    click(button("men4"));
+    EXPECT_EQ(korbgrid()->currentText(), QStringLiteral("Schnellauswahl"));
+    EXPECT_EQ(ausgrid()->model()->rowCount(), 2);
 }
 
 TEST_F(HmView, AddingWithoutACurrentListIsReported)
 {
     showRecipe(9);
-    hm->korbgrid->setCurrentIndex(-1);
+    korbgrid()->setCurrentIndex(-1);
     dialogs.expect(QStringLiteral("Es ist keine Auswahl gewählt"), Answer::Ok);
-    click(hm->eininaus);
+    click(button("eininaus"));
     dialogs.expect(QStringLiteral("Es ist keine Auswahl gewählt"), Answer::Ok);
-    click(hm->auswahlalle);
+    click(button("auswahlalle"));
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus")), 2);
 }
 
 TEST_F(HmView, EntriesAndMenusAreRenamedInTheGridButNeverToNothing)
 {
-    QAbstractItemModel* m = hm->ausgrid->model();
+    QAbstractItemModel* m = ausgrid()->model();
     ASSERT_EQ(m->rowCount(), 2);
     const QString before = m->index(0, 0).data().toString();
     EXPECT_FALSE(m->flags(m->index(0, 2)) & Qt::ItemIsEditable);
@@ -492,7 +492,7 @@ TEST_F(HmView, EntriesAndMenusAreRenamedInTheGridButNeverToNothing)
 
     // In menu mode the grid lists the menus: their names can be edited, their constant
     // servings column cannot.
-    click(hm->men4);
+    click(button("men4"));
     ASSERT_EQ(m->rowCount(), 1);
     EXPECT_FALSE(m->flags(m->index(0, 1)) & Qt::ItemIsEditable);
     EXPECT_TRUE(m->setData(m->index(0, 0), QStringLiteral("Herbstmenü"), Qt::EditRole));

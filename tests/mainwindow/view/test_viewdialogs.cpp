@@ -15,6 +15,7 @@
 namespace {
 
 using kv::test::CookbookTest;
+using kv::test::control;
 using kv::ui::Answer;
 using kv::ui::WindowRegistry;
 
@@ -61,11 +62,11 @@ TEST_F(ViewDialogs, ServingsOutOfRangeAreRefusedAndTheBoxEmptied)
                  {"32768", "Wer soll das alles essen ?"},
                  {"vier", "Bitte geben Sie die Zahl der Portionen"}};
     for (const auto& c : cases) {
-        d->port->setText(QString::fromUtf8(c.typed));
+        control<QLineEdit>(d, "port")->setText(QString::fromUtf8(c.typed));
         dialogs.expect(QString::fromUtf8(c.message), Answer::Ok).withTitle(QStringLiteral(" ")).withStyle(kv::ui::OkOnly);
-        d->start->click();
+        control<QPushButton>(d, "start")->click();
         dialogs.verify();
-        EXPECT_TRUE(d->port->text().isEmpty()) << c.typed;
+        EXPECT_TRUE(control<QLineEdit>(d, "port")->text().isEmpty()) << c.typed;
         EXPECT_TRUE(d->isVisible()) << c.typed;
     }
     EXPECT_EQ(m_box->text(), QStringLiteral("4"));
@@ -76,9 +77,9 @@ TEST_F(ViewDialogs, AcceptedServingsGoToTheWindowThatOpenedTheDialog)
 {
     for (const QString& typed : {QStringLiteral("1"), QStringLiteral("32767"), QStringLiteral("2,5")}) {
         kv::NeuPortion* d = openPortion();
-        EXPECT_TRUE(d->port->text().isEmpty());
-        QTest::keyClicks(d->port, typed);
-        d->start->click();
+        EXPECT_TRUE(control<QLineEdit>(d, "port")->text().isEmpty());
+        QTest::keyClicks(control<QLineEdit>(d, "port"), typed);
+        control<QPushButton>(d, "start")->click();
         EXPECT_FALSE(d->isVisible());
         EXPECT_EQ(m_box->text(), typed);
     }
@@ -90,11 +91,11 @@ TEST_F(ViewDialogs, AcceptedServingsGoToTheWindowThatOpenedTheDialog)
 TEST_F(ViewDialogs, EnterActsOnlyAfterTyping)
 {
     kv::NeuPortion* d = openPortion();
-    QTest::keyClick(d->port, Qt::Key_Return);
+    QTest::keyClick(control<QLineEdit>(d, "port"), Qt::Key_Return);
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(m_ubport, 0);
-    QTest::keyClicks(d->port, QStringLiteral("6"));
-    QTest::keyClick(d->port, Qt::Key_Return);
+    QTest::keyClicks(control<QLineEdit>(d, "port"), QStringLiteral("6"));
+    QTest::keyClick(control<QLineEdit>(d, "port"), Qt::Key_Return);
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(m_box->text(), QStringLiteral("6"));
     EXPECT_EQ(m_ubport, 1);
@@ -103,8 +104,8 @@ TEST_F(ViewDialogs, EnterActsOnlyAfterTyping)
 TEST_F(ViewDialogs, ClosingTheServingsDialogChangesNothing)
 {
     kv::NeuPortion* d = openPortion();
-    QTest::keyClicks(d->port, QStringLiteral("8"));
-    d->kreuz->click();
+    QTest::keyClicks(control<QLineEdit>(d, "port"), QStringLiteral("8"));
+    control<QPushButton>(d, "kreuz")->click();
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(m_box->text(), QStringLiteral("4"));
     EXPECT_EQ(m_ubport, 0);
@@ -120,15 +121,15 @@ TEST_F(ViewDialogs, NewListOptionsShowTheChosenOneWhite)
     auto* d = WindowRegistry::instance<kv::NeuAuswahl>(QStringLiteral("neu_auswahl"));
     d->show();
     EXPECT_EQ(d->savemodeValue(), 2);
-    EXPECT_EQ(textColour(d->o2), QColor(0xFF, 0xFF, 0xFF));
-    EXPECT_EQ(textColour(d->o1), QColor(0x80, 0x80, 0x80));
-    QTest::mouseClick(d->o1, Qt::LeftButton);
+    EXPECT_EQ(textColour(control<QLabel>(d, "o2")), QColor(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(textColour(control<QLabel>(d, "o1")), QColor(0x80, 0x80, 0x80));
+    QTest::mouseClick(control<QLabel>(d, "o1"), Qt::LeftButton);
     EXPECT_EQ(d->savemodeValue(), 1);
-    EXPECT_EQ(textColour(d->o1), QColor(0xFF, 0xFF, 0xFF));
-    EXPECT_EQ(textColour(d->o2), QColor(0x80, 0x80, 0x80));
-    QTest::mouseClick(d->o2, Qt::LeftButton);
+    EXPECT_EQ(textColour(control<QLabel>(d, "o1")), QColor(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(textColour(control<QLabel>(d, "o2")), QColor(0x80, 0x80, 0x80));
+    QTest::mouseClick(control<QLabel>(d, "o2"), Qt::LeftButton);
     EXPECT_EQ(d->savemodeValue(), 2);
-    EXPECT_EQ(textColour(d->o2), QColor(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(textColour(control<QLabel>(d, "o2")), QColor(0xFF, 0xFF, 0xFF));
 }
 
 TEST_F(ViewDialogs, NewListTakingTheRecipesEmptiesTheQuickList)
@@ -137,13 +138,13 @@ TEST_F(ViewDialogs, NewListTakingTheRecipesEmptiesTheQuickList)
     qint64 saved = 0;
     d->setHost([] { return QStringLiteral("1"); }, [&saved](qint64 aid) { saved = aid; });
     d->show();
-    d->start->click();  // no name: nothing happens
+    control<QPushButton>(d, "start")->click();  // no name: nothing happens
     EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen")), 1);
 
-    QTest::keyClicks(d->aname, QStringLiteral("Wochenende"));
-    QTest::mouseClick(d->o1, Qt::LeftButton);
-    d->start->click();
+    QTest::keyClicks(control<QLineEdit>(d, "aname"), QStringLiteral("Wochenende"));
+    QTest::mouseClick(control<QLabel>(d, "o1"), Qt::LeftButton);
+    control<QPushButton>(d, "start")->click();
     EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
     ASSERT_GT(saved, 1);
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aname='Wochenende' and aid=%1").arg(saved)), 1);
@@ -157,8 +158,8 @@ TEST_F(ViewDialogs, NewEmptyListOnEnterAfterTyping)
     qint64 saved = 0;
     d->setHost([] { return QStringLiteral("1"); }, [&saved](qint64 aid) { saved = aid; });
     d->show();
-    QTest::keyClicks(d->aname, QStringLiteral("Grillabend"));
-    QTest::keyClick(d->aname, Qt::Key_Return);
+    QTest::keyClicks(control<QLineEdit>(d, "aname"), QStringLiteral("Grillabend"));
+    QTest::keyClick(control<QLineEdit>(d, "aname"), Qt::Key_Return);
     ASSERT_GT(saved, 1);
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 2);
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(saved)), 0);
@@ -168,12 +169,12 @@ TEST_F(ViewDialogs, ClosingTheNamingDialogsSavesNothing)
 {
     auto* a = WindowRegistry::instance<kv::NeuAuswahl>(QStringLiteral("neu_auswahl"));
     a->show();
-    QTest::keyClicks(a->aname, QStringLiteral("Verworfen"));
-    a->kreuz->click();
+    QTest::keyClicks(control<QLineEdit>(a, "aname"), QStringLiteral("Verworfen"));
+    control<QPushButton>(a, "kreuz")->click();
     auto* m = WindowRegistry::instance<kv::NeuMenue>(QStringLiteral("neu_menue"));
     m->show();
-    QTest::keyClicks(m->aname, QStringLiteral("Verworfen"));
-    m->kreuz->click();
+    QTest::keyClicks(control<QLineEdit>(m, "aname"), QStringLiteral("Verworfen"));
+    control<QPushButton>(m, "kreuz")->click();
     EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
     EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_menue")));
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen")), 1);
@@ -186,9 +187,9 @@ TEST_F(ViewDialogs, NewMenuIsStoredAndTheMainWindowTold)
     qint64 saved = 0;
     d->setHost([&saved](qint64 mid) { saved = mid; });
     d->show();
-    EXPECT_EQ(d->aname->toolTip(), QStringLiteral("Name des Menüs"));
-    QTest::keyClicks(d->aname, QStringLiteral("Brunch"));
-    d->start->click();
+    EXPECT_EQ(control<QLineEdit>(d, "aname")->toolTip(), QStringLiteral("Name des Menüs"));
+    QTest::keyClicks(control<QLineEdit>(d, "aname"), QStringLiteral("Brunch"));
+    control<QPushButton>(d, "start")->click();
     ASSERT_GT(saved, 1);
     EXPECT_EQ(count(QStringLiteral("select count(*) from menues where mname='Brunch' and mid=%1").arg(saved)), 1);
     EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_menue")));
