@@ -22,6 +22,7 @@ public:
     void saveaus();
     int savemodeValue() const { return savemode; }
 
+private:
     QLabel* caption = nullptr;
     QLabel* namelabel = nullptr;
     QLineEdit* aname = nullptr;
@@ -30,7 +31,6 @@ public:
     QPushButton* start = nullptr;
     QPushButton* kreuz = nullptr;
 
-private:
     void wireEvents();
     void aname_Change();
     void aname_GotFocus();

@@ -20,13 +20,13 @@ public:
     void setHost(std::function<void(qint64 mid)> saved);
     void savemen();
 
+private:
     QLabel* caption = nullptr;
     QLabel* namelabel = nullptr;
     QLineEdit* aname = nullptr;
     QPushButton* start = nullptr;
     QPushButton* kreuz = nullptr;
 
-private:
     void wireEvents();
     void aname_Change();
     void aname_GotFocus();

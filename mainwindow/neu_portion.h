@@ -35,15 +35,15 @@ public:
     void setTarget(std::unique_ptr<PortionTarget> target);
     void saveport();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     QLineEdit* port = nullptr;
     QLabel* labelneu = nullptr;
     QPushButton* start = nullptr;
     QPushButton* kreuz = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
     void wireEvents();
     void Form_Activate();
     void port_Change();

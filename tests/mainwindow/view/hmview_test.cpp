@@ -254,6 +254,55 @@ TEST_F(HmView, TypedCommentBecomesANewCommentOfTheRecipe)
     EXPECT_EQ(count(QStringLiteral("select count(*) from komment")), 4);
 }
 
+// Ids beyond 32 bits, as a cookbook filled by many imports reaches them: cut to 32 bits the
+// id 2^32 + 1 would name recipe 1.
+TEST_F(HmView, RecipeIdsBeyondThirtyTwoBitsReachOnlyTheirOwnRecipe)
+{
+    const qint64 big = (Q_INT64_C(1) << 32) + 1;
+    const auto snapshot = [this](qint64 rid) {
+        QStringList rows;
+        for (const QString& table : reztabellen) {
+            db::Statement st(db(), QStringLiteral("select * from %1 where rid=%2 order by 1,2").arg(table).arg(rid));
+            while (st.step()) {
+                QStringList values;
+                for (int i = 0; i < st.columnCount(); ++i) values << st.text(i);
+                rows << table + u':' + values.join(u'|');
+            }
+        }
+        return rows << text(QStringLiteral("select komid from rezepte where rid=%1").arg(rid));
+    };
+    db().execute(QStringLiteral("insert into rezepte (rid,rname,port,kid,komid,did) "
+                                "select %1,'Zebrakuchen',4,kid,komid,did from rezepte where rid=1").arg(big));
+    db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) "
+                                "select %1,tid,nr,eid,menge,zutid from zutaten where rid=1").arg(big));
+    db().execute(QStringLiteral("insert into zubereit (rid,ztext) values (%1,'Backen.')").arg(big));
+    const QStringList recipeOne = snapshot(1);
+    rez()->refresh();
+    showRecipe(big);
+    ASSERT_EQ(reznam()->text(), QStringLiteral("Zebrakuchen"));
+
+    focus(zub());
+    QTest::keyClicks(zub(), QStringLiteral(" Dann essen."));
+    focus(stich());
+    QTest::keyClicks(stich(), QStringLiteral("Kuchen"));
+    focus(komgrid());
+    QTest::keyClicks(komgrid()->lineEdit(), QStringLiteral("gestreift"));
+    focus(rezgrid());
+    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=%1").arg(big)), QStringLiteral(" Dann essen.Backen."));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezstich where rid=%1").arg(big)), 1);
+    EXPECT_EQ(text(QStringLiteral("select komment from komment k join rezepte r on r.komid=k.komid where r.rid=%1").arg(big)),
+              QStringLiteral("gestreift"));
+    click(button("eininaus"));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1 and rid=%1").arg(big)), 1);
+
+    dialogs.expect(QStringLiteral("Rezept Zebrakuchen löschen ?"), Answer::Yes);
+    QTest::keyClick(rezgrid(), Qt::Key_Delete);
+    dialogs.verify();
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte where rid=%1").arg(big)), 0);
+    EXPECT_TRUE(snapshot(big).first().isEmpty()) << snapshot(big).join(u'\n').toStdString();
+    EXPECT_EQ(snapshot(1), recipeOne);
+}
+
 TEST_F(HmView, EditsGoToTheRecipeTheViewShowsFromASelectionList)
 {
     showRecipe(1);
