@@ -92,6 +92,11 @@ QString sqlQuote(const QString& text)
 
 namespace detail {
 
+DatabasePrivate& DatabaseAccess::d(Database& db)
+{
+    return *db.d;
+}
+
 void throwError(int number, const QString& text, const QString& sql)
 {
     throw DbError(number, text, sql);
@@ -466,10 +471,7 @@ void Database::close()
 void Database::closeAllRecordsets()
 {
     const auto open = m_recordsets;
-    for (Recordset* rs : open) {
-        if (auto* base = dynamic_cast<detail::RecordsetBase*>(rs)) base->detach();
-        else rs->close();
-    }
+    for (Recordset* rs : open) detail::detachRecordset(*rs);
     m_recordsets.clear();
 }
 
@@ -516,8 +518,7 @@ void Database::execute(const QString& sql)
         // A snapshot still reading a table keeps it from being dropped or altered:
         // read the rest into memory and try once more.
         if ((code & 0xFF) == SQLITE_LOCKED && attempt == 0 && !m_recordsets.empty()) {
-            for (Recordset* rs : m_recordsets)
-                if (auto* base = dynamic_cast<detail::RecordsetBase*>(rs)) base->finishReading();
+            for (Recordset* rs : m_recordsets) detail::finishReading(*rs);
             continue;
         }
         throw error;

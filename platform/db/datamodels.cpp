@@ -49,16 +49,79 @@ RowsSeen rowsOf(DataControl* control)
 
 }  // namespace
 
-RecordsetTableModel::RecordsetTableModel(DataControl* control, QObject* parent)
-    : QAbstractTableModel(parent), m_control(control)
+namespace detail {
+
+template <class Base>
+RecordsetModel<Base>::RecordsetModel(DataControl* control, QObject* parent) : Base(parent), m_control(control)
 {
     if (control) {
-        connect(control, &DataControl::refreshed, this, [this] {
-            m_resetPending = true;
-            reload();
-        });
-        connect(control, &DataControl::changed, this, &RecordsetTableModel::reload);
+        QObject::connect(control, &DataControl::refreshed, this, [this] { reloadAll(); });
+        QObject::connect(control, &DataControl::changed, this, [this] { reload(); });
     }
+}
+
+template <class Base>
+void RecordsetModel<Base>::reload()
+{
+    const auto [rs, rows, version] = rowsOf(m_control);
+    if (m_resetPending || rs != m_recordset) {
+        this->beginResetModel();
+        m_recordset = rs;
+        m_rows = rs ? rows : 0;
+        m_version = version;
+        resolveFields();
+        m_resetPending = false;
+        this->endResetModel();
+        return;
+    }
+    if (version == m_version && rows == m_rows) return;
+    if (rows > m_rows) {
+        this->beginInsertRows({}, m_rows, rows - 1);
+        m_rows = rows;
+        this->endInsertRows();
+    } else if (rows < m_rows) {
+        this->beginRemoveRows({}, rows, m_rows - 1);
+        m_rows = rows;
+        this->endRemoveRows();
+    }
+    m_version = version;
+    // Through the item model's interface: the list model keeps columnCount private.
+    const int columns = static_cast<const QAbstractItemModel*>(this)->columnCount();
+    if (m_rows > 0 && columns > 0) emit this->dataChanged(this->index(0, 0), this->index(m_rows - 1, columns - 1));
+}
+
+template <class Base>
+void RecordsetModel<Base>::reloadAll()
+{
+    m_resetPending = true;
+    reload();
+}
+
+template <class Base>
+int RecordsetModel<Base>::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+template <class Base>
+QVariant RecordsetModel<Base>::valueAt(int row, int field) const
+{
+    Recordset* rs = m_control ? m_control->recordset() : nullptr;
+    if (field < 0 || !rs || rs != m_recordset || row >= m_rows) return {};
+    try {
+        return rs->valueAt(row, field);
+    } catch (const DbError&) {
+        return {};  // the rows changed under the view; the next reload brings it up to date
+    }
+}
+
+template class RecordsetModel<QAbstractTableModel>;
+template class RecordsetModel<QAbstractListModel>;
+
+}  // namespace detail
+
+RecordsetTableModel::RecordsetTableModel(DataControl* control, QObject* parent) : RecordsetModel(control, parent)
+{
     reload();
 }
 
@@ -66,8 +129,7 @@ void RecordsetTableModel::setColumns(const QStringList& fieldNames, const QStrin
 {
     m_columns = fieldNames;
     m_headers = headers;
-    m_resetPending = true;
-    reload();
+    reloadAll();
 }
 
 void RecordsetTableModel::setEditable(bool editable)
@@ -90,38 +152,6 @@ void RecordsetTableModel::resolveFields()
     }
 }
 
-void RecordsetTableModel::reload()
-{
-    const auto [rs, rows, version] = rowsOf(m_control);
-    if (m_resetPending || rs != m_recordset) {
-        beginResetModel();
-        m_recordset = rs;
-        m_rows = rs ? rows : 0;
-        m_version = version;
-        resolveFields();
-        m_resetPending = false;
-        endResetModel();
-        return;
-    }
-    if (version == m_version && rows == m_rows) return;
-    if (rows > m_rows) {
-        beginInsertRows({}, m_rows, rows - 1);
-        m_rows = rows;
-        endInsertRows();
-    } else if (rows < m_rows) {
-        beginRemoveRows({}, rows, m_rows - 1);
-        m_rows = rows;
-        endRemoveRows();
-    }
-    m_version = version;
-    if (m_rows > 0 && columnCount() > 0) emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
-}
-
-int RecordsetTableModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : m_rows;
-}
-
 int RecordsetTableModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(m_fieldIndexes.size());
@@ -129,16 +159,8 @@ int RecordsetTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant RecordsetTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-    Recordset* rs = m_control ? m_control->recordset() : nullptr;
-    if (!rs || rs != m_recordset || index.row() >= m_rows || index.column() >= columnCount()) return {};
-    const int field = m_fieldIndexes[size_t(index.column())];
-    if (field < 0) return {};
-    try {
-        return rs->valueAt(index.row(), field);
-    } catch (const DbError&) {
-        return {};  // the rows changed under the view; the next reload brings it up to date
-    }
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole) || index.column() >= columnCount()) return {};
+    return valueAt(index.row(), m_fieldIndexes[size_t(index.column())]);
 }
 
 QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -214,64 +236,23 @@ bool RecordsetTableModel::setData(const QModelIndex& index, const QVariant& valu
 
 RecordsetListModel::RecordsetListModel(DataControl* control, const QString& listField, const QString& boundColumn,
                                        QObject* parent)
-    : QAbstractListModel(parent), m_control(control), m_listField(listField), m_boundColumn(boundColumn)
+    : RecordsetModel(control, parent), m_listField(listField), m_boundColumn(boundColumn)
 {
-    if (control) {
-        connect(control, &DataControl::refreshed, this, [this] {
-            m_resetPending = true;
-            reload();
-        });
-        connect(control, &DataControl::changed, this, &RecordsetListModel::reload);
-    }
     reload();
 }
 
-void RecordsetListModel::reload()
+void RecordsetListModel::resolveFields()
 {
-    const auto [rs, rows, version] = rowsOf(m_control);
-    if (m_resetPending || rs != m_recordset) {
-        beginResetModel();
-        m_recordset = rs;
-        m_rows = rs ? rows : 0;
-        m_version = version;
-        m_listIndex = rs ? rs->fieldIndex(m_listField) : -1;
-        m_boundIndex = rs ? rs->fieldIndex(m_boundColumn) : -1;
-        m_resetPending = false;
-        endResetModel();
-        return;
-    }
-    if (version == m_version && rows == m_rows) return;
-    if (rows > m_rows) {
-        beginInsertRows({}, m_rows, rows - 1);
-        m_rows = rows;
-        endInsertRows();
-    } else if (rows < m_rows) {
-        beginRemoveRows({}, rows, m_rows - 1);
-        m_rows = rows;
-        endRemoveRows();
-    }
-    m_version = version;
-    if (m_rows > 0) emit dataChanged(index(0), index(m_rows - 1));
-}
-
-int RecordsetListModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : m_rows;
+    m_listIndex = m_recordset ? m_recordset->fieldIndex(m_listField) : -1;
+    m_boundIndex = m_recordset ? m_recordset->fieldIndex(m_boundColumn) : -1;
 }
 
 QVariant RecordsetListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows) return {};
-    int field = -1;
-    if (role == Qt::DisplayRole || role == Qt::EditRole) field = m_listIndex;
-    else if (role == BoundRole) field = m_boundIndex;
-    Recordset* rs = m_control ? m_control->recordset() : nullptr;
-    if (field < 0 || !rs || rs != m_recordset) return {};
-    try {
-        return rs->valueAt(index.row(), field);
-    } catch (const DbError&) {
-        return {};
-    }
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole) return valueAt(index.row(), m_listIndex);
+    if (role == BoundRole) return valueAt(index.row(), m_boundIndex);
+    return {};
 }
 
 QVariant RecordsetListModel::boundValue(int row) const

@@ -5,12 +5,53 @@
 
 #include "platform/db/datacontrol.h"
 
+#include <QAbstractListModel>
 #include <QAbstractTableModel>
 #include <QPointer>
 
 namespace kv::db {
 
-class RecordsetTableModel : public QAbstractTableModel {
+namespace detail {
+
+// What the grid and the list keep of the control's recordset, and how a reload tells
+// the view what changed. A template because one is a table model, the other a list model.
+template <class Base>
+class RecordsetModel : public Base {
+public:
+    DataControl* control() const { return m_control; }
+    int rowCount(const QModelIndex& parent = {}) const override;
+
+    // After DataControl::refreshed or changed. A new recordset resets the model; new,
+    // fewer or edited rows are announced as such; a mere move of the current row
+    // announces nothing.
+    void reload();
+
+protected:
+    RecordsetModel(DataControl* control, QObject* parent);
+    // Reloads as for a new recordset: the view resets even when the recordset is the same.
+    void reloadAll();
+    // Looks up the shown fields of a new recordset, inside the model reset.
+    virtual void resolveFields() = 0;
+    // Null for a missing field, a row the model has not counted, a recordset the
+    // control no longer holds, or rows that changed under the view.
+    QVariant valueAt(int row, int field) const;
+
+    QPointer<DataControl> m_control;
+    Recordset* m_recordset = nullptr;
+    int m_rows = 0;
+
+private:
+    quint64 m_version = 0;
+    bool m_resetPending = true;
+};
+
+// Both are instantiated once, in datamodels.cpp.
+extern template class RecordsetModel<QAbstractTableModel>;
+extern template class RecordsetModel<QAbstractListModel>;
+
+}  // namespace detail
+
+class RecordsetTableModel : public detail::RecordsetModel<QAbstractTableModel> {
     Q_OBJECT
 public:
     explicit RecordsetTableModel(DataControl* control, QObject* parent = nullptr);
@@ -22,8 +63,6 @@ public:
     // column of the query has nothing to write to.
     void setEditableColumns(const QStringList& fieldNames);
 
-    DataControl* control() const { return m_control; }
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -37,52 +76,34 @@ signals:
     // A grid edit that the database refused (the row keeps its stored value).
     void editFailed(int number, const QString& text);
 
-public slots:
-    // After DataControl::refreshed or changed. A new recordset resets the model; new,
-    // fewer or edited rows are announced as such; a mere move of the current row
-    // announces nothing.
-    void reload();
-
 private:
-    void resolveFields();
+    void resolveFields() override;
+    bool columnEditable(int column) const;
 
-    QPointer<DataControl> m_control;
     QStringList m_columns;
     QStringList m_headers;
     bool m_editable = false;
     QStringList m_editableColumns;
-    bool columnEditable(int column) const;
-    int m_rows = 0;
-    Recordset* m_recordset = nullptr;
-    quint64 m_version = 0;
-    bool m_resetPending = true;
     std::vector<int> m_fieldIndexes;
 };
 
 // For lists and combos: a shown field (list field) and a bound field (bound column).
-class RecordsetListModel : public QAbstractListModel {
+class RecordsetListModel : public detail::RecordsetModel<QAbstractListModel> {
     Q_OBJECT
 public:
     RecordsetListModel(DataControl* control, const QString& listField, const QString& boundColumn,
                        QObject* parent = nullptr);
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant boundValue(int row) const;
     int rowOfBoundValue(const QVariant& value) const;   // -1 when absent
 
     static constexpr int BoundRole = Qt::UserRole + 1;
 
-public slots:
-    void reload();
-
 private:
-    QPointer<DataControl> m_control;
+    void resolveFields() override;
+
     QString m_listField;
     QString m_boundColumn;
-    int m_rows = 0;
-    Recordset* m_recordset = nullptr;
-    quint64 m_version = 0;
-    bool m_resetPending = true;
     int m_listIndex = -1;
     int m_boundIndex = -1;
 };

@@ -1,11 +1,25 @@
 #pragma once
-// Shared by the implementation files of the layer; not for callers.
+// Shared by the implementation files of the layer; not for callers. It names the
+// public types only by declaration, so that it sits below database.h: the files that
+// include it include database.h themselves.
 
-#include "platform/db/database.h"
+#include <QString>
+#include <QStringList>
+#include <QVariant>
 
+#include <functional>
 #include <map>
+#include <memory>
 
+struct sqlite3;
 struct sqlite3_stmt;
+
+namespace kv::db {
+class Database;
+class Recordset;
+struct FieldDef;
+enum class RecordsetType;
+}  // namespace kv::db
 
 namespace kv::db::detail {
 
@@ -17,7 +31,7 @@ struct DatabasePrivate {
 
 // Reaches the private parts of Database for the recordsets and the schema code.
 struct DatabaseAccess {
-    static DatabasePrivate& d(Database& db) { return *db.d; }
+    static DatabasePrivate& d(Database& db);
 };
 
 [[noreturn]] void throwSqlite(sqlite3* db, const QString& sql);
@@ -69,15 +83,10 @@ bool hasAutoIncrement(Database& db, const QString& schema, const QString& table)
 // everything is rolled back when it throws.
 void atomically(Database& db, const std::function<void()>& work);
 
-// What the database needs of every recordset besides the public interface.
-class RecordsetBase : public Recordset {
-public:
-    // The database is closing: drop statements and data, stop working.
-    virtual void detach() = 0;
-    // Read the rest of a pending statement so that tables can be altered or dropped.
-    virtual void finishReading() {}
-};
-
 std::unique_ptr<Recordset> openRecordsetOn(Database& db, const QString& source, RecordsetType type);
+// The database is closing: the recordset drops its statements and data and stops working.
+void detachRecordset(Recordset& rs);
+// Reads the rest of a pending statement, so that tables can be altered or dropped.
+void finishReading(Recordset& rs);
 
 }  // namespace kv::db::detail

@@ -49,6 +49,21 @@ struct FieldInfo {
     throwError(errObjectClosed, QStringLiteral("Objekt ungültig oder nicht mehr festgelegt (Recordset geschlossen)."));
 }
 
+[[noreturn]] void recordDeleted()
+{
+    throwError(errRecordDeleted, QStringLiteral("Datensatz ist gelöscht."));
+}
+
+[[noreturn]] void invalidPosition(qint64 position)
+{
+    throwError(errInvalidArgument, QStringLiteral("Ungültige Position %1.").arg(position));
+}
+
+[[noreturn]] void readOnlyRecordset(const QString& source)
+{
+    throwError(errReadOnly, QStringLiteral("Aktualisierung nicht möglich; Datenbank oder Objekt ist schreibgeschützt."), source);
+}
+
 QVariant readColumn(sqlite3_stmt* st, int column, const FieldInfo& f)
 {
     QVariant v = columnVariant(st, column);
@@ -221,6 +236,51 @@ std::vector<FieldInfo> fieldsOf(Database& db, sqlite3_stmt* st, int first)
     }
     return out;
 }
+
+// What every recordset of the layer shares: what the database asks of it while it
+// closes or alters tables, and the field lookups over the fields its rows carry.
+class RecordsetBase : public Recordset {
+public:
+    // The database is closing: drop statements and data, stop working.
+    virtual void detach() = 0;
+    // Read the rest of a pending statement so that tables can be altered or dropped.
+    virtual void finishReading() {}
+
+    int fieldCount() const override { return int(fields().size()); }
+
+    QString fieldName(int index) const override
+    {
+        checkField(index);
+        return fields()[size_t(index)].name;
+    }
+
+    int fieldIndex(const QString& name) const override { return findField(fields(), name); }
+
+    using Recordset::value;
+    QVariant value(const QString& name) const override { return value(requireField(name)); }
+
+protected:
+    // Throws errObjectClosed once the recordset is closed.
+    virtual const std::vector<FieldInfo>& fields() const = 0;
+
+    void checkOpen() const
+    {
+        if (!isOpen()) closedRecordset();
+    }
+
+    void checkField(int index) const
+    {
+        if (index < 0 || index >= int(fields().size()))
+            throwError(errItemNotFound, QStringLiteral("Feld Nr. %1 nicht gefunden.").arg(index));
+    }
+
+    int requireField(const QString& name) const
+    {
+        const int index = findField(fields(), name);
+        if (index < 0) throwError(errItemNotFound, QStringLiteral("Feld '%1' nicht gefunden.").arg(name), source());
+        return index;
+    }
+};
 
 // Tables and one-table queries keep only the rowids of their rows and read the rows a page
 // at a time, so a list of 250,000 recipes opens without reading them all.
@@ -499,8 +559,7 @@ public:
     void setAbsolutePosition(qint64 position) override
     {
         ensureLoaded();
-        if (position < 0 || position >= m_d->size())
-            throwError(errInvalidArgument, QStringLiteral("Ungültige Position %1.").arg(position));
+        if (position < 0 || position >= m_d->size()) invalidPosition(position);
         place(position);
     }
 
@@ -516,7 +575,7 @@ public:
         bool ok = false;
         const qint64 id = bookmark.toLongLong(&ok);
         const qint64 index = ok ? m_d->indexOf(id) : -1;
-        if (index < 0) throwError(errRecordDeleted, QStringLiteral("Datensatz ist gelöscht."));
+        if (index < 0) recordDeleted();
         place(index);
     }
 
@@ -644,24 +703,7 @@ public:
         return true;
     }
 
-    int fieldCount() const override
-    {
-        checkOpen();
-        return int(m_d->fields.size());
-    }
-
-    QString fieldName(int index) const override
-    {
-        checkField(index);
-        return m_d->fields[size_t(index)].name;
-    }
-
-    int fieldIndex(const QString& name) const override
-    {
-        checkOpen();
-        return findField(m_d->fields, name);
-    }
-
+    using RecordsetBase::value;
     QVariant value(int index) const override
     {
         checkField(index);
@@ -671,14 +713,11 @@ public:
         return row.empty() ? QVariant() : row[size_t(index)];
     }
 
-    QVariant value(const QString& name) const override { return value(requireField(name)); }
-
     QVariant valueAt(qint64 position, int index) override
     {
         checkField(index);
         ensureLoaded();
-        if (position < 0 || position >= m_d->size())
-            throwError(errInvalidArgument, QStringLiteral("Ungültige Position %1.").arg(position));
+        if (position < 0 || position >= m_d->size()) invalidPosition(position);
         const auto& row = m_d->row(position);
         return row.empty() ? QVariant() : row[size_t(index)];
     }
@@ -688,7 +727,7 @@ public:
         requireUpdatable();
         requireCurrent();
         const auto& row = m_d->row(m_index);
-        if (row.empty()) throwError(errRecordDeleted, QStringLiteral("Datensatz ist gelöscht."));
+        if (row.empty()) recordDeleted();
         m_buffer = row;
         m_dirty.assign(m_d->fields.size(), false);
         m_editId = m_d->ids[size_t(m_index)];
@@ -789,24 +828,10 @@ private:
     enum class At { Bof, Row, Eof };
     enum class Mode { None, Edit, AddNew };
 
-    void checkOpen() const
-    {
-        if (!m_d) closedRecordset();
-    }
-
-    void checkField(int index) const
+    const std::vector<FieldInfo>& fields() const override
     {
         checkOpen();
-        if (index < 0 || index >= int(m_d->fields.size()))
-            throwError(errItemNotFound, QStringLiteral("Feld Nr. %1 nicht gefunden.").arg(index));
-    }
-
-    int requireField(const QString& name) const
-    {
-        checkOpen();
-        const int index = findField(m_d->fields, name);
-        if (index < 0) throwError(errItemNotFound, QStringLiteral("Feld '%1' nicht gefunden.").arg(name), m_d->cfg.source);
-        return index;
+        return m_d->fields;
     }
 
     void ensureLoaded() const
@@ -827,16 +852,14 @@ private:
     void requireCurrent() const
     {
         if (hasCurrent()) return;
-        if (m_at == At::Row && m_deleted) throwError(errRecordDeleted, QStringLiteral("Datensatz ist gelöscht."));
+        if (m_at == At::Row && m_deleted) recordDeleted();
         noCurrentRecord();
     }
 
     void requireUpdatable() const
     {
         checkOpen();
-        if (!updatable())
-            throwError(errReadOnly, QStringLiteral("Aktualisierung nicht möglich; Datenbank oder Objekt ist schreibgeschützt."),
-                       m_d->cfg.source);
+        if (!updatable()) readOnlyRecordset(m_d->cfg.source);
     }
 
     // Moving ends a pending Edit or AddNew without storing it, as the old engine did.
@@ -944,7 +967,7 @@ private:
         st.step();
         if (sqlite3_changes(m_db->handle()) == 0) {
             m_mode = Mode::None;
-            throwError(errRecordDeleted, QStringLiteral("Datensatz ist gelöscht."));
+            recordDeleted();
         }
         m_lastModified = qlonglong(m_editId);
         m_mode = Mode::None;
@@ -1112,7 +1135,7 @@ public:
     void setAbsolutePosition(qint64 position) override
     {
         checkOpen();
-        if (!m_d->fetchTo(position)) throwError(errInvalidArgument, QStringLiteral("Ungültige Position %1.").arg(position));
+        if (!m_d->fetchTo(position)) invalidPosition(position);
         place(position);
     }
 
@@ -1180,22 +1203,7 @@ public:
         throwError(errNotSupported, QStringLiteral("Seek nur bei Tabellen-Recordsets."));
     }
 
-    int fieldCount() const override
-    {
-        checkOpen();
-        return int(m_d->fields.size());
-    }
-    QString fieldName(int index) const override
-    {
-        checkField(index);
-        return m_d->fields[size_t(index)].name;
-    }
-    int fieldIndex(const QString& name) const override
-    {
-        checkOpen();
-        return findField(m_d->fields, name);
-    }
-
+    using RecordsetBase::value;
     QVariant value(int index) const override
     {
         checkField(index);
@@ -1203,18 +1211,10 @@ public:
         return m_d->rows[size_t(m_index)][size_t(index)];
     }
 
-    QVariant value(const QString& name) const override
-    {
-        checkOpen();
-        const int index = findField(m_d->fields, name);
-        if (index < 0) throwError(errItemNotFound, QStringLiteral("Feld '%1' nicht gefunden.").arg(name), m_d->source);
-        return value(index);
-    }
-
     QVariant valueAt(qint64 position, int index) override
     {
         checkField(index);
-        if (!m_d->fetchTo(position)) throwError(errInvalidArgument, QStringLiteral("Ungültige Position %1.").arg(position));
+        if (!m_d->fetchTo(position)) invalidPosition(position);
         return m_d->rows[size_t(position)][size_t(index)];
     }
 
@@ -1232,15 +1232,10 @@ public:
 private:
     enum class At { Bof, Row, Eof };
 
-    void checkOpen() const
-    {
-        if (!m_d) closedRecordset();
-    }
-    void checkField(int index) const
+    const std::vector<FieldInfo>& fields() const override
     {
         checkOpen();
-        if (index < 0 || index >= int(m_d->fields.size()))
-            throwError(errItemNotFound, QStringLiteral("Feld Nr. %1 nicht gefunden.").arg(index));
+        return m_d->fields;
     }
     bool empty() const { return !m_d->fetchTo(0); }
     void requireCurrent() const
@@ -1251,8 +1246,7 @@ private:
     [[noreturn]] void readOnly() const
     {
         checkOpen();
-        throwError(errReadOnly, QStringLiteral("Aktualisierung nicht möglich; Datenbank oder Objekt ist schreibgeschützt."),
-                   m_d->source);
+        readOnlyRecordset(m_d->source);
     }
     void place(qint64 index)
     {
@@ -1328,6 +1322,17 @@ bool isRowidTable(Database& db, const QString& schema, const QString& table)
 }
 
 }  // namespace
+
+void detachRecordset(Recordset& rs)
+{
+    if (auto* base = dynamic_cast<RecordsetBase*>(&rs)) base->detach();
+    else rs.close();
+}
+
+void finishReading(Recordset& rs)
+{
+    if (auto* base = dynamic_cast<RecordsetBase*>(&rs)) base->finishReading();
+}
 
 std::unique_ptr<Recordset> openRecordsetOn(Database& db, const QString& source, RecordsetType type)
 {
