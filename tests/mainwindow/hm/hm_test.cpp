@@ -568,4 +568,4 @@ TEST_F(HmTest, LogoOpensTheAboutBoxModally)
 }  // namespace
 }  // namespace kv::test
 
-#include "test_hm.moc"
+#include "hm_test.moc"

@@ -6,6 +6,7 @@
 #include "mainwindow/panel.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/view/viewfixture.h"
+#include "tests/support/guitest.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@ class ViewDialogs : public CookbookTest {
 protected:
     void SetUp() override
     {
+        kv::test::guiApp();
         CookbookTest::SetUp();
         kv::kochbuchdb = std::move(db);
         db.reset();

@@ -1,9 +1,8 @@
 #pragma once
-// A fresh copy of the delivered cookbook for each test, with private settings, scripted
-// dialogs and the application object the view's windows need.
+// A fresh copy of the delivered cookbook for each test, with private settings and scripted
+// dialogs.
 
 #include "platform/db/database.h"
-#include "tests/support/guitest.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
@@ -19,7 +18,6 @@ class CookbookTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        guiApp();
         const QString folder = env.copyShippedCookbook(QStringLiteral("kochbuch"));
         db = db::Database::open(folder + QStringLiteral("kelvor-daten.mdb"));
     }
