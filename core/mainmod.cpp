@@ -40,9 +40,7 @@ void delrezept(qint64 rid)
     std::optional<db::Transaction> tx;
     if (!db.inTransaction()) tx.emplace(db);
     for (const QString& table : reztabellen) {
-        db::Statement st(db, QStringLiteral("delete from %1 where rid=?").arg(table));
-        st.bind(1, rid);
-        st.step();
+        db.execute(QStringLiteral("delete from %1 where rid=?").arg(table), {rid});
     }
     if (tx) tx->commit();
 }

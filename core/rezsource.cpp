@@ -147,18 +147,11 @@ void recordSearch(db::Database& db, const QString& ssql, const QString& stext,
 
     if (db.scalar(QStringLiteral("select count(*) from letztsuch")).toLongLong() > keep) {
         const QVariant oldest = db.scalar(QStringLiteral("select min(sid) from letztsuch"));
-        db::Statement drop(db, QStringLiteral("delete from letztsuch where sid=?"));
-        drop.bind(1, oldest);
-        drop.step();
-        db::Statement dropRids(db, QStringLiteral("delete from letztsuchrids where sid=?"));
-        dropRids.bind(1, oldest);
-        dropRids.step();
+        db.execute(QStringLiteral("delete from letztsuch where sid=?"), {oldest});
+        db.execute(QStringLiteral("delete from letztsuchrids where sid=?"), {oldest});
     }
 
-    db::Statement add(db, QStringLiteral("insert into letztsuch (ssql,stext) values (?,?)"));
-    add.bind(1, ssql);
-    add.bind(2, stext);
-    add.step();
+    db.execute(QStringLiteral("insert into letztsuch (ssql,stext) values (?,?)"), {ssql, stext});
     const qint64 sid = db.lastInsertId();
 
     db::Statement addRid(db, QStringLiteral("insert into letztsuchrids (sid,rid) values (?,?)"));

@@ -49,13 +49,6 @@ namespace {
 // Servings are a 16-bit number in the recipe table.
 constexpr int maxServings = 32767;
 
-void run(db::Database& db, const QString& sql, const QVariantList& values)
-{
-    db::Statement st(db, sql);
-    for (int i = 0; i < values.size(); ++i) st.bind(i + 1, values.at(i));
-    st.step();
-}
-
 }  // namespace
 
 std::optional<int> servingsInText(const QString& text)
@@ -103,8 +96,8 @@ void update100()
         // A heading without a usable number keeps its line and its text.
         if (!servings) continue;
         if (h.port.isNull() || h.port.toLongLong() != *servings)
-            run(db, QStringLiteral("update rezepte set port=? where rid=?"), {*servings, h.rid});
-        run(db, QStringLiteral("delete from zutaten where rid=? and tid=? and nr=0 and zutid=?"),
+            db.execute(QStringLiteral("update rezepte set port=? where rid=?"), {*servings, h.rid});
+        db.execute(QStringLiteral("delete from zutaten where rid=? and tid=? and nr=0 and zutid=?"),
             {h.rid, h.tid, h.zutid});
     }
     db.execute(QStringLiteral("delete from zutindex where zutat like '*personen*' and not exists "
@@ -165,7 +158,7 @@ void update103()
         db.execute(QStringLiteral("insert into stichworte (stichwort,subsid,ebene) "
                                   "values ('Eigene Stichworte',0,0);"));
         const qint64 sid = db.lastInsertId();
-        run(db, QStringLiteral("insert into substich (sid,subsid) values (?,?)"), {sid, sid});
+        db.execute(QStringLiteral("insert into substich (sid,subsid) values (?,?)"), {sid, sid});
     }
 
     if (!db.hasTable(QStringLiteral("umlaute"))) {
@@ -208,7 +201,7 @@ void addeinheit(const QString& ekurz, const QString& ename, const QString& elang
 {
     db::Database& db = cookbook();
     const qint64 eid = db.scalar(QStringLiteral("select max(eid) as maxeid from einheiten")).toLongLong() + 1;
-    run(db,
+    db.execute(
         QStringLiteral("insert into einheiten (eid,ekurz,ename,elang,mmorder,mmscale,scaleup,scaledown,"
                        "mmunit,sprache) values (?,?,?,?,?,?,?,?,1,?)"),
         {eid, ekurz, ename, elang, mmorder, mmscale, double(scaleup), double(scaledown), sprache});
@@ -216,10 +209,10 @@ void addeinheit(const QString& ekurz, const QString& ename, const QString& elang
     for (const QString& column : {QStringLiteral("ekurz"), QStringLiteral("ename")}) {
         const QString older = QStringLiteral("(select eid from einheiten where %1=? and eid<>?)").arg(column);
         const QString value = column == u"ekurz" ? ekurz : ename;
-        run(db, QStringLiteral("update zutaten set eid=? where eid in ") + older, {eid, value, eid});
+        db.execute(QStringLiteral("update zutaten set eid=? where eid in ") + older, {eid, value, eid});
         // Aliases follow their unit, or they would name a unit that no longer exists.
-        run(db, QStringLiteral("update impeinheit set eid=? where eid in ") + older, {eid, value, eid});
-        run(db, QStringLiteral("delete from einheiten where %1=? and eid<>?").arg(column), {value, eid});
+        db.execute(QStringLiteral("update impeinheit set eid=? where eid in ") + older, {eid, value, eid});
+        db.execute(QStringLiteral("delete from einheiten where %1=? and eid<>?").arg(column), {value, eid});
     }
 }
 
@@ -232,13 +225,13 @@ void mergeeinheit(const QString& aliasEkurz, const QString& aliasEname, const QS
         st.bind(1, targetEkurz);
         if (st.step()) target = st.value(0);
     }
-    run(db, QStringLiteral("delete from impeinheit where ekurz=? or ename=?"), {aliasEkurz, aliasEname});
-    run(db, QStringLiteral("insert into impeinheit (eid,ename,ekurz) values (?,?,?)"),
+    db.execute(QStringLiteral("delete from impeinheit where ekurz=? or ename=?"), {aliasEkurz, aliasEname});
+    db.execute(QStringLiteral("insert into impeinheit (eid,ename,ekurz) values (?,?,?)"),
         {target, aliasEname, aliasEkurz});
     const QString aliasUnits = QStringLiteral("(select eid from einheiten where ekurz=?)");
-    run(db, QStringLiteral("update zutaten set eid=? where eid in ") + aliasUnits, {target, aliasEkurz});
-    run(db, QStringLiteral("update impeinheit set eid=? where eid in ") + aliasUnits, {target, aliasEkurz});
-    run(db, QStringLiteral("delete from einheiten where ekurz=?"), {aliasEkurz});
+    db.execute(QStringLiteral("update zutaten set eid=? where eid in ") + aliasUnits, {target, aliasEkurz});
+    db.execute(QStringLiteral("update impeinheit set eid=? where eid in ") + aliasUnits, {target, aliasEkurz});
+    db.execute(QStringLiteral("delete from einheiten where ekurz=?"), {aliasEkurz});
 }
 
 void update104()

@@ -1,17 +1,13 @@
 #pragma once
 // The naming dialog of a new selection list.
 
-#include <QDialog>
+#include "mainwindow/namingdialog.h"
 
 #include <functional>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
 namespace kv {
 
-class NeuAuswahl : public QDialog {
+class NeuAuswahl : public NamingDialog {
     Q_OBJECT
 public:
     explicit NeuAuswahl(QWidget* parent = nullptr);
@@ -22,27 +18,17 @@ public:
     void saveaus();
     int savemodeValue() const { return savemode; }
 
-private:
-    QLabel* caption = nullptr;
-    QLabel* namelabel = nullptr;
-    QLineEdit* aname = nullptr;
-    QLabel* o1 = nullptr;
-    QLabel* o2 = nullptr;
-    QPushButton* start = nullptr;
-    QPushButton* kreuz = nullptr;
+protected:
+    void save() override { saveaus(); }
 
-    void wireEvents();
-    void aname_Change();
-    void aname_GotFocus();
-    void aname_KeyPress(int& keyAscii);
+private:
     void o1_Click();
     void o2_Click();
-    void start_Click();
-    void kreuz_Click();
     void showOptions();
 
+    QLabel* o1 = nullptr;
+    QLabel* o2 = nullptr;
     int savemode = 2;     // 1 = move the current list's recipes into the new list, 2 = empty
-    bool typed = false;
     std::function<QString()> m_currentAid;
     std::function<void(qint64)> m_saved;
 };

@@ -1,17 +1,13 @@
 #pragma once
 // The naming dialog of a new menu.
 
-#include <QDialog>
+#include "mainwindow/namingdialog.h"
 
 #include <functional>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
-
 namespace kv {
 
-class NeuMenue : public QDialog {
+class NeuMenue : public NamingDialog {
     Q_OBJECT
 public:
     explicit NeuMenue(QWidget* parent = nullptr);
@@ -20,21 +16,10 @@ public:
     void setHost(std::function<void(qint64 mid)> saved);
     void savemen();
 
+protected:
+    void save() override { savemen(); }
+
 private:
-    QLabel* caption = nullptr;
-    QLabel* namelabel = nullptr;
-    QLineEdit* aname = nullptr;
-    QPushButton* start = nullptr;
-    QPushButton* kreuz = nullptr;
-
-    void wireEvents();
-    void aname_Change();
-    void aname_GotFocus();
-    void aname_KeyPress(int& keyAscii);
-    void start_Click();
-    void kreuz_Click();
-
-    bool typed = false;
     std::function<void(qint64)> m_saved;
 };
 

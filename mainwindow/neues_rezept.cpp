@@ -28,10 +28,7 @@ std::optional<qint64> findStichwort(db::Database& db, const QString& stichwort)
 
 void insertPair(db::Database& db, qint64 sid, qint64 subsid)
 {
-    db::Statement st(db, QStringLiteral("insert into substich (sid,subsid) values (?,?)"));
-    st.bind(1, sid);
-    st.bind(2, subsid);
-    st.step();
+    db.execute(QStringLiteral("insert into substich (sid,subsid) values (?,?)"), {sid, subsid});
 }
 
 qint64 eigeneStichworteRoot(db::Database& db)
@@ -41,9 +38,7 @@ qint64 eigeneStichworteRoot(db::Database& db)
         st.bind(1, eigeneStichworte);
         if (st.step()) return st.int64(0);
     }
-    db::Statement add(db, QStringLiteral("insert into stichworte (stichwort,subsid,ebene) values (?,0,0)"));
-    add.bind(1, eigeneStichworte);
-    add.step();
+    db.execute(QStringLiteral("insert into stichworte (stichwort,subsid,ebene) values (?,0,0)"), {eigeneStichworte});
     const qint64 root = db.lastInsertId();
     insertPair(db, root, root);
     return root;
@@ -52,10 +47,7 @@ qint64 eigeneStichworteRoot(db::Database& db)
 qint64 newUserStichwort(db::Database& db, const QString& stichwort)
 {
     const qint64 root = eigeneStichworteRoot(db);
-    db::Statement add(db, QStringLiteral("insert into stichworte (stichwort,subsid,ebene) values (?,?,1)"));
-    add.bind(1, stichwort);
-    add.bind(2, root);
-    add.step();
+    db.execute(QStringLiteral("insert into stichworte (stichwort,subsid,ebene) values (?,?,1)"), {stichwort, root});
     const qint64 sid = db.lastInsertId();
     insertPair(db, sid, sid);
     // Without the pair below its parent the subtree search of "Eigene Stichworte" would
@@ -86,9 +78,7 @@ bool savestich(db::Database& db, qint64 rid, bool keep, const QString& text)
         std::optional<db::Transaction> tx;
         if (!db.inTransaction()) tx.emplace(db);
         if (!keep) {
-            db::Statement del(db, QStringLiteral("delete from rezstich where rid=?"));
-            del.bind(1, rid);
-            del.step();
+            db.execute(QStringLiteral("delete from rezstich where rid=?"), {rid});
         }
         QSet<qint64> linked;
         const QStringList pieces = text.split(QLatin1Char(','));

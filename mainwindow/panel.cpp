@@ -77,45 +77,30 @@ bool auswahlalle(db::Database& db, qint64 aid, qint16 port, const QString& recor
 
 void deleteAuswahl(db::Database& db, qint64 aid)
 {
-    db::Statement entries(db, QStringLiteral("delete from rezinaus where aid=?"));
-    entries.bind(1, aid);
-    entries.step();
+    db.execute(QStringLiteral("delete from rezinaus where aid=?"), {aid});
     if (aid == kSchnellauswahl) return;
-    db::Statement list(db, QStringLiteral("delete from auswahlen where aid=?"));
-    list.bind(1, aid);
-    list.step();
+    db.execute(QStringLiteral("delete from auswahlen where aid=?"), {aid});
 }
 
 void deleteMenu(db::Database& db, qint64 mid)
 {
-    db::Statement dishes(db, QStringLiteral("delete from rezinmen where mid=?"));
-    dishes.bind(1, mid);
-    dishes.step();
-    db::Statement menu(db, QStringLiteral("delete from menues where mid=?"));
-    menu.bind(1, mid);
-    menu.step();
+    db.execute(QStringLiteral("delete from rezinmen where mid=?"), {mid});
+    db.execute(QStringLiteral("delete from menues where mid=?"), {mid});
 }
 
 qint64 saveaus(db::Database& db, const QString& name, std::optional<qint64> moveFrom)
 {
-    db::Statement add(db, QStringLiteral("insert into auswahlen (aname) values (?)"));
-    add.bind(1, name);
-    add.step();
+    db.execute(QStringLiteral("insert into auswahlen (aname) values (?)"), {name});
     const qint64 aid = db.lastInsertId();
     if (moveFrom) {
-        db::Statement move(db, QStringLiteral("update rezinaus set aid=? where aid=?"));
-        move.bind(1, aid);
-        move.bind(2, *moveFrom);
-        move.step();
+        db.execute(QStringLiteral("update rezinaus set aid=? where aid=?"), {aid, *moveFrom});
     }
     return aid;
 }
 
 qint64 savemen(db::Database& db, const QString& name)
 {
-    db::Statement add(db, QStringLiteral("insert into menues (mname) values (?)"));
-    add.bind(1, name);
-    add.step();
+    db.execute(QStringLiteral("insert into menues (mname) values (?)"), {name});
     return db.lastInsertId();
 }
 

@@ -171,23 +171,15 @@ QString zubText(db::Database& db, qint64 rid)
 
 void saveZub(db::Database& db, qint64 rid, const QString& text)
 {
-    db::Statement has(db, QStringLiteral("select count(*) from zubereit where rid=?"));
-    has.bind(1, rid);
-    has.step();
-    const bool exists = has.int64(0) > 0;
-    db::Statement st(db, exists ? QStringLiteral("update zubereit set ztext=?1 where rid=?2")
-                                : QStringLiteral("insert into zubereit (ztext,rid) values (?1,?2)"));
-    st.bind(1, text);
-    st.bind(2, rid);
-    st.step();
+    const bool exists = db.scalar(QStringLiteral("select count(*) from zubereit where rid=?"), {rid}).toLongLong() > 0;
+    db.execute(exists ? QStringLiteral("update zubereit set ztext=?1 where rid=?2")
+                      : QStringLiteral("insert into zubereit (ztext,rid) values (?1,?2)"),
+               {text, rid});
 }
 
 void saveMbesch(db::Database& db, qint64 mid, const QString& text)
 {
-    db::Statement st(db, QStringLiteral("update menues set mbesch=? where mid=?"));
-    st.bind(1, text);
-    st.bind(2, mid);
-    st.step();
+    db.execute(QStringLiteral("update menues set mbesch=? where mid=?"), {text, mid});
 }
 
 NewComment addComment(db::Database& db, const QString& text)
@@ -197,10 +189,7 @@ NewComment addComment(db::Database& db, const QString& text)
     NewComment c;
     c.komid = db.scalar(QStringLiteral("select coalesce(max(komid),0)+1 from komment")).toLongLong();
     c.text = text.left(kCommentLength);
-    db::Statement st(db, QStringLiteral("insert into komment (komid,komment) values (?,?)"));
-    st.bind(1, c.komid);
-    st.bind(2, c.text);
-    st.step();
+    db.execute(QStringLiteral("insert into komment (komid,komment) values (?,?)"), {c.komid, c.text});
     return c;
 }
 

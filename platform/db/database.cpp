@@ -547,6 +547,31 @@ QVariant Database::scalar(const QString& sql)
     return st.step() ? st.value(0) : QVariant();
 }
 
+namespace {
+
+void bindAll(Statement& st, const QVariantList& values)
+{
+    for (int i = 0; i < values.size(); ++i) st.bind(i + 1, values.at(i));
+}
+
+}  // namespace
+
+void Database::execute(const QString& sql, const QVariantList& values)
+{
+    Statement st(*this, sql);
+    bindAll(st, values);
+    while (st.step()) {
+    }
+    m_changes = sqlite3_changes64(m_db);
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& values)
+{
+    Statement st(*this, sql);
+    bindAll(st, values);
+    return st.step() ? st.value(0) : QVariant();
+}
+
 void Database::beginTrans()
 {
     if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));

@@ -248,12 +248,15 @@ public:
     void closeAllRecordsets();
 
     void execute(const QString& sql);    // one statement; throws DbError with the SQL
+    // One statement with its values bound to the ?s in order.
+    void execute(const QString& sql, const QVariantList& values);
     qint64 changes() const;               // rows changed by the last execute
     qint64 lastInsertId() const;          // rowid of the last row inserted on this connection
     std::unique_ptr<Recordset> openRecordset(const QString& source,
                                              RecordsetType type = RecordsetType::Dynaset);
     // A single value of the first row, or Null when there is none.
     QVariant scalar(const QString& sql);
+    QVariant scalar(const QString& sql, const QVariantList& values);
 
     // A beginTrans inside an open transaction starts a savepoint: its commitTrans keeps
     // the changes for the outer transaction, its rollback undoes only them.
