@@ -24,8 +24,6 @@ namespace kv {
 
 namespace {
 
-const QString printSettingsFile = QStringLiteral("kelvor-printsettings.mdb");
-
 // Without windows (a tool, a test that installs none) there is no one to choose a cookbook.
 class NoWindows : public StartupUi {
 public:
@@ -62,32 +60,42 @@ private:
     bool m_busy = false;
 };
 
-// Runs one phase of the opening; a failure asks Retry (the phase runs again) or Cancel
-// (the program ends). The phase's name is read when the failure happens.
-void withRetry(const QString& step, const std::function<void()>& phase)
+// Cancel in the opening's error box: the start ends the program, a switch keeps the
+// cookbook that is open.
+struct OpeningCancelled {};
+
+// Runs one statement of the opening. A failure asks Retry, which goes on with the next
+// statement (the failed one is skipped: a step is left undone and unrecorded and runs at
+// the next opening), or Cancel. The step's name is read when the failure happens.
+void statement(const QString& step, const std::function<void()>& work)
 {
-    for (;;) {
-        int number = 0;
-        QString text;
-        try {
-            phase();
-            return;
-        } catch (const db::DbError& e) {
-            number = e.number();
-            text = e.text();
-        } catch (const std::exception& e) {
-            text = QString::fromLocal8Bit(e.what());
-        }
-        if (ui::errorbox(QStringLiteral("LOADDBS (") + step + QStringLiteral(") - "), number, text,
-                         ui::RetryCancel) != ui::Answer::Retry)
-            throw ProgramEnd{};
+    int number = 0;
+    QString text;
+    try {
+        work();
+        return;
+    } catch (const db::DbError& e) {
+        number = e.number();
+        text = e.text();
+    } catch (const std::exception& e) {
+        text = QString::fromLocal8Bit(e.what());
     }
+    if (ui::errorbox(QStringLiteral("LOADDBS (") + step + QStringLiteral(") - "), number, text, ui::RetryCancel) !=
+        ui::Answer::Retry)
+        throw OpeningCancelled{};
 }
 
-struct OpenedState {
-    bool changelog = false;
-    QSet<int> steps;
-};
+const QString damagedMessage = QStringLiteral(
+    "Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört oder es handelt sich nicht um ein Kochbuch. "
+    "Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus.");
+
+QString cannotOpenMessage(const QString& file, const QString& reason)
+{
+    return QStringLiteral("Die Kochbuchdatei %1 kann nicht geöffnet werden: Kelvor darf sie nicht lesen, oder ihr "
+                          "Pfad ist zu lang. Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus.")
+               .arg(QDir::toNativeSeparators(file)) +
+           linebreak + reason;
+}
 
 void noCookbook(const QString& message, BusyPointer& busy)
 {
@@ -97,107 +105,165 @@ void noCookbook(const QString& message, BusyPointer& busy)
     windows().showFinddirModal();
 }
 
-const QString damagedMessage = QStringLiteral(
-    "Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört oder es handelt sich nicht um ein Kochbuch. "
-    "Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus.");
-
-bool isDamagedFile(const db::DbError& e)
+QString cookbookFile(const QString& folder)
 {
-    const int primary = e.number() & 0xff;
-    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+    // An empty folder would name a file in the working folder.
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(kochbuchdatei);
 }
 
-// One pass of the opening loop; true when a valid cookbook is open.
-bool openingPass(QString& step, OpenedState& state, BusyPointer& busy)
+enum class Verdict { Missing, Damaged, CannotOpen, Cookbook };
+
+// What a file is, read without writing anything to it or beside it: a foreign database
+// or a file that is none is rejected exactly as it was found.
+Verdict examine(const QString& file, QString* reason = nullptr, QString* bname = nullptr)
+{
+    if (!paths::fileExists(file)) return Verdict::Missing;
+    db::DbError why(0, {});
+    const auto candidate = db::Database::openCandidate(file, &why);
+    if (!candidate) {
+        const int primary = why.number() & 0xff;
+        if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) return Verdict::Damaged;
+        if (reason) *reason = why.text();
+        return Verdict::CannotOpen;
+    }
+    try {
+        if (!candidate->hasTable(QStringLiteral("kochbuchname"))) return Verdict::Damaged;
+        if (bname) *bname = candidate->scalar(QStringLiteral("select bname from kochbuchname")).toString();
+    } catch (const db::DbError&) {
+        // A marker table without a readable name still marks a cookbook.
+    }
+    return Verdict::Cookbook;
+}
+
+const QString printSettingsFile = QStringLiteral("kelvor-printsettings.mdb");
+
+// The upgrade steps in the order the opening runs them.
+constexpr std::array<int, 8> upgradeSteps = {100, 103, 101, 102, 104, 106, 110, 111};
+
+void runUpgradeStep(db::Database& db, int number)
+{
+    switch (number) {
+    case 100: update100(db); break;
+    case 101: update101(db); break;
+    case 102: indizieren(db); break;
+    case 103: update103(db); break;
+    case 104: update104(db); break;
+    case 106: update106(db); break;
+    case 110: update110(db); break;
+    case 111: update111(db); break;
+    default: break;
+    }
+}
+
+QSet<int> recordedSteps(db::Database& db)
+{
+    QSet<int> steps;
+    db::Statement rows(db, QStringLiteral("select changed from changelog"));
+    while (rows.step())
+        if (!rows.isNull(0)) steps.insert(static_cast<int>(rows.int64(0)));
+    return steps;
+}
+
+// Brings an accepted cookbook up to date. A cookbook that can only be read is said so
+// once and left as it is: its steps run at an opening that may write.
+void upgrade(db::Database& db, QString& step)
+{
+    if (db.readOnly()) {
+        // The first-start settings are the user's, not the cookbook's.
+        setdefaults();
+        ui::msgbox(kSchreibgeschuetzt, ui::Information | ui::OkOnly, QStringLiteral(" "));
+        return;
+    }
+    step = QStringLiteral("updatedata");
+    bool changelog = false;
+    QSet<int> steps;
+    statement(step, [&] {
+        changelog = db.hasTable(QStringLiteral("changelog"));
+        if (changelog) steps = recordedSteps(db);
+    });
+    // Made empty in a commit of its own: the row that marks its making goes with step 100,
+    // so a step 100 cut short runs again.
+    if (!changelog) statement(step, [&] { db.execute(QStringLiteral("create table changelog (changed LONG)")); });
+    for (int number : upgradeSteps) {
+        if (steps.contains(number)) continue;
+        statement(step, [&] {
+            windows().showWait();
+            windows().doEvents();
+            runUpgradeStep(db, number);
+        });
+    }
+}
+
+// The cookbook of one pass of the start's loop, opened; none when the user was sent to
+// the directory dialog.
+std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool& printSettingsTried)
 {
     step = QStringLiteral("datendb");
-    const QString file = (kochbuchprefix() + QStringLiteral("-daten.mdb")).trimmed();
-    if (getreg(reg::printfont0name).isEmpty()) defaultprint();
-    if (!paths::fileExists(paths::programFolder() + u'/' + printSettingsFile)) createprintsettingsdb();
+    QString file = (kochbuchprefix() + QStringLiteral("-daten.mdb")).trimmed();
+    statement(step, [] {
+        if (getreg(reg::printfont0name).isEmpty()) defaultprint();
+    });
+    // Tried once per opening: a program folder that cannot take the file is reported,
+    // not asked about at every pass.
+    if (!printSettingsTried) {
+        printSettingsTried = true;
+        statement(step, [] {
+            if (!paths::fileExists(paths::programFolder() + u'/' + printSettingsFile)) createprintsettingsdb();
+        });
+    }
 
     // The name always has the length of the file name at least; the rule guards a store
     // edited by hand.
     if (!paths::fileExists(file) || file.size() < 12) {
+        file.clear();
         for (const QString& fallback : {QStringLiteral("kochbuch"), QStringLiteral("kochbuch_shareware")}) {
             const QString folder = paths::absoluteFolder(paths::programFolder() + u'/' + fallback);
             if (!paths::fileExists(folder + kochbuchdatei)) continue;
-            // Without the stored folder the next pass would look in the same wrong place.
-            if (!savereg(reg::loadeddir, folder))
-                throw std::runtime_error("Der Ordner des Kochbuchs kann nicht in den Einstellungen gespeichert werden.");
-            return false;
+            // Stored for the next start; this pass opens it either way.
+            savereg(reg::loadeddir, folder);
+            file = folder + kochbuchdatei;
+            break;
         }
-        noCookbook(QStringLiteral("Es ist kein Kochbuch geladen oder die zuletzt geladene Kochbuchdatei gibt es "
-                                  "nicht mehr. Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
-                   busy);
-        return false;
+        if (file.isEmpty()) {
+            noCookbook(QStringLiteral("Es ist kein Kochbuch geladen oder die zuletzt geladene Kochbuchdatei gibt es "
+                                      "nicht mehr. Bitte wählen Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
+                       busy);
+            return nullptr;
+        }
     }
 
     step = QStringLiteral("opendatabase");
     // Absolute, so a later change of the working folder cannot lose the cookbook.
     const QString path = QFileInfo(file).absoluteFilePath();
+    QString reason;
+    switch (examine(path, &reason)) {
+    case Verdict::Missing:
+        return nullptr;
+    case Verdict::Damaged:
+        noCookbook(damagedMessage, busy);
+        return nullptr;
+    case Verdict::CannotOpen:
+        noCookbook(cannotOpenMessage(path, reason), busy);
+        return nullptr;
+    case Verdict::Cookbook:
+        break;
+    }
     std::unique_ptr<db::Database> opened;
     try {
         opened = db::Database::open(path);
     } catch (const db::DbError& e) {
-        // A file that is no database at all can never open, so Retry would only repeat the
-        // box and the stored folder would bring it back at every start: it is a damaged
-        // cookbook, like a database without `kochbuchname`. Other failures (a locked or
-        // unreadable file) may pass and keep Retry or Cancel.
-        if (!isDamagedFile(e)) throw;
-        noCookbook(damagedMessage, busy);
-        return false;
+        noCookbook(cannotOpenMessage(path, e.text()), busy);
+        return nullptr;
     }
-    // No window may keep a recordset on the file it replaces.
-    if (kochbuchdb) ui::runCookbookClosing();
-    kochbuchdb = std::move(opened);
-    state = {};
     busy.set(true);
-
-    const bool marker = kochbuchdb->hasTable(QStringLiteral("kochbuchname"));
-    state.changelog = kochbuchdb->hasTable(QStringLiteral("changelog"));
-    if (state.changelog) {
-        db::Statement rows(*kochbuchdb, QStringLiteral("select changed from changelog"));
-        while (rows.step())
-            if (!rows.isNull(0)) state.steps.insert(static_cast<int>(rows.int64(0)));
-    }
-
-    if (!marker) {
-        kochbuchdb->close();
-        kochbuchdb.reset();
-        noCookbook(damagedMessage, busy);
-        return false;
-    }
-
     const QString folder = paths::absoluteFolder(QFileInfo(path).absolutePath());
     if (getreg(reg::loadeddir) != folder) savereg(reg::loadeddir, folder);
-    return true;
+    return opened;
 }
 
-void createChangelog()
+void writeRecipeCount(const QString& step)
 {
-    db::Database& db = cookbook();
-    db::Transaction tx(db);
-    db.execute(QStringLiteral("create table changelog (changed LONG)"));
-    db.execute(QStringLiteral("insert into changelog (changed) select 100;"));
-    tx.commit();
-}
-
-// The upgrade steps in the order the opening runs them.
-constexpr std::array<int, 8> upgradeSteps = {100, 103, 101, 102, 104, 106, 110, 111};
-
-void runUpgradeStep(int number)
-{
-    switch (number) {
-    case 100: update100(); break;
-    case 101: update101(); break;
-    case 102: indizieren(); break;
-    case 103: update103(); break;
-    case 104: update104(); break;
-    case 106: update106(); break;
-    case 110: update110(); break;
-    case 111: update111(); break;
-    default: break;
-    }
+    statement(step, [] { windows().setRecipeCount(formatCount(cookbook().recordCount(QStringLiteral("rezepte")))); });
 }
 
 }  // namespace
@@ -207,55 +273,41 @@ void opendaten()
     // There is no system database or workspace to set up on this engine: the opening
     // starts with the cookbook file. `step` names the phase in the error message.
     QString step = QStringLiteral("datendb");
-    OpenedState state;
     BusyPointer busy;
-    bool valid = false;
-    while (!valid) withRetry(step, [&] { valid = openingPass(step, state, busy); });
-
-    step = QStringLiteral("updatedata");
-    if (!state.changelog) withRetry(step, createChangelog);
-    for (int number : upgradeSteps) {
-        if (state.steps.contains(number)) continue;
-        withRetry(step, [&] {
-            windows().showWait();
-            windows().doEvents();
-            runUpgradeStep(number);
-        });
+    bool printSettingsTried = false;
+    try {
+        std::unique_ptr<db::Database> opened;
+        while (!opened) opened = openingPass(step, busy, printSettingsTried);
+        // No window may keep a recordset on the file it replaces.
+        if (kochbuchdb) ui::runCookbookClosing();
+        kochbuchdb = std::move(opened);
+        upgrade(*kochbuchdb, step);
+        windows().unloadWait();
+        if (!startingup) binddaten();
+        writeRecipeCount(step);
+    } catch (const OpeningCancelled&) {
+        windows().unloadWait();
+        throw ProgramEnd{};
     }
-    windows().unloadWait();
-
-    if (!startingup) binddaten();
-    withRetry(step, [] { windows().setRecipeCount(formatCount(cookbook().recordCount(QStringLiteral("rezepte")))); });
 }
 
-namespace {
-
-QString cookbookFile(const QString& folder)
-{
-    // An empty folder would name a file in the working folder.
-    return folder.isEmpty() ? QString() : QDir(folder).filePath(kochbuchdatei);
-}
-
-}  // namespace
 
 FolderCheck inspectFolder(const QString& folder)
 {
-    const QString file = cookbookFile(folder);
-    if (!paths::fileExists(file)) return {FolderKind::NoCookbook, {}};
-    try {
-        const auto db = db::Database::openCandidate(file);
-        if (!db || !db->hasTable(QStringLiteral("kochbuchname")))
-            return {FolderKind::OtherDatabase, {}};
-        FolderCheck found{FolderKind::Cookbook, {}};
-        try {
-            found.bname = db->scalar(QStringLiteral("select bname from kochbuchname")).toString();
-        } catch (const db::DbError&) {
-            // A marker table without a readable name still marks a cookbook.
-        }
-        return found;
-    } catch (const db::DbError&) {
-        return {FolderKind::OtherDatabase, {}};
+    FolderCheck check;
+    switch (examine(cookbookFile(folder), nullptr, &check.bname)) {
+    case Verdict::Missing:
+        check.kind = FolderKind::NoCookbook;
+        break;
+    case Verdict::Damaged:
+    case Verdict::CannotOpen:
+        check.kind = FolderKind::OtherDatabase;
+        break;
+    case Verdict::Cookbook:
+        check.kind = FolderKind::Cookbook;
+        break;
     }
+    return check;
 }
 
 QString finddirStartFolder(const QString& importpfad)
@@ -282,13 +334,62 @@ bool storeLoadeddir(const QString& folder)
 
 bool switchCookbook(const QString& folder)
 {
-    // The opening reads the folder from the settings; without it the old cookbook would
-    // silently open again.
-    if (!storeLoadeddir(folder)) return false;
-    opendaten();
+    const QString file = QFileInfo(cookbookFile(folder)).absoluteFilePath();
+    QString reason;
+    switch (examine(file, &reason)) {
+    case Verdict::Missing:
+        ui::msgbox(QStringLiteral("In diesem Verzeichnis gibt es kein Kelvor-Kochbuch. Das bisherige Kochbuch bleibt "
+                                  "geöffnet."),
+                   ui::Critical | ui::OkOnly, QString());
+        return false;
+    case Verdict::Damaged:
+        ui::msgbox(QStringLiteral("Die Datei in diesem Verzeichnis ist zerstört oder kein Kochbuch. Das bisherige "
+                                  "Kochbuch bleibt geöffnet."),
+                   ui::Critical | ui::OkOnly, QString());
+        return false;
+    case Verdict::CannotOpen:
+        ui::msgbox(QStringLiteral("Die Kochbuchdatei %1 kann nicht geöffnet werden. Das bisherige Kochbuch bleibt "
+                                  "geöffnet.")
+                           .arg(QDir::toNativeSeparators(file)) +
+                       linebreak + reason,
+                   ui::Critical | ui::OkOnly, QString());
+        return false;
+    case Verdict::Cookbook:
+        break;
+    }
+
+    // The new cookbook is opened and brought up to date beside the old one, which stays
+    // open and shown until the new one is ready.
+    BusyPointer busy;
+    QString step = QStringLiteral("opendatabase");
+    std::unique_ptr<db::Database> opened;
+    try {
+        opened = db::Database::open(file);
+        busy.set(true);
+        upgrade(*opened, step);
+        windows().unloadWait();
+    } catch (const db::DbError& e) {
+        busy.set(false);
+        ui::msgbox(QStringLiteral("Die Kochbuchdatei %1 kann nicht geöffnet werden. Das bisherige Kochbuch bleibt "
+                                  "geöffnet.")
+                           .arg(QDir::toNativeSeparators(file)) +
+                       linebreak + e.text(),
+                   ui::Critical | ui::OkOnly, QString());
+        return false;
+    } catch (const OpeningCancelled&) {
+        windows().unloadWait();
+        return false;
+    }
+    busy.set(false);
+    if (!storeLoadeddir(paths::absoluteFolder(folder))) return false;
+
+    ui::runCookbookClosing();
+    kochbuchdb = std::move(opened);
     binddaten();
-    // The new cookbook is open by now; a window that cannot show its name or comments is
-    // reported, not allowed to end the program.
+    ui::guarded(QStringLiteral("START_CLICK : "), [] {
+        showAllRecipes();
+        windows().setRecipeCount(formatCount(cookbook().recordCount(QStringLiteral("rezepte"))));
+    });
     ui::guarded(QStringLiteral("START_CLICK : "), [] { windows().inithm(); });
     return true;
 }

@@ -289,15 +289,11 @@ void Finddir::start_Click()
         return;
     }
     if (checkload(folder) != 1) return;
-    try {
-        if (!switchCookbook(folder)) return;
-        // This dialog is gone from here on.
-        leave();
-        ui::WindowRegistry::unload(kName);
-        ui::unloadIfKnown(QStringLiteral("stichwortsuche"));
-    } catch (const ProgramEnd&) {
-        quitProgram();
-    }
+    // A switch that fails keeps the old cookbook and this dialog, to choose again.
+    if (!switchCookbook(folder)) return;
+    leave();
+    ui::WindowRegistry::unload(kName);
+    ui::unloadIfKnown(QStringLiteral("stichwortsuche"));
 }
 
 void Finddir::kreuz_Click()

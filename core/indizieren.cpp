@@ -59,10 +59,9 @@ std::vector<PlannedIndex> missingIndexes(db::Database& db)
 
 }  // namespace
 
-void indizieren()
+void indizieren(db::Database& db)
 {
     setdefaults();
-    db::Database& db = cookbook();
 
     const std::vector<PlannedIndex> planned = missingIndexes(db);
     if (!planned.empty())

@@ -4,8 +4,12 @@
 
 namespace kv {
 
+namespace db {
+class Database;
+}
+
 // Builds every listed index the cookbook lacks, all in one transaction with the row
 // that records the step; between two messages when there is anything to build.
-void indizieren();
+void indizieren(db::Database& db);
 
 }  // namespace kv

@@ -1,5 +1,7 @@
 #include "core/mainmod.h"
 
+#include "platform/ui/dialogs.h"
+
 namespace kv {
 
 std::unique_ptr<db::Database> kochbuchdb;
@@ -30,6 +32,13 @@ db::Database& cookbook()
     if (!kochbuchdb || !kochbuchdb->isOpen())
         throw db::DbError(0, QStringLiteral("Es ist kein Kochbuch geöffnet."));
     return *kochbuchdb;
+}
+
+bool cookbookWritable()
+{
+    if (!cookbook().readOnly()) return true;
+    ui::msgbox(kSchreibgeschuetzt, ui::Exclamation | ui::OkOnly, QStringLiteral(" "));
+    return false;
 }
 
 void delrezept(qint64 rid)

@@ -56,6 +56,11 @@ void delrezepte(const QList<qint64>& rids);
 // that no recipe comes from any more; all or nothing.
 void deleteRecipes(const QList<qint64>& rids);
 
+// What an action that must write says on a cookbook that can only be read.
+inline const QString kSchreibgeschuetzt = QStringLiteral("Das Kochbuch ist schreibgeschützt.");
+// False, after saying so, when the open cookbook can only be read.
+bool cookbookWritable();
+
 // Name of the cookbook file in a folder.
 inline const QString kochbuchdatei = QStringLiteral("kelvor-daten.mdb");
 

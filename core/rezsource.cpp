@@ -164,20 +164,37 @@ void recordSearch(db::Database& db, const QString& ssql, const QString& stext,
     if (tx) tx->commit();
 }
 
+namespace {
+
+void showWholeListCaption(RecipeListView* view)
+{
+    view->setGesucht(alleGerichte);
+    if (db::Recordset* kat = view->kat()->recordset(); kat && kat->recordCount() > 0) kat->moveFirst();
+    view->refreshKatgrid();
+}
+
+}  // namespace
+
 void rezfilter(const QString& filter, bool keep)
 {
     RecipeListView* view = recipeListView();
     QString query;
     if (!keep) {
         query = rezepteBasis;
-        view->setGesucht(alleGerichte);
-        if (db::Recordset* kat = view->kat()->recordset(); kat && kat->recordCount() > 0)
-            kat->moveFirst();
-        view->refreshKatgrid();
+        showWholeListCaption(view);
     } else {
         query = view->rez()->recordSource();
     }
     view->rez()->setRecordSource(spliceFilter(query, filter));
+    view->rez()->refresh();
+}
+
+void showAllRecipes()
+{
+    RecipeListView* view = recipeListView();
+    if (!view) return;
+    showWholeListCaption(view);
+    view->rez()->setRecordSource(rezepteBasis);
     view->rez()->refresh();
 }
 
@@ -189,7 +206,8 @@ void rezcaption(const QString& part)
     db::Recordset* list = view->rez()->recordset();
     const qint64 count = list ? list->recordCount() : 0;
     view->setRezzahl(formatCount(count));
-    if (count < 1 || count >= regNumber(reg::suchtreffer)) return;
+    // A cookbook that can only be read keeps no history.
+    if (count < 1 || count >= regNumber(reg::suchtreffer) || cookbook().readOnly()) return;
 
     QList<qint64> rids;
     rids.reserve(count);

@@ -39,6 +39,9 @@ void rezfilter(const QString& filter, bool keep);
 // Describes the list just filtered, writes its count and records small lists in the
 // search history.
 void rezcaption(const QString& part);
+// The list shows every recipe again under "> alle Gerichte", the filter combo its first
+// entry; nothing when no list is shown.
+void showAllRecipes();
 
 // The query with one more condition spliced in: a category-type condition ("kid=",
 // "komid=", "did=") replaces the one standing, any other condition goes first after

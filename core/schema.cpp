@@ -60,56 +60,67 @@ std::optional<int> servingsInText(const QString& text)
     while (end < text.size() && text.at(end).isDigit()) ++end;
     bool ok = false;
     const qlonglong number = QStringView(text).mid(start, end - start).toLongLong(&ok);
-    if (!ok || number > maxServings) return std::nullopt;
+    // "Für 0 Personen" would leave the recipe without servings, and every amount empty.
+    if (!ok || number < 1 || number > maxServings) return std::nullopt;
     return static_cast<int>(number);
 }
 
-void update100()
+void update100(db::Database& db)
 {
-    db::Database& db = cookbook();
     db::Transaction tx(db);
 
-    struct Heading {
-        QVariant zutid;
-        QString zutat;
-        QVariant tid;
-        QVariant rid;
-        QVariant port;
-    };
-    std::vector<Heading> headings;
+    // The converted lines are collected first and changed by one statement per table, so
+    // the step costs one pass over the cookbook however many headings it finds.
+    db.execute(QStringLiteral("create temp table if not exists personen100 "
+                              "(zeile integer primary key, rid integer, servings integer)"));
+    db.execute(QStringLiteral("delete from temp.personen100"));
     {
+        db::Statement add(db, QStringLiteral("insert into temp.personen100 (zeile,rid,servings) values (?,?,?)"));
         const auto rs = db.openRecordset(
-            QStringLiteral("SELECT zutindex.zutid, zutindex.zutat, zutaten.nr, zutaten.tid, zutaten.rid, ") +
+            QStringLiteral("SELECT zutaten.rowid AS zeile, zutindex.zutid, zutindex.zutat, zutaten.nr, zutaten.tid, "
+                           "zutaten.rid, ") +
                 QStringLiteral("rezepte.port, rezepte.ungenau FROM (zutindex INNER JOIN zutaten ") +
                 QStringLiteral("ON zutindex.zutid = zutaten.zutid) INNER JOIN rezepte ON zutaten.rid ") +
                 QStringLiteral("= rezepte.rid WHERE (((zutindex.zutat) Like '*personen*') ") +
                 QStringLiteral("AND ((zutaten.nr)=0));"),
             db::RecordsetType::Snapshot);
-        for (; !rs->eof(); rs->moveNext())
-            headings.push_back({rs->value(QStringLiteral("zutid")), rs->value(QStringLiteral("zutat")).toString(),
-                                rs->value(QStringLiteral("tid")), rs->value(QStringLiteral("rid")),
-                                rs->value(QStringLiteral("port"))});
+        for (; !rs->eof(); rs->moveNext()) {
+            const std::optional<int> servings = servingsInText(rs->value(QStringLiteral("zutat")).toString());
+            // A heading without a usable number keeps its line and its text.
+            if (!servings) continue;
+            add.bind(1, rs->value(QStringLiteral("zeile")));
+            add.bind(2, rs->value(QStringLiteral("rid")));
+            add.bind(3, *servings);
+            add.step();
+            add.reset();
+        }
     }
-
-    for (const Heading& h : headings) {
-        const std::optional<int> servings = servingsInText(h.zutat);
-        // A heading without a usable number keeps its line and its text.
-        if (!servings) continue;
-        if (h.port.isNull() || h.port.toLongLong() != *servings)
-            db.execute(QStringLiteral("update rezepte set port=? where rid=?"), {*servings, h.rid});
-        db.execute(QStringLiteral("delete from zutaten where rid=? and tid=? and nr=0 and zutid=?"),
-            {h.rid, h.tid, h.zutid});
+    // Of several headings of one recipe the last one read counts, as when each was applied in turn.
+    db.execute(QStringLiteral("update rezepte set port=(select servings from temp.personen100 p "
+                              "where p.rid=rezepte.rid order by p.zeile desc limit 1) "
+                              "where rid in (select rid from temp.personen100)"));
+    db.execute(QStringLiteral("delete from zutaten where rowid in (select zeile from temp.personen100)"));
+    // Texts that other lines still use stay. The few "personen" texts are looked up in one
+    // pass over the lines, not one pass each.
+    QStringList texts;
+    {
+        db::Statement st(db, QStringLiteral("select zutid from zutindex where zutat like '*personen*'"));
+        while (st.step()) texts << QString::number(st.int64(0));
     }
-    db.execute(QStringLiteral("delete from zutindex where zutat like '*personen*' and not exists "
-                              "(select 1 from zutaten where zutaten.zutid=zutindex.zutid);"));
+    if (!texts.isEmpty())
+        db.execute(QStringLiteral("delete from zutindex where zutid in (%1) and zutid not in "
+                                  "(select zutid from zutaten where zutid in (%1))").arg(texts.join(u',')));
+    db.execute(QStringLiteral("delete from temp.personen100"));
 
+    // The row that marked the making of an empty `changelog` belongs with this step.
+    if (db.scalar(QStringLiteral("select count(*) from changelog")).toLongLong() == 0)
+        db.execute(QStringLiteral("insert INTO changelog (changed) select 100;"));
     db.execute(QStringLiteral("insert INTO changelog (changed) select 100;"));
     tx.commit();
 }
 
-void update101()
+void update101(db::Database& db)
 {
-    db::Database& db = cookbook();
     try {
         db::Transaction tx(db);
         std::vector<QVariant> rids;
@@ -138,9 +149,8 @@ void update101()
     }
 }
 
-void update103()
+void update103(db::Database& db)
 {
-    db::Database& db = cookbook();
     db::Transaction tx(db);
 
     if (!db.field(QStringLiteral("rep-korbliste"), QStringLiteral("rnr")))
@@ -181,7 +191,8 @@ void update103()
                                   "select did,dname,\"check\" from importdateien"));
         db.deleteTable(QStringLiteral("importdateien"));
         db.renameTable(QStringLiteral("importdateien1"), QStringLiteral("importdateien"));
-        db.execute(QStringLiteral("insert into importdateien (did,dname) select 0,'Alle';"));
+        // An old cookbook may hold the row already; it is kept, as the old engine kept it.
+        db.executeDroppingRepeatedKeys(QStringLiteral("insert into importdateien (did,dname) select 0,'Alle';"));
     }
 
     if (db.indexCount(QStringLiteral("einheiten")) == 1)
@@ -196,10 +207,9 @@ void update103()
     tx.commit();
 }
 
-void addeinheit(const QString& ekurz, const QString& ename, const QString& elang, qint32 sprache,
+void addeinheit(db::Database& db, const QString& ekurz, const QString& ename, const QString& elang, qint32 sprache,
                 quint8 mmscale, quint8 mmorder, float scaleup, float scaledown)
 {
-    db::Database& db = cookbook();
     const qint64 eid = db.scalar(QStringLiteral("select max(eid) as maxeid from einheiten")).toLongLong() + 1;
     db.execute(
         QStringLiteral("insert into einheiten (eid,ekurz,ename,elang,mmorder,mmscale,scaleup,scaledown,"
@@ -216,9 +226,8 @@ void addeinheit(const QString& ekurz, const QString& ename, const QString& elang
     }
 }
 
-void mergeeinheit(const QString& aliasEkurz, const QString& aliasEname, const QString& targetEkurz)
+void mergeeinheit(db::Database& db, const QString& aliasEkurz, const QString& aliasEname, const QString& targetEkurz)
 {
-    db::Database& db = cookbook();
     QVariant target;
     {
         db::Statement st(db, QStringLiteral("select eid from einheiten where ekurz=?"));
@@ -234,9 +243,8 @@ void mergeeinheit(const QString& aliasEkurz, const QString& aliasEname, const QS
     db.execute(QStringLiteral("delete from einheiten where ekurz=?"), {aliasEkurz});
 }
 
-void update104()
+void update104(db::Database& db)
 {
-    db::Database& db = cookbook();
     db::Transaction tx(db);
 
     if (db.fields(QStringLiteral("einheiten")).size() == 3) {
@@ -251,20 +259,19 @@ void update104()
     }
 
     for (const StandardUnit& u : standardUnits)
-        addeinheit(QString::fromUtf16(u.ekurz), QString::fromUtf16(u.ename), QString::fromUtf16(u.elang), 1,
+        addeinheit(db, QString::fromUtf16(u.ekurz), QString::fromUtf16(u.ename), QString::fromUtf16(u.elang), 1,
                    u.mmscale, u.mmorder, u.scaleup, u.scaledown);
 
-    mergeeinheit(QStringLiteral("cb"), QStringLiteral("ccm"), QStringLiteral("ml"));
-    mergeeinheit(QStringLiteral("ea"), QStringLiteral("each"), QStringLiteral(" "));
-    mergeeinheit(QStringLiteral("St"), QStringLiteral("Stück"), QStringLiteral(" "));
+    mergeeinheit(db, QStringLiteral("cb"), QStringLiteral("ccm"), QStringLiteral("ml"));
+    mergeeinheit(db, QStringLiteral("ea"), QStringLiteral("each"), QStringLiteral(" "));
+    mergeeinheit(db, QStringLiteral("St"), QStringLiteral("Stück"), QStringLiteral(" "));
 
     db.execute(QStringLiteral("insert into changelog (changed) select  104;"));
     tx.commit();
 }
 
-void update106()
+void update106(db::Database& db)
 {
-    db::Database& db = cookbook();
     const QString t = QStringLiteral("rep-korbliste");
     auto report = [](const db::DbError& e) {
         ui::msgbox(QStringLiteral("ZNRCHANGE : %1 : %2").arg(e.number()).arg(e.text()), ui::OkOnly);
@@ -300,9 +307,8 @@ void update106()
     }
 }
 
-void update110()
+void update110(db::Database& db)
 {
-    db::Database& db = cookbook();
     db::Transaction tx(db);
     if (!db.hasTable(QStringLiteral("importsubdirs"))) {
         try {
@@ -315,9 +321,8 @@ void update110()
     tx.commit();
 }
 
-void update111()
+void update111(db::Database& db)
 {
-    db::Database& db = cookbook();
     db::Transaction tx(db);
     const QVariant zutaten = db.scalar(QStringLiteral("select max(eid) as enumber from zutaten"));
     const QVariant einheiten = db.scalar(QStringLiteral("select max(eid) as enumber from einheiten"));

@@ -1,7 +1,10 @@
 #pragma once
 // The numbered upgrade steps that bring an older cookbook to the current schema. Each
-// step runs in one transaction with the row that records it in `changelog`: a step
-// that fails leaves the file as it was and is run again at the next opening.
+// step runs on the cookbook it is given, in one transaction with the row that records it
+// in `changelog`: a step that fails leaves the file as it was and runs again at the next
+// opening.
+
+#include "platform/db/database.h"
 
 #include <QString>
 
@@ -12,23 +15,23 @@ namespace kv {
 
 // Servings from "personen" heading lines; the converted lines and their now unused
 // texts are deleted.
-void update100();
+void update100(db::Database& db);
 // A placeholder line "-" for every recipe without ingredient lines.
-void update101();
+void update101(db::Database& db);
 // Hand-over column, keyword root, umlaut table, imported files, unit index.
-void update103();
+void update103(db::Database& db);
 // Unit columns, the standard units and the merging of older units into them.
-void update104();
+void update104(db::Database& db);
 // The hand-over table's line number as a 16-bit integer in its primary key.
-void update106();
+void update106(db::Database& db);
 // The directory list of the tree import.
-void update110();
+void update110(db::Database& db);
 // Moves ingredient lines of an old unit numbering to the ids they belong to.
-void update111();
+void update111(db::Database& db);
 
-void addeinheit(const QString& ekurz, const QString& ename, const QString& elang, qint32 sprache,
+void addeinheit(db::Database& db, const QString& ekurz, const QString& ename, const QString& elang, qint32 sprache,
                 quint8 mmscale, quint8 mmorder, float scaleup, float scaledown);
-void mergeeinheit(const QString& aliasEkurz, const QString& aliasEname, const QString& targetEkurz);
+void mergeeinheit(db::Database& db, const QString& aliasEkurz, const QString& aliasEname, const QString& targetEkurz);
 
 struct StandardUnit {
     const char16_t* ekurz;

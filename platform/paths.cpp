@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 #include <mutex>
 
 namespace kv::paths {
@@ -154,6 +156,23 @@ bool fileExists(const QString& path)
 bool folderExists(const QString& path)
 {
     return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+namespace {
+std::function<std::optional<bool>(const QString&, Access)> g_accessCheck;
+}
+
+bool mayAccess(const QString& path, Access access)
+{
+    if (path.isEmpty()) return false;
+    if (g_accessCheck)
+        if (const std::optional<bool> answer = g_accessCheck(path, access)) return *answer;
+    return ::access(QFile::encodeName(path).constData(), access == Access::Read ? R_OK : W_OK) == 0;
+}
+
+void setAccessCheck(std::function<std::optional<bool>(const QString& path, Access access)> check)
+{
+    g_accessCheck = std::move(check);
 }
 
 }  // namespace kv::paths

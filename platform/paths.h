@@ -5,6 +5,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 namespace kv::paths {
 
 // The program folder: $KELVOR_HOME when set, else the user's data folder
@@ -30,5 +33,13 @@ QString absoluteFolder(const QString& folder);
 // True for an existing file, not for a folder (the system's file search finds files only).
 bool fileExists(const QString& path);
 bool folderExists(const QString& path);
+
+// What the user may do with a file or folder, asked of the system (access(2)), so the
+// answer holds for the user running the program, not only for its permission bits.
+enum class Access { Read, Write };
+bool mayAccess(const QString& path, Access access);
+// Test hook: answers in place of the system where it gives a value (tests run as root,
+// whom the system lets do everything); an empty function restores the system's answer.
+void setAccessCheck(std::function<std::optional<bool>(const QString& path, Access access)> check);
 
 }  // namespace kv::paths

@@ -3,6 +3,7 @@
 #include "platform/db/dbinternal.h"
 #include "platform/db/sqlfunctions.h"
 #include "platform/db/sqltext.h"
+#include "platform/paths.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -12,6 +13,10 @@
 #include <QUrl>
 
 #include <sqlite3.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -63,7 +68,7 @@ sqlite3* openHandle(const QString& path, int flags, QString& error, int& code)
     }
     if (rc != SQLITE_OK) {
         code = db ? sqlite3_extended_errcode(db) : rc;
-        error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        error = detail::sqliteText(code, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc)));
         sqlite3_close_v2(db);
         return nullptr;
     }
@@ -102,9 +107,46 @@ void throwError(int number, const QString& text, const QString& sql)
     throw DbError(number, text, sql);
 }
 
+QString sqliteText(int code, const QString& engineText)
+{
+    QString sentence;
+    switch (code & 0xff) {
+    case SQLITE_READONLY:
+        sentence = QStringLiteral("Die Datenbank ist schreibgeschützt.");
+        break;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        sentence = QStringLiteral("Die Datenbankdatei kann nicht geöffnet werden.");
+        break;
+    case SQLITE_FULL:
+        sentence = QStringLiteral("Der Datenträger ist voll.");
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        sentence = QStringLiteral("Die Datenbankdatei ist beschädigt.");
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        sentence = QStringLiteral("Die Datenbank wird gerade von einem anderen Programm benutzt.");
+        break;
+    case SQLITE_CONSTRAINT:
+        sentence = QStringLiteral("Die Änderung verletzt eine Regel der Datenbank "
+                                  "(ein Schlüssel doppelt oder ein Pflichtwert leer).");
+        break;
+    case SQLITE_IOERR:
+        sentence = QStringLiteral("Die Datenbankdatei kann nicht gelesen oder geschrieben werden.");
+        break;
+    default:
+        return engineText;
+    }
+    return sentence + QStringLiteral(" (SQLite %1: %2)").arg(code).arg(engineText);
+}
+
 void throwSqlite(sqlite3* db, const QString& sql)
 {
-    throw DbError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), sql);
+    const int code = sqlite3_extended_errcode(db);
+    throw DbError(code, sqliteText(code, QString::fromUtf8(sqlite3_errmsg(db))), sql);
 }
 
 void check(sqlite3* db, int rc, const QString& sql)
@@ -240,7 +282,8 @@ bool Stmt::step()
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    const DbError error(sqlite3_extended_errcode(m_db), QString::fromUtf8(sqlite3_errmsg(m_db)), m_sql);
+    const int code = sqlite3_extended_errcode(m_db);
+    const DbError error(code, sqliteText(code, QString::fromUtf8(sqlite3_errmsg(m_db))), m_sql);
     sqlite3_reset(m_stmt);
     throw error;
 }
@@ -309,7 +352,8 @@ bool Statement::step()
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    const DbError error(sqlite3_extended_errcode(m_db.handle()), QString::fromUtf8(sqlite3_errmsg(m_db.handle())), m_sql);
+    const int code = sqlite3_extended_errcode(m_db.handle());
+    const DbError error(code, detail::sqliteText(code, QString::fromUtf8(sqlite3_errmsg(m_db.handle()))), m_sql);
     sqlite3_reset(m_stmt);
     throw error;
 }
@@ -370,48 +414,94 @@ void Database::configure()
     // keeps a large cookbook's hot pages in memory instead of re-reading them.
     execute(QStringLiteral("PRAGMA cache_size=-16384"));
     if (m_readOnly) return;
-    // WAL: a commit is one append to the log, readers never block the writer, and a
-    // killed process leaves the file intact. FULL syncs the log at every commit, so a
-    // committed change also survives a power cut.
-    scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
+    // The rollback journal keeps a committed cookbook in its one file, so a copy of the
+    // file made while the program runs holds every committed change; FULL syncs the
+    // journal and the file at each commit, so a commit also survives a power cut. A file
+    // left in WAL mode goes back to the journal here (its log is merged first).
+    scalar(QStringLiteral("PRAGMA journal_mode=DELETE"));
     execute(QStringLiteral("PRAGMA synchronous=FULL"));
 }
+
+namespace {
+
+// A WAL file that nobody writes has no -wal beside it; then an immutable reader needs no
+// -shm either and creates nothing in a folder it must not write to.
+QString readOnlyName(const QString& absolute, int& flags)
+{
+    flags = SQLITE_OPEN_READONLY;
+    if (QFileInfo::exists(absolute + QStringLiteral("-wal"))) return absolute;
+    flags |= SQLITE_OPEN_URI;
+    return QString::fromLatin1(QUrl::fromLocalFile(absolute).toEncoded()) + QStringLiteral("?mode=ro&immutable=1");
+}
+
+// A shared lock on the file itself for as long as it is open: another program (or a
+// second copy of this one) that wants the file to itself, to replace it, sees it in use.
+// flock, not fcntl: an fcntl lock would go with any descriptor of the file being closed.
+int lockShared(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        ::close(fd);
+        detail::throwError(SQLITE_BUSY, detail::sqliteText(SQLITE_BUSY, QStringLiteral("file locked")));
+    }
+    return fd;
+}
+
+}  // namespace
 
 std::unique_ptr<Database> Database::open(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         detail::throwError(errFileNotFound, QStringLiteral("Datei '%1' nicht gefunden.").arg(QDir::toNativeSeparators(path)));
+    const QString absolute = absoluteClean(path);
+    if (!paths::mayAccess(absolute, paths::Access::Read))
+        detail::throwError(SQLITE_CANTOPEN, detail::sqliteText(SQLITE_CANTOPEN, QStringLiteral("permission denied")));
+    // The journal is made beside the file, so writing needs the folder too; without
+    // either the file opens read-only and nothing is created next to it.
+    const bool writable = paths::mayAccess(absolute, paths::Access::Write) &&
+                          paths::mayAccess(QFileInfo(absolute).absolutePath(), paths::Access::Write);
+    const int lock = lockShared(absolute);
     QString error;
     int code = 0;
-    sqlite3* handle = openHandle(absoluteClean(path), SQLITE_OPEN_READWRITE, error, code);
-    if (!handle) throw DbError(code, error);
-    // A write-protected file opens read-only; say so instead of failing at the first write.
-    std::unique_ptr<Database> db(new Database(handle, path, sqlite3_db_readonly(handle, "main") == 1));
+    int flags = SQLITE_OPEN_READWRITE;
+    const QString name = writable ? absolute : readOnlyName(absolute, flags);
+    sqlite3* handle = openHandle(name, flags, error, code);
+    if (!handle) {
+        if (lock >= 0) ::close(lock);
+        throw DbError(code, error);
+    }
+    std::unique_ptr<Database> db(new Database(handle, path, !writable || sqlite3_db_readonly(handle, "main") == 1));
+    db->m_lockFd = lock;
     db->configure();
     return db;
 }
 
-std::unique_ptr<Database> Database::openCandidate(const QString& path)
+std::unique_ptr<Database> Database::openCandidate(const QString& path, DbError* why)
 {
     if (!QFileInfo(path).isFile()) return nullptr;
+    const QString absolute = absoluteClean(path);
     QString error;
     int code = 0;
-    // A read-only connection to a WAL file creates -wal and -shm files that it cannot
-    // remove again. Without a -wal file nobody is writing, and an immutable reader
-    // creates nothing, so looking at a candidate folder leaves it as it was.
-    const QString absolute = absoluteClean(path);
-    const bool inUse = QFileInfo::exists(absolute + QStringLiteral("-wal"));
-    const QString name = inUse ? absolute
-                               : QString::fromLatin1(QUrl::fromLocalFile(absolute).toEncoded()) + QStringLiteral("?mode=ro&immutable=1");
-    sqlite3* handle = openHandle(name, SQLITE_OPEN_READONLY | (inUse ? 0 : SQLITE_OPEN_URI), error, code);
-    if (!handle) return nullptr;
-    std::unique_ptr<Database> db(new Database(handle, path, true));
-    try {
-        db->configure();
-    } catch (const DbError&) {
-        return nullptr;
+    if (!paths::mayAccess(absolute, paths::Access::Read)) {
+        code = SQLITE_CANTOPEN;
+        error = detail::sqliteText(code, QStringLiteral("permission denied"));
+    } else {
+        int flags = 0;
+        const QString name = readOnlyName(absolute, flags);
+        if (sqlite3* handle = openHandle(name, flags, error, code)) {
+            std::unique_ptr<Database> db(new Database(handle, path, true));
+            try {
+                db->configure();
+                return db;
+            } catch (const DbError& e) {
+                code = e.number();
+                error = e.text();
+            }
+        }
     }
-    return db;
+    if (why) *why = DbError(code, error);
+    return nullptr;
 }
 
 std::unique_ptr<Database> Database::create(const QString& path)
@@ -422,8 +512,9 @@ std::unique_ptr<Database> Database::create(const QString& path)
     const int rc = sqlite3_open_v2(nativeName(absoluteClean(path)).constData(), &handle,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
     if (rc != SQLITE_OK) {
-        const DbError error(handle ? sqlite3_extended_errcode(handle) : rc,
-                            handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc)));
+        const int code = handle ? sqlite3_extended_errcode(handle) : rc;
+        const DbError error(code, detail::sqliteText(code, handle ? QString::fromUtf8(sqlite3_errmsg(handle))
+                                                                  : QString::fromUtf8(sqlite3_errstr(rc))));
         sqlite3_close_v2(handle);
         throw error;
     }
@@ -458,6 +549,10 @@ bool Database::readOnly() const
 
 void Database::close()
 {
+    if (m_lockFd >= 0) {
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
     if (!m_db) return;
     closeAllRecordsets();
     auto& list = openDatabases();
@@ -513,7 +608,7 @@ void Database::execute(const QString& sql)
             return;
         }
         const int code = sqlite3_extended_errcode(m_db);
-        const DbError error(code, QString::fromUtf8(sqlite3_errmsg(m_db)), sql);
+        const DbError error(code, detail::sqliteText(code, QString::fromUtf8(sqlite3_errmsg(m_db))), sql);
         sqlite3_finalize(stmt);
         // A snapshot still reading a table keeps it from being dropped or altered:
         // read the rest into memory and try once more.
@@ -523,6 +618,14 @@ void Database::execute(const QString& sql)
         }
         throw error;
     }
+}
+
+void Database::executeDroppingRepeatedKeys(const QString& insertSql)
+{
+    const QString sql = insertSql.trimmed();
+    if (!sql.startsWith(QLatin1String("insert "), Qt::CaseInsensitive))
+        detail::throwError(SQLITE_MISUSE, QStringLiteral("Nur eine INSERT-Anweisung erlaubt."), insertSql);
+    execute(QStringLiteral("INSERT OR IGNORE ") + sql.mid(7));
 }
 
 qint64 Database::changes() const

@@ -230,11 +230,16 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens an existing file read-write; throws DbError when it is missing or no database.
+    // Opens an existing file: read-write when the user may write the file and its
+    // folder, else read-only (readOnly() says so) without creating anything beside it.
+    // While open it holds a shared lock on the file, so another program can tell that
+    // the file is in use. Throws DbError when the file is missing, cannot be read, is no
+    // database, or another program holds it to itself.
     static std::unique_ptr<Database> open(const QString& path);
     // Opens read-only and never creates a file: nullptr for a missing file or one that
-    // is not a database. For checking a candidate cookbook folder.
-    static std::unique_ptr<Database> openCandidate(const QString& path);
+    // cannot be opened as a database, with the reason in `why`. For checking a candidate
+    // cookbook before anything is written to it.
+    static std::unique_ptr<Database> openCandidate(const QString& path, DbError* why = nullptr);
     // Creates a new, empty database file; throws when the file exists.
     static std::unique_ptr<Database> create(const QString& path);
     // The open connection whose file is `path` (Data controls bind by file name).
@@ -248,6 +253,9 @@ public:
     void closeAllRecordsets();
 
     void execute(const QString& sql);    // one statement; throws DbError with the SQL
+    // An INSERT whose rows are dropped where they would repeat a key, as the old engine
+    // did; only where a stored procedure relies on it. Every other statement is strict.
+    void executeDroppingRepeatedKeys(const QString& insertSql);
     // One statement with its values bound to the ?s in order.
     void execute(const QString& sql, const QVariantList& values);
     qint64 changes() const;               // rows changed by the last execute
@@ -299,6 +307,7 @@ private:
     sqlite3* m_db = nullptr;
     QString m_path;
     bool m_readOnly = false;
+    int m_lockFd = -1;
     qint64 m_changes = 0;
     std::vector<Recordset*> m_recordsets;
     std::unique_ptr<detail::DatabasePrivate> d;

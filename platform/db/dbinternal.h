@@ -35,6 +35,8 @@ struct DatabaseAccess {
 };
 
 [[noreturn]] void throwSqlite(sqlite3* db, const QString& sql);
+// SQLite's failure with a German sentence in front of its code and text.
+QString sqliteText(int code, const QString& engineText);
 [[noreturn]] void throwError(int number, const QString& text, const QString& sql = {});
 void check(sqlite3* db, int rc, const QString& sql);
 

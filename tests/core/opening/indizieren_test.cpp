@@ -45,7 +45,7 @@ TEST_F(IndexBuild, BuildsEveryListedIndexBetweenTwoMessages)
 {
     expectBothMessages();
 
-    kv::indizieren();
+    kv::indizieren(*kochbuchdb);
 
     EXPECT_EQ(dialogs.shownTexts().value(0),
               before + kv::linebreak +
@@ -76,7 +76,7 @@ TEST_F(IndexBuild, CompletesABuildThatWasCutShort)
     kochbuchdb->createIndex(QStringLiteral("rezepte"), {QStringLiteral("rnam"), {QStringLiteral("rname")}});
     expectBothMessages();
 
-    kv::indizieren();
+    kv::indizieren(*kochbuchdb);
 
     EXPECT_TRUE(index(QStringLiteral("zutindex"), QStringLiteral("zutat")));
     EXPECT_TRUE(index(QStringLiteral("zutaten"), QStringLiteral("zeile")));
@@ -86,14 +86,14 @@ TEST_F(IndexBuild, CompletesABuildThatWasCutShort)
 TEST_F(IndexBuild, CompleteIndexesOnlyRecordTheStepAndWriteTheDefaults)
 {
     expectBothMessages();
-    kv::indizieren();
+    kv::indizieren(*kochbuchdb);
     dialogs.verify();
     dialogs.clearShown();
     kochbuchdb->execute(QStringLiteral("delete from changelog"));
     kv::savereg(kv::reg::wizard, QString());
     const QStringList built = kv::test::snapshot(*kochbuchdb);
 
-    kv::indizieren();
+    kv::indizieren(*kochbuchdb);
 
     EXPECT_TRUE(dialogs.shownTexts().isEmpty());
     EXPECT_EQ(kv::test::changelogInOrder(*kochbuchdb), QList<int>{102});
@@ -109,7 +109,7 @@ TEST_F(IndexBuild, ABadDefinitionBuildsNothingAndIsNotRecorded)
     kochbuchdb->execute(QStringLiteral("insert into [-indexfelder] (indid,feldname,fnr) values (7,'y',1)"));
     const QStringList unchanged = kv::test::snapshot(*kochbuchdb);
 
-    EXPECT_THROW(kv::indizieren(), kv::db::DbError);
+    EXPECT_THROW(kv::indizieren(*kochbuchdb), kv::db::DbError);
 
     EXPECT_EQ(kv::test::snapshot(*kochbuchdb), unchanged);
 }

@@ -173,7 +173,7 @@ TEST_F(FinddirTest, SwitchFromTheMainWindowShowsTheSecondCookbook)
     EXPECT_EQ(main.recipeList.size(), 2);
     EXPECT_EQ(main.cookbookName, QStringLiteral("Zweites Buch"));
     EXPECT_EQ(main.calls, (QStringList{QStringLiteral("binddaten"), QStringLiteral("rezzahl=2"),
-                                       QStringLiteral("binddaten"), QStringLiteral("inithm")}));
+                                       QStringLiteral("inithm")}));
     EXPECT_FALSE(finddirLoaded());
     EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("stichwortsuche")));
     EXPECT_EQ(quits, 0);

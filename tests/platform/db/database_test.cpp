@@ -80,14 +80,19 @@ TEST_F(DatabaseFile, CreateRefusesAnExistingFile)
     EXPECT_THROW(Database::create(path()), DbError);
 }
 
-TEST_F(DatabaseFile, WritableConnectionsUseWalWithFullSync)
+TEST_F(DatabaseFile, WritableConnectionsUseTheRollbackJournalWithFullSync)
 {
-    EXPECT_EQ(scalar("PRAGMA journal_mode").toString(), "wal");
+    EXPECT_EQ(scalar("PRAGMA journal_mode").toString(), "delete");
     EXPECT_EQ(scalar("PRAGMA synchronous").toInt(), 2);
+    // A file left in WAL mode goes back to the journal when it is opened for writing.
+    exec("PRAGMA journal_mode=WAL");
+    exec("CREATE TABLE t (x LONG)");
     db->close();
     auto again = Database::open(path());
-    EXPECT_EQ(again->scalar("PRAGMA journal_mode").toString(), "wal");
+    EXPECT_EQ(again->scalar("PRAGMA journal_mode").toString(), "delete");
     EXPECT_EQ(again->scalar("PRAGMA synchronous").toInt(), 2);
+    EXPECT_TRUE(again->hasTable("t"));
+    EXPECT_FALSE(QFileInfo::exists(path() + "-wal"));
 }
 
 TEST_F(DatabaseFile, ExecuteRunsExactlyOneStatementAndReportsFailures)
