@@ -208,7 +208,13 @@ std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool
     if (!printSettingsTried) {
         printSettingsTried = true;
         statement(step, [] {
-            if (!paths::fileExists(paths::programFolder() + u'/' + printSettingsFile)) createprintsettingsdb();
+            if (paths::fileExists(paths::programFolder() + u'/' + printSettingsFile)) return;
+            if (!paths::mayAccess(paths::programFolder(), paths::Access::Write))
+                throw db::DbError(SQLITE_READONLY,
+                                  QStringLiteral("Der Programmordner %1 ist schreibgeschützt; die Datei %2 kann dort "
+                                                 "nicht angelegt werden.")
+                                      .arg(QDir::toNativeSeparators(paths::programFolder()), printSettingsFile));
+            createprintsettingsdb();
         });
     }
 

@@ -306,6 +306,7 @@ void Hm::wireEvents()
     // An edit the cookbook refuses keeps the stored text; the user is told why.
     connect(auswahlModel, &db::RecordsetTableModel::editFailed, this,
             [](int number, const QString& text) { ui::errorbox(QStringLiteral("AUSGRID : "), number, text); });
+    rezModel->beforeUpdate = [](int, int, const QVariant&) { return cookbookWritable(); };
     connect(rezModel, &db::RecordsetTableModel::editFailed, this,
             [](int number, const QString& text) { ui::errorbox(QStringLiteral("REZGRID : "), number, text); });
 
@@ -355,6 +356,11 @@ void Hm::enableWindowButtons()
 
 void Hm::binddaten()
 {
+    // A cookbook that can only be read takes no typing.
+    const bool readOnly = cookbook().readOnly();
+    zub->setReadOnly(readOnly);
+    stich->setReadOnly(readOnly);
+    komgrid->lineEdit()->setReadOnly(readOnly);
     const QString file = cookbook().name();
     for (db::DataControl* control : {rez, korb, kat, auswahl, menu})
         bindStatement([&] { control->setDatabaseName(file); });

@@ -172,6 +172,8 @@ void Hm::deleteCurrentRecipe()
     // An empty list has no recipe to ask about.
     if (rs->eof() || rs->bof())
         return;
+    if (!cookbookWritable())
+        return;
     const QString title = rezgrid->currentIndex().isValid()
                               ? rezgrid->currentIndex().siblingAtColumn(0).data().toString()
                               : rs->value(QStringLiteral("rname")).toString();
@@ -232,7 +234,7 @@ void Hm::rezgrid_MouseDown()
 void Hm::loeschaus_Click()
 {
     db::Recordset* rs = rez->recordset();
-    if (!rs || rs->eof())
+    if (!rs || rs->eof() || !cookbookWritable())
         return;
     if (ui::msgbox(QStringLiteral("Wollen Sie wirklich alle ") + QString::number(rs->recordCount()) +
                        QStringLiteral(" Rezepte löschen ?"),

@@ -127,7 +127,7 @@ void Hm::korbgrid_KeyDown(int& keyCode, int shift)
     Q_UNUSED(shift);
     if (keyCode != ui::KeyDelete) return;
     const std::optional<qint64> aid = idFromText(korbgridBoundText());
-    if (!aid) return;
+    if (!aid || !cookbookWritable()) return;
     const bool quick = *aid == kSchnellauswahl;
     const QString question =
         quick ? QStringLiteral("Die Schnellauswahl kann nicht gelöscht werden. Möchten Sie sie stattdessen leeren ?")
@@ -152,7 +152,7 @@ void Hm::loeschsel_Click()
 void Hm::auswahlalle_Click()
 {
     db::Recordset* rs = rez->recordset();
-    if (!rs || !rs->isOpen()) return;
+    if (!rs || !rs->isOpen() || !cookbookWritable()) return;
     const qint64 aid = currentAuswahl();
     qint16 wanted = 0;
     if (!aid || !portServings(wanted)) return;
@@ -182,7 +182,7 @@ void Hm::rezgrid_DblClick()
 {
     rezclick = false;
     db::Recordset* rs = rez->recordset();
-    if (!hasCurrentRow(rs)) return;
+    if (!hasCurrentRow(rs) || !cookbookWritable()) return;
     const qint64 rid = rs->value(QStringLiteral("rid")).toLongLong();
     qint16 wanted = 0;
     if (menumode) {
@@ -203,6 +203,7 @@ void Hm::rezgrid_DblClick()
 
 void Hm::neuaus_Click()
 {
+    if (!cookbookWritable()) return;
     if (menumode) {
         auto* dialog = ui::WindowRegistry::instance<NeuMenue>(QStringLiteral("neu_menue"));
         dialog->setHost([this](qint64) {
@@ -267,8 +268,8 @@ void Hm::ausgrid_BeforeDelete(bool& cancel)
     QList<int> rows;
     for (const QModelIndex& index : ausgrid->selectionModel()->selectedRows()) rows << index.row();
     if (rows.isEmpty() && hasCurrentRow(rs)) rows << int(rs->absolutePosition());
-    if (rows.isEmpty()) return;
     cancel = true;
+    if (rows.isEmpty() || !cookbookWritable()) return;
     // Bookmarks first: positions move as rows go.
     QVariantList marks;
     for (int row : rows) {
@@ -301,6 +302,10 @@ void Hm::ausgrid_BeforeDelete(bool& cancel)
 
 void Hm::ausgrid_BeforeUpdate(int column, const QVariant& value, bool& cancel)
 {
+    if (!cookbookWritable()) {
+        cancel = true;
+        return;
+    }
     if (column == 0 && value.toString().isEmpty()) {
         ui::msgbox(QStringLiteral("Leere Namen sind nicht erlaubt"), ui::OkOnly, QStringLiteral("Kelvor"));
         cancel = true;

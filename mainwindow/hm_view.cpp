@@ -260,6 +260,10 @@ void Hm::komgrid_Change()
 void Hm::komgrid_Click()
 {
     if (m_komMarker != 1 || komgrid->currentIndex() < 0 || m_rid <= 0) return;
+    if (!cookbookWritable()) {
+        showComment();
+        return;
+    }
     setRecipeComment(cookbook(), m_rid, komgrid->currentData());
 }
 

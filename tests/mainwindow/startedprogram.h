@@ -33,23 +33,36 @@ protected:
     // `registerMore` adds the windows of further subsystems before the start.
     void start(const std::function<void()>& registerMore = {})
     {
+        expectIndexBuild();
+        launch(registerMore);
+    }
+
+    // The two messages of a cookbook's first opening.
+    void expectIndexBuild()
+    {
+        dialogs.expect(QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen."), ui::Answer::Ok)
+            .withTitle(QStringLiteral(" A c h t u n g"));
+        dialogs.expect(QStringLiteral("Die Suchindizes wurden erstellt"), ui::Answer::Ok)
+            .withTitle(QStringLiteral(" O K"));
+    }
+
+    // Starts the program as main does, with whatever boxes the test expects.
+    void launch(const std::function<void()>& registerMore = {})
+    {
         guiApp();
         ui::WindowRegistry::reset();
         registerAllWindows();
         if (registerMore) registerMore();
         setQuitHook([this] { ++quits; });
         setStartupUi(&startup);
-        dialogs.expect(QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen."), ui::Answer::Ok)
-            .withTitle(QStringLiteral(" A c h t u n g"));
-        dialogs.expect(QStringLiteral("Die Suchindizes wurden erstellt"), ui::Answer::Ok)
-            .withTitle(QStringLiteral(" O K"));
         Main();
         dialogs.verify();
         hm = ui::WindowRegistry::instance<Hm>(QStringLiteral("hm"));
         ASSERT_NE(hm, nullptr);
     }
 
-    void TearDown() override
+    // Ends the program's windows and closes the cookbook, as before a new start.
+    void shutDown()
     {
         {
             NoClosingScreen quiet;
@@ -57,6 +70,12 @@ protected:
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         kochbuchdb.reset();
+        hm = nullptr;
+    }
+
+    void TearDown() override
+    {
+        shutDown();
         setStartupUi(nullptr);
         setQuitHook({});
     }
@@ -78,6 +97,15 @@ protected:
     QLineEdit* port() { return control<QLineEdit>(hm, "port"); }
     QLineEdit* stich() { return control<QLineEdit>(hm, "stich"); }
     QPlainTextEdit* zub() { return control<QPlainTextEdit>(hm, "zub"); }
+
+    // The user chooses an entry of the filter combo.
+    void chooseFilter(const QString& text)
+    {
+        const int i = katgrid()->findText(text);
+        ASSERT_GE(i, 0) << text.toStdString();
+        katgrid()->setCurrentIndex(i);
+        emit katgrid()->activated(i);
+    }
 
     db::Database& db() { return cookbook(); }
     qint64 count(const QString& sql) { return db().scalar(sql).toLongLong(); }

@@ -47,6 +47,11 @@ protected:
     {
         return oldCookbook(name, [](kv::db::Database& db) { kv::test::markAllStepsDone(db); });
     }
+    QByteArray bytesOf(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("fehlt");
+    }
     QStringList snapshotOf(const QString& file)
     {
         auto db = kv::db::Database::open(file);
@@ -204,21 +209,55 @@ TEST_F(Opening, WithoutAnyCookbookTheUserChoosesOne)
     EXPECT_EQ(kochbuchdb->name(), chosen + kv::kochbuchdatei);
 }
 
-TEST_F(Opening, DatabaseWithoutMarkerIsNoCookbookAndStaysUntouched)
+// Neither a foreign SQLite file nor an empty file is touched by a start that rejects it:
+// no conversion, no journal, no database written into the empty file.
+TEST_F(Opening, RejectedFilesStayByteForByteAsTheyWere)
 {
-    const QString other = env.tempPath(QStringLiteral("fremd/"));
-    QDir().mkpath(other);
-    kv::db::Database::create(other + kv::kochbuchdatei)->execute(QStringLiteral("create table adressen (name VARCHAR(50))"));
-    const QStringList before = snapshotOf(other + kv::kochbuchdatei);
+    const QString foreign = env.tempPath(QStringLiteral("fremd/"));
+    QDir().mkpath(foreign);
+    kv::db::Database::create(foreign + kv::kochbuchdatei)->execute(QStringLiteral("create table adressen (name VARCHAR(50))"));
+    const QString empty = env.tempPath(QStringLiteral("leer/"));
+    QDir().mkpath(empty);
+    QFile(empty + kv::kochbuchdatei).open(QIODevice::WriteOnly);
     const QString chosen = doneCookbook(QStringLiteral("gewaehlt"));
-    kv::savereg(kv::reg::loadeddir, other);
-    dialogs.expect(damagedText, Answer::Ok).withTitle(QString()).withStyle(kv::ui::Critical | kv::ui::OkOnly);
-    startup.onFinddir = [&] { kv::savereg(kv::reg::loadeddir, chosen); };
+
+    for (const QString& rejected : {foreign, empty}) {
+        const QByteArray before = bytesOf(rejected + kv::kochbuchdatei);
+        const QStringList files = QDir(rejected).entryList(QDir::Files);
+        kv::savereg(kv::reg::loadeddir, rejected);
+        dialogs.expect(damagedText, Answer::Ok).withTitle(QString()).withStyle(kv::ui::Critical | kv::ui::OkOnly);
+        startup.onFinddir = [&] { kv::savereg(kv::reg::loadeddir, chosen); };
+
+        kv::opendaten();
+
+        EXPECT_EQ(kochbuchdb->name(), chosen + kv::kochbuchdatei);
+        EXPECT_EQ(bytesOf(rejected + kv::kochbuchdatei), before) << rejected.toStdString();
+        EXPECT_EQ(QDir(rejected).entryList(QDir::Files), files);
+        kochbuchdb.reset();
+    }
+}
+
+TEST_F(Opening, FileThatMayNotBeReadGetsItsOwnMessageAndTheDirectoryDialog)
+{
+    const QString locked = doneCookbook(QStringLiteral("gesperrt"));
+    const QString chosen = doneCookbook(QStringLiteral("gewaehlt"));
+    kv::paths::setAccessCheck([locked](const QString& path, kv::paths::Access access) -> std::optional<bool> {
+        if (access == kv::paths::Access::Read && path.startsWith(locked)) return false;
+        return std::nullopt;
+    });
+    kv::savereg(kv::reg::loadeddir, locked);
+    dialogs.expect(QStringLiteral("kann nicht geöffnet werden: Kelvor darf sie nicht lesen"), Answer::Ok)
+        .withStyle(kv::ui::Critical | kv::ui::OkOnly);
+    startup.onFinddir = [&] {
+        EXPECT_TRUE(kv::nocookbook);
+        kv::savereg(kv::reg::loadeddir, chosen);
+    };
 
     kv::opendaten();
+    kv::paths::setAccessCheck({});
 
+    EXPECT_EQ(startup.calls.count(QStringLiteral("finddir")), 1);
     EXPECT_EQ(kochbuchdb->name(), chosen + kv::kochbuchdatei);
-    EXPECT_EQ(snapshotOf(other + kv::kochbuchdatei), before);
 }
 
 TEST_F(Opening, RelativeFolderIsOpenedAndStoredAbsolute)

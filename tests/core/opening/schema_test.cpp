@@ -305,3 +305,14 @@ TEST_F(UpgradeStep, Step111MovesOnlyTheKnownOldNumbering)
 }
 
 }  // namespace
+
+TEST_F(UpgradeStep, Step103KeepsARowAlleAnOldCookbookAlreadyHolds)
+{
+    db().execute(QStringLiteral("insert into importdateien (did,dname) values (0,'Alle')"));
+
+    kv::update103(*kochbuchdb);
+
+    EXPECT_EQ(number(QStringLiteral("select count(*) from importdateien where did=0 and dname='Alle'")), 1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from importdateien")), 3);
+    EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{103});
+}

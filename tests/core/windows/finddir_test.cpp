@@ -131,8 +131,18 @@ TEST_F(FinddirTest, StatusTellsWhatAFolderHoldsWithoutTouchingIt)
     EXPECT_EQ(statusText(), andere);
     EXPECT_FALSE(startOffered());
 
+    // An empty cookbook file is no database yet, and looking at it does not make it one.
+    const QString zero = emptyFolder(QStringLiteral("null"));
+    QFile(zero + kv::kochbuchdatei).open(QIODevice::WriteOnly);
+    dialog()->setIdirPath(zero);
+    EXPECT_EQ(statusText(), andere);
+    EXPECT_FALSE(startOffered());
+    EXPECT_EQ(contents(zero + kv::kochbuchdatei), QByteArray());
+    EXPECT_EQ(QDir(zero).entryList(QDir::Files), QStringList{kv::kochbuchdatei});
+
     EXPECT_TRUE(QDir(empty).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(contents(foreign + kv::kochbuchdatei), foreignBytes);
+    EXPECT_EQ(QDir(foreign).entryList(QDir::Files), QStringList{kv::kochbuchdatei});
 }
 
 TEST_F(FinddirTest, CheckloadExplainsMissingAndForeignFolders)

@@ -61,14 +61,6 @@ protected:
         return list;
     }
 
-    void chooseFilter(const QString& text)
-    {
-        const int i = katgrid()->findText(text);
-        ASSERT_GE(i, 0) << text.toStdString();
-        katgrid()->setCurrentIndex(i);
-        emit katgrid()->activated(i);
-    }
-
     QStringList filterItems()
     {
         QStringList items;

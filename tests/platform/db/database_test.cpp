@@ -1,8 +1,14 @@
 #include "tests/platform/db/dbfixture.h"
 
+#include "platform/paths.h"
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+
+#include <sqlite3.h>
 
 using kv::db::Database;
 using kv::db::DbError;
@@ -17,9 +23,120 @@ void writeFile(const QString& path, const QByteArray& content)
     f.write(content);
 }
 
+QByteArray digest(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// What the user may not do, told to the layer in place of the permission bits: the tests
+// run as root, whom the system lets read and write everything.
+class Denied {
+public:
+    Denied(const QString& place, kv::paths::Access what)
+    {
+        kv::paths::setAccessCheck([place, what](const QString& path, kv::paths::Access access) -> std::optional<bool> {
+            if (access == what && QDir::cleanPath(path).startsWith(QDir::cleanPath(place))) return false;
+            return std::nullopt;
+        });
+    }
+    ~Denied() { kv::paths::setAccessCheck({}); }
+    Denied(const Denied&) = delete;
+    Denied& operator=(const Denied&) = delete;
+};
+
+// Whether another process could take the file to itself right now.
+bool otherProcessGetsTheFile(const QString& path)
+{
+    QProcess flock;
+    flock.start(QStringLiteral("flock"), {QStringLiteral("-n"), QStringLiteral("-x"), path, QStringLiteral("true")});
+    flock.waitForFinished();
+    return flock.exitStatus() == QProcess::NormalExit && flock.exitCode() == 0;
+}
+
 }  // namespace
 
 class DatabaseFile : public DbTest {};
+
+class ReadOnlyPlace : public DbTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ReadOnlyPlace, FileOpensReadOnlyAndNothingIsWrittenInOrBesideIt)
+{
+    exec("CREATE TABLE rezepte (rid INTEGER PRIMARY KEY, rname VARCHAR(255) COLLATE NOCASE_DE)");
+    exec("INSERT INTO rezepte VALUES (1, 'Suppe')");
+    exec(QStringLiteral("PRAGMA journal_mode=%1").arg(QLatin1String(GetParam())));
+    db->close();
+    const QByteArray before = digest(path());
+    const QStringList files = QDir(dirPath("")).entryList(QDir::Files);
+    const Denied denied(dirPath(""), kv::paths::Access::Write);
+
+    auto ro = Database::open(path());
+    EXPECT_TRUE(ro->readOnly());
+    EXPECT_EQ(ro->scalar("SELECT rname FROM rezepte").toString(), "Suppe");
+    try {
+        ro->execute("INSERT INTO rezepte VALUES (2, 'Kuchen')");
+        FAIL() << "wrote to a file in a read-only place";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number() & 0xFF, SQLITE_READONLY);
+        EXPECT_TRUE(e.text().startsWith("Die Datenbank ist schreibgeschützt.")) << e.text().toStdString();
+    }
+    ro.reset();
+    EXPECT_EQ(digest(path()), before);
+    EXPECT_EQ(QDir(dirPath("")).entryList(QDir::Files), files);
+}
+
+INSTANTIATE_TEST_SUITE_P(JournalModes, ReadOnlyPlace, ::testing::Values("DELETE", "WAL"));
+
+TEST_F(DatabaseFile, FileThatMayNotBeReadIsReportedAsNotOpenable)
+{
+    db->close();
+    const Denied denied(path(), kv::paths::Access::Read);
+    try {
+        Database::open(path());
+        FAIL() << "opened a file that may not be read";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number() & 0xFF, SQLITE_CANTOPEN);
+        EXPECT_TRUE(e.text().startsWith("Die Datenbankdatei kann nicht geöffnet werden.")) << e.text().toStdString();
+    }
+    DbError why(0, {});
+    EXPECT_EQ(Database::openCandidate(path(), &why), nullptr);
+    EXPECT_EQ(why.number() & 0xFF, SQLITE_CANTOPEN);
+}
+
+TEST_F(DatabaseFile, OpenFileHoldsEveryCommitAndIsSeenInUse)
+{
+    exec("CREATE TABLE t (x LONG)");
+    db->close();
+    auto open = Database::open(path());
+    EXPECT_FALSE(otherProcessGetsTheFile(path()));
+    open->execute("INSERT INTO t VALUES (42)");
+
+    // A plain copy taken while the program has the file open holds the committed row.
+    const QString copy = dirPath("kopie.mdb");
+    ASSERT_TRUE(QFile::copy(path(), copy));
+    EXPECT_EQ(Database::open(copy)->scalar("SELECT x FROM t").toInt(), 42);
+
+    open->close();
+    EXPECT_TRUE(otherProcessGetsTheFile(path()));
+}
+
+TEST_F(DatabaseFile, RepeatedKeysAreDroppedOnlyWhereAsked)
+{
+    exec("CREATE TABLE importdateien (did LONG PRIMARY KEY, dname VARCHAR(255) COLLATE NOCASE_DE)");
+    exec("INSERT INTO importdateien VALUES (0, 'Alle')");
+    try {
+        exec("insert into importdateien (did,dname) select 0,'Alle';");
+        FAIL() << "a repeated key was dropped silently";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number() & 0xFF, SQLITE_CONSTRAINT);
+        EXPECT_TRUE(e.text().startsWith("Die Änderung verletzt eine Regel der Datenbank")) << e.text().toStdString();
+    }
+    db->executeDroppingRepeatedKeys("insert into importdateien (did,dname) select 0,'Alle';");
+    db->executeDroppingRepeatedKeys("insert into importdateien (did,dname) values (1,'neu.mmf')");
+    EXPECT_EQ(count("SELECT count(*) FROM importdateien"), 2);
+    EXPECT_THROW(db->executeDroppingRepeatedKeys("delete from importdateien"), DbError);
+}
 
 TEST_F(DatabaseFile, OpenRefusesMissingAndForeignFiles)
 {
