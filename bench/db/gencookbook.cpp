@@ -1,6 +1,7 @@
 #include "bench/db/gencookbook.h"
 
 #include "platform/db/database.h"
+#include "tests/support/oldschema.h"
 
 #include <QDir>
 #include <QFile>
@@ -324,6 +325,13 @@ const char* const kEndings[] = {
     "Gut gekühlt servieren; hält sich zwei Tage im Kühlschrank.",
 };
 
+// Heading texts of old cookbooks that name no usable number of servings.
+const char* const kServingsWithoutNumber[] = {"Für einige Personen", "Personen nach Belieben", "Für viele Personen"};
+
+// Ingredient lines (not headings) that mention persons and a number.
+const char* const kLinesNamingPersons[] = {"Brötchen, 1 je 2 Personen", "Eier, 2 für 4 Personen",
+                                           "Würstchen, 3 für 2 Personen"};
+
 struct NamedIngredient {
     qint64 zutid;
     QString shortName;  // without the qualifier, for the preparation text
@@ -342,6 +350,17 @@ public:
         addKeywords();
         addImportFiles();
         addRecipes(recipes);
+    }
+
+    // Recipes as an old version stored them, for a cookbook made by generateOldCookbook.
+    void runOld(int recipes)
+    {
+        loadUnits();
+        addIngredients();
+        addComments();
+        addKeywords();
+        addImportFiles();
+        addOldRecipes(recipes);
     }
 
 private:
@@ -486,8 +505,9 @@ private:
         return name;
     }
 
-    // Amount and unit as a cook would write them for this kind of ingredient.
-    std::pair<QVariant, QVariant> measure(Measure kind)
+    // Amount and unit code as a cook would write them for this kind of ingredient;
+    // no code for a line without unit.
+    std::pair<QVariant, const char*> measure(Measure kind)
     {
         static constexpr std::array<double, 10> grams = {50, 100, 125, 150, 200, 250, 300, 400, 500, 750};
         static constexpr std::array<double, 6> millilitres = {50, 100, 125, 200, 250, 500};
@@ -496,32 +516,32 @@ private:
         const auto any = [this](const auto& values) { return QVariant(values[size_t(pick(int(values.size())))]); };
         switch (kind) {
         case Measure::Weight:
-            if (chance(0.15)) return {QVariant(std::array<double, 4>{0.5, 1, 1.5, 2}[size_t(pick(4))]), unit("kg")};
-            return {any(grams), unit("g")};
+            if (chance(0.15)) return {QVariant(std::array<double, 4>{0.5, 1, 1.5, 2}[size_t(pick(4))]), "kg"};
+            return {any(grams), "g"};
         case Measure::Liquid:
-            if (chance(0.3)) return {QVariant(std::array<double, 5>{0.25, 0.5, 1, 1.5, 1.0 / 3}[size_t(pick(5))]), unit("l")};
-            if (chance(0.15)) return {any(spoons), unit("tb")};
-            return {any(millilitres), unit("ml")};
+            if (chance(0.3)) return {QVariant(std::array<double, 5>{0.25, 0.5, 1, 1.5, 1.0 / 3}[size_t(pick(5))]), "l"};
+            if (chance(0.15)) return {any(spoons), "tb"};
+            return {any(millilitres), "ml"};
         case Measure::Piece:
-            if (chance(0.05)) return {QVariant(), QVariant()};
-            return {any(pieces), QVariant()};
+            if (chance(0.05)) return {QVariant(), nullptr};
+            return {any(pieces), nullptr};
         case Measure::Spoon:
-            if (chance(0.08)) return {QVariant(2.0 / 3), unit("tb")};
-            return {any(spoons), unit(chance(0.7) ? "tb" : "ts")};
+            if (chance(0.08)) return {QVariant(2.0 / 3), "tb"};
+            return {any(spoons), chance(0.7) ? "tb" : "ts"};
         case Measure::Spice:
-            if (chance(0.45)) return {QVariant(), QVariant()};
-            if (chance(0.5)) return {QVariant(1.0), unit("pn")};
-            return {QVariant(std::array<double, 4>{0.25, 0.5, 1, 1.0 / 3}[size_t(pick(4))]), unit("ts")};
+            if (chance(0.45)) return {QVariant(), nullptr};
+            if (chance(0.5)) return {QVariant(1.0), "pn"};
+            return {QVariant(std::array<double, 4>{0.25, 0.5, 1, 1.0 / 3}[size_t(pick(4))]), "ts"};
         case Measure::Bunch:
-            return {QVariant(std::array<double, 3>{0.5, 1, 2}[size_t(pick(3))]), unit("bn")};
+            return {QVariant(std::array<double, 3>{0.5, 1, 2}[size_t(pick(3))]), "bn"};
         case Measure::Pack:
-            return {QVariant(double(1 + pick(2))), unit("pk")};
+            return {QVariant(double(1 + pick(2))), "pk"};
         case Measure::Can:
-            return {QVariant(double(1 + pick(2))), unit("cn")};
+            return {QVariant(double(1 + pick(2))), "cn"};
         case Measure::Slice:
-            return {QVariant(double(2 * (1 + pick(4)))), unit("sl")};
+            return {QVariant(double(2 * (1 + pick(4)))), "sl"};
         }
-        return {QVariant(), QVariant()};
+        return {QVariant(), nullptr};
     }
 
     QString preparation(const std::vector<size_t>& lines, const Dish& dish)
@@ -546,6 +566,21 @@ private:
         QString text = sentences.takeFirst();
         for (const QString& sentence : sentences) text += (chance(0.3) ? u'\n' : u' ') + sentence;
         return text;
+    }
+
+    // Five to fifteen ingredients, often ending in salt and pepper.
+    void pickLines(std::vector<size_t>& lines)
+    {
+        const int count = 5 + pick(11);
+        lines.clear();
+        for (int i = 0; i < count; ++i) {
+            size_t k;
+            do k = size_t(pick(int(m_ingredients.size())));
+            while (k == m_salt || k == m_pepper);
+            lines.push_back(k);
+        }
+        if (chance(0.6)) lines.push_back(m_salt);
+        if (chance(0.5)) lines.push_back(m_pepper);
     }
 
     void addRecipes(int recipes)
@@ -585,16 +620,7 @@ private:
             rezept.step();
             rezept.reset();
 
-            const int count = 5 + pick(11);
-            lines.clear();
-            for (int i = 0; i < count; ++i) {
-                size_t k;
-                do k = size_t(pick(int(m_ingredients.size())));
-                while (k == m_salt || k == m_pepper);
-                lines.push_back(k);
-            }
-            if (chance(0.6)) lines.push_back(m_salt);
-            if (chance(0.5)) lines.push_back(m_pepper);
+            pickLines(lines);
 
             const bool twoParts = chance(0.25) && lines.size() >= 6;
             const size_t split = twoParts ? lines.size() / 2 : lines.size();
@@ -617,15 +643,158 @@ private:
                     writeHeading(2);
                 }
                 const NamedIngredient& ingredient = m_ingredients[lines[i]];
-                const auto [amount, eid] = measure(ingredient.measure);
+                const auto [amount, code] = measure(ingredient.measure);
                 zutat.bind(1, rid);
                 zutat.bind(2, tid);
                 zutat.bind(3, nr++);
-                zutat.bind(4, eid);
+                zutat.bind(4, code ? unit(code) : QVariant());
                 zutat.bind(5, amount);
                 zutat.bind(6, ingredient.zutid);
                 zutat.step();
                 zutat.reset();
+            }
+
+            zubereit.bind(1, rid);
+            zubereit.bind(2, preparation(lines, dish));
+            zubereit.step();
+            zubereit.reset();
+
+            const int keywords = pick(4);
+            qint64 previous = -1;
+            for (int i = 0; i < keywords; ++i) {
+                const qint64 sid = chance(0.8) ? pickOf(m_keywords) : pickOf(m_freeKeywords);
+                if (sid == previous) continue;
+                previous = sid;
+                stich.bind(1, rid);
+                stich.bind(2, sid);
+                stich.step();
+                stich.reset();
+            }
+        }
+    }
+
+    // Old cookbooks know only g, ccm, Stück and EL; a line in another unit lost it on import.
+    std::pair<QVariant, QVariant> oldUnit(const QVariant& amount, const char* code) const
+    {
+        if (!code) return {amount, QVariant()};
+        const QLatin1String c(code);
+        if (c == QLatin1String("kg")) return {amount.toDouble() * 1000, unit("g")};
+        if (c == QLatin1String("l")) return {amount.toDouble() * 1000, unit("cb")};
+        if (c == QLatin1String("ml")) return {amount, unit("cb")};
+        if (c == QLatin1String("g") || c == QLatin1String("tb")) return {amount, unit(code)};
+        if (c == QLatin1String("pk") || c == QLatin1String("cn") || c == QLatin1String("sl"))
+            return {amount, unit("ea")};
+        return {amount, QVariant()};
+    }
+
+    enum class Case { Servings, NoLines, ZeroServings, NoNumber, PersonsInALine, ShortHeading };
+
+    // The first recipes show each unusual case once, so even a small cookbook has them all.
+    Case recipeCase(int n)
+    {
+        static constexpr std::array<Case, 5> firsts = {Case::NoLines, Case::ZeroServings, Case::NoNumber,
+                                                       Case::PersonsInALine, Case::ShortHeading};
+        if (n < int(firsts.size())) return firsts[size_t(n)];
+        const int roll = pick(1000);
+        if (roll < 10) return Case::NoLines;
+        if (roll < 25) return Case::ZeroServings;
+        if (roll < 45) return Case::NoNumber;
+        if (roll < 75) return Case::PersonsInALine;
+        if (roll < 175) return Case::ShortHeading;
+        return Case::Servings;
+    }
+
+    // Every recipe with lines begins its first part with a heading that names the
+    // servings; the first start moves a usable number into rezepte.port.
+    void addOldRecipes(int recipes)
+    {
+        db::Statement rezept(m_db, QStringLiteral("insert into rezepte (rid, rname, port, ungenau, kid, komid, did) "
+                                                  "values (?, ?, ?, ?, ?, ?, ?)"));
+        db::Statement zutat(m_db, QStringLiteral("insert into zutaten (rid, tid, nr, eid, menge, zutid) "
+                                                 "values (?, ?, ?, ?, ?, ?)"));
+        db::Statement zubereit(m_db, QStringLiteral("insert into zubereit (rid, ztext) values (?, ?)"));
+        db::Statement stich(m_db, QStringLiteral("insert into rezstich (rid, sid) values (?, ?)"));
+        static constexpr std::array<int, 24> servings = {1, 2, 2, 2, 2, 3, 3, 4, 4, 4, 4, 4,
+                                                         4, 5, 6, 6, 6, 7, 8, 8, 9, 10, 11, 12};
+        // Every recipe with the same heading shares one zutindex row, as the old import stored them.
+        db::Statement addText(m_db, QStringLiteral("insert into zutindex (zutid, zutat) values (?, ?)"));
+        QHash<QString, qint64> texts;
+        qint64 nextText = nextId(QStringLiteral("select max(zutid) from zutindex"));
+        const auto textId = [&](const QString& text) {
+            const auto it = texts.constFind(text);
+            if (it != texts.cend()) return *it;
+            addText.bind(1, nextText);
+            addText.bind(2, text);
+            addText.step();
+            addText.reset();
+            texts.insert(text, nextText);
+            return nextText++;
+        };
+        const auto addLine = [&](qint64 rid, int tid, int nr, const QVariant& eid, const QVariant& amount,
+                                 qint64 zutid) {
+            zutat.bind(1, rid);
+            zutat.bind(2, tid);
+            zutat.bind(3, nr);
+            zutat.bind(4, eid);
+            zutat.bind(5, amount);
+            zutat.bind(6, zutid);
+            zutat.step();
+            zutat.reset();
+        };
+
+        qint64 rid = nextId(QStringLiteral("select max(rid) from rezepte"));
+        std::vector<size_t> lines;
+        for (int n = 0; n < recipes; ++n, ++rid) {
+            const Case kind = recipeCase(n);
+            const Dish& dish = pickOf(kDishes);
+            rezept.bind(1, rid);
+            rezept.bind(2, title(dish));
+            // Often not what the heading says: the heading is what counts.
+            rezept.bind(3, chance(0.1) ? QVariant() : QVariant(servings[size_t(pick(int(servings.size())))]));
+            rezept.bind(4, chance(0.03) ? 1 : 0);
+            rezept.bind(5, chance(0.04) ? 0 : dish.kid);
+            rezept.bind(6, chance(0.08) ? pickOf(m_comments) : 0);
+            rezept.bind(7, chance(0.05) ? m_ownFile : pickOf(m_files));
+            rezept.step();
+            rezept.reset();
+
+            if (kind == Case::NoLines) {
+                zubereit.bind(1, rid);
+                zubereit.bind(2, QString::fromUtf8(kEndings[0]));
+                zubereit.step();
+                zubereit.reset();
+                continue;
+            }
+
+            QString heading;
+            switch (kind) {
+            case Case::ZeroServings: heading = QStringLiteral("Für 0 Personen"); break;
+            case Case::NoNumber: heading = QString::fromUtf8(pickOf(kServingsWithoutNumber)); break;
+            case Case::ShortHeading:
+                heading = QStringLiteral("%1 Personen").arg(servings[size_t(pick(int(servings.size())))]);
+                break;
+            default: heading = QStringLiteral("Für %1 Personen").arg(servings[size_t(pick(int(servings.size())))]);
+            }
+            addLine(rid, 1, 0, QVariant(), QVariant(), textId(heading));
+
+            pickLines(lines);
+            const bool twoParts = chance(0.25) && lines.size() >= 6;
+            const size_t split = twoParts ? lines.size() / 2 : lines.size();
+            const size_t personsAt = kind == Case::PersonsInALine ? size_t(pick(int(lines.size()))) : lines.size();
+            int tid = 1, nr = 1;
+            for (size_t i = 0; i < lines.size(); ++i) {
+                if (i == split) {
+                    tid = 2;
+                    nr = 1;
+                    addLine(rid, 2, 0, QVariant(), QVariant(), textId(QString::fromUtf8(pickOf(kHeadings))));
+                }
+                if (i == personsAt)
+                    addLine(rid, tid, nr++, unit("ea"), QVariant(),
+                            textId(QString::fromUtf8(pickOf(kLinesNamingPersons))));
+                const NamedIngredient& ingredient = m_ingredients[lines[i]];
+                const auto [amount, code] = measure(ingredient.measure);
+                const auto [oldAmount, eid] = oldUnit(amount, code);
+                addLine(rid, tid, nr++, eid, oldAmount, ingredient.zutid);
             }
 
             zubereit.bind(1, rid);
@@ -694,15 +863,36 @@ void removeFile(const QString& path)
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(suffix));
 }
 
-}  // namespace
-
-void generateCookbook(const QString& folder, int recipes, unsigned seed, const QString& source)
+// The cookbook file in `folder`, which is created when missing; never one that exists.
+QString newCookbookIn(const QString& folder)
 {
     if (!QDir().mkpath(folder))
         throw std::runtime_error(QStringLiteral("Der Ordner %1 kann nicht angelegt werden.").arg(folder).toStdString());
     const QString target = QDir(folder).filePath(QStringLiteral("kelvor-daten.mdb"));
     if (QFileInfo::exists(target))
         throw std::runtime_error(QStringLiteral("%1 gibt es schon.").arg(target).toStdString());
+    return target;
+}
+
+// Rows an old cookbook had as the delivered one has them: categories, comments, the
+// keyword tree, the selection list, the index definitions.
+void copyDeliveredRows(db::Database& db, const QString& alias)
+{
+    for (const char* name : {"hauptkat", "impkat", "komment", "stichworte", "substich", "impstich", "auswahlen",
+                             "-löschtabellen", "-indizes", "-indexfelder"}) {
+        const QString table = QString::fromUtf8(name);
+        QStringList columns;
+        for (const db::FieldDef& field : db.fields(table)) columns << u'"' + field.name + u'"';
+        const QString list = columns.join(u',');
+        db.execute(QStringLiteral("insert into [%1] (%2) select %2 from %3.[%1]").arg(table, list, alias));
+    }
+}
+
+}  // namespace
+
+void generateCookbook(const QString& folder, int recipes, unsigned seed, const QString& source)
+{
+    const QString target = newCookbookIn(folder);
     if (!QFile::copy(source, target))
         throw std::runtime_error(
             QStringLiteral("%1 kann nicht nach %2 kopiert werden.").arg(source, target).toStdString());
@@ -719,6 +909,32 @@ void generateCookbook(const QString& folder, int recipes, unsigned seed, const Q
             db->execute(QStringLiteral("insert into changelog (changed) select  102;"));
             tx.commit();
         }
+        db->close();
+    } catch (...) {
+        removeFile(target);
+        throw;
+    }
+}
+
+void generateOldCookbook(const QString& folder, int recipes, unsigned seed, const QString& source)
+{
+    const QString target = newCookbookIn(folder);
+    const QString alias = QStringLiteral("geliefert");
+    try {
+        auto db = db::Database::create(target);
+        sqlite3_exec(db->handle(), "PRAGMA cache_size=-131072", nullptr, nullptr, nullptr);
+        db->attach(source, alias);
+        {
+            db::Transaction tx(*db);
+            kv::test::createOldTables(*db);
+            kv::test::insertOldUnits(*db);
+            db->execute(QStringLiteral("insert into kochbuchname (bname, binfo) values ('Altes Kochbuch', "
+                                       "'erzeugt für Messungen')"));
+            copyDeliveredRows(*db, alias);
+            Generator(*db, seed).runOld(recipes);
+            tx.commit();
+        }
+        db->detach(alias);
         db->close();
     } catch (...) {
         removeFile(target);

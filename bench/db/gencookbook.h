@@ -1,6 +1,7 @@
 #pragma once
-// A large cookbook for measurements: the delivered cookbook with many generated
-// recipes added and its indexes built, as it stands after the first start.
+// Large cookbooks for measurements: the delivered cookbook with many generated
+// recipes added and its indexes built, as it stands after the first start; or an
+// old cookbook that has never been opened by this version.
 
 #include <QString>
 
@@ -18,5 +19,17 @@ QString deliveredCookbook();
 // or the file cannot be written; a file it could not complete is removed.
 void generateCookbook(const QString& folder, int recipes = 250000, unsigned seed = 1,
                       const QString& source = deliveredCookbook());
+
+// Writes kelvor-daten.mdb into `folder` (created when missing) as an old version left
+// it: the tables of tests/support/oldschema.h, no `changelog`, no index but the two
+// old keys, the old units, and the delivered cookbook's categories, keywords,
+// comments and index definitions (read from `source`). Of the `recipes` recipes,
+// about one in a hundred has no ingredient lines; every other one begins its first
+// part with a heading line naming the servings: "Für N Personen" or "N Personen"
+// (N from 1 to 12), a few "Für 0 Personen", a few without a number; a few more carry
+// a normal line that names persons and a number. Heading texts are shared rows of
+// zutindex. The same seed gives the same cookbook. Throws like generateCookbook.
+void generateOldCookbook(const QString& folder, int recipes = 100000, unsigned seed = 1,
+                         const QString& source = deliveredCookbook());
 
 }  // namespace kv::bench

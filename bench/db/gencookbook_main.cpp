@@ -1,5 +1,6 @@
-// kelvor_gencookbook FOLDER [RECIPES] [SEED]: a large cookbook for trying the
-// program and for the benchmarks.
+// kelvor_gencookbook [--old] FOLDER [RECIPES [SEED]]: a large cookbook for trying the
+// program and for the benchmarks; with --old, one as an old version left it, which
+// the first start upgrades.
 
 #include "bench/db/gencookbook.h"
 #include "platform/db/database.h"
@@ -13,26 +14,32 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 2 || args.size() > 4) {
-        std::fprintf(stderr, "usage: kelvor_gencookbook FOLDER [RECIPES [SEED]]\n");
+    QStringList args = app.arguments();
+    args.removeFirst();
+    const bool old = !args.isEmpty() && args.first() == QLatin1String("--old");
+    if (old) args.removeFirst();
+    if (args.isEmpty() || args.size() > 3 || args.first().startsWith(u'-')) {
+        std::fprintf(stderr, "usage: kelvor_gencookbook [--old] FOLDER [RECIPES [SEED]]\n");
         return 2;
     }
     bool ok = true;
-    const int recipes = args.size() > 2 ? args[2].toInt(&ok) : 250000;
+    const int recipes = args.size() > 1 ? args[1].toInt(&ok) : (old ? 100000 : 250000);
     if (!ok || recipes < 0) {
-        std::fprintf(stderr, "kelvor_gencookbook: not a number of recipes: %s\n", qPrintable(args[2]));
+        std::fprintf(stderr, "kelvor_gencookbook: not a number of recipes: %s\n", qPrintable(args[1]));
         return 2;
     }
-    const unsigned seed = args.size() > 3 ? args[3].toUInt(&ok) : 1;
+    const unsigned seed = args.size() > 2 ? args[2].toUInt(&ok) : 1;
     if (!ok) {
-        std::fprintf(stderr, "kelvor_gencookbook: not a seed: %s\n", qPrintable(args[3]));
+        std::fprintf(stderr, "kelvor_gencookbook: not a seed: %s\n", qPrintable(args[2]));
         return 2;
     }
     QElapsedTimer timer;
     timer.start();
     try {
-        kv::bench::generateCookbook(args[1], recipes, seed);
+        if (old)
+            kv::bench::generateOldCookbook(args[0], recipes, seed);
+        else
+            kv::bench::generateCookbook(args[0], recipes, seed);
     } catch (const kv::db::DbError& e) {
         std::fprintf(stderr, "kelvor_gencookbook: %s\n%s\n", qPrintable(e.text()), qPrintable(e.sql()));
         return 1;

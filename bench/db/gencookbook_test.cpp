@@ -1,16 +1,25 @@
 // The generated cookbook must look like one the program has already opened once,
-// or the benchmarks would measure something the user never sees.
+// and the old one like one it has never opened, or the benchmarks would measure
+// something the user never sees.
 
 #include "bench/db/gencookbook.h"
+#include "core/cookbookdb.h"
+#include "core/mainmod.h"
+#include "core/settings.h"
 #include "platform/db/database.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -111,6 +120,163 @@ TEST_F(GeneratedCookbook, NeverOverwritesACookbook)
     EXPECT_THROW(kv::bench::generateCookbook(folder, 10, 1), std::exception);
     db = Database::open(QDir(folder).filePath(QStringLiteral("kelvor-daten.mdb")));
     EXPECT_EQ(db->recordCount(QStringLiteral("rezepte")), before);
+}
+
+class OldGeneratedCookbook : public ::testing::Test {
+protected:
+    static constexpr int kRecipes = 400;
+
+    void SetUp() override
+    {
+        folder = env.tempPath(QStringLiteral("alt")) + u'/';
+        kv::bench::generateOldCookbook(folder, kRecipes, 3);
+    }
+    void TearDown() override { kv::kochbuchdb.reset(); }
+
+    std::unique_ptr<Database> open() { return Database::open(folder + kv::kochbuchdatei); }
+
+    kv::test::TestEnvironment env;
+    QString folder;
+};
+
+// What the first start must see of one recipe.
+struct RecipeBefore {
+    QVariant port;
+    qint64 lines = 0;
+    QString heading;  // the text of line 0 of part 1
+};
+
+QHash<qint64, RecipeBefore> recipesOf(Database& db)
+{
+    QHash<qint64, RecipeBefore> recipes;
+    kv::db::Statement st(db, QStringLiteral("select r.rid, r.port, "
+                                            "(select count(*) from zutaten t where t.rid = r.rid), "
+                                            "(select z.zutat from zutaten t join zutindex z on z.zutid = t.zutid "
+                                            "where t.rid = r.rid and t.tid = 1 and t.nr = 0) from rezepte r"));
+    while (st.step()) recipes.insert(st.int64(0), {st.value(1), st.int64(2), st.text(3)});
+    return recipes;
+}
+
+// The servings a heading names, as a cook reads it: its first number.
+std::optional<qint64> numberIn(const QString& heading)
+{
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\d+")).match(heading);
+    return m.hasMatch() ? std::optional(m.captured().toLongLong()) : std::nullopt;
+}
+
+TEST_F(OldGeneratedCookbook, IsOneThatNoUpgradeStepHasTouched)
+{
+    auto db = open();
+    EXPECT_FALSE(db->hasTable(QStringLiteral("changelog")));
+    EXPECT_FALSE(db->hasTable(QStringLiteral("rep-mbesch")));
+    EXPECT_EQ(db->fields(QStringLiteral("einheiten")).size(), 3u);
+    EXPECT_EQ(db->field(QStringLiteral("rep-korbliste"), QStringLiteral("nr"))->type, kv::db::FieldType::Byte);
+    EXPECT_EQ(db->indexCount(QStringLiteral("rezepte")), 0);
+    EXPECT_EQ(db->indexCount(QStringLiteral("zutaten")), 0);
+    auto delivered = Database::openCandidate(kv::bench::deliveredCookbook());
+    ASSERT_TRUE(delivered);
+    EXPECT_EQ(db->recordCount(QStringLiteral("-indizes")), delivered->recordCount(QStringLiteral("-indizes")));
+    EXPECT_EQ(db->recordCount(QStringLiteral("rezepte")), kRecipes);
+    EXPECT_EQ(count(*db, QStringLiteral("select count(*) from zutaten where zutid not in "
+                                        "(select zutid from zutindex)")),
+              0);
+
+    // One row per heading text, shared by many recipes.
+    EXPECT_EQ(count(*db, QStringLiteral("select count(*) from zutindex where zutat = 'Für 4 Personen'")), 1);
+    EXPECT_GT(count(*db, QStringLiteral("select count(*) from zutaten t join zutindex z on z.zutid = t.zutid "
+                                        "where z.zutat = 'Für 4 Personen' and t.nr = 0")),
+              10);
+    const QHash<qint64, RecipeBefore> recipes = recipesOf(*db);
+    int withoutLines = 0, zero = 0, withoutNumber = 0;
+    QSet<qint64> servings;
+    for (const RecipeBefore& r : recipes) {
+        if (r.lines == 0) {
+            ++withoutLines;
+            continue;
+        }
+        ASSERT_TRUE(r.heading.contains(QStringLiteral("Personen"))) << r.heading.toStdString();
+        const std::optional<qint64> n = numberIn(r.heading);
+        if (!n) ++withoutNumber;
+        else if (*n == 0) ++zero;
+        else servings.insert(*n);
+    }
+    EXPECT_GT(withoutLines, 0);
+    EXPECT_GT(zero, 0);
+    EXPECT_GT(withoutNumber, 0);
+    EXPECT_EQ(servings.size(), 12);
+    EXPECT_GT(count(*db, QStringLiteral("select count(*) from zutaten t join zutindex z on z.zutid = t.zutid "
+                                        "where z.zutat like '*personen*' and t.nr > 0")),
+              0);
+}
+
+TEST_F(OldGeneratedCookbook, SameSeedGivesTheSameOldCookbook)
+{
+    const QString again = env.tempPath(QStringLiteral("nochmal"));
+    kv::bench::generateOldCookbook(again, kRecipes, 3);
+    auto db = open();
+    auto other = Database::open(QDir(again).filePath(kv::kochbuchdatei));
+    EXPECT_EQ(titles(*other), titles(*db));
+    const QString lines = QStringLiteral("select group_concat(rid || ':' || tid || ':' || nr || ':' || "
+                                         "ifnull(eid, '-') || ':' || ifnull(menge, '-') || ':' || zutid, ' ') "
+                                         "from (select * from zutaten order by rid, tid, nr)");
+    EXPECT_EQ(other->scalar(lines), db->scalar(lines));
+}
+
+TEST_F(OldGeneratedCookbook, FirstOpeningTurnsEveryUsableHeadingIntoServingsOnce)
+{
+    QHash<qint64, RecipeBefore> before;
+    qint64 linesNamingPersons = 0;
+    {
+        auto db = open();
+        before = recipesOf(*db);
+        linesNamingPersons = count(*db, QStringLiteral("select count(*) from zutaten t join zutindex z on "
+                                                       "z.zutid = t.zutid where z.zutat like '*personen*' "
+                                                       "and t.nr > 0"));
+    }
+    kv::savereg(kv::reg::loadeddir, folder);
+    kv::test::ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen."), kv::ui::Answer::Ok);
+    dialogs.expect(QStringLiteral("Die Suchindizes wurden erstellt"), kv::ui::Answer::Ok);
+
+    kv::opendaten();
+
+    Database& db = *kv::kochbuchdb;
+    EXPECT_EQ(db.name(), folder + kv::kochbuchdatei);
+    QList<int> steps;
+    kv::db::Statement log(db, QStringLiteral("select changed from changelog order by rowid"));
+    while (log.step()) steps << int(log.int64(0));
+    EXPECT_EQ(steps, (QList<int>{100, 100, 103, 101, 102, 104, 106, 110, 111}));
+
+    const QHash<qint64, RecipeBefore> after = recipesOf(db);
+    ASSERT_EQ(after.size(), before.size());
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const RecipeBefore& was = it.value();
+        const RecipeBefore& now = after.value(it.key());
+        SCOPED_TRACE(QStringLiteral("Rezept %1, \"%2\"").arg(it.key()).arg(was.heading).toStdString());
+        if (was.lines == 0) {
+            EXPECT_EQ(now.lines, 1);  // the placeholder line
+            continue;
+        }
+        const std::optional<qint64> n = numberIn(was.heading);
+        if (n && *n >= 1 && *n <= 32767) {
+            EXPECT_EQ(now.port, QVariant(*n));
+            EXPECT_EQ(now.lines, was.lines - 1);
+            EXPECT_NE(now.heading, was.heading);
+        } else if (!n) {
+            EXPECT_EQ(now.port, was.port);
+            EXPECT_EQ(now.lines, was.lines);
+            EXPECT_EQ(now.heading, was.heading);
+        }
+    }
+    kv::db::Statement left(db, QStringLiteral("select z.zutat from zutaten t join zutindex z on z.zutid = t.zutid "
+                                              "where t.nr = 0 and z.zutat like '*personen*'"));
+    while (left.step()) {
+        const std::optional<qint64> n = numberIn(left.text(0));
+        EXPECT_FALSE(n && *n >= 1 && *n <= 32767) << left.text(0).toStdString();
+    }
+    EXPECT_EQ(count(db, QStringLiteral("select count(*) from zutaten t join zutindex z on z.zutid = t.zutid "
+                                       "where z.zutat like '*personen*' and t.nr > 0")),
+              linesNamingPersons);
 }
 
 }  // namespace

@@ -14,10 +14,8 @@
 
 namespace kv::test {
 
-// A cookbook without `changelog`, `rep-mbesch` and `importsubdirs`; `einheiten` with
-// three fields and one index, `importdateien` with an AutoNumber `did`, `rep-korbliste`
-// with a byte `nr` and 14 fields, `umlaute.alt` 2 wide, `editzutat` refusing empty text.
-// A few recipes, old units with aliases, a "Personen" heading line, index definitions.
+// A cookbook in the old shapes of tests/support/oldschema.h: a few recipes, old units
+// with aliases, a "Personen" heading line, index definitions.
 std::unique_ptr<db::Database> createOldCookbook(const QString& path);
 
 // A cookbook whose `changelog` lists every step, in the current schema's shape.
