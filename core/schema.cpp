@@ -4,6 +4,8 @@
 #include "platform/db/database.h"
 #include "platform/ui/dialogs.h"
 
+#include <QHash>
+
 #include <functional>
 #include <vector>
 
@@ -69,13 +71,15 @@ void update100(db::Database& db)
 {
     db::Transaction tx(db);
 
-    // The converted lines are collected first and changed by one statement per table, so
-    // the step costs one pass over the cookbook however many headings it finds.
-    db.execute(QStringLiteral("create temp table if not exists personen100 "
-                              "(zeile integer primary key, rid integer, servings integer)"));
+    // The converted lines are collected first and deleted by one statement, so the step
+    // costs one pass over the lines however many headings it finds.
+    db.execute(QStringLiteral("create temp table if not exists personen100 (zeile integer primary key)"));
     db.execute(QStringLiteral("delete from temp.personen100"));
+    // Of several headings of one recipe the last one read counts, as when each was applied in turn.
+    QHash<qint64, int> servingsOf;
+    std::vector<qint64> order;
     {
-        db::Statement add(db, QStringLiteral("insert into temp.personen100 (zeile,rid,servings) values (?,?,?)"));
+        db::Statement line(db, QStringLiteral("insert into temp.personen100 (zeile) values (?)"));
         const auto rs = db.openRecordset(
             QStringLiteral("SELECT zutaten.rowid AS zeile, zutindex.zutid, zutindex.zutat, zutaten.nr, zutaten.tid, "
                            "zutaten.rid, ") +
@@ -88,18 +92,26 @@ void update100(db::Database& db)
             const std::optional<int> servings = servingsInText(rs->value(QStringLiteral("zutat")).toString());
             // A heading without a usable number keeps its line and its text.
             if (!servings) continue;
-            add.bind(1, rs->value(QStringLiteral("zeile")));
-            add.bind(2, rs->value(QStringLiteral("rid")));
-            add.bind(3, *servings);
-            add.step();
-            add.reset();
+            const qint64 rid = rs->value(QStringLiteral("rid")).toLongLong();
+            if (!servingsOf.contains(rid)) order.push_back(rid);
+            servingsOf.insert(rid, *servings);
+            line.bind(1, rs->value(QStringLiteral("zeile")));
+            line.step();
+            line.reset();
         }
     }
-    // Of several headings of one recipe the last one read counts, as when each was applied in turn.
-    db.execute(QStringLiteral("update rezepte set port=(select servings from temp.personen100 p "
-                              "where p.rid=rezepte.rid order by p.zeile desc limit 1) "
-                              "where rid in (select rid from temp.personen100)"));
+    {
+        db::Statement port(db, QStringLiteral("update rezepte set port=?1 where rid=?2 and (port is null or port<>?1)"));
+        for (qint64 rid : order) {
+            port.bind(1, servingsOf.value(rid));
+            port.bind(2, rid);
+            port.step();
+            port.reset();
+        }
+    }
     db.execute(QStringLiteral("delete from zutaten where rowid in (select zeile from temp.personen100)"));
+    db.execute(QStringLiteral("delete from temp.personen100"));
+
     // Texts that other lines still use stay. The few "personen" texts are looked up in one
     // pass over the lines, not one pass each.
     QStringList texts;
@@ -110,7 +122,6 @@ void update100(db::Database& db)
     if (!texts.isEmpty())
         db.execute(QStringLiteral("delete from zutindex where zutid in (%1) and zutid not in "
                                   "(select zutid from zutaten where zutid in (%1))").arg(texts.join(u',')));
-    db.execute(QStringLiteral("delete from temp.personen100"));
 
     // The row that marked the making of an empty `changelog` belongs with this step.
     if (db.scalar(QStringLiteral("select count(*) from changelog")).toLongLong() == 0)
@@ -207,6 +218,22 @@ void update103(db::Database& db)
     tx.commit();
 }
 
+namespace {
+
+// Records that the lines of the units `fromUnits` (a query of eids with its values) now
+// belong to `target`; a unit merged earlier into one of them follows it.
+void recordUnitMove(db::Database& db, const QString& fromUnits, const QVariantList& values, const QVariant& target)
+{
+    db.execute(QStringLiteral("create temp table if not exists einheitwechsel (alt integer primary key, neu integer)"));
+    db.execute(QStringLiteral("update temp.einheitwechsel set neu=? where neu in ") + fromUnits,
+               QVariantList{target} + values);
+    db.execute(QStringLiteral("insert or replace into temp.einheitwechsel (alt,neu) select eid,? from einheiten "
+                              "where eid in ") + fromUnits,
+               QVariantList{target} + values);
+}
+
+}  // namespace
+
 void addeinheit(db::Database& db, const QString& ekurz, const QString& ename, const QString& elang, qint32 sprache,
                 quint8 mmscale, quint8 mmorder, float scaleup, float scaledown)
 {
@@ -219,7 +246,7 @@ void addeinheit(db::Database& db, const QString& ekurz, const QString& ename, co
     for (const QString& column : {QStringLiteral("ekurz"), QStringLiteral("ename")}) {
         const QString older = QStringLiteral("(select eid from einheiten where %1=? and eid<>?)").arg(column);
         const QString value = column == u"ekurz" ? ekurz : ename;
-        db.execute(QStringLiteral("update zutaten set eid=? where eid in ") + older, {eid, value, eid});
+        recordUnitMove(db, older, {value, eid}, eid);
         // Aliases follow their unit, or they would name a unit that no longer exists.
         db.execute(QStringLiteral("update impeinheit set eid=? where eid in ") + older, {eid, value, eid});
         db.execute(QStringLiteral("delete from einheiten where %1=? and eid<>?").arg(column), {value, eid});
@@ -228,19 +255,22 @@ void addeinheit(db::Database& db, const QString& ekurz, const QString& ename, co
 
 void mergeeinheit(db::Database& db, const QString& aliasEkurz, const QString& aliasEname, const QString& targetEkurz)
 {
-    QVariant target;
-    {
-        db::Statement st(db, QStringLiteral("select eid from einheiten where ekurz=?"));
-        st.bind(1, targetEkurz);
-        if (st.step()) target = st.value(0);
-    }
+    const QVariant target = db.scalar(QStringLiteral("select eid from einheiten where ekurz=?"), {targetEkurz});
     db.execute(QStringLiteral("delete from impeinheit where ekurz=? or ename=?"), {aliasEkurz, aliasEname});
     db.execute(QStringLiteral("insert into impeinheit (eid,ename,ekurz) values (?,?,?)"),
         {target, aliasEname, aliasEkurz});
     const QString aliasUnits = QStringLiteral("(select eid from einheiten where ekurz=?)");
-    db.execute(QStringLiteral("update zutaten set eid=? where eid in ") + aliasUnits, {target, aliasEkurz});
+    recordUnitMove(db, aliasUnits, {aliasEkurz}, target);
     db.execute(QStringLiteral("update impeinheit set eid=? where eid in ") + aliasUnits, {target, aliasEkurz});
     db.execute(QStringLiteral("delete from einheiten where ekurz=?"), {aliasEkurz});
+}
+
+void applyUnitMoves(db::Database& db)
+{
+    db.execute(QStringLiteral("create temp table if not exists einheitwechsel (alt integer primary key, neu integer)"));
+    db.execute(QStringLiteral("update zutaten set eid=(select neu from temp.einheitwechsel where alt=zutaten.eid) "
+                              "where eid in (select alt from temp.einheitwechsel)"));
+    db.execute(QStringLiteral("delete from temp.einheitwechsel"));
 }
 
 void update104(db::Database& db)
@@ -265,6 +295,7 @@ void update104(db::Database& db)
     mergeeinheit(db, QStringLiteral("cb"), QStringLiteral("ccm"), QStringLiteral("ml"));
     mergeeinheit(db, QStringLiteral("ea"), QStringLiteral("each"), QStringLiteral(" "));
     mergeeinheit(db, QStringLiteral("St"), QStringLiteral("Stück"), QStringLiteral(" "));
+    applyUnitMoves(db);
 
     db.execute(QStringLiteral("insert into changelog (changed) select  104;"));
     tx.commit();

@@ -29,9 +29,13 @@ void update110(db::Database& db);
 // Moves ingredient lines of an old unit numbering to the ids they belong to.
 void update111(db::Database& db);
 
+// The two unit procedures of step 104. The ingredient lines of the units they merge are
+// moved once, by applyUnitMoves, when all units are merged: each line is visited once,
+// not once per unit.
 void addeinheit(db::Database& db, const QString& ekurz, const QString& ename, const QString& elang, qint32 sprache,
                 quint8 mmscale, quint8 mmorder, float scaleup, float scaledown);
 void mergeeinheit(db::Database& db, const QString& aliasEkurz, const QString& aliasEname, const QString& targetEkurz);
+void applyUnitMoves(db::Database& db);
 
 struct StandardUnit {
     const char16_t* ekurz;
