@@ -477,12 +477,31 @@ std::unique_ptr<Database> Database::open(const QString& path)
     return db;
 }
 
+namespace {
+
+// A journal left by a writer that was killed holds the pages of its unfinished
+// transaction; the file reads consistently only once they are put back, which needs a
+// writing connection. It restores the last committed state and nothing else.
+void recoverInterruptedWrite(const QString& absolute)
+{
+    if (!QFileInfo::exists(absolute + QStringLiteral("-journal"))) return;
+    if (!paths::mayAccess(absolute, paths::Access::Write) ||
+        !paths::mayAccess(QFileInfo(absolute).absolutePath(), paths::Access::Write))
+        return;
+    QString error;
+    int code = 0;
+    if (sqlite3* handle = openHandle(absolute, SQLITE_OPEN_READWRITE, error, code)) sqlite3_close_v2(handle);
+}
+
+}  // namespace
+
 std::unique_ptr<Database> Database::openCandidate(const QString& path, DbError* why)
 {
     if (!QFileInfo(path).isFile()) return nullptr;
     const QString absolute = absoluteClean(path);
     QString error;
     int code = 0;
+    if (paths::mayAccess(absolute, paths::Access::Read)) recoverInterruptedWrite(absolute);
     if (!paths::mayAccess(absolute, paths::Access::Read)) {
         code = SQLITE_CANTOPEN;
         error = detail::sqliteText(code, QStringLiteral("permission denied"));

@@ -1,0 +1,122 @@
+// An old cookbook's upgrade killed at random moments: every next start completes it, and
+// every servings heading is converted exactly once. The upgrade runs in a child process
+// (kelvor_opentool) that is sent SIGKILL, as a user's kill or a crash would end it.
+
+#include "bench/db/gencookbook.h"
+#include "platform/db/database.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <random>
+
+namespace {
+
+constexpr int kRecipes = 20000;
+constexpr int kKills = 40;
+
+// What the upgrade leaves: every recipe's servings, every ingredient line and the steps
+// recorded. Equal states mean nothing was converted twice or left out.
+QStringList stateOf(const QString& file)
+{
+    auto db = kv::db::Database::open(file);
+    QStringList state;
+    for (const char* sql : {"select rid, port from rezepte order by rid",
+                            "select rid, tid, nr, eid, menge, zutid from zutaten order by rid, tid, nr, zutid",
+                            "select changed from changelog order by changed"}) {
+        kv::db::Statement st(*db, QString::fromLatin1(sql));
+        while (st.step()) {
+            QStringList row;
+            for (int i = 0; i < st.columnCount(); ++i) row << (st.isNull(i) ? QStringLiteral("-") : st.text(i));
+            state << row.join(u'|');
+        }
+        state << QStringLiteral("--");
+    }
+    return state;
+}
+
+class UpgradeKill : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        kv::bench::generateOldCookbook(path(QStringLiteral("vorlage")), kRecipes, 7);
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    // A fresh copy of the old cookbook in its own folder, with its own program folder and
+    // settings, as a user's machine would have them.
+    QString freshCopy(const QString& name)
+    {
+        const QString folder = path(name) + u'/';
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        QDir(path(name + QStringLiteral("-programm"))).removeRecursively();
+        QFile::remove(path(name + QStringLiteral(".ini")));
+        EXPECT_TRUE(QFile::copy(path(QStringLiteral("vorlage/kelvor-daten.mdb")), folder + QStringLiteral("kelvor-daten.mdb")));
+        return folder;
+    }
+
+    void startTool(QProcess& tool, const QString& name)
+    {
+        tool.start(QStringLiteral(KELVOR_OPENTOOL),
+                   {path(name) + u'/', path(name + QStringLiteral("-programm")), path(name + QStringLiteral(".ini"))});
+        ASSERT_TRUE(tool.waitForStarted());
+    }
+
+    // Runs the opening to its end; false with its output when it did not finish cleanly.
+    ::testing::AssertionResult openToTheEnd(const QString& name)
+    {
+        QProcess tool;
+        startTool(tool, name);
+        if (!tool.waitForFinished(300000)) return ::testing::AssertionFailure() << "the opening did not end";
+        if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+            return ::testing::AssertionFailure() << "exit " << tool.exitCode() << ": "
+                                                 << tool.readAllStandardError().toStdString();
+        return ::testing::AssertionSuccess();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(UpgradeKill, EveryStartAfterAKillCompletesTheUpgradeAndConvertsEachHeadingOnce)
+{
+    freshCopy(QStringLiteral("vergleich"));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(openToTheEnd(QStringLiteral("vergleich")));
+    const qint64 fullRun = clock.elapsed();
+    const QStringList expected = stateOf(path(QStringLiteral("vergleich/kelvor-daten.mdb")));
+    ASSERT_TRUE(expected.contains(QStringLiteral("100"))) << "no upgrade step recorded";
+
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<qint64> moment(0, fullRun);
+    int killedMidway = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        SCOPED_TRACE(testing::Message() << "kill " << kill << ", seed " << seed);
+        freshCopy(QStringLiteral("lauf"));
+        QProcess tool;
+        startTool(tool, QStringLiteral("lauf"));
+        QThread::msleep(static_cast<unsigned long>(moment(random)));
+        if (tool.state() == QProcess::Running) {
+            tool.kill();
+            ++killedMidway;
+        }
+        tool.waitForFinished();
+
+        ASSERT_TRUE(openToTheEnd(QStringLiteral("lauf")));
+        ASSERT_EQ(stateOf(path(QStringLiteral("lauf/kelvor-daten.mdb"))), expected);
+    }
+    // Most kills must land while the upgrade runs, or the test proves little.
+    EXPECT_GT(killedMidway, kKills / 2);
+}
+
+}  // namespace
