@@ -113,7 +113,7 @@ bool openingPass(QString& step, OpenedState& state, BusyPointer& busy)
     step = QStringLiteral("datendb");
     const QString file = (kochbuchprefix() + QStringLiteral("-daten.mdb")).trimmed();
     if (getreg(reg::printfont0name).isEmpty()) defaultprint();
-    if (!paths::fileExists(paths::programFolder() + u'/' + printSettingsFile)) createprintsettingsdb();
+    if (!printsettingsComplete()) createprintsettingsdb();
 
     // The name always has the length of the file name at least; the rule guards a store
     // edited by hand.
