@@ -135,8 +135,6 @@ Verdict examine(const QString& file, QString* reason = nullptr, QString* bname =
     return Verdict::Cookbook;
 }
 
-const QString printSettingsFile = QStringLiteral("kelvor-printsettings.mdb");
-
 // The upgrade steps in the order the opening runs them.
 constexpr std::array<int, 8> upgradeSteps = {100, 103, 101, 102, 104, 106, 110, 111};
 
@@ -208,12 +206,13 @@ std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool
     if (!printSettingsTried) {
         printSettingsTried = true;
         statement(step, [] {
-            if (paths::fileExists(paths::programFolder() + u'/' + printSettingsFile)) return;
+            if (printsettingsComplete()) return;
             if (!paths::mayAccess(paths::programFolder(), paths::Access::Write))
                 throw db::DbError(SQLITE_READONLY,
                                   QStringLiteral("Der Programmordner %1 ist schreibgeschützt; die Datei %2 kann dort "
                                                  "nicht angelegt werden.")
-                                      .arg(QDir::toNativeSeparators(paths::programFolder()), printSettingsFile));
+                                      .arg(QDir::toNativeSeparators(paths::programFolder()),
+                                           QFileInfo(printsettingsPath()).fileName()));
             createprintsettingsdb();
         });
     }

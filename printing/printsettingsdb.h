@@ -20,9 +20,13 @@ const std::vector<PrintSettingColumn>& printsettingsColumns();
 // Full path of kelvor-printsettings.mdb in the program folder.
 QString printsettingsPath();
 
-// Creates the file with both tables and the row (0, 'aktuelle Einstellungen').
-// Throws kv::db::DbError when the file exists or cannot be written; a file it
-// could not complete is removed again, so the next start tries anew.
+// True when the file exists and opens with both tables.
+bool printsettingsComplete();
+
+// Creates the file with both tables and the row (0, 'aktuelle Einstellungen'),
+// replacing an incomplete one. Throws kv::db::DbError when a complete (or an
+// unreadable) file is there or the file cannot be written; the file appears whole
+// or not at all.
 void createprintsettingsdb();
 
 }  // namespace kv

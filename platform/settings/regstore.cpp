@@ -1,9 +1,17 @@
 #include "platform/settings/regstore.h"
 
+#include "platform/ui/dialogs.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 #include <QStringList>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <stdexcept>
 
 // A fresh QSettings per call: another instance of the program may have changed the
 // file since. QSettings still keeps the parsed file in a process-wide cache and
@@ -61,6 +69,51 @@ QString trimBlanks(const QString& text)
     return text.mid(begin, end - begin);
 }
 
+// The format error of QSettings reaches only the instance that parsed the file; one
+// that finds it in the cache reports no error, and its next write keeps whatever the
+// parser made of the file. A copy under a new name is always parsed afresh.
+bool unparsable(const QByteArray& content)
+{
+    QTemporaryFile scratch;
+    if (!scratch.open() || scratch.write(content) != content.size() || !scratch.flush())
+        return false;
+    QSettings s(scratch.fileName(), QSettings::IniFormat);
+    s.allKeys();  // sections are parsed on first use
+    return s.status() == QSettings::FormatError;
+}
+
+// A store file that was read but cannot be parsed is renamed to its name + ".defekt":
+// the user keeps it and the store starts afresh. A file that could not be opened
+// (permissions, a folder) is never taken for a broken one.
+enum class Store { Readable, SetAside, Stuck };
+
+Store setAsideIfBroken(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || !unparsable(file.readAll()))
+        return Store::Readable;
+    file.close();
+    const QString kept = path + QStringLiteral(".defekt");
+    // rename replaces an older copy in one step and keeps the bytes as they were.
+    if (std::rename(QFile::encodeName(path).constData(), QFile::encodeName(kept).constData()) != 0)
+        return Store::Stuck;
+
+    // Once per run and file.
+    static QSet<QString> told;
+    if (told.contains(path))
+        return Store::SetAside;
+    told.insert(path);
+    try {
+        ui::msgbox(QStringLiteral("Die Einstellungsdatei %1 war beschädigt und konnte nicht gelesen werden. "
+                                  "Sie wurde als %2 aufbewahrt; Kelvor legt eine neue an.")
+                       .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(kept)),
+                   ui::OkOnly | ui::Exclamation, QStringLiteral(" "));
+    } catch (const std::logic_error&) {
+        // No dialog host (a tool, a test without one): nobody to tell; the store is mended all the same.
+    }
+    return Store::SetAside;
+}
+
 }  // namespace
 
 void setStoreFile(const QString& iniPath)
@@ -94,7 +147,10 @@ QString setregvalue(const QString& name, const QString& value)
 {
     if (!validName(name))
         return QString::number(int(QSettings::FormatError));
-    QSettings s(storeFile(), QSettings::IniFormat);
+    const QString path = storeFile();
+    if (setAsideIfBroken(path) == Store::Stuck)
+        return QString::number(int(QSettings::AccessError));
+    QSettings s(path, QSettings::IniFormat);
     if (s.status() != QSettings::NoError)
         return QString::number(int(s.status()));
     s.setValue(storedKey(s, name), value);

@@ -16,6 +16,10 @@ QString storeFile();
 // both ends, never line ends. Long values read back whole.
 QString getregvalue(const QString& name);
 // Writes a value; returns "0" on success, otherwise a non-zero result code as text.
+// A store file that was read but cannot be parsed is first renamed to its name +
+// ".defekt" (replacing an older one) and the user is told once per run through the
+// dialog layer (silently skipped without a dialog host); the value then goes into a
+// fresh file. A file that cannot be read at all is left alone and the write fails.
 QString setregvalue(const QString& name, const QString& value);
 
 }  // namespace kv::settings

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -33,6 +34,19 @@ namespace {
 QString shipped(const QString& name)
 {
     return QStringLiteral(KELVOR_SHIPPED_DIR "/") + name;
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
 qint64 count(Database& db, const QString& sql)
@@ -593,7 +607,7 @@ TEST(PrintSettingsDb, IsCreatedWithItsTwoTablesAndTheCurrentRow)
                                                "'-1', '1,5')")));
 }
 
-TEST(PrintSettingsDb, RefusesToReplaceAnExistingFile)
+TEST(PrintSettingsDb, RefusesToReplaceACompleteFile)
 {
     kv::test::TestEnvironment env;
     kv::createprintsettingsdb();
@@ -601,9 +615,67 @@ TEST(PrintSettingsDb, RefusesToReplaceAnExistingFile)
         auto db = Database::open(kv::printsettingsPath());
         db->execute(QStringLiteral("insert into choices (cid, cname) values (1, 'Heft')"));
     }
+    const QByteArray before = bytesOf(kv::printsettingsPath());
+    EXPECT_TRUE(kv::printsettingsComplete());
     EXPECT_THROW(kv::createprintsettingsdb(), kv::db::DbError);
+    EXPECT_EQ(bytesOf(kv::printsettingsPath()), before);
     auto db = Database::open(kv::printsettingsPath());
     EXPECT_EQ(db->recordCount(QStringLiteral("choices")), 2);
+}
+
+// What a start killed while creating the file, or a damaged disk, leaves behind.
+TEST(PrintSettingsDb, AnIncompleteFileIsCompleted)
+{
+    kv::test::TestEnvironment env;
+    const QString path = kv::printsettingsPath();
+    const std::vector<std::pair<const char*, std::function<void()>>> leftovers = {
+        {"zero bytes, a stale temporary file and log",
+         [&] {
+             writeBytes(path, {});
+             writeBytes(path + QStringLiteral("-wal"), "kein Protokoll");
+             writeBytes(path + QStringLiteral(".tmp"), "halb");
+         }},
+        {"a database without tables",
+         [&] { Database::create(path)->execute(QStringLiteral("PRAGMA user_version=1")); }},
+        {"only one of the two tables",
+         [&] { Database::create(path)->execute(QStringLiteral("create table choices (cid LONG)")); }},
+        {"no database at all", [&] { writeBytes(path, QByteArray(4096, 'x')); }},
+    };
+    for (const auto& [what, leave] : leftovers) {
+        SCOPED_TRACE(what);
+        leave();
+        ASSERT_TRUE(QFileInfo::exists(path));
+        EXPECT_FALSE(kv::printsettingsComplete());
+
+        ASSERT_NO_THROW(kv::createprintsettingsdb());
+        EXPECT_TRUE(kv::printsettingsComplete());
+        {
+            auto db = Database::open(path);
+            EXPECT_EQ(db->scalar(QStringLiteral("select cname from choices where cid = 0")).toString(),
+                      QStringLiteral("aktuelle Einstellungen"));
+            EXPECT_EQ(db->recordCount(QStringLiteral("settings")), 0);
+        }
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".tmp")));
+        QFile::remove(path);
+    }
+}
+
+TEST(PrintSettingsDb, AFailedCreationLeavesNoTemporaryAndNoHalfFile)
+{
+    kv::test::TestEnvironment env;
+    const QString path = kv::printsettingsPath();
+    // A folder where the temporary file's log belongs: SQLite fails after it has made the file.
+    ASSERT_TRUE(QDir().mkpath(path + QStringLiteral(".tmp-wal/belegt")));
+
+    EXPECT_THROW(kv::createprintsettingsdb(), kv::db::DbError);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".tmp")));
+
+    // An incomplete file stays as it was until a whole one can take its place.
+    writeBytes(path, {});
+    EXPECT_THROW(kv::createprintsettingsdb(), kv::db::DbError);
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".tmp")));
 }
 
 }  // namespace

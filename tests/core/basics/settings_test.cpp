@@ -1,10 +1,13 @@
 #include "core/settings.h"
 #include "platform/settings/regstore.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 using namespace kv;
@@ -95,4 +98,37 @@ TEST_F(Settings, FailedWriteIsNotReportedAsSuccess)
     EXPECT_FALSE(savereg("wizard", "on"));
     setdefaults();
     EXPECT_EQ(getreg("wizard"), "");
+}
+
+TEST_F(Settings, BrokenStoreIsKeptAsDefektTheUserToldOnceAndTheValueStored)
+{
+    const QString store = env.settingsFile();
+    static const char raw[] = "\x00\x07\xff[Drucken\nsuchtreffer 50\n\xfe\xfd";
+    const QByteArray garbage(raw, sizeof raw - 1);
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    QDir().mkpath(QFileInfo(store).absolutePath());
+    write(store, garbage);
+    write(store + ".defekt", "ein älterer Rest");
+    EXPECT_EQ(getreg("suchtreffer"), "");
+
+    kv::test::ScriptedDialogs dialogs;
+    dialogs.expect(store + ".defekt", kv::ui::Answer::Ok)
+        .withTitle(" ")
+        .withStyle(kv::ui::OkOnly | kv::ui::Exclamation);
+    EXPECT_TRUE(savereg("wizard", "off"));
+    EXPECT_TRUE(savereg("suchtreffer", "200"));
+    dialogs.verify();
+    EXPECT_EQ(dialogs.shownTexts().size(), 1);
+    EXPECT_TRUE(dialogs.shownTexts().value(0).contains("beschädigt"));
+
+    EXPECT_EQ(getreg("wizard"), "off");
+    EXPECT_EQ(getreg("suchtreffer"), "200");
+    EXPECT_EQ(storedNames().size(), 2);
+    QFile kept(store + ".defekt");
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), garbage);
 }

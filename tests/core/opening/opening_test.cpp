@@ -2,6 +2,7 @@
 #include "core/mainmod.h"
 #include "core/settings.h"
 #include "platform/paths.h"
+#include "printing/printsettingsdb.h"
 #include "tests/core/opening/oldcookbook.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
@@ -177,6 +178,19 @@ TEST_F(Opening, FirstStartOpensTheDeliveredCookbookAndBuildsItsIndexes)
     EXPECT_EQ(kochbuchdb->scalar(QStringLiteral("select count(*) from changelog where changed=102")).toInt(), 1);
     EXPECT_GT(kochbuchdb->indexCount(QStringLiteral("rezepte")), 0);
     EXPECT_EQ(kv::getreg(kv::reg::wizard), QStringLiteral("on"));
+}
+
+TEST_F(Opening, APrintSettingsFileLeftWithoutTablesIsCompleted)
+{
+    const QString folder = doneCookbook(QStringLiteral("fertig"));
+    kv::savereg(kv::reg::loadeddir, folder);
+    QFile leftover(kv::printsettingsPath());
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+
+    kv::opendaten();
+
+    EXPECT_TRUE(kv::printsettingsComplete());
 }
 
 TEST_F(Opening, SharewareFolderIsTheSecondFallback)

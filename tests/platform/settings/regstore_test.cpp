@@ -1,4 +1,5 @@
 #include "platform/settings/regstore.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSettings>
 
 using kv::settings::getregvalue;
 using kv::settings::setregvalue;
@@ -26,6 +28,15 @@ void writeFile(const QString& path, const QByteArray& content)
     f.write(content);
     ASSERT_TRUE(f.commit());
 }
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<nicht lesbar>");
+}
+
+// Lines QSettings cannot parse, with bytes that are no text at all.
+const QByteArray garbage("\x01\x02M\xc3\xbcll\xff\xfe\n[kaputt\nkeine Zuweisung\n");
 
 }  // namespace
 
@@ -142,4 +153,40 @@ TEST_F(RegStore, StoreFileFollowsTheEnvironmentAtEachCall)
 
     kv::settings::setStoreFile(env.tempPath("gesetzt.ini"));
     EXPECT_EQ(kv::settings::storeFile(), env.tempPath("gesetzt.ini"));
+}
+
+TEST_F(RegStore, BrokenStoreIsSetAsideAndReplacedWithoutADialogHost)
+{
+    const QString store = kv::settings::storeFile();
+    writeFile(store, garbage);
+    ASSERT_EQ(QSettings(store, QSettings::IniFormat).status(), QSettings::FormatError);
+
+    ASSERT_EQ(setregvalue("wizard", "on"), "0");
+    EXPECT_EQ(getregvalue("wizard"), "on");
+    EXPECT_EQ(readFile(store + ".defekt"), garbage);
+    EXPECT_EQ(QSettings(store, QSettings::IniFormat).allKeys(), QStringList{"wizard"});
+}
+
+TEST_F(RegStore, StoreThatCannotBeReadOrSetAsideIsNeverReplaced)
+{
+    kv::test::ScriptedDialogs dialogs;  // no box is expected: nothing was set aside
+
+    // A folder where the store file should be cannot be read as a file, whoever runs
+    // the test; it must not count as a malformed file.
+    const QString folder = env.tempPath("ordner.ini");
+    writeFile(folder + "/inhalt", "bleibt");
+    kv::settings::setStoreFile(folder);
+    EXPECT_NE(setregvalue("wizard", "on"), "0");
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(readFile(folder + "/inhalt"), "bleibt");
+    EXPECT_FALSE(QFileInfo::exists(folder + ".defekt"));
+
+    // A malformed file whose copy cannot be made (a folder holds its name) stays as it is.
+    const QString store = env.tempPath("kaputt.ini");
+    writeFile(store, garbage);
+    writeFile(store + ".defekt/inhalt", "bleibt");
+    kv::settings::setStoreFile(store);
+    EXPECT_NE(setregvalue("wizard", "on"), "0");
+    EXPECT_EQ(readFile(store), garbage);
+    EXPECT_EQ(readFile(store + ".defekt/inhalt"), "bleibt");
 }
