@@ -4,6 +4,7 @@
 #include "mainwindow/startupui.h"
 #include "platform/ui/translations.h"
 #include "platform/ui/widgethost.h"
+#include "platform/ui/windows.h"
 
 #include <QApplication>
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QStringLiteral("2.3.7"));
     kv::ui::installGermanTranslations(app);
     kv::ui::installWidgetDialogHost();
+    kv::ui::centreNewWindows();
 
     kv::registerAllWindows();
 

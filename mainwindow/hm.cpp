@@ -66,6 +66,11 @@ void stretchTitleColumn(QTableView* grid)
             return;
         header->setSectionResizeMode(QHeaderView::ResizeToContents);
         header->setSectionResizeMode(0, QHeaderView::Stretch);
+        if (grid->model()->columnCount() > 1) {
+            // The servings are edited in place: five digits stay readable in the editor.
+            header->setSectionResizeMode(1, QHeaderView::Fixed);
+            header->resizeSection(1, grid->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+        }
     };
     QObject::connect(grid->model(), &QAbstractItemModel::modelReset, grid, apply);
     apply();
@@ -91,7 +96,6 @@ Hm::Hm(QWidget* parent)
     // The load step reports a failure and goes on with its next step.
     auto step = [this](const std::function<void()>& work) { ui::guarded(QStringLiteral("HM_LOAD : "), work); };
     step([this] {
-        katinit = true;
         filtermode = 0;
         menumode = false;
         m_viewSwitch = true;
@@ -278,6 +282,12 @@ void Hm::wireEvents()
         }
     });
     bindGrid(menugrid, menu, {});
+    // After the grids have followed their recordsets, the view follows the list that moved.
+    for (auto signal : {&db::DataControl::refreshed, &db::DataControl::changed}) {
+        connect(rez, signal, this, [this] { ui::guarded(QStringLiteral("REZAUSWAHL : "), [this] { rezRowMoved(); }); });
+        connect(auswahl, signal, this,
+                [this] { ui::guarded(QStringLiteral("ZUTAUSWAHL : "), [this] { auswahlRowMoved(); }); });
+    }
     ui::onGotFocus(ausgrid, handler("AUSGRID_GOTFOCUS : ", &Hm::ausgrid_GotFocus));
     ui::onMouseMove(ausgrid, handler("AUSGRID_MOUSEMOVE : ", &Hm::ausgrid_MouseMove));
     ui::onKeyDown(ausgrid, [this](int& keyCode, int shift) {
@@ -310,6 +320,11 @@ void Hm::wireEvents()
     connect(rezModel, &db::RecordsetTableModel::editFailed, this,
             [](int number, const QString& text) { ui::errorbox(QStringLiteral("REZGRID : "), number, text); });
 
+    connect(port, &QLineEdit::textEdited, this, handler("PORT_CHANGE : ", &Hm::port_Change));
+    ui::onKeyPress(port, [this](int& keyAscii) {
+        ui::guarded(QStringLiteral("PORT_KEYPRESS : "), [&] { port_KeyPress(keyAscii); });
+    });
+    ui::onLostFocus(port, handler("PORT_LOSTFOCUS : ", &Hm::port_LostFocus));
     click(plus, "PLUS_CLICK : ", &Hm::plus_Click);
     click(minus, "MINUS_CLICK : ", &Hm::minus_Click);
     click(mehr, "MEHR_CLICK : ", &Hm::mehr_Click);
@@ -390,14 +405,18 @@ void Hm::inithm()
 
     gesucht->setText(alleGerichte);
 
-    for (int r = 0; r <= 255; ++r)
-        for (int c = 0; c <= 4; ++c)
-            m_zut[r][c] = QStringLiteral(" ");
+    // Blank lines only where no recipe is shown: the binding has already shown the
+    // list's recipe, which stays.
+    if (m_rid <= 0) {
+        for (int r = 0; r <= 255; ++r)
+            for (int c = 0; c <= 4; ++c)
+                m_zut[r][c] = QStringLiteral(" ");
+        zutgridSetRows(20);
+        m_zutCount = 20;
+    }
 
     fillComments();
-
-    zutgridSetRows(20);
-    m_zutCount = 20;
+    if (m_rid > 0) showComment();
 
     // The stored ids only ever name a row; anything but a number finds nothing.
     bool ok = false;
@@ -440,6 +459,8 @@ void Hm::closeEvent(QCloseEvent* event)
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // No LostFocus comes for a window that closes: what was typed is saved now.
+    ui::guarded(QStringLiteral("HM_UNLOAD : "), [this] { saveTypedEdits(); });
     savereg(reg::currentauswahl, korbgridBoundText());
     try {
         if (db::Recordset* rs = rez->recordset(); rs && rs->isOpen() && !rs->eof())

@@ -252,17 +252,27 @@ private:
     // The number in the servings box; a wrong text is reported, the box set back to the
     // last valid number, and false returned.
     bool portServings(qint16& out);
+    void port_Change();
+    void port_KeyPress(int& keyAscii);
+    void port_LostFocus();
+    // Rescales the view for the number typed into the servings box.
+    void commitPort();
     // The current selection list's id; 0 (reported) when none is chosen.
     qint64 currentAuswahl();
     void showRecipe(qint64 rid, const QString& title);
+    void showTitle(const QString& title);
     void showComment();
+    // The view follows whichever list moved to another row, the user's move or the
+    // program's; it is emptied when the list has no row.
+    void rezRowMoved();
+    void auswahlRowMoved();
+    void clearView();
     void writeZub(const QString& text);
     void writeStich(const QString& text);
 
     // Window-level state.
     std::unique_ptr<db::Recordset> temprs;
     qint16 filtermode = 0;     // 0 categories, 1 comments, 2 import files
-    bool katinit = false;
     bool gridedit = false;
     bool menumode = false;
     QString auswahlsql;
@@ -279,6 +289,15 @@ private:
     qint64 m_stichRid = 0;
     int m_komMarker = 0;
     qint64 m_komRid = 0;
+    // A save that failed keeps its text marked, so leaving the box again tries again.
+    bool m_zubFailed = false;
+    bool m_stichFailed = false;
+    bool m_komFailed = false;
+    bool m_portMarker = false;
+
+    // The rows the two lists stood on when the view last followed them.
+    qint64 m_rezRow = -1;
+    QString m_ausRow;
 
     std::unique_ptr<RecipeListView> m_listView;
     bool m_unloaded = false;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableView>
 #include <QToolButton>
@@ -151,6 +152,8 @@ void Hm::buildControls()
     komgrid->setObjectName(QStringLiteral("komgrid"));
     komgrid->setEditable(true);
     komgrid->setInsertPolicy(QComboBox::NoInsert);
+    // Completing "gel" to an existing comment would store that comment a second time.
+    komgrid->setCompleter(nullptr);
 
     druckaus = ui::pictureButton(this, QStringLiteral("druckaus"), QStringLiteral("printlist"),
                                  QStringLiteral("Rezepte drucken (Seitenansicht)"));
@@ -348,7 +351,15 @@ void Hm::buildLayout()
     rezgrid->horizontalHeader()->hide();
     zutgrid->horizontalHeader()->hide();
 
-    resize(qRound(kDesignWidth / kTwipsPerPixel), qRound(kDesignHeight / kTwipsPerPixel));
+    // The design's proportions, at most nine tenths of the screen's free height, so the
+    // window with its title bar fits a small screen beside the desktop's panel.
+    QSize size(qRound(kDesignWidth / kTwipsPerPixel), qRound(kDesignHeight / kTwipsPerPixel));
+    if (const QScreen* here = screen()) {
+        const QRect free = here->availableGeometry();
+        const int height = qMin(size.height(), qRound(free.height() * 0.9));
+        size = QSize(qMin(qRound(height * double(kDesignWidth) / kDesignHeight), free.width()), height);
+    }
+    resize(size);
     splitter_rez->setSizes({kSplitterRezLeft, kNavigationLeft - kSplitterRezLeft});
     splitter_aus->setSizes({kSplitterAusTop, kDesignHeight - kSplitterAusTop});
     m_rightSplit->setSizes(splitter_aus->sizes());

@@ -99,12 +99,10 @@ void Hm::rubmodechange_Click()
 void Hm::katgrid_Change()
 {
     const QString bound = katgridBoundText();
+    // Only the user's choices reach here (the program's own moves of `kat` do not), so
+    // a first choice of the row "0" is the user's too and shows every recipe.
     if (bound.isEmpty())
         return;
-    if (bound == u"0" && katinit) {
-        katinit = false;
-        return;
-    }
     // A list that cannot be read with the new filter is shown again as it was.
     const QString shown = rez->recordSource();
     const QString description = gesucht->text();

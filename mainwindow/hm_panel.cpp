@@ -16,6 +16,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QToolButton>
 
@@ -67,9 +68,10 @@ void Hm::showmenu()
     auswahl->setRecordSource(menuesSource());
     // The menus' servings column is a constant of the query.
     auswahlModel->setEditableColumns({QStringLiteral("rname")});
-    auswahl->refresh();
+    // The mode is set before the menus come, so the view shows the current one as a menu.
     menumode = true;
     zubt->setText(QStringLiteral("B e s c h r e i b u n g :"));
+    auswahl->refresh();
 }
 
 void Hm::showaus()
@@ -81,9 +83,9 @@ void Hm::showaus()
     korbgrid->setVisible(true);
     auswahl->setRecordSource(auswahlsql);
     auswahlModel->setEditableColumns({QStringLiteral("rname"), QStringLiteral("port")});
-    auswahl->refresh();
     menumode = false;
     zubt->setText(QStringLiteral("Z u b e r e i t u n g :"));
+    auswahl->refresh();
 }
 
 void Hm::menuswap(bool mode)
@@ -277,27 +279,24 @@ void Hm::ausgrid_BeforeDelete(bool& cancel)
         marks << rs->bookmark();
     }
     db::Database& db = cookbook();
-    for (const QVariant& mark : marks) {
-        rs->setBookmark(mark);
-        if (menumode)
-            deleteMenu(db, rs->value(QStringLiteral("rid")).toLongLong());
-        else
-            rs->deleteCurrent();
-    }
-    auswahl->refresh();
-    // A deleted menu must not stay on screen with its dishes.
-    if (menumode) {
-        if (hasCurrentRow(auswahl->recordset())) {
-            zutauswahl();
-        } else {
-            m_menuShown = 0;
-            reznam->clear();
-            writeZub(QString());
-            m_zubHoldsMenu = true;
-            menu->setRecordSource(menuDishesSource(0));
-            menu->refresh();
+    {
+        // The rows go together or not at all, and the view follows only the list as it
+        // stands afterwards, not each row being deleted.
+        const QSignalBlocker quiet(auswahl);
+        db::Transaction tx(db);
+        for (const QVariant& mark : marks) {
+            rs->setBookmark(mark);
+            if (menumode)
+                deleteMenu(db, rs->value(QStringLiteral("rid")).toLongLong());
+            else
+                rs->deleteCurrent();
         }
+        tx.commit();
     }
+    // The menu or entry on screen may be gone: the view shows the list's current row,
+    // or nothing.
+    m_ausRow = QStringLiteral("gelöscht");
+    auswahl->refresh();
 }
 
 void Hm::ausgrid_BeforeUpdate(int column, const QVariant& value, bool& cancel)

@@ -10,6 +10,7 @@
 #include "mainwindow/panel.h"
 #include "mainwindow/recipeview.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/events.h"
 #include "platform/ui/windows.h"
 
 #include <QApplication>
@@ -78,9 +79,40 @@ void Hm::recalcmenge(qint16 wanted)
 
 void Hm::ubport()
 {
+    // The box and the caption show the whole number the amounts are scaled for.
+    const qint16 s = servings();
+    {
+        QScopedValueRollback<bool> writing(m_viewWriting, true);
+        port->setText(QString::number(s));
+    }
+    m_portMarker = false;
     zpers->setText(zpersCaption(port->text()));
-    recalcmenge(servings());
+    recalcmenge(s);
     zutgridSetRows(m_zutCount);
+}
+
+void Hm::port_Change()
+{
+    if (!m_viewWriting) m_portMarker = true;
+}
+
+void Hm::port_KeyPress(int& keyAscii)
+{
+    if (keyAscii != ui::KeyEnter) return;
+    keyAscii = 0;
+    commitPort();
+}
+
+void Hm::port_LostFocus()
+{
+    if (m_portMarker) commitPort();
+}
+
+void Hm::commitPort()
+{
+    m_portMarker = false;
+    qint16 s = 0;
+    if (portServings(s)) ubport();
 }
 
 // Text the program writes is never saved back as if the user had typed it.
@@ -114,13 +146,21 @@ void Hm::saveTypedEdits()
     // when another recipe is shown before the box lost the focus.
     if (m_zubMarker) zub_LostFocus();
     if (m_stichMarker) stich_LostFocus();
+    if (m_komMarker == 2) komgrid_LostFocus();
+}
+
+void Hm::showTitle(const QString& title)
+{
+    reznam->setText(title);
+    // A long title is read from its start.
+    reznam->setCursorPosition(0);
 }
 
 void Hm::showRecipe(qint64 rid, const QString& title)
 {
     saveTypedEdits();
     db::Database& db = cookbook();
-    reznam->setText(title);
+    showTitle(title);
     m_rid = rid;
     const int n = getzutdata(m_rid);
     writeZub(zubText(db, rid));
@@ -147,24 +187,97 @@ void Hm::showRecipeAgain(qint64 rid)
     showRecipe(rid, title.toString());
 }
 
+void Hm::clearView()
+{
+    saveTypedEdits();
+    showTitle(QString());
+    if (menumode) {
+        m_menuShown = 0;
+        writeZub(QString());
+        m_zubHoldsMenu = true;
+        menu->setRecordSource(menuDishesSource(0));
+        menu->refresh();
+        return;
+    }
+    m_rid = 0;
+    m_zutCount = 0;
+    zutgridSetRows(0);
+    writeZub(QString());
+    m_zubHoldsMenu = false;
+    writeStich(QString());
+    QScopedValueRollback<bool> writing(m_viewWriting, true);
+    komgrid->setCurrentIndex(-1);
+    komgrid->setEditText(QString());
+}
+
+namespace {
+
+// The list's current recipe, -1 for none; nothing while the list stands on a row just
+// deleted, as the move that follows the deletion tells where it goes.
+std::optional<qint64> currentRid(db::Recordset* rs)
+{
+    if (!rs || !rs->isOpen() || rs->eof() || rs->bof()) return -1;
+    try {
+        return rs->value(QStringLiteral("rid")).toLongLong();
+    } catch (const db::DbError& e) {
+        if (e.number() == db::errRecordDeleted) return std::nullopt;
+        throw;
+    }
+}
+
+// An entry of a list and a menu are told apart, and two entries of one recipe too.
+QString entryOf(db::Recordset* rs, bool menumode)
+{
+    if (!rs || !rs->isOpen() || rs->eof() || rs->bof()) return {};
+    return (menumode ? u'm' : u'a') + rs->bookmark().toString();
+}
+
+}  // namespace
+
+void Hm::rezRowMoved()
+{
+    const std::optional<qint64> row = currentRid(rez->recordset());
+    if (!row || *row == m_rezRow || !m_viewSwitch) return;
+    m_rezRow = *row;
+    rezauswahl();
+}
+
+void Hm::auswahlRowMoved()
+{
+    const QString row = entryOf(auswahl->recordset(), menumode);
+    if (row == m_ausRow) return;
+    m_ausRow = row;
+    if (row.isEmpty())
+        clearView();
+    else
+        zutauswahl();
+}
+
 void Hm::rezauswahl()
 {
     rezclick = false;
     if (!m_viewSwitch || menumode) return;
     db::Recordset* rs = rez->recordset();
-    if (!rs || !rs->isOpen() || rs->eof() || rs->bof()) return;
-    showRecipe(rs->value(QStringLiteral("rid")).toLongLong(), rs->value(QStringLiteral("rname")).toString());
+    const std::optional<qint64> row = currentRid(rs);
+    if (!row) return;
+    m_rezRow = *row;
+    if (m_rezRow < 0) {
+        clearView();
+        return;
+    }
+    showRecipe(m_rezRow, rs->value(QStringLiteral("rname")).toString());
 }
 
 void Hm::zutauswahl()
 {
     db::Recordset* rs = auswahl->recordset();
     if (!rs || !rs->isOpen() || rs->eof() || rs->bof()) return;
+    m_ausRow = entryOf(rs, menumode);
     if (menumode) {
         saveTypedEdits();
         const qint64 mid = rs->value(QStringLiteral("rid")).toLongLong();
         writeZub(rs->value(QStringLiteral("mbesch")).toString());
-        reznam->setText(rs->value(QStringLiteral("rname")).toString());
+        showTitle(rs->value(QStringLiteral("rname")).toString());
         m_menuShown = mid;
         m_zubHoldsMenu = true;
         menu->setRecordSource(menuDishesSource(mid));
@@ -210,18 +323,23 @@ void Hm::zub_Change()
 
 void Hm::zub_GotFocus()
 {
-    m_zubMarker = 0;
+    if (!m_zubFailed) m_zubMarker = 0;
 }
 
 void Hm::zub_LostFocus()
 {
     if (!m_zubMarker) return;
-    m_zubMarker = 0;
-    if (m_zubOwner <= 0 || !editBookOpen()) return;
+    if (m_zubOwner <= 0 || !editBookOpen()) {
+        m_zubMarker = 0;
+        return;
+    }
+    m_zubFailed = true;
     if (m_zubMenu)
         saveMbesch(cookbook(), m_zubOwner, zub->toPlainText());
     else
         saveZub(cookbook(), m_zubOwner, zub->toPlainText());
+    m_zubFailed = false;
+    m_zubMarker = 0;
 }
 
 void Hm::stich_Change()
@@ -234,19 +352,24 @@ void Hm::stich_Change()
 
 void Hm::stich_GotFocus()
 {
-    m_stichMarker = 0;
+    if (!m_stichFailed) m_stichMarker = 0;
 }
 
 void Hm::stich_LostFocus()
 {
     if (!m_stichMarker) return;
-    m_stichMarker = 0;
-    if (m_stichRid > 0 && editBookOpen()) savestich(cookbook(), m_stichRid, false, stich->text());
+    if (m_stichRid <= 0 || !editBookOpen()) {
+        m_stichMarker = 0;
+        return;
+    }
+    // savestich reports its own failures and says so by returning false.
+    m_stichFailed = !savestich(cookbook(), m_stichRid, false, stich->text());
+    if (!m_stichFailed) m_stichMarker = 0;
 }
 
 void Hm::komgrid_GotFocus()
 {
-    m_komMarker = 1;
+    if (!m_komFailed) m_komMarker = 1;
 }
 
 void Hm::komgrid_Change()
@@ -274,15 +397,25 @@ void Hm::komgrid_LostFocus()
     if (marker != 2 || m_komRid <= 0 || !editBookOpen()) return;
     db::Database& db = cookbook();
     const QString text = komgrid->currentText();
+    m_komMarker = 2;
+    m_komFailed = true;
     if (text.isEmpty()) {
         setRecipeComment(db, m_komRid, QVariant());
-        return;
+    } else {
+        NewComment c;
+        {
+            // The new comment and the recipe's link to it go together.
+            db::Transaction tx(db);
+            c = addComment(db, text);
+            setRecipeComment(db, m_komRid, c.komid);
+            tx.commit();
+        }
+        QScopedValueRollback<bool> writing(m_viewWriting, true);
+        komgrid->addItem(c.text, c.komid);
+        if (m_komRid == m_rid) komgrid->setCurrentIndex(komgrid->count() - 1);
     }
-    const NewComment c = addComment(db, text);
-    QScopedValueRollback<bool> writing(m_viewWriting, true);
-    komgrid->addItem(c.text, c.komid);
-    setRecipeComment(db, m_komRid, c.komid);
-    if (m_komRid == m_rid) komgrid->setCurrentIndex(komgrid->count() - 1);
+    m_komFailed = false;
+    m_komMarker = 0;
 }
 
 void Hm::zutgrid_MouseMove()

@@ -150,8 +150,8 @@ void NeuPortion::saveport()
         return;
     }
     if (m_target) {
-        // The text goes on as typed; the target rounds it when it reads its servings.
-        m_target->setPortText(port->text());
+        // The whole number the amounts will be scaled for, not the text as typed ("2,5").
+        m_target->setPortText(QString::number(s.value));
         m_target->ubport();
     }
     accept();

@@ -77,24 +77,27 @@ bool auswahlalle(db::Database& db, qint64 aid, qint16 port, const QString& recor
 
 void deleteAuswahl(db::Database& db, qint64 aid)
 {
+    db::Transaction tx(db);
     db.execute(QStringLiteral("delete from rezinaus where aid=?"), {aid});
-    if (aid == kSchnellauswahl) return;
-    db.execute(QStringLiteral("delete from auswahlen where aid=?"), {aid});
+    if (aid != kSchnellauswahl) db.execute(QStringLiteral("delete from auswahlen where aid=?"), {aid});
+    tx.commit();
 }
 
 void deleteMenu(db::Database& db, qint64 mid)
 {
+    db::Transaction tx(db);
     db.execute(QStringLiteral("delete from rezinmen where mid=?"), {mid});
     db.execute(QStringLiteral("delete from menues where mid=?"), {mid});
+    tx.commit();
 }
 
 qint64 saveaus(db::Database& db, const QString& name, std::optional<qint64> moveFrom)
 {
+    db::Transaction tx(db);
     db.execute(QStringLiteral("insert into auswahlen (aname) values (?)"), {name});
     const qint64 aid = db.lastInsertId();
-    if (moveFrom) {
-        db.execute(QStringLiteral("update rezinaus set aid=? where aid=?"), {aid, *moveFrom});
-    }
+    if (moveFrom) db.execute(QStringLiteral("update rezinaus set aid=? where aid=?"), {aid, *moveFrom});
+    tx.commit();
     return aid;
 }
 

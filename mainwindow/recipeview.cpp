@@ -1,6 +1,7 @@
 #include "mainwindow/recipeview.h"
 
 #include "core/fraction.h"
+#include "core/mainmod.h"
 
 #include <QLocale>
 
@@ -188,7 +189,7 @@ NewComment addComment(db::Database& db, const QString& text)
     // Comment 0 means "no filter", so a new comment never takes it.
     NewComment c;
     c.komid = db.scalar(QStringLiteral("select coalesce(max(komid),0)+1 from komment")).toLongLong();
-    c.text = text.left(kCommentLength);
+    c.text = leftChars(text, kCommentLength);
     db.execute(QStringLiteral("insert into komment (komid,komment) values (?,?)"), {c.komid, c.text});
     return c;
 }

@@ -1,7 +1,9 @@
 #include "platform/ui/windows.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QScreen>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -74,6 +76,38 @@ protected:
 
 private:
     QEventLoop& m_loop;
+};
+
+class Centring : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
+        auto* w = static_cast<QWidget*>(watched);
+        const Qt::WindowType type = w->windowType();
+        if (!w->isWindow() || (type != Qt::Window && type != Qt::Dialog) || w->testAttribute(Qt::WA_Moved) ||
+            w->property(placedKey).toBool())
+            return false;
+        w->setProperty(placedKey, true);
+        const QWidget* over = QApplication::activeWindow();
+        QRect area;
+        if (over && over != w && over->isVisible())
+            area = over->frameGeometry();
+        else if (const QScreen* screen = w->screen())
+            area = screen->availableGeometry();
+        if (area.isValid()) {
+            QRect placed(QPoint(), w->frameGeometry().size());
+            placed.moveCenter(area.center());
+            w->move(placed.topLeft());
+        }
+        return false;
+    }
+
+private:
+    static constexpr const char* placedKey = "kv_centred";
 };
 
 }  // namespace
@@ -186,6 +220,14 @@ void unloadIfKnown(const QString& name)
     // A window that is not registered does not exist in this build, so it is not loaded.
     if (WindowRegistry::isRegistered(name))
         WindowRegistry::unload(name);
+}
+
+void centreNewWindows()
+{
+    static Centring* centring = nullptr;
+    if (centring || !qApp) return;
+    centring = new Centring(qApp);
+    qApp->installEventFilter(centring);
 }
 
 int execModal(QWidget* window)

@@ -50,6 +50,11 @@ public:
 // Unloads a window by its name; a name no window has registered is not loaded.
 void unloadIfKnown(const QString& name);
 
+// From now on a window shown for the first time appears centred over the window the user
+// works in, or on the screen when there is none yet. A window its own code has placed
+// (moved before it is shown) keeps its place. For the program's start.
+void centreNewWindows();
+
 // Shows a window modally and returns its result: a dialog runs its own loop, any other
 // window is waited for until it is hidden or gone. Meant as the `exec` of ui::runModal.
 int execModal(QWidget* window);

@@ -84,6 +84,7 @@ protected:
     QToolButton* button(const char* name) { return control<QToolButton>(hm, name); }
     QLabel* label(const char* name) { return control<QLabel>(hm, name); }
     db::DataControl* rez() { return control<db::DataControl>(hm, "rez"); }
+    db::DataControl* korb() { return control<db::DataControl>(hm, "korb"); }
     QTableView* rezgrid() { return control<QTableView>(hm, "rezgrid"); }
     QTableView* ausgrid() { return control<QTableView>(hm, "ausgrid"); }
     QTableView* zutgrid() { return control<QTableView>(hm, "zutgrid"); }

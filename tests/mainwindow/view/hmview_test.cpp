@@ -460,32 +460,35 @@ TEST_F(HmView, MenusShowTheirDishesAndGoWithThem)
     EXPECT_TRUE(zutgrid()->isVisible());
 }
 
-TEST_F(HmView, TextTypedAfterAModeSwitchGoesToWhatTheBoxShows)
+TEST_F(HmView, AModeSwitchShowsTheCurrentMenuOrEntryAndTypingGoesThere)
 {
     showRecipe(2);
-    const QString preparation = text(QStringLiteral("select ztext from zubereit where rid=2"));
     const QString description = text(QStringLiteral("select mbesch from menues where mid=1"));
 
-    // Back in the lists the box still holds the menu's description.
+    // In the menus the view shows the current menu, and typed text is its description.
     click(button("men4"));
-    pickRow(ausgrid(), 0);
-    focus(ausgrid());
-    click(button("men4"));
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Sonntagsessen im Herbst"));
+    EXPECT_EQ(zub()->toPlainText(), description);
     focus(zub());
     zub()->moveCursor(QTextCursor::End);
     QTest::keyClicks(zub(), QStringLiteral(" Dazu Wein."));
-    focus(rezgrid());
-    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), preparation);
+    focus(ausgrid());
     EXPECT_EQ(text(QStringLiteral("select mbesch from menues where mid=1")), description + QStringLiteral(" Dazu Wein."));
 
-    // In the menus the box still holds the recipe's preparation.
-    showRecipe(2);
+    // Back in the lists the view shows the list's current entry, never the menu's text.
     click(button("men4"));
+    ASSERT_GT(ausgrid()->model()->rowCount(), 0);
+    const QString entry = ausgrid()->model()->index(ausgrid()->currentIndex().row(), 0).data().toString();
+    const qint64 rid = count(QStringLiteral("select rid from rezinaus where aid=1 and rname='%1'").arg(entry));
+    const QString preparation = text(QStringLiteral("select ztext from zubereit where rid=%1").arg(rid));
+    EXPECT_EQ(reznam()->text(), entry);
+    EXPECT_EQ(zub()->toPlainText(), preparation);
     focus(zub());
     zub()->moveCursor(QTextCursor::End);
     QTest::keyClicks(zub(), QStringLiteral(" Heiß servieren."));
-    focus(ausgrid());
-    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=2")), preparation + QStringLiteral(" Heiß servieren."));
+    focus(rezgrid());
+    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=%1").arg(rid)),
+              preparation + QStringLiteral(" Heiß servieren."));
     EXPECT_EQ(text(QStringLiteral("select mbesch from menues where mid=1")), description + QStringLiteral(" Dazu Wein."));
 }
 

@@ -93,4 +93,20 @@ TEST(PanelSources, RecordSourcesOfListsAndMenus)
     EXPECT_FALSE(kv::idFromText(QStringLiteral("1 or 1=1")).has_value());
 }
 
+TEST_F(Panel, AMenuGoesWithItsDishesOrNotAtAll)
+{
+    db->execute(QStringLiteral("create trigger gesperrt before delete on menues begin select raise(abort, 'gesperrt'); end"));
+    const qint64 dishes = count(QStringLiteral("select count(*) from rezinmen where mid=1"));
+    ASSERT_GT(dishes, 0);
+    EXPECT_THROW(kv::deleteMenu(*db, 1), kv::db::DbError);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinmen where mid=1")), dishes);
+
+    db->execute(QStringLiteral("drop trigger gesperrt"));
+    db->execute(QStringLiteral("create trigger gesperrt before delete on auswahlen begin select raise(abort, 'gesperrt'); end"));
+    db->execute(QStringLiteral("insert into auswahlen (aid,aname) values (5,'Grillabend')"));
+    db->execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) values (5,1,'Apfelkuchen',4)"));
+    EXPECT_THROW(kv::deleteAuswahl(*db, 5), kv::db::DbError);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=5")), 1);
+}
+
 }  // namespace

@@ -156,6 +156,12 @@ TEST_F(RecipeView, NewCommentTakesTheLargestIdPlusOneAndFortyNineCharacters)
 
     // An equal text is a new comment all the same.
     EXPECT_EQ(kv::addComment(*db, QStringLiteral("drei")).komid, 9);
+
+    // A character outside the basic plane counts as one and is never cut in half.
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const kv::NewComment e = kv::addComment(*db, QString(48, u'x') + smile + smile);
+    EXPECT_EQ(e.text, QString(48, u'x') + smile);
+    EXPECT_EQ(value(QStringLiteral("select komment from komment where komid=10")).toString(), e.text);
 }
 
 TEST_F(RecipeView, CommentIsSetAndClearedForTheRecipeAndItsListCopies)

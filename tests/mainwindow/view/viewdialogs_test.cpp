@@ -77,13 +77,17 @@ TEST_F(ViewDialogs, ServingsOutOfRangeAreRefusedAndTheBoxEmptied)
 
 TEST_F(ViewDialogs, AcceptedServingsGoToTheWindowThatOpenedTheDialog)
 {
-    for (const QString& typed : {QStringLiteral("1"), QStringLiteral("32767"), QStringLiteral("2,5")}) {
+    // The window gets the whole number its amounts will be scaled for.
+    const std::pair<QString, QString> cases[] = {{QStringLiteral("1"), QStringLiteral("1")},
+                                                 {QStringLiteral("32767"), QStringLiteral("32767")},
+                                                 {QStringLiteral("2,5"), QStringLiteral("2")}};
+    for (const auto& [typed, handed] : cases) {
         kv::NeuPortion* d = openPortion();
         EXPECT_TRUE(control<QLineEdit>(d, "port")->text().isEmpty());
         QTest::keyClicks(control<QLineEdit>(d, "port"), typed);
         control<QPushButton>(d, "start")->click();
         EXPECT_FALSE(d->isVisible());
-        EXPECT_EQ(m_box->text(), typed);
+        EXPECT_EQ(m_box->text(), handed);
     }
     EXPECT_EQ(m_ubport, 3);
     // Hidden, not unloaded: the one instance is used again.
