@@ -4,6 +4,8 @@
 #include "core/finddir.h"
 #include "core/warten.h"
 #include "mainwindow/about.h"
+#include "mainwindow/editor.h"
+#include "mainwindow/einheiten.h"
 #include "mainwindow/hm.h"
 #include "mainwindow/neu_auswahl.h"
 #include "mainwindow/neu_menue.h"
@@ -32,6 +34,8 @@ void registerAllWindows()
     add<NeuPortion>("neu_portion");
     add<NeuAuswahl>("neu_auswahl");
     add<NeuMenue>("neu_menue");
+    add<NeuRezept>("neu_rezept");
+    add<Einheiten>("einheiten");
 }
 
 }  // namespace kv

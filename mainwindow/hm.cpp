@@ -341,6 +341,8 @@ void Hm::wireEvents()
     ui::onGotFocus(komgrid, handler("KOMGRID_GOTFOCUS : ", &Hm::komgrid_GotFocus));
     ui::onLostFocus(komgrid, handler("KOMGRID_LOSTFOCUS : ", &Hm::komgrid_LostFocus));
     ui::onMouseMove(zutgrid, handler("ZUTGRID_MOUSEMOVE : ", &Hm::zutgrid_MouseMove));
+    click(neurez, "NEUREZ_CLICK : ", &Hm::neurez_Click);
+    click(editrez, "EDITREZ_CLICK : ", &Hm::editrez_Click);
     click(druckaus, "DRUCKAUS_CLICK : ", &Hm::druckaus_Click);
     click(druckrez, "DRUCKREZ_CLICK : ", &Hm::druckrez_Click);
     click(einkauf, "EINKAUF_CLICK : ", &Hm::einkauf_Click);

@@ -46,6 +46,8 @@ public:
     void ausgrid_RowColChange(int lastRow, int lastCol);
     void grossbild_Click();
     void men3_Click();
+    void startneu();
+    void startedit();
 
     // What a data-bound combo calls its bound text: the bound column of the chosen row,
     // empty when none is chosen.
@@ -241,6 +243,10 @@ private:
     void komgrid_GotFocus();
     void komgrid_LostFocus();
     void zutgrid_MouseMove();
+    void neurez_Click();
+    void editrez_Click();
+    // After the editor saved a recipe: the list and the view show it as stored now.
+    void recipeSaved(qint64 rid, bool isNew);
     void druckaus_Click();
     void druckrez_Click();
     void einkauf_Click();
@@ -259,6 +265,7 @@ private:
     void commitPort();
     // The current selection list's id; 0 (reported) when none is chosen.
     qint64 currentAuswahl();
+    class NeuRezept* editor();
     void showRecipe(qint64 rid, const QString& title);
     void showTitle(const QString& title);
     void showComment();

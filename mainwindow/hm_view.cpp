@@ -5,6 +5,8 @@
 #include "mainwindow/hm.h"
 
 #include "core/mainmod.h"
+#include "core/rezsource.h"
+#include "mainwindow/editor.h"
 #include "mainwindow/neu_portion.h"
 #include "mainwindow/neues_rezept.h"
 #include "mainwindow/panel.h"
@@ -421,6 +423,63 @@ void Hm::komgrid_LostFocus()
 void Hm::zutgrid_MouseMove()
 {
     if (QApplication::focusWidget() != zutgrid) zutgrid->setFocus();
+}
+
+NeuRezept* Hm::editor()
+{
+    auto* window = ui::WindowRegistry::instance<NeuRezept>(QStringLiteral("neu_rezept"));
+    window->setHost([this](qint64 rid, bool isNew) { recipeSaved(rid, isNew); });
+    return window;
+}
+
+void Hm::neurez_Click()
+{
+    startneu();
+}
+
+void Hm::editrez_Click()
+{
+    startedit();
+}
+
+void Hm::startneu()
+{
+    if (!cookbookWritable()) return;
+    NeuRezept* window = editor();
+    window->prepareNew(port->text());
+    window->show();
+    window->reloadnew();
+}
+
+void Hm::startedit()
+{
+    // Nothing to edit while the view shows no recipe.
+    if (menumode || m_rid <= 0 || !cookbookWritable()) return;
+    // What was typed here is the recipe's before the editor reads it.
+    saveTypedEdits();
+    NeuRezept* window = editor();
+    window->prepareEdit(loadRecipeForEdit(cookbook(), m_rid));
+    window->show();
+    window->reloadnew();
+}
+
+void Hm::recipeSaved(qint64 rid, bool isNew)
+{
+    db::Recordset* rs = rez->recordset();
+    if (isNew) {
+        // Listed at once, and counted.
+        rez->refresh();
+        rezzahl->setText(formatCount(rez->recordset() ? rez->recordset()->recordCount() : 0));
+        return;
+    }
+    // The list reads the stored name again and stays on the recipe; the view shows what
+    // was stored, so nothing older can be written back from its boxes.
+    if (rs) {
+        rs->requery();
+        rs->findFirst(QStringLiteral("rid=%1").arg(rid));
+        followRecordset(rezgrid, rez);
+    }
+    if (m_rid == rid) showRecipeAgain(rid);
 }
 
 void Hm::druckaus_Click() {}
