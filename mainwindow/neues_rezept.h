@@ -30,7 +30,7 @@ struct EditLine {
     QVariant nr;      // whole number, or Null / "" for a heading line
     QVariant men;     // the amount as the cook reads it ("1 1/2", "0,75"), or Null / ""
     QVariant ename;   // a unit's short name, "x", or Null / ""
-    QVariant zut;     // the ingredient; Null skips the line
+    QVariant zut;     // the ingredient; Null (or an empty text) skips the line
     // What the line held when the recipe was read into the editor. An amount or unit text
     // the user left as it was keeps the stored amount or unit id: the text of an amount
     // is rounded ("62" for 62.5) and must not change the recipe when it is saved back.
@@ -57,10 +57,12 @@ struct EditRecipe {
 // Reads recipe `rid` as the editor shows it: name, servings, category, preparation,
 // keywords, and its lines ordered by part and number with the amount as `bruch` writes
 // it (an amount of "0" as Null) and the unit's short name, each line with what it held.
+// Throws db::DbError when the recipe is gone.
 EditRecipe loadRecipeForEdit(db::Database& db, qint64 rid);
 
 // The amount of an amount text: "1 1/2", "3/4", "0,75", "2 Stück"; a comma reads as a
-// point; a text without leading digits gives 0. Nothing when a fraction divides by 0.
+// point; blanks around it do not count; a text without leading digits gives 0. Nothing
+// when a fraction divides by 0.
 std::optional<double> readAmount(const QString& text);
 // The part (`tid`) of each line from the sequence of line numbers: a heading line (Null
 // or 0) or a number that does not rise opens a part; the counter starts at 1.
@@ -75,12 +77,13 @@ std::optional<QString> saveRefusal(const EditRecipe& recipe);
 // `rezepte` row for rid 0 (under the imported file "Selbst eingegeben"), or the rows of
 // recipe rid replaced; its copies in selection lists and menus follow its name, category
 // and servings; new ingredient texts and units are added once; the keywords are stored.
-// Throws db::DbError (German text) when anything fails or the recipe is gone, leaving the
-// cookbook as it was. Check saveRefusal first; the work table is not touched here.
+// Throws db::DbError (German text) when anything fails, the recipe is gone or saveRefusal
+// refuses it, leaving the cookbook as it was. Check saveRefusal first, to say why; the
+// work table is not touched here.
 qint64 saverezept(db::Database& db, const EditRecipe& recipe);
 
 // Adds a unit the cookbook does not know (`ekurz` "$$", not offered in the units list)
-// and returns its id; "x" takes the id kUnscaledUnit when that is free.
+// and returns its id; "x" (in either case) takes the id kUnscaledUnit when that is free.
 qint64 neueinheit(db::Database& db, const QString& ename);
 
 }  // namespace kv

@@ -40,6 +40,11 @@ INSERT INTO einheiten (eid, ekurz, ename, elang, sprache, mmunit, mmscale, mmord
   (28, 'ts', 'TL',       'Teelöffel',      1, 1, 3, 1, 0,     0),
   (29, 'tb', 'EL',       'Esslöffel',      1, 1, 3, 2, 0,     0);
 
+-- Amounts in unit 115 are never scaled to the servings wanted. "$$" marks a unit
+-- of the cookbook's own, and mmunit 0 keeps it out of the units list.
+INSERT INTO einheiten (eid, ekurz, ename, elang, sprache, mmunit, mmscale, mmorder, scaleup, scaledown) VALUES
+  (115, '$$', 'x', 'unabhängig von der Portionenzahl', 1, 0, 0, 0, 0, 0);
+
 -- No unit has the code ' ', so "each" and "Stück" stand for no unit at all.
 INSERT INTO impeinheit (eid, ename, ekurz) VALUES
   ((SELECT eid FROM einheiten WHERE ekurz = 'ml'), 'ccm', 'cb'),
