@@ -128,6 +128,9 @@ public:
     virtual bool updatable() const = 0;
     virtual bool isOpen() const = 0;
     virtual void close() = 0;
+    // The connection the rows come from, for a transaction around several changes; null
+    // once closed.
+    virtual Database* database() const = 0;
 
     virtual bool eof() const = 0;
     virtual bool bof() const = 0;

@@ -2,6 +2,9 @@
 
 #include "platform/db/sqlfunctions.h"
 
+#include <QScopeGuard>
+
+#include <algorithm>
 #include <limits>
 
 namespace kv::db {
@@ -63,6 +66,7 @@ RecordsetModel<Base>::RecordsetModel(DataControl* control, QObject* parent) : Ba
 template <class Base>
 void RecordsetModel<Base>::reload()
 {
+    if (m_ownChanges > 0) return;
     const auto [rs, rows, version] = rowsOf(m_control);
     if (m_resetPending || rs != m_recordset) {
         this->beginResetModel();
@@ -100,19 +104,67 @@ void RecordsetModel<Base>::reloadAll()
 template <class Base>
 int RecordsetModel<Base>::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_rows;
+    return parent.isValid() ? 0 : m_rows + trailingRows();
 }
 
 template <class Base>
 QVariant RecordsetModel<Base>::valueAt(int row, int field) const
 {
-    Recordset* rs = m_control ? m_control->recordset() : nullptr;
-    if (field < 0 || !rs || rs != m_recordset || row >= m_rows) return {};
+    Recordset* rs = liveRecordset();
+    if (field < 0 || !rs || row < 0 || row >= m_rows || row == m_blankRow) return {};
+    if (m_removed > 0 && row >= m_removedFrom) {
+        if (row < m_removedFrom + m_removed) return {};
+        row -= m_removed;
+    }
     try {
         return rs->valueAt(row, field);
     } catch (const DbError&) {
         return {};  // the rows changed under the view; the next reload brings it up to date
     }
+}
+
+template <class Base>
+Recordset* RecordsetModel<Base>::liveRecordset() const
+{
+    Recordset* rs = m_control ? m_control->recordset() : nullptr;
+    return rs == m_recordset ? rs : nullptr;
+}
+
+template <class Base>
+bool RecordsetModel<Base>::changeRows(const std::function<bool()>& work)
+{
+    bool done = false;
+    {
+        ++m_ownChanges;
+        const auto leave = qScopeGuard([this] { --m_ownChanges; });
+        done = work();
+    }
+    reload();
+    return done;
+}
+
+template <class Base>
+void RecordsetModel<Base>::announceNewRowStored()
+{
+    const int stored = m_rows;
+    this->beginInsertRows({}, stored + 1, stored + 1);
+    m_blankRow = stored;
+    ++m_rows;
+    this->endInsertRows();
+    m_blankRow = -1;
+    const int columns = static_cast<const QAbstractItemModel*>(this)->columnCount();
+    if (columns > 0) emit this->dataChanged(this->index(stored, 0), this->index(stored, columns - 1));
+}
+
+template <class Base>
+void RecordsetModel<Base>::announceRemoved(int first, int count)
+{
+    m_removedFrom = first;
+    m_removed = count;
+    this->beginRemoveRows({}, first, first + count - 1);
+    m_removed = 0;
+    m_rows -= count;
+    this->endRemoveRows();
 }
 
 template class RecordsetModel<QAbstractTableModel>;
@@ -135,10 +187,54 @@ void RecordsetTableModel::setColumns(const QStringList& fieldNames, const QStrin
 void RecordsetTableModel::setEditable(bool editable)
 {
     m_editable = editable;
+    updateNewRow();
+}
+
+void RecordsetTableModel::setAllowAddNew(bool allow)
+{
+    m_allowAddNew = allow;
+    updateNewRow();
+}
+
+void RecordsetTableModel::setAllowDelete(bool allow)
+{
+    m_allowDelete = allow;
+}
+
+bool RecordsetTableModel::isNewRow(int row) const
+{
+    return m_newRowShown && row == m_rows;
+}
+
+int RecordsetTableModel::trailingRows() const
+{
+    return m_newRowShown ? 1 : 0;
+}
+
+bool RecordsetTableModel::wantsNewRow() const
+{
+    Recordset* rs = liveRecordset();
+    return m_allowAddNew && m_editable && rs && rs->updatable();
+}
+
+void RecordsetTableModel::updateNewRow()
+{
+    const bool shown = wantsNewRow();
+    if (shown == m_newRowShown) return;
+    if (shown) {
+        beginInsertRows({}, m_rows, m_rows);
+        m_newRowShown = true;
+        endInsertRows();
+    } else {
+        beginRemoveRows({}, m_rows, m_rows);
+        m_newRowShown = false;
+        endRemoveRows();
+    }
 }
 
 void RecordsetTableModel::resolveFields()
 {
+    m_newRowShown = wantsNewRow();
     m_fieldIndexes.clear();
     if (!m_recordset) return;
     try {
@@ -165,6 +261,7 @@ QVariant RecordsetTableModel::data(const QModelIndex& index, int role) const
 
 QVariant RecordsetTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && isNewRow(section)) return QStringLiteral("*");
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section < m_headers.size()) return m_headers[section];
@@ -210,13 +307,16 @@ Qt::ItemFlags RecordsetTableModel::flags(const QModelIndex& index) const
 
 bool RecordsetTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid() || !columnEditable(index.column()) || !m_recordset ||
-        index.row() >= m_rows)
-        return false;
+    Recordset* rs = liveRecordset();
+    if (role != Qt::EditRole || !index.isValid() || !columnEditable(index.column()) || !rs) return false;
+    const bool adding = isNewRow(index.row());
+    if (!adding && index.row() >= m_rows) return false;
     const int field = m_fieldIndexes[size_t(index.column())];
     if (field < 0) return false;
+    // An editor closed on the new row without typing adds no empty record.
+    if (adding && value.toString().isEmpty()) return false;
     if (beforeUpdate && !beforeUpdate(index.row(), index.column(), value)) return false;
-    Recordset* rs = m_recordset;
+    if (adding) return addRecord(rs, field, value);
     try {
         rs->setAbsolutePosition(index.row());
         rs->edit();
@@ -232,6 +332,98 @@ bool RecordsetTableModel::setData(const QModelIndex& index, const QVariant& valu
     }
     emit dataChanged(index, index);
     return true;
+}
+
+bool RecordsetTableModel::addRecord(Recordset* rs, int field, const QVariant& value)
+{
+    return changeRows([&] {
+        try {
+            rs->addNew();
+            rs->setValue(rs->fieldName(field), value);
+            rs->update();
+        } catch (const DbError& e) {
+            try {
+                rs->cancelUpdate();
+            } catch (const DbError&) {
+            }
+            emit editFailed(e.number(), e.text());
+            return false;
+        }
+        // The control stands on the new record, as it does on an edited one.
+        try {
+            rs->setBookmark(rs->lastModified());
+            // Elsewhere than last, the reload after the change announces it as an outside addition.
+            if (rs->absolutePosition() == m_rows) announceNewRowStored();
+        } catch (const DbError&) {
+        }
+        return true;
+    });
+}
+
+bool RecordsetTableModel::removeRows(int row, int count, const QModelIndex& parent)
+{
+    Recordset* rs = liveRecordset();
+    if (!m_allowDelete || parent.isValid() || !rs || !rs->updatable() || row < 0 || count <= 0 ||
+        row + count > rowCount())
+        return false;
+    count = std::min(count, m_rows - row);
+    if (count <= 0) return false;
+    return deleteRecords(rs, row, count);
+}
+
+bool RecordsetTableModel::deleteRecords(Recordset* rs, int row, int count)
+{
+    Database* db = rs->database();
+    if (!db) return false;
+    return changeRows([&] {
+        QVariant current;
+        int deleted = 0;
+        try {
+            if (rs->absolutePosition() >= 0) current = rs->bookmark();
+            // Positions move while deleting, bookmarks do not. A clone reads them without
+            // moving the control's current row.
+            std::vector<QVariant> marks;
+            {
+                const auto reader = rs->clone();
+                for (int i = row; i < row + count; ++i) {
+                    reader->setAbsolutePosition(i);
+                    marks.push_back(reader->bookmark());
+                }
+            }
+            Transaction tx(*db);
+            for (const QVariant& mark : marks) {
+                rs->setBookmark(mark);
+                rs->deleteCurrent();
+                ++deleted;
+            }
+            tx.commit();
+        } catch (const DbError& e) {
+            try {
+                // The rollback brought back rows that the recordset has dropped already.
+                if (deleted > 0) rs->requery();
+                if (current.isValid()) rs->setBookmark(current);
+            } catch (const DbError&) {
+            }
+            emit editFailed(e.number(), e.text());
+            return false;
+        }
+        announceRemoved(row, count);
+        // The control must not stay on a deleted record: back to its own, else to the one
+        // now in the deleted rows' place.
+        bool placed = false;
+        try {
+            if (current.isValid()) {
+                rs->setBookmark(current);
+                placed = true;
+            }
+        } catch (const DbError&) {
+        }
+        try {
+            if (!placed && m_rows > 0) rs->setAbsolutePosition(std::min(row, m_rows - 1));
+        } catch (const DbError&) {
+        }
+        return true;
+    });
 }
 
 RecordsetListModel::RecordsetListModel(DataControl* control, const QString& listField, const QString& boundColumn,

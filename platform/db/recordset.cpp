@@ -487,6 +487,7 @@ public:
     RecordsetType type() const override { return m_type; }
     bool updatable() const override { return m_d && m_d->cfg.updatable && !m_db->readOnly(); }
     bool isOpen() const override { return bool(m_d); }
+    Database* database() const override { return m_d ? m_db : nullptr; }
 
     void close() override
     {
@@ -1067,6 +1068,7 @@ public:
     RecordsetType type() const override { return RecordsetType::Snapshot; }
     bool updatable() const override { return false; }
     bool isOpen() const override { return bool(m_d); }
+    Database* database() const override { return m_d ? m_db : nullptr; }
 
     void close() override
     {
