@@ -55,6 +55,21 @@ protected:
     }
 };
 
+// The ingredient grid. A save finishes the cell still being typed in: the save button
+// takes no focus, so the cell is never left.
+class LineGrid : public QTableView {
+public:
+    using QTableView::QTableView;
+    void finishEditing()
+    {
+        if (state() != EditingState) return;
+        QWidget* editor = QApplication::focusWidget();
+        if (!editor || !isAncestorOf(editor)) return;
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+};
+
 QString einheitenName()
 {
     return QStringLiteral("einheiten");
@@ -122,7 +137,7 @@ void NeuRezept::buildControls()
     neu->setObjectName(QStringLiteral("neu"));
     neu->setRecordSource(QStringLiteral("editzutat"));
     neu->setRecordsetType(db::RecordsetType::Table);
-    neugrid = new QTableView(this);
+    neugrid = new LineGrid(this);
     neugrid->setObjectName(QStringLiteral("neugrid"));
     m_lines = new db::RecordsetTableModel(neu, this);
     m_lines->setColumns({QStringLiteral("nr"), QStringLiteral("men"), QStringLiteral("ename"), QStringLiteral("zut")},
@@ -142,12 +157,13 @@ void NeuRezept::buildControls()
     neugrid->setMouseTracking(true);
     neugrid->verticalHeader()->hide();
     neugrid->verticalHeader()->setDefaultSectionSize(neugrid->fontMetrics().height() + 8);
-    {
+    neugrid->horizontalHeader()->setHighlightSections(false);
+    neugrid->horizontalHeader()->setSectionsClickable(false);
+    // The columns exist once the work table is open; their widths are set each time it is.
+    connect(m_lines, &QAbstractItemModel::modelReset, neugrid, [this] {
         QHeaderView* header = neugrid->horizontalHeader();
-        header->setHighlightSections(false);
-        header->setSectionsClickable(false);
+        if (header->count() <= ColZutat) return;
         const QFontMetrics fm(neugrid->font());
-        header->setMinimumSectionSize(fm.horizontalAdvance(QStringLiteral("Nr")) + 16);
         const auto fixed = [&](int column, const QString& widest) {
             header->setSectionResizeMode(column, QHeaderView::Interactive);
             header->resizeSection(column, fm.horizontalAdvance(widest) + 2 * fm.averageCharWidth() + 8);
@@ -156,7 +172,7 @@ void NeuRezept::buildControls()
         fixed(ColMenge, QStringLiteral("49 15/16"));
         fixed(ColEinheit, QStringLiteral("1/100 gr"));
         header->setSectionResizeMode(ColZutat, QHeaderView::Stretch);
-    }
+    });
     neugrid->setEnabled(false);
 
     Label1 = new QLabel(QStringLiteral("Tip : Menge unabhängig von der Portionenzahl : x als Einheit eingeben"), this);
@@ -491,13 +507,7 @@ std::vector<EditLine> NeuRezept::workLines()
 void NeuRezept::saveedit_Click()
 {
     if (!cookbookWritable()) return;
-    // A cell still being typed in is finished first: the button takes no focus from it.
-    if (neugrid->state() == QAbstractItemView::EditingState) {
-        if (QWidget* editor = QApplication::focusWidget(); editor && neugrid->isAncestorOf(editor)) {
-            emit neugrid->itemDelegate()->commitData(editor);
-            emit neugrid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
-        }
-    }
+    static_cast<LineGrid*>(neugrid)->finishEditing();
     if (cookbook().scalar(QStringLiteral("select count(*) from editzutat")).toLongLong() == 0) {
         ui::msgbox(QStringLiteral("Sie müssen mindestens eine Zutatenzeile eingeben."), ui::OkOnly, QStringLiteral(" "));
         return;
