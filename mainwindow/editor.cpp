@@ -60,12 +60,24 @@ protected:
 class LineGrid : public QTableView {
 public:
     using QTableView::QTableView;
-    void finishEditing()
+    void finishEditing() { leaveEditor(true); }
+    // The cell being typed in is left without storing what it holds.
+    void dropEditing() { leaveEditor(false); }
+
+private:
+    void leaveEditor(bool store)
     {
         if (state() != EditingState) return;
+        // The cell's editor is the grid's only open child of its viewport; it need not
+        // hold the focus (a message box may have taken it).
         QWidget* editor = QApplication::focusWidget();
-        if (!editor || !isAncestorOf(editor)) return;
-        commitData(editor);
+        if (!editor || !viewport()->isAncestorOf(editor)) {
+            editor = nullptr;
+            for (QWidget* child : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (child->isVisible()) editor = child;
+        }
+        if (!editor) return;
+        if (store) commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
 };
@@ -445,8 +457,19 @@ bool NeuRezept::numberNewLine(int row)
 void NeuRezept::neugrid_RowColChange(const QModelIndex& current, const QModelIndex& previous)
 {
     if (!current.isValid()) return;
-    if (previous.isValid() && numberNewLine(current.row()) && current.column() == ColNr)
-        goToCell(current.row(), ColMenge);
+    if (previous.isValid() && numberNewLine(current.row()) && current.column() == ColNr) {
+        // On to "Menge" once the grid has finished its own move, which opens the number
+        // for typing.
+        const int row = current.row();
+        QMetaObject::invokeMethod(
+            this,
+            [this, row] {
+                static_cast<LineGrid*>(neugrid)->dropEditing();
+                goToCell(row, ColMenge);
+                neugrid->edit(neugrid->currentIndex());
+            },
+            Qt::QueuedConnection);
+    }
     if (previous.isValid() && previous.column() == ColEinheit && previous.row() < m_lines->rowCount() &&
         !m_lines->isNewRow(previous.row()))
         checkUnit(previous.row());
@@ -471,8 +494,15 @@ void NeuRezept::checkUnit(int row)
     }
     ui::msgbox(unknownUnitMessage(text), ui::Information | ui::OkOnly, QStringLiteral(" "));
     setCell(row, ColEinheit, QString());
-    goToCell(row, ColEinheit);
-    if (Einheiten* units = unitsWindow(); units && units->isVisible()) units->activateWindow();
+    // Back into "Einheit" once the grid has finished its own move to the next cell.
+    QMetaObject::invokeMethod(
+        this,
+        [this, row] {
+            static_cast<LineGrid*>(neugrid)->dropEditing();
+            goToCell(row, ColEinheit);
+            if (Einheiten* units = unitsWindow(); units && units->isVisible()) units->activateWindow();
+        },
+        Qt::QueuedConnection);
 }
 
 void NeuRezept::takeUnit(const QString& ename)

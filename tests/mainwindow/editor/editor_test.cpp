@@ -1,0 +1,402 @@
+// The recipe editor and its units window on the started program: typing a recipe with
+// the keys, the unit check, saving new and edited recipes, and what a failed save leaves.
+
+#include "core/fraction.h"
+#include "core/mainmod.h"
+#include "core/rezsource.h"
+#include "mainwindow/editor.h"
+#include "mainwindow/einheiten.h"
+#include "mainwindow/panel.h"
+#include "platform/paths.h"
+#include "platform/ui/windows.h"
+#include "tests/mainwindow/startedprogram.h"
+
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <QTest>
+
+namespace kv::test {
+namespace {
+
+using ui::Answer;
+
+class Editor : public StartedProgram {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(start());
+        hm->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(hm));
+    }
+
+    NeuRezept* editor() { return ui::WindowRegistry::instance<NeuRezept>(QStringLiteral("neu_rezept")); }
+    Einheiten* units() { return ui::WindowRegistry::instance<Einheiten>(QStringLiteral("einheiten")); }
+    QTableView* grid() { return control<QTableView>(editor(), "neugrid"); }
+    QLineEdit* box(const char* name) { return control<QLineEdit>(editor(), name); }
+    QComboBox* category() { return control<QComboBox>(editor(), "katgrid"); }
+    QString text(const QString& sql) { return db().scalar(sql).toString(); }
+
+    void focus(QWidget* w)
+    {
+        w->activateWindow();
+        w->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+    }
+    // Keys go where the focus is, as they do for a user: into the cell being edited.
+    void type(const QString& keys)
+    {
+        QWidget* target = QApplication::focusWidget();
+        // The key simulation knows Latin letters only; other letters arrive as typed text.
+        auto* line = qobject_cast<QLineEdit*>(target);
+        if (line && std::any_of(keys.begin(), keys.end(), [](QChar c) { return c.unicode() > 127; }))
+            line->insert(keys);
+        else
+            QTest::keyClicks(target, keys);
+        QCoreApplication::processEvents();
+    }
+    void press(Qt::Key key)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        QCoreApplication::processEvents();
+    }
+    QModelIndex at() { return grid()->currentIndex(); }
+    // The user clicks into a cell and starts typing there; an empty cell left open by the
+    // last Enter is closed first.
+    void editCell(int row, int column)
+    {
+        focus(grid());
+        if (QWidget* open = QApplication::focusWidget(); open && grid()->viewport()->isAncestorOf(open))
+            press(Qt::Key_Escape);
+        grid()->setCurrentIndex(grid()->model()->index(row, column));
+        grid()->edit(at());
+    }
+    QString cell(int row, int column) { return grid()->model()->index(row, column).data().toString(); }
+    void chooseCategory(const QString& name)
+    {
+        const int i = category()->findText(name);
+        ASSERT_GE(i, 0) << name.toStdString();
+        category()->setCurrentIndex(i);
+    }
+    void clickUnit(const QString& ename)
+    {
+        auto* list = control<QListWidget>(units(), "elist");
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->text().section(u'\t', 0, 0) != ename) continue;
+            list->setCurrentRow(i);
+            emit list->itemClicked(list->item(i));
+            return;
+        }
+        ADD_FAILURE() << "no unit " << ename.toStdString();
+    }
+    // A whole line typed with the keys, each cell finished with Enter.
+    void typeLine(const QString& menge, const QString& einheit, const QString& zutat)
+    {
+        type(menge);
+        press(Qt::Key_Return);
+        type(einheit);
+        press(Qt::Key_Return);
+        type(zutat);
+        press(Qt::Key_Return);
+    }
+};
+
+TEST_F(Editor, ANewRecipeIsTypedWithTheKeysAndSaved)
+{
+    const qint64 recipes = count(QStringLiteral("select count(*) from rezepte"));
+    button("neurez")->click();
+    ASSERT_TRUE(editor()->isVisible());
+    EXPECT_TRUE(units()->isVisible());
+    EXPECT_EQ(editor()->windowTitle(), QStringLiteral("  N e u e s   R e z e p t"));
+    EXPECT_EQ(control<QLabel>(editor(), "zpers")->text(), QStringLiteral("Z u t a t e n   f ü r   4   P o r t i o n e n :"));
+    focus(box("reznam"));
+    EXPECT_EQ(QApplication::focusWidget(), box("reznam"));
+    type(QStringLiteral("Zwiebelkuchen"));
+    chooseCategory(QStringLiteral("Gemüse"));
+
+    // The first focus numbers the first line and waits in "Menge".
+    focus(grid());
+    EXPECT_EQ(cell(0, 0), QStringLiteral("1"));
+    EXPECT_EQ(at().row(), 0);
+    EXPECT_EQ(at().column(), 1);
+    grid()->edit(at());
+    typeLine(QStringLiteral("250"), QStringLiteral("g"), QStringLiteral("Mehl"));
+    // Enter after "Zutat" goes on to the next line, numbered, and waits in "Menge".
+    EXPECT_EQ(at().row(), 1);
+    EXPECT_EQ(at().column(), 1);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("2"));
+    typeLine(QStringLiteral("200"), QStringLiteral("ccm"), QStringLiteral("Milch"));
+    EXPECT_EQ(cell(1, 2), QStringLiteral("ml")) << "the alias becomes its unit";
+    typeLine(QStringLiteral("1"), QStringLiteral("Stück"), QStringLiteral("Ei"));
+    EXPECT_EQ(cell(2, 2), QString()) << "an alias of no unit empties the cell";
+
+    // A heading opens the second part: its number is 0.
+    editCell(3, 0);
+    type(QStringLiteral("0"));
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    grid()->edit(at());
+    type(QStringLiteral("Belag"));
+    press(Qt::Key_Return);
+    ASSERT_EQ(at().row(), 4);
+    typeLine(QStringLiteral("3"), QStringLiteral(""), QStringLiteral("Zwiebeln"));
+
+    // A unit chosen in the units window; a unit nobody knows is refused; "x" stands.
+    editCell(4, 2);
+    clickUnit(QStringLiteral("EL"));
+    EXPECT_EQ(cell(4, 2), QStringLiteral("EL"));
+    EXPECT_EQ(at().column(), 3);
+    editCell(5, 1);
+    type(QStringLiteral("1"));
+    press(Qt::Key_Return);
+    dialogs.expect(QStringLiteral("Die Einheit 'abc' existiert nicht. Wählen Sie eine Einheit aus der Einheitenliste."),
+                   Answer::Ok)
+        .withTitle(QStringLiteral(" "));
+    type(QStringLiteral("abc"));
+    press(Qt::Key_Return);
+    dialogs.verify();
+    EXPECT_EQ(cell(5, 2), QString());
+    EXPECT_EQ(at().column(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), control<QListWidget>(units(), "elist")) << "the units window offers its units";
+    editCell(5, 2);
+    type(QStringLiteral("x"));
+    press(Qt::Key_Return);
+    type(QStringLiteral("Salz"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(cell(5, 2), QStringLiteral("x"));
+
+    focus(control<QLineEdit>(editor(), "stich"));
+    type(QStringLiteral("Herbst, Zwiebeln"));
+    control<QToolButton>(editor(), "saveedit")->click();
+
+    const qint64 rid = count(QStringLiteral("select rid from rezepte where rname='Zwiebelkuchen'"));
+    ASSERT_GT(rid, 0);
+    EXPECT_EQ(count(QStringLiteral("select did from rezepte where rid=%1").arg(rid)),
+              count(QStringLiteral("select did from importdateien where dname='Selbst eingegeben'")));
+    QStringList lines;
+    db::Statement st(db(), QStringLiteral("select z.tid, z.nr, coalesce(e.ename,'-'), z.menge, i.zutat from zutaten z "
+                                          "left join einheiten e on e.eid=z.eid join zutindex i on i.zutid=z.zutid "
+                                          "where z.rid=? order by z.tid, z.nr"));
+    st.bind(1, rid);
+    while (st.step()) lines << QStringLiteral("%1|%2|%3|%4|%5").arg(st.text(0), st.text(1), st.text(2), st.text(3), st.text(4));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("1|1|g|250.0|Mehl"), QStringLiteral("1|2|ml|200.0|Milch"),
+                                  QStringLiteral("1|3|-|1.0|Ei"), QStringLiteral("2|0|-||Belag"),
+                                  QStringLiteral("2|1|EL|3.0|Zwiebeln"), QStringLiteral("2|2|x|1.0|Salz")}));
+    EXPECT_EQ(count(QStringLiteral("select eid from zutaten where rid=%1 and nr=2 and tid=2").arg(rid)), kUnscaledUnit);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezstich where rid=%1").arg(rid)), 2);
+    EXPECT_EQ(rezzahl()->text(), formatCount(recipes + 1));
+    // Open for the next recipe, empty, with category and servings kept.
+    EXPECT_TRUE(editor()->isVisible());
+    EXPECT_TRUE(box("reznam")->text().isEmpty());
+    EXPECT_EQ(grid()->model()->rowCount(), 1) << "only the new row";
+    EXPECT_EQ(category()->currentText(), QStringLiteral("Gemüse"));
+    EXPECT_EQ(box("port")->text(), QStringLiteral("4"));
+}
+
+TEST_F(Editor, EveryUnitOfTheListPassesTheCheckAndIsSavedWithItsOwnId)
+{
+    button("neurez")->click();
+    focus(box("reznam"));
+    type(QStringLiteral("Einheitenprobe"));
+    chooseCategory(QStringLiteral("Gemüse"));
+    auto* list = control<QListWidget>(units(), "elist");
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        if (!list->item(i)->text().isEmpty()) names << list->item(i)->text().section(u'\t', 0, 0);
+    ASSERT_EQ(names.size(), count(QStringLiteral("select count(*) from einheiten where mmunit=1")));
+    ASSERT_TRUE(names.contains(QStringLiteral("1/10 gr "))) << "names are kept whole, trailing blank included";
+    focus(grid());
+    for (int row = 0; row < names.size(); ++row) {
+        editCell(row, 1);
+        type(QStringLiteral("1"));
+        press(Qt::Key_Tab);
+        clickUnit(names[row]);
+        grid()->edit(at());
+        type(QStringLiteral("Zutat"));
+        press(Qt::Key_Return);
+    }
+    control<QToolButton>(editor(), "saveedit")->click();
+
+    const qint64 rid = count(QStringLiteral("select rid from rezepte where rname='Einheitenprobe'"));
+    ASSERT_GT(rid, 0);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from zutaten where rid=%1").arg(rid)), names.size());
+    EXPECT_EQ(count(QStringLiteral("select count(*) from zutaten z join einheiten e on e.eid=z.eid "
+                                   "where z.rid=%1 and e.mmunit=1").arg(rid)),
+              names.size());
+    EXPECT_EQ(count(QStringLiteral("select count(distinct eid) from zutaten where rid=%1").arg(rid)), names.size());
+    EXPECT_EQ(count(QStringLiteral("select count(*) from einheiten where ekurz='$$' and eid<>115")), 0) << "no unit added";
+}
+
+TEST_F(Editor, AnEditSavedUnchangedKeepsEveryAmountAndTheViewShowsWhatWasStored)
+{
+    const qint64 rid = count(QStringLiteral("select rid from rezepte where rname='Apfelkuchen aus der Springform'"));
+    const qint64 mehl = count(QStringLiteral("select zutid from zutindex where zutat='Mehl'"));
+    int nr = 10;
+    for (const char* amount : {"62.5", "0.129", "0.004"})
+        db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values (?,2,?,11,?,?)"),
+                     {rid, nr++, QString::fromLatin1(amount).toDouble(), mehl});
+    const auto lines = [&] {
+        QStringList rows;
+        db::Statement st(db(), QStringLiteral("select nr,coalesce(eid,-1),coalesce(menge,-1),zutid from zutaten "
+                                              "where rid=? order by tid,nr"));
+        st.bind(1, rid);
+        while (st.step()) rows << QStringLiteral("%1|%2|%3|%4").arg(st.text(0), st.text(1), st.text(2), st.text(3));
+        return rows;
+    };
+    const QStringList before = lines();
+    rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid));
+    const int listRow = rezgrid()->currentIndex().row();
+
+    button("editrez")->click();
+    EXPECT_EQ(editor()->windowTitle(), QStringLiteral("  Ä n d e r n  :  Apfelkuchen aus der Springform"));
+    EXPECT_EQ(category()->currentText(), text(QStringLiteral("select kname from hauptkat h join rezepte r on r.kid=h.kid "
+                                                             "where r.rid=%1").arg(rid)));
+    focus(control<QPlainTextEdit>(editor(), "zub"));
+    control<QPlainTextEdit>(editor(), "zub")->setPlainText(QStringLiteral("Neu geschrieben."));
+    control<QToolButton>(editor(), "saveedit")->click();
+
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(lines(), before);
+    EXPECT_EQ(zub()->toPlainText(), QStringLiteral("Neu geschrieben.")) << "the view shows what was stored";
+    EXPECT_EQ(rezgrid()->currentIndex().row(), listRow) << "the list stays where it was";
+
+    // A second edit starts from what was stored.
+    button("editrez")->click();
+    EXPECT_EQ(control<QPlainTextEdit>(editor(), "zub")->toPlainText(), QStringLiteral("Neu geschrieben."));
+    control<QToolButton>(editor(), "kreuz")->click();
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(count(QStringLiteral("select count(*) from editzutat")), 0);
+}
+
+TEST_F(Editor, ARecipeEditedFromAListEntryKeepsItsOwnValuesAndItsCopiesFollow)
+{
+    // Spaghetti in the quick list at 4 servings; the recipe list stands on another recipe.
+    const qint64 rid = count(QStringLiteral("select rid from rezepte where rname='Spaghetti mit Tomatensauce'"));
+    const QString ownServings = text(QStringLiteral("select port from rezepte where rid=%1").arg(rid));
+    db().execute(QStringLiteral("insert into menues (mid,mname) values (7,'Italienisch')"));
+    db().execute(QStringLiteral("insert into rezinmen (mid,rid,nr,rname,port) values (7,?,1,'Spaghetti',2)"), {rid});
+    rez()->recordset()->moveFirst();
+    focus(ausgrid());
+    ausgrid()->setCurrentIndex(ausgrid()->model()->index(1, 0));
+    ASSERT_EQ(reznam()->text(), QStringLiteral("Spaghetti mit Tomatensauce"));
+
+    button("editrez")->click();
+    EXPECT_EQ(box("port")->text(), ownServings);
+    EXPECT_EQ(category()->currentText(), text(QStringLiteral("select kname from hauptkat h join rezepte r on r.kid=h.kid "
+                                                             "where r.rid=%1").arg(rid)));
+    box("reznam")->setText(QStringLiteral("Spaghetti mit einer sehr langen Tomatensauce nach Art des Hauses Napoli"));
+    box("port")->setText(QStringLiteral("6"));
+    chooseCategory(QStringLiteral("Nudeln & Reis"));
+    control<QToolButton>(editor(), "saveedit")->click();
+
+    EXPECT_EQ(text(QStringLiteral("select rname from rezinaus where aid=1 and rid=%1").arg(rid)),
+              QStringLiteral("Spaghetti mit einer sehr langen Tomatensauce nach Art des Hauses Napoli"));
+    EXPECT_EQ(text(QStringLiteral("select rname from rezinmen where mid=7")),
+              QStringLiteral("Spaghetti mit einer sehr langen Tomatensauce nach Art").left(kMenuNameLength));
+    EXPECT_EQ(count(QStringLiteral("select port from rezinaus where aid=1 and rid=%1").arg(rid)), 6);
+    EXPECT_EQ(count(QStringLiteral("select port from rezinmen where mid=7")), 6);
+    EXPECT_EQ(count(QStringLiteral("select katego from rezinmen where mid=7")), 20);
+}
+
+TEST_F(Editor, ASaveThatCannotBeMadeSaysWhyAndChangesNothing)
+{
+    const qint64 rid = count(QStringLiteral("select rid from rezepte where rname='Kaiserschmarrn'"));
+    const auto state = [&] {
+        QStringList rows;
+        for (const QString& table : reztabellen + QStringList{QStringLiteral("rezepte")}) {
+            db::Statement st(db(), QStringLiteral("select * from %1 where rid=%2 order by 1,2").arg(table).arg(rid));
+            while (st.step()) {
+                QStringList values;
+                for (int i = 0; i < st.columnCount(); ++i) values << st.text(i);
+                rows << table + u':' + values.join(u'|');
+            }
+        }
+        for (const char* sql : {"select count(*) from zutindex", "select count(*) from einheiten",
+                                "select count(*) from stichworte"})
+            rows << QString::number(count(QString::fromLatin1(sql)));
+        return rows;
+    };
+    const QStringList before = state();
+    rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid));
+    button("editrez")->click();
+    grid()->model()->setData(grid()->model()->index(1, 3), QStringLiteral("Milch, frisch"));
+    box("stich")->setText(QStringLiteral("Neu, Ganz neu"));
+
+    const auto refused = [&](const QString& expected) {
+        dialogs.expect(expected, Answer::Ok);
+        control<QToolButton>(editor(), "saveedit")->click();
+        dialogs.verify();
+        EXPECT_TRUE(editor()->isVisible());
+        EXPECT_EQ(cell(1, 3), QStringLiteral("Milch, frisch")) << "the editor keeps what it holds";
+        EXPECT_EQ(state(), before) << expected.toStdString();
+    };
+    for (const auto& [servings, message] : {std::pair{"abc", "Bitte geben Sie die Zahl der Portionen"},
+                                            {"0", "Von nichts kommt nichts."},
+                                            {"40000", "Wer soll das alles essen ?"}}) {
+        box("port")->setText(QString::fromLatin1(servings));
+        refused(QString::fromUtf8(message));
+    }
+    box("port")->setText(QStringLiteral("2"));
+    const int chosen = category()->currentIndex();
+    category()->setCurrentIndex(-1);
+    refused(QStringLiteral("Rubrik"));
+    category()->setCurrentIndex(chosen);
+    grid()->model()->setData(grid()->model()->index(1, 1), QStringLiteral("1/0"));
+    refused(QStringLiteral("1/0"));
+    grid()->model()->setData(grid()->model()->index(1, 1), QStringLiteral("1/2"));
+    box("stich")->setText(QStringLiteral("Grill;Sommer"));
+    refused(QStringLiteral("Bitte verwenden Sie nur Buchstaben und Zahlen als Stichworte"));
+    box("stich")->setText(QStringLiteral("Neu, Ganz neu"));
+    db().execute(QStringLiteral("create trigger voll before insert on zutaten begin select raise(abort, 'voll'); end"));
+    refused(QStringLiteral("Das Rezept wurde nicht gespeichert."));
+}
+
+TEST_F(Editor, ACookbookSwitchClosesTheEditorWhichThenWorksOnTheNewCookbook)
+{
+    button("neurez")->click();
+    ASSERT_TRUE(editor()->isVisible());
+    focus(grid());
+    const QString second = env.copyShippedCookbook(QStringLiteral("zweites"));
+    {
+        auto book = db::Database::open(second + kochbuchdatei);
+        book->execute(QStringLiteral("insert into einheiten (eid,ekurz,ename,elang,mmunit,mmscale,mmorder) "
+                                     "values (200,'bc','Becher','Becher',1,6,4)"));
+    }
+    expectIndexBuild();
+    ASSERT_TRUE(switchCookbook(second));
+    dialogs.verify();
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_FALSE(units()->isVisible());
+
+    button("neurez")->click();
+    EXPECT_TRUE(editor()->isVisible());
+    auto* list = control<QListWidget>(units(), "elist");
+    EXPECT_FALSE(list->findItems(QStringLiteral("Becher\tBecher"), Qt::MatchExactly).isEmpty());
+    focus(grid());
+    editCell(0, 2);
+    type(QStringLiteral("Becher"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(cell(0, 2), QStringLiteral("Becher")) << "the new cookbook's unit passes the check";
+}
+
+TEST_F(Editor, ACookbookThatCanOnlyBeReadOpensNoEditor)
+{
+    shutDown();
+    paths::setAccessCheck([this](const QString& path, paths::Access access) -> std::optional<bool> {
+        if (access == paths::Access::Write && path.startsWith(env.programFolder())) return false;
+        return std::nullopt;
+    });
+    dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
+    ASSERT_NO_FATAL_FAILURE(launch());
+    dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
+    button("neurez")->click();
+    dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
+    button("editrez")->click();
+    dialogs.verify();
+    EXPECT_FALSE(editor()->isVisible());
+    paths::setAccessCheck({});
+}
+
+}  // namespace
+}  // namespace kv::test
