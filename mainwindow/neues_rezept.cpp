@@ -333,12 +333,15 @@ EditRecipe loadRecipeForEdit(db::Database& db, qint64 rid)
     recipe.zub = zubText(db, rid);
     recipe.stich = stichText(db, rid);
 
-    // zutaten.eid besides einheiten.eid: a line whose unit row is gone keeps its id.
+    // zutaten.eid besides einheiten.eid: a line whose unit row is gone keeps its id. Written
+    // with LEFT JOIN from the lines, as the view reads them: the index on the recipe id
+    // then finds the lines, where the RIGHT JOIN form scans every line of the cookbook.
     db::Statement st(db, QStringLiteral(
         "SELECT zutaten.tid, zutaten.nr, einheiten.eid, einheiten.ename, zutaten.menge, zutindex.zutat, "
-        "rezepte.port, zutaten.eid FROM (einheiten RIGHT JOIN (rezepte INNER JOIN zutaten "
-        "ON rezepte.rid = zutaten.rid) ON einheiten.eid = zutaten.eid) INNER JOIN zutindex "
-        "ON zutaten.zutid = zutindex.zutid where rezepte.rid=? ORDER BY zutaten.tid, zutaten.nr;"));
+        "rezepte.port, zutaten.eid FROM zutaten INNER JOIN rezepte ON rezepte.rid = zutaten.rid "
+        "LEFT JOIN einheiten ON einheiten.eid = zutaten.eid "
+        "INNER JOIN zutindex ON zutaten.zutid = zutindex.zutid "
+        "where rezepte.rid=? ORDER BY zutaten.tid, zutaten.nr"));
     st.bind(1, rid);
     while (st.step()) {
         EditLine line;

@@ -10,7 +10,7 @@
 #include "core/ende.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
-#include "mainwindow/about.h"
+#include "mainwindow/editor.h"
 #include "mainwindow/hm.h"
 #include "mainwindow/startupui.h"
 #include "platform/settings/regstore.h"
@@ -18,6 +18,9 @@
 #include "platform/ui/windows.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -209,6 +212,97 @@ void BM_EndKey(benchmark::State& state)
     closeProgram();
 }
 BENCHMARK(BM_EndKey)->Unit(benchmark::kMillisecond);
+
+// The recipe editor on a recipe of 60 ingredient lines: opened from the main window's
+// edit button, saved edited, and a new recipe of 60 lines saved with the list read again.
+QToolButton* button(QWidget* window, const char* name)
+{
+    auto* b = window->findChild<QToolButton*>(QString::fromLatin1(name));
+    if (!b) {
+        std::fprintf(stderr, "bench_hm: no button %s\n", name);
+        std::exit(1);
+    }
+    return b;
+}
+
+qint64 sixtyLineRecipe()
+{
+    kv::db::Database& db = kv::cookbook();
+    const qint64 rid = db.scalar(QStringLiteral("select max(rid) from rezepte")).toLongLong();
+    db.execute(QStringLiteral("delete from zutaten where rid=?"), {rid});
+    kv::db::Transaction tx(db);
+    for (int nr = 1; nr <= 60; ++nr)
+        db.execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) "
+                                  "select ?,1,?,11,?,min(zutid)+? from zutindex"),
+                   {rid, nr, 10.0 * nr + 0.5, nr});
+    tx.commit();
+    return rid;
+}
+
+kv::NeuRezept* editor()
+{
+    return kv::ui::WindowRegistry::instance<kv::NeuRezept>(QStringLiteral("neu_rezept"));
+}
+
+void BM_EditorOpensOnASixtyLineRecipe(benchmark::State& state)
+{
+    kv::Main();
+    paintFirstScreen();
+    const qint64 rid = sixtyLineRecipe();
+    mainWindow()->findChild<kv::db::DataControl*>(QStringLiteral("rez"))->recordset()->findFirst(
+        QStringLiteral("rid=%1").arg(rid));
+    for (auto _ : state) {
+        button(mainWindow(), "editrez")->click();
+        benchmark::DoNotOptimize(editor()->grab());
+        state.PauseTiming();
+        button(editor(), "kreuz")->click();
+        state.ResumeTiming();
+    }
+    closeProgram();
+}
+BENCHMARK(BM_EditorOpensOnASixtyLineRecipe)->Unit(benchmark::kMillisecond);
+
+void BM_EditorSavesAnEditedSixtyLineRecipe(benchmark::State& state)
+{
+    kv::Main();
+    paintFirstScreen();
+    const qint64 rid = sixtyLineRecipe();
+    mainWindow()->findChild<kv::db::DataControl*>(QStringLiteral("rez"))->recordset()->findFirst(
+        QStringLiteral("rid=%1").arg(rid));
+    for (auto _ : state) {
+        state.PauseTiming();
+        button(mainWindow(), "editrez")->click();
+        state.ResumeTiming();
+        button(editor(), "saveedit")->click();
+        QCoreApplication::processEvents();
+    }
+    closeProgram();
+}
+BENCHMARK(BM_EditorSavesAnEditedSixtyLineRecipe)->Unit(benchmark::kMillisecond);
+
+void BM_EditorSavesANewSixtyLineRecipe(benchmark::State& state)
+{
+    kv::Main();
+    paintFirstScreen();
+    auto* name = editor()->findChild<QLineEdit*>(QStringLiteral("reznam"));
+    auto* category = editor()->findChild<QComboBox*>(QStringLiteral("katgrid"));
+    int made = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        button(mainWindow(), "neurez")->click();
+        name->setText(QStringLiteral("Neues Rezept %1").arg(++made));
+        category->setCurrentIndex(1);
+        kv::db::Database& db = kv::cookbook();
+        for (int nr = 1; nr <= 60; ++nr)
+            db.execute(QStringLiteral("insert into editzutat (nr,men,ename,zut) values (?,?,'g',?)"),
+                       {nr, QStringLiteral("%1 1/2").arg(nr), QStringLiteral("Zutat Nummer %1").arg(nr)});
+        state.ResumeTiming();
+        button(editor(), "saveedit")->click();
+        benchmark::DoNotOptimize(rezgrid()->viewport()->grab());
+    }
+    closeProgram();
+}
+BENCHMARK(BM_EditorSavesANewSixtyLineRecipe)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
