@@ -10,6 +10,9 @@
 #include "mainwindow/neu_auswahl.h"
 #include "mainwindow/neu_menue.h"
 #include "mainwindow/neu_portion.h"
+#include "mainwindow/weiteres.h"
+#include "mainwindow/weiteres_umlaute.h"
+#include "mainwindow/weiters_komment.h"
 #include "platform/ui/windows.h"
 
 namespace kv {
@@ -36,6 +39,9 @@ void registerAllWindows()
     add<NeuMenue>("neu_menue");
     add<NeuRezept>("neu_rezept");
     add<Einheiten>("einheiten");
+    add<Weiteres>("weiteres");
+    add<WeitersKomment>("weiters_komment");
+    add<WeiteresUmlaute>("weiteres_umlaute");
 }
 
 }  // namespace kv

@@ -86,25 +86,28 @@ void deleteFilledIds(db::Database& db, const QStringList& tables)
 
 }  // namespace
 
-void delrezepte(const QList<qint64>& rids)
+void delrezepte(db::Database& db, const QList<qint64>& rids)
 {
-    db::Database& db = cookbook();
     db::Transaction tx(db);
     fillDeletionIds(db, rids);
     deleteFilledIds(db, reztabellen);
+    db.execute(QStringLiteral("delete from temp.loeschrids"));
     tx.commit();
 }
 
-void deleteRecipes(const QList<qint64>& rids)
+void deleteRecipes(db::Database& db, const QList<qint64>& rids)
 {
-    db::Database& db = cookbook();
     db::Transaction tx(db);
     fillDeletionIds(db, rids);
     deleteFilledIds(db, reztabellen + QStringList{QStringLiteral("rezepte")});
-    db.execute(QStringLiteral("delete from importdateien where did>0 and not exists "
-                              "(select 1 from rezepte where rezepte.did=importdateien.did)"));
     db.execute(QStringLiteral("delete from temp.loeschrids"));
     tx.commit();
+}
+
+void deleteEmptyImportFiles(db::Database& db)
+{
+    db.execute(QStringLiteral("delete from importdateien where did>0 and not exists "
+                              "(select 1 from rezepte where rezepte.did=importdateien.did)"));
 }
 
 }  // namespace kv

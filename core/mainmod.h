@@ -51,10 +51,11 @@ db::Database& cookbook();
 // `rezepte` row itself.
 void delrezept(qint64 rid);
 // delrezept for many recipes at once: one statement per table of `reztabellen`.
-void delrezepte(const QList<qint64>& rids);
-// Deletes the recipes themselves with all their rows, and the imported files (but row 0)
-// that no recipe comes from any more; all or nothing.
-void deleteRecipes(const QList<qint64>& rids);
+void delrezepte(db::Database& db, const QList<qint64>& rids);
+// Deletes the recipes themselves with all their rows; all or nothing.
+void deleteRecipes(db::Database& db, const QList<qint64>& rids);
+// Deletes the imported files (but row 0) that no recipe comes from any more.
+void deleteEmptyImportFiles(db::Database& db);
 
 // What an action that must write says on a cookbook that can only be read.
 inline const QString kSchreibgeschuetzt = QStringLiteral("Das Kochbuch ist schreibgeschützt.");

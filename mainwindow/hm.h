@@ -72,6 +72,9 @@ public:
     void reloadComments();
     // The selection list (or the menus) and the shown menu's dishes read the cookbook again.
     void refreshPanel();
+    // After recipes were deleted elsewhere: the list (on the same recipe when it is still
+    // there), its count, the selection list and the view read the cookbook again.
+    void recipesRemoved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

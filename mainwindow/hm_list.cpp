@@ -252,7 +252,11 @@ void Hm::loeschaus_Click()
                 for (rs->moveFirst(); !rs->eof(); rs->moveNext())
                     rids << rs->value(QStringLiteral("rid")).toLongLong();
             }
-            deleteRecipes(rids);
+            db::Database& db = cookbook();
+            db::Transaction tx(db);
+            deleteRecipes(db, rids);
+            deleteEmptyImportFiles(db);
+            tx.commit();
         } catch (const db::DbError&) {
             restoreList(0);
             throw;

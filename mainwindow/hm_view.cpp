@@ -482,6 +482,18 @@ void Hm::recipeSaved(qint64 rid, bool isNew)
     if (m_rid == rid) showRecipeAgain(rid);
 }
 
+void Hm::recipesRemoved()
+{
+    const qint64 shown = m_rid;
+    rez->refresh();
+    if (db::Recordset* rs = rez->recordset(); rs && shown > 0) rs->findFirst(QStringLiteral("rid=%1").arg(shown));
+    rezzahl->setText(formatCount(rez->recordset() ? rez->recordset()->recordCount() : 0));
+    refreshPanel();
+    // The view follows the rows the lists stand on now, unless the recipe it shows is still there.
+    if (m_rid > 0 && !cookbook().scalar(QStringLiteral("select 1 from rezepte where rid=?"), {m_rid}).isValid())
+        rezauswahl();
+}
+
 void Hm::druckaus_Click() {}
 void Hm::druckrez_Click() {}
 void Hm::einkauf_Click() {}

@@ -450,7 +450,7 @@ int lockShared(const QString& path)
 
 }  // namespace
 
-std::unique_ptr<Database> Database::open(const QString& path)
+std::unique_ptr<Database> Database::open(const QString& path, FileLock fileLock)
 {
     if (!QFileInfo(path).isFile())
         detail::throwError(errFileNotFound, QStringLiteral("Datei '%1' nicht gefunden.").arg(QDir::toNativeSeparators(path)));
@@ -461,7 +461,7 @@ std::unique_ptr<Database> Database::open(const QString& path)
     // either the file opens read-only and nothing is created next to it.
     const bool writable = paths::mayAccess(absolute, paths::Access::Write) &&
                           paths::mayAccess(QFileInfo(absolute).absolutePath(), paths::Access::Write);
-    const int lock = lockShared(absolute);
+    const int lock = fileLock == FileLock::Shared ? lockShared(absolute) : -1;
     QString error;
     int code = 0;
     int flags = SQLITE_OPEN_READWRITE;
@@ -521,6 +521,45 @@ std::unique_ptr<Database> Database::openCandidate(const QString& path, DbError* 
     }
     if (why) *why = DbError(code, error);
     return nullptr;
+}
+
+std::unique_ptr<ExclusiveFileLock> ExclusiveFileLock::tryLock(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<ExclusiveFileLock>(new ExclusiveFileLock(fd));
+}
+
+ExclusiveFileLock::~ExclusiveFileLock()
+{
+    ::close(m_fd);
+}
+
+namespace {
+
+bool syncPath(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+}  // namespace
+
+bool syncFile(const QString& path)
+{
+    return syncPath(path, O_RDONLY);
+}
+
+bool syncFolder(const QString& folder)
+{
+    return syncPath(folder, O_RDONLY | O_DIRECTORY);
 }
 
 std::unique_ptr<Database> Database::create(const QString& path)

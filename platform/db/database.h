@@ -227,6 +227,10 @@ private:
     QString m_sql;
 };
 
+// Whether opening a file takes the shared lock that tells other programs it is in use;
+// a caller that holds the file to itself (ExclusiveFileLock) opens it without.
+enum class FileLock { Shared, HeldByCaller };
+
 class Database {
 public:
     ~Database();
@@ -238,7 +242,7 @@ public:
     // While open it holds a shared lock on the file, so another program can tell that
     // the file is in use. Throws DbError when the file is missing, cannot be read, is no
     // database, or another program holds it to itself.
-    static std::unique_ptr<Database> open(const QString& path);
+    static std::unique_ptr<Database> open(const QString& path, FileLock lock = FileLock::Shared);
     // Opens read-only and never creates a file: nullptr for a missing file or one that
     // cannot be opened as a database, with the reason in `why`. For checking a candidate
     // cookbook before anything is written to it.
@@ -315,6 +319,27 @@ private:
     std::vector<Recordset*> m_recordsets;
     std::unique_ptr<detail::DatabasePrivate> d;
 };
+
+// A file to oneself, for work that replaces it (the compaction): the exclusive lock is
+// taken, without waiting, only when no connection of this or another program holds the
+// file open; it stays until the object goes.
+class ExclusiveFileLock {
+public:
+    // Nothing when the file is in use or cannot be opened.
+    static std::unique_ptr<ExclusiveFileLock> tryLock(const QString& path);
+    ~ExclusiveFileLock();
+    ExclusiveFileLock(const ExclusiveFileLock&) = delete;
+    ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
+
+private:
+    explicit ExclusiveFileLock(int fd) : m_fd(fd) {}
+    int m_fd;
+};
+
+// Writes a file's data and then its folder's entry to the disk, so a file just written
+// or renamed survives a power cut. False when the system refused.
+bool syncFile(const QString& path);
+bool syncFolder(const QString& folder);
 
 // BEGIN; rolls back in its destructor unless committed.
 class Transaction {

@@ -339,6 +339,7 @@ bool RecordsetTableModel::addRecord(Recordset* rs, int field, const QVariant& va
     return changeRows([&] {
         try {
             rs->addNew();
+            if (onAddNew) onAddNew(*rs);
             rs->setValue(rs->fieldName(field), value);
             rs->update();
         } catch (const DbError& e) {

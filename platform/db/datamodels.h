@@ -106,6 +106,9 @@ public:
     // Called before a grid edit is stored, also the first value of a new row (row is then
     // the new row's); return false to refuse it.
     std::function<bool(int row, int column, const QVariant& value)> beforeUpdate;
+    // Called for a record being added, before the typed value is set: fields the grid
+    // does not show get their values here.
+    std::function<void(Recordset& added)> onAddNew;
 
 signals:
     // A grid edit, addition or deletion that the database refused (the rows stay as stored).

@@ -93,7 +93,7 @@ void setOptionChosen(QLabel* option, bool chosen)
     option->setPalette(p);
 }
 
-void setDarkDialogLook(QDialog* dialog)
+void setDarkDialogLook(QWidget* dialog)
 {
     // White and grey option texts need a dark ground.
     QPalette p = dialog->palette();

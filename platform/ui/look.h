@@ -47,7 +47,7 @@ void setOptionChosen(QLabel* option, bool chosen);
 
 // The naming dialogs: white and grey texts on a dark ground, a large bold caption and
 // buttons that leave Enter to the name box.
-void setDarkDialogLook(QDialog* dialog);
+void setDarkDialogLook(QWidget* dialog);
 QLabel* dialogCaption(const QString& text, QWidget* parent);
 QPushButton* dialogButton(const QString& name, const QString& text, QWidget* parent);
 

@@ -1,0 +1,55 @@
+#include "platform/textreplace/cp1252.h"
+
+#include <array>
+
+namespace kv::text {
+
+namespace {
+
+// 0x80 to 0x9F; the five bytes the code page leaves free stand for themselves, as the
+// system's conversion reads them.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+std::optional<char> byteOf(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (std::size_t i = 0; i < kHigh.size(); ++i)
+        if (kHigh[i] == c) return static_cast<char>(0x80 + i);
+    return std::nullopt;
+}
+
+}  // namespace
+
+QString fromWindows1252(const QByteArray& bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        text += QChar(u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u));
+    }
+    return text;
+}
+
+std::optional<QByteArray> toWindows1252(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const std::optional<char> b = byteOf(c.unicode());
+        if (!b) return std::nullopt;
+        bytes += *b;
+    }
+    return bytes;
+}
+
+bool fitsWindows1252(const QString& text)
+{
+    return toWindows1252(text).has_value();
+}
+
+}  // namespace kv::text
