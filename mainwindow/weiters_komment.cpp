@@ -99,7 +99,10 @@ void WeitersKomment::komgrid_BeforeDelete(bool& cancel)
 {
     db::Recordset* rs = komment->recordset();
     cancel = true;
-    if (!rs || rs->eof() || rs->bof()) return;
+    const QModelIndex at = komgrid->currentIndex();
+    if (!rs || !at.isValid()) return;
+    rs->setAbsolutePosition(at.row());
+    if (rs->eof() || rs->bof()) return;
     const qint64 komid = rs->value(QStringLiteral("komid")).toLongLong();
     // Comment 0 stands for "no comment" in the filter; it stays, and nothing is said.
     if (komid == 0 || !cookbookWritable()) return;

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -68,9 +69,17 @@ class AnsweringHost : public kv::ui::DialogHost {
 public:
     kv::ui::Answer msgbox(const QString& text, int style, const QString&) override
     {
-        std::fprintf(stderr, "bench_hm: unexpected message: %s\n", qPrintable(text));
+        messageAt = clock.isValid() ? clock.nsecsElapsed() : 0;
+        if (!expected.isEmpty() && text.startsWith(expected))
+            expected.clear();
+        else
+            std::fprintf(stderr, "bench_hm: unexpected message: %s\n", qPrintable(text));
         return (style & 7) == kv::ui::YesNo ? kv::ui::Answer::Yes : kv::ui::Answer::Ok;
     }
+    // The message a measurement waits for, and when the last one came.
+    QString expected;
+    QElapsedTimer clock;
+    qint64 messageAt = 0;
     std::optional<QString> inputbox(const QString&, const QString&, const QString&) override { return {}; }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
@@ -304,6 +313,52 @@ void BM_EditorSavesANewSixtyLineRecipe(benchmark::State& state)
 }
 BENCHMARK(BM_EditorSavesANewSixtyLineRecipe)->Unit(benchmark::kMillisecond);
 
+AnsweringHost* g_host = nullptr;
+
+// The maintenance window's two actions on the whole cookbook. Both change it, so each
+// runs once, the duplicate removal first (its removed recipes make the compaction's work).
+void BM_DuplicateRemoval(benchmark::State& state)
+{
+    kv::Main();
+    paintFirstScreen();
+    qint64 removed = 0;
+    for (auto _ : state) {
+        const qint64 before = kv::cookbook().recordCount(QStringLiteral("rezepte"));
+        button(mainWindow(), "men7")->click();
+        QWidget* weiteres = kv::ui::WindowRegistry::loadedWindow(QStringLiteral("weiteres"));
+        g_host->expected = QStringLiteral("Die Löschung");
+        weiteres->findChild<QPushButton*>(QStringLiteral("deldup"))->click();
+        removed = before - kv::cookbook().recordCount(QStringLiteral("rezepte"));
+        kv::ui::WindowRegistry::unload(QStringLiteral("weiteres"));
+    }
+    state.counters["removed"] = double(removed);
+    closeProgram();
+}
+BENCHMARK(BM_DuplicateRemoval)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Compaction(benchmark::State& state)
+{
+    kv::Main();
+    paintFirstScreen();
+    double toMessage = 0;
+    double toWindow = 0;
+    for (auto _ : state) {
+        button(mainWindow(), "men7")->click();
+        QWidget* weiteres = kv::ui::WindowRegistry::loadedWindow(QStringLiteral("weiteres"));
+        g_host->expected = QStringLiteral("Fertig.");
+        g_host->clock.start();
+        weiteres->findChild<QPushButton*>(QStringLiteral("komprim"))->click();
+        paintFirstScreen();
+        const qint64 end = g_host->clock.nsecsElapsed();
+        toMessage = double(g_host->messageAt) / 1e9;
+        toWindow = double(end - g_host->messageAt) / 1e9;
+    }
+    state.counters["click_to_message_s"] = toMessage;
+    state.counters["ok_to_window_s"] = toWindow;
+    closeProgram();
+}
+BENCHMARK(BM_Compaction)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -318,6 +373,7 @@ int main(int argc, char** argv)
         return 1;
 
     AnsweringHost host;
+    g_host = &host;
     kv::ui::setDialogHost(&host);
     kv::registerAllWindows();
     kv::setQuitHook([] {});
