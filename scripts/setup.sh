@@ -8,6 +8,9 @@ packages=(
   libsqlite3-dev sqlite3
   googletest libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
+  # Print fonts default to "Arial Narrow"; fontconfig maps it to Liberation Sans Narrow,
+  # which only the older package carries.
+  fonts-liberation
 )
 # Starting the program also opens the help page with the desktop's viewer.
 [ "${1:-}" = "--run" ] && packages+=(xdg-utils)

@@ -23,6 +23,11 @@ DialogHost& host(const QString& what)
 
 }  // namespace
 
+bool DialogHost::printerSetup(PrinterChoice&)
+{
+    throw std::logic_error("the dialog host shows no printer dialog");
+}
+
 void setDialogHost(DialogHost* h)
 {
     g_host = h;
@@ -62,6 +67,11 @@ QString existingFolder(const QString& caption, const QString& startFolder)
 int runModal(const QString& name, const std::function<int()>& exec)
 {
     return host(name).runModal(name, exec);
+}
+
+bool printerSetup(PrinterChoice& choice)
+{
+    return host(QStringLiteral("printer dialog")).printerSetup(choice);
 }
 
 Answer errorbox(const QString& tag, int number, const QString& text, int buttons)

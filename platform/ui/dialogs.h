@@ -9,6 +9,10 @@
 #include <functional>
 #include <optional>
 
+namespace kv {
+struct PrinterChoice;
+}
+
 namespace kv::ui {
 
 // Button sets and icons, combined with '|' as the system writes them.
@@ -42,6 +46,10 @@ public:
     // Shows the window `name` modally: `exec` runs its own event loop and returns
     // its result. A scripted host runs the test's handler instead.
     virtual int runModal(const QString& name, const std::function<int()>& exec) = 0;
+    // The printer dialog in its setup form: shows `choice` and writes the user's choice
+    // into it on OK (true); Cancel returns false and leaves `choice` as it was. A host
+    // made for tools that never print throws std::logic_error here, as with no host.
+    virtual bool printerSetup(PrinterChoice& choice);
 };
 
 // The installed host; without one every box throws std::logic_error carrying its text
@@ -58,6 +66,7 @@ QString openFileName(const QString& caption, const QString& startFolder, const Q
 QString saveFileName(const QString& caption, const QString& startFolder, const QString& filter = {});
 QString existingFolder(const QString& caption, const QString& startFolder);
 int runModal(const QString& name, const std::function<int()>& exec);
+bool printerSetup(PrinterChoice& choice);
 
 // The system's error box: tag, number, " : ", text; critical icon, title " F E H L E R".
 Answer errorbox(const QString& tag, int number, const QString& text, int buttons = OkOnly);

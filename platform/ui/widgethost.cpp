@@ -1,5 +1,7 @@
 #include "platform/ui/widgethost.h"
 
+#include "platform/print/printdialog.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -178,6 +180,11 @@ QString WidgetDialogHost::existingFolder(const QString& caption, const QString& 
 int WidgetDialogHost::runModal(const QString&, const std::function<int()>& exec)
 {
     return exec();
+}
+
+bool WidgetDialogHost::printerSetup(PrinterChoice& choice)
+{
+    return execPrinterDialog(choice, ownerWindow());
 }
 
 void installWidgetDialogHost()

@@ -17,6 +17,7 @@ public:
                          const QString& filter) override;
     QString existingFolder(const QString& caption, const QString& startFolder) override;
     int runModal(const QString& name, const std::function<int()>& exec) override;
+    bool printerSetup(PrinterChoice& choice) override;
 
     // A blank title shows the program's name.
     static QString windowTitle(const QString& title);

@@ -25,6 +25,8 @@ const char* kindName(ScriptedDialogs::Kind kind)
         return "folder dialog";
     case ScriptedDialogs::Kind::Modal:
         return "modal window";
+    case ScriptedDialogs::Kind::PrinterSetup:
+        return "printer dialog";
     }
     return "?";
 }
@@ -116,6 +118,8 @@ bool ScriptedDialogs::Expectation::accepts(Kind kind, const QString& text, int s
     if (m_kind == Kind::Modal) {
         if (text != m_part)
             return false;
+    } else if (m_kind == Kind::PrinterSetup) {
+        // One printer dialog is like another; the handler looks at the choice.
     } else if (!text.contains(m_part) && !kv::ui::displayText(text).contains(m_part)) {
         return false;
     }
@@ -205,6 +209,15 @@ ScriptedDialogs::Expectation& ScriptedDialogs::expectModal(const QString& window
     e.m_kind = Kind::Modal;
     e.m_part = windowName;
     e.m_handler = std::move(handler);
+    return queue(std::move(e));
+}
+
+ScriptedDialogs::Expectation& ScriptedDialogs::expectPrinterSetup(
+    std::function<bool(PrinterChoice&)> handler)
+{
+    Expectation e;
+    e.m_kind = Kind::PrinterSetup;
+    e.m_printerHandler = std::move(handler);
     return queue(std::move(e));
 }
 
@@ -298,6 +311,19 @@ int ScriptedDialogs::runModal(const QString& name, const std::function<int()>&)
     // Copied: the handler may queue further expectations while it runs.
     const std::function<int()> handler = e->m_handler;
     return handler ? handler() : 0;
+}
+
+bool ScriptedDialogs::printerSetup(PrinterChoice& choice)
+{
+    const Expectation* e = take({Kind::PrinterSetup, choice.name, 0, {}, choice.outputFile});
+    if (!e || !e->m_printerHandler)
+        return false;
+    const std::function<bool(PrinterChoice&)> handler = e->m_printerHandler;
+    PrinterChoice shown = choice;
+    if (!handler(shown))
+        return false;
+    choice = shown;
+    return true;
 }
 
 }  // namespace kv::test

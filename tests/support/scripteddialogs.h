@@ -7,9 +7,11 @@
 //   dialogs.expect("Rezept ", kv::ui::Answer::Yes).withTitle(" ");
 //   dialogs.expectInput("Namen", QString("Sonntag"));
 //   dialogs.expectModal("suchen", [] { return 1; });
+//   dialogs.expectPrinterSetup([](kv::PrinterChoice& c) { c.name = "HP"; return true; });
 //   ...code under test...
 //   dialogs.verify();   // also run by the destructor
 
+#include "platform/print/printerchoice.h"
 #include "platform/ui/dialogs.h"
 
 #include <QString>
@@ -24,12 +26,13 @@ namespace kv::test {
 
 class ScriptedDialogs : public kv::ui::DialogHost {
 public:
-    enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Modal };
+    enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Modal, PrinterSetup };
 
     // One box as the code under test showed it.
     struct Shown {
         Kind kind;
-        QString text;    // message, prompt, caption, or the window name of a modal
+        QString text;    // message, prompt, caption, the window name of a modal, or the
+                         // printer the printer dialog opened with (empty: PDF output)
         int style = 0;   // message boxes: buttons | icon
         QString title;   // message and input boxes
         QString detail;  // input default text, or the start folder of a file dialog
@@ -53,6 +56,7 @@ public:
         kv::ui::Answer m_answer = kv::ui::Answer::Ok;
         std::optional<QString> m_text;  // input answer, or a path
         std::function<int()> m_handler;
+        std::function<bool(PrinterChoice&)> m_printerHandler;
     };
 
     // Installs itself as the dialog host; the destructor verifies and restores the host
@@ -74,6 +78,10 @@ public:
     // loop; its result is the modal result. Boxes the handler causes come after it in
     // the queue.
     Expectation& expectModal(const QString& windowName, std::function<int()> handler);
+    // The printer dialog: the handler gets the choice it opened with, changes it as the
+    // user would and answers OK (true) or Cancel (false). Cancel hands back the choice
+    // untouched, whatever the handler changed.
+    Expectation& expectPrinterSetup(std::function<bool(PrinterChoice&)> handler);
 
     // Fails the test for every expectation not yet met, then forgets them.
     void verify();
@@ -93,6 +101,7 @@ public:
                          const QString& filter) override;
     QString existingFolder(const QString& caption, const QString& startFolder) override;
     int runModal(const QString& name, const std::function<int()>& exec) override;
+    bool printerSetup(PrinterChoice& choice) override;
 
 private:
     Expectation& queue(Expectation e);

@@ -1,0 +1,67 @@
+#include "printing/printlog.h"
+
+#include "core/settings.h"
+#include "platform/paths.h"
+#include "platform/ui/dialogs.h"
+
+#include <QFile>
+
+namespace kv {
+
+namespace {
+
+bool g_printlogon = false;
+
+// Said once per run: logging goes off with it, so no later line can say it again.
+void giveUpLog()
+{
+    g_printlogon = false;
+    ui::msgbox(QStringLiteral("Das Logfile %1 kann nicht geschrieben werden. Es wird ohne "
+                              "Logfile weitergedruckt.")
+                   .arg(printlogPath()),
+               ui::Exclamation, QStringLiteral("Kelvor"));
+}
+
+}  // namespace
+
+QString printlogPath()
+{
+    return paths::localPath(QStringLiteral("c:\\kelvor-printlog.txt"));
+}
+
+bool printlogon()
+{
+    return g_printlogon;
+}
+
+void setPrintlogon(bool on)
+{
+    g_printlogon = on;
+}
+
+void initprintlog()
+{
+    if (getreg(reg::printlogging) != QLatin1String("1"))
+        return;
+    const ui::Answer answer =
+        ui::msgbox(QStringLiteral("Soll ein Logfile während des Druckvorgangs erstellt werden ?"),
+                   ui::YesNo, QStringLiteral("Kelvor"));
+    g_printlogon = answer == ui::Answer::Yes;
+    if (g_printlogon && paths::fileExists(printlogPath()) && !QFile::remove(printlogPath()))
+        giveUpLog();
+}
+
+void printlog(const QString& text)
+{
+    if (!g_printlogon)
+        return;
+    QFile file(printlogPath());
+    const QByteArray line = text.toUtf8() + "\r\n";
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size() ||
+        !file.flush()) {
+        file.close();
+        giveUpLog();
+    }
+}
+
+}  // namespace kv
