@@ -11,6 +11,7 @@
 #include "mainwindow/neu_menue.h"
 #include "mainwindow/neu_portion.h"
 #include "platform/ui/windows.h"
+#include "search/stichwortsuche.h"
 
 namespace kv {
 
@@ -36,6 +37,7 @@ void registerAllWindows()
     add<NeuMenue>("neu_menue");
     add<NeuRezept>("neu_rezept");
     add<Einheiten>("einheiten");
+    add<Stichwortsuche>("stichwortsuche");
 }
 
 }  // namespace kv
