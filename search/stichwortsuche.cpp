@@ -635,8 +635,8 @@ void Stichwortsuche::listgrid_DblClick()
     if (!cookbookWritable()) return;
     if (!placeFreeKeyword(cookbook(), sidOf(parent), sid)) return;
     QTreeWidgetItem* node = addNode(parent, sid, text);
-    // As the system placed it: the old mark shows the plain image, and the image saved
-    // for it is the one the new node gets back when the mark moves on.
+    // Placing has always left the images so: the old mark shows the plain image, and the
+    // image saved for it is the one the new node gets back when the mark moves on.
     if (marknode) setImage(marknode, 2);
     stich->scrollToItem(node);
     stich->setCurrentItem(node);

@@ -57,7 +57,7 @@ public:
     bool stich_OLEStartDrag(QTreeWidgetItem* dragged);
     // Whether the node under the pointer takes the drop.
     bool stich_OLEDragOver(QTreeWidgetItem* over);
-    // `shift` as the system passes it: 1 Shift, 2 Ctrl, 4 Alt; any of them copies.
+    // `shift`: 1 Shift, 2 Ctrl, 4 Alt, added up; any of them copies.
     void stich_OLEDragDrop(QTreeWidgetItem* target, int shift);
 
 protected:

@@ -7,6 +7,7 @@
 #include "platform/db/datacontrol.h"
 #include "platform/db/sqlfunctions.h"
 #include "search/stichworte.h"
+#include "tests/search/keywordtables.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
@@ -18,16 +19,6 @@
 
 namespace kv::test {
 namespace {
-
-// The delivered cookbook: top level Eigene Stichworte (1), Anlass (2) with Weihnachten (3),
-// Ostern (4), Geburtstag (5), Grillfest (6); Jahreszeit (7) with 8..11; Küche (12) with
-// 13..16; Eigenschaften (17) with 18..20.
-constexpr qint64 kEigene = 1;
-constexpr qint64 kAnlass = 2;
-constexpr qint64 kWeihnachten = 3;
-constexpr qint64 kOstern = 4;
-constexpr qint64 kJahreszeit = 7;
-constexpr qint64 kSommer = 9;
 
 // The recipe list as the main window keeps it.
 class ListStub : public RecipeListView {
@@ -68,50 +59,18 @@ protected:
     {
         return db().scalar(sql, values).toLongLong();
     }
-    QVariant ebene(qint64 sid) { return db().scalar(QStringLiteral("select ebene from stichworte where sid=?"), {sid}); }
-    QVariant subsid(qint64 sid) { return db().scalar(QStringLiteral("select subsid from stichworte where sid=?"), {sid}); }
+    QVariant ebene(qint64 sid) { return ebeneOf(db(), sid); }
+    QVariant subsid(qint64 sid) { return subsidOf(db(), sid); }
     qint64 keyword(const QString& text, const QVariant& parent, const QVariant& depth)
     {
-        db().execute(QStringLiteral("insert into stichworte (stichwort, subsid, ebene) values (?,?,?)"),
-                     {text, parent, depth});
-        return db().lastInsertId();
+        return keywordRow(db(), text, parent, depth);
     }
-    // A keyword placed the way the tree places one: both pairs.
-    qint64 placedKeyword(const QString& text, qint64 parent)
-    {
-        const qint64 sid = keyword(text, parent, ebene(parent).toInt() + 1);
-        db().execute(QStringLiteral("insert into substich (sid,subsid) values (?,?),(?,?)"), {parent, sid, sid, sid});
-        return sid;
-    }
+    qint64 placedKeyword(const QString& text, qint64 parent) { return test::placedKeyword(db(), text, parent); }
     void link(qint64 rid, qint64 sid) { db().execute(QStringLiteral("insert into rezstich (rid,sid) values (?,?)"), {rid, sid}); }
-    qint64 pairs(qint64 sid, qint64 below)
-    {
-        return number(QStringLiteral("select count(*) from substich where sid=? and subsid=?"), {sid, below});
-    }
-
-    QStringList rows(const QString& sql)
-    {
-        QStringList out;
-        db::Statement st(db(), sql);
-        while (st.step()) {
-            QStringList fields;
-            for (int i = 0; i < st.columnCount(); ++i) fields << (st.isNull(i) ? QStringLiteral("NULL") : st.text(i));
-            out << fields.join(u'|');
-        }
-        return out;
-    }
-    // Every row of the four keyword tables, to compare before and after.
-    QStringList tables()
-    {
-        return rows(QStringLiteral("select 'k', sid, stichwort, subsid, ebene from stichworte order by sid")) +
-               rows(QStringLiteral("select 'p', sid, subsid from substich order by sid, subsid")) +
-               rows(QStringLiteral("select 'r', rid, sid from rezstich order by rid, sid")) +
-               rows(QStringLiteral("select 'a', sid, istich from impstich order by sid, istich"));
-    }
-    void failOn(const QString& when)
-    {
-        db().execute(QStringLiteral("create trigger gesperrt %1 begin select raise(abort, 'gesperrt'); end").arg(when));
-    }
+    qint64 pairs(qint64 sid, qint64 below) { return pairCount(db(), sid, below); }
+    QStringList rows(const QString& sql) { return rowsOf(db(), sql); }
+    QStringList tables() { return keywordTables(db()); }
+    void failOn(const QString& when) { test::failOn(db(), when); }
 
     // sid -> "parent:text" of the nodes a build shows.
     QMap<qint64, QString> tree()

@@ -9,6 +9,7 @@
 #include "platform/ui/look.h"
 #include "search/stichworte.h"
 #include "search/stichwortsuche.h"
+#include "tests/search/keywordtables.h"
 #include "tests/mainwindow/startedprogram.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include <QListView>
 #include <QMap>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -27,33 +29,8 @@ namespace {
 
 using ui::Answer;
 
-// Keywords of the delivered cookbook.
-constexpr qint64 kEigene = 1;
-constexpr qint64 kAnlass = 2;
-constexpr qint64 kWeihnachten = 3;
-constexpr qint64 kGrillfest = 6;
-constexpr qint64 kJahreszeit = 7;
-constexpr qint64 kHerbst = 10;
-constexpr qint64 kSommer = 9;
-constexpr qint64 kKueche = 12;
-
 const QString kFehler = QStringLiteral(" F E H L E R");
 
-// The tests run as root, whom the system lets write everywhere: the layer is told instead.
-class WriteDenied {
-public:
-    explicit WriteDenied(const QString& place)
-    {
-        paths::setAccessCheck([place](const QString& path, paths::Access access) -> std::optional<bool> {
-            if (access == paths::Access::Write && QDir::cleanPath(path).startsWith(QDir::cleanPath(place)))
-                return false;
-            return std::nullopt;
-        });
-    }
-    ~WriteDenied() { paths::setAccessCheck({}); }
-    WriteDenied(const WriteDenied&) = delete;
-    WriteDenied& operator=(const WriteDenied&) = delete;
-};
 
 class KeywordTree : public StartedProgram {
 protected:
@@ -154,43 +131,13 @@ protected:
     }
     void expectTreeAsBuilt() { EXPECT_EQ(onScreen(), freshBuild()); }
 
-    QStringList rows(const QString& sql)
-    {
-        QStringList out;
-        db::Statement st(db(), sql);
-        while (st.step()) {
-            QStringList fields;
-            for (int i = 0; i < st.columnCount(); ++i) fields << (st.isNull(i) ? QStringLiteral("NULL") : st.text(i));
-            out << fields.join(u'|');
-        }
-        return out;
-    }
-    QStringList tables()
-    {
-        return rows(QStringLiteral("select 'k', sid, stichwort, subsid, ebene from stichworte order by sid")) +
-               rows(QStringLiteral("select 'p', sid, subsid from substich order by sid, subsid")) +
-               rows(QStringLiteral("select 'r', rid, sid from rezstich order by rid, sid")) +
-               rows(QStringLiteral("select 'a', sid, istich from impstich order by sid, istich"));
-    }
-    QVariant ebene(qint64 sid) { return db().scalar(QStringLiteral("select ebene from stichworte where sid=?"), {sid}); }
-    QVariant subsid(qint64 sid) { return db().scalar(QStringLiteral("select subsid from stichworte where sid=?"), {sid}); }
-    qint64 pairs(qint64 sid, qint64 below)
-    {
-        return count(QStringLiteral("select count(*) from substich where sid=%1 and subsid=%2").arg(sid).arg(below));
-    }
-    qint64 freeKeyword(const QString& text)
-    {
-        db().execute(QStringLiteral("insert into stichworte (stichwort) values (?)"), {text});
-        return db().lastInsertId();
-    }
-    qint64 placedKeyword(const QString& text, qint64 parent)
-    {
-        db().execute(QStringLiteral("insert into stichworte (stichwort, subsid, ebene) values (?,?,?)"),
-                     {text, parent, ebene(parent).toInt() + 1});
-        const qint64 sid = db().lastInsertId();
-        db().execute(QStringLiteral("insert into substich (sid,subsid) values (?,?),(?,?)"), {parent, sid, sid, sid});
-        return sid;
-    }
+    QStringList rows(const QString& sql) { return rowsOf(db(), sql); }
+    QStringList tables() { return keywordTables(db()); }
+    QVariant ebene(qint64 sid) { return ebeneOf(db(), sid); }
+    QVariant subsid(qint64 sid) { return subsidOf(db(), sid); }
+    qint64 pairs(qint64 sid, qint64 below) { return pairCount(db(), sid, below); }
+    qint64 freeKeyword(const QString& text) { return keywordRow(db(), text, QVariant(), QVariant()); }
+    qint64 placedKeyword(const QString& text, qint64 parent) { return test::placedKeyword(db(), text, parent); }
     QStringList gridTitles()
     {
         QStringList list;
@@ -204,9 +151,20 @@ protected:
         while (st.step()) list << st.value(3).toString();
         return list;
     }
-    void failOn(const QString& when)
+    void failOn(const QString& when) { test::failOn(db(), when); }
+
+    // F2 on the selected node, the text typed over the old one, then Enter or Escape.
+    void typeLabel(const QString& text, Qt::Key end)
     {
-        db().execute(QStringLiteral("create trigger gesperrt %1 begin select raise(abort, 'gesperrt'); end").arg(when));
+        press(tree(), Qt::Key_F2);
+        QLineEdit* editor = labelEditor();
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        editor->insert(text);
+        if (end == Qt::Key_Return)
+            enter(editor);
+        else
+            press(editor, end);
     }
 };
 
@@ -484,24 +442,22 @@ TEST_F(KeywordTree, F2RenamesAndEscapeKeepsTheStoredText)
     open();
     node(kJahreszeit)->setExpanded(true);
     select(kSommer);
-    press(tree(), Qt::Key_F2);
-    QLineEdit* editor = labelEditor();
-    ASSERT_NE(editor, nullptr);
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("Hochsommer"));
-    press(editor, Qt::Key_Escape);
+    typeLabel(QStringLiteral("Hochsommer"), Qt::Key_Escape);
     EXPECT_EQ(node(kSommer)->text(0), QStringLiteral("Sommer"));
     EXPECT_EQ(db().scalar(QStringLiteral("select stichwort from stichworte where sid=9")).toString(), QStringLiteral("Sommer"));
 
-    press(tree(), Qt::Key_F2);
-    editor = labelEditor();
-    ASSERT_NE(editor, nullptr);
-    editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("Hochsommer"));
-    enter(editor);
+    typeLabel(QStringLiteral("Hochsommer"), Qt::Key_Return);
     EXPECT_EQ(node(kSommer)->text(0), QStringLiteral("Hochsommer"));
     EXPECT_EQ(db().scalar(QStringLiteral("select stichwort from stichworte where sid=9")).toString(),
               QStringLiteral("Hochsommer"));
+
+    // A click on the selected node opens the text too, once no double click can follow.
+    select(kHerbst);
+    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, rectOf(node(kHerbst)).center());
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QLineEdit* clicked = labelEditor();
+    ASSERT_NE(clicked, nullptr);
+    press(clicked, Qt::Key_Escape);
 
     // The root is never edited.
     select(0);
@@ -674,12 +630,7 @@ TEST_F(KeywordTree, AFailureInAnyActionLeavesTablesAndTreeAsTheyWere)
         {"STICH_AFTERLABELEDIT : ", QStringLiteral("before update on stichworte"),
          [&] {
              select(kSommer);
-             press(tree(), Qt::Key_F2);
-             QLineEdit* editor = labelEditor();
-             ASSERT_NE(editor, nullptr);
-             editor->selectAll();
-             QTest::keyClicks(editor, QStringLiteral("Hochsommer"));
-             enter(editor);
+             typeLabel(QStringLiteral("Hochsommer"), Qt::Key_Return);
          }},
         {"STICH_KEYDOWN : ", QStringLiteral("before delete on substich"),
          [&] {
@@ -775,7 +726,13 @@ TEST_F(KeywordTree, AReadOnlyCookbookBrowsesButRefusesEveryChange)
     db().execute(QStringLiteral("insert into stichworte (stichwort, subsid, ebene) values ('verwaist', 999, 1)"));
     freeKeyword(QStringLiteral("Picknick"));
     shutDown();
-    const WriteDenied denied(env.programFolder() + QStringLiteral("/kochbuch/"));
+    // The tests run as root, who may write everywhere: the layer is told instead.
+    const QString folder = QDir::cleanPath(env.programFolder() + QStringLiteral("/kochbuch"));
+    paths::setAccessCheck([folder](const QString& path, paths::Access access) -> std::optional<bool> {
+        if (access == paths::Access::Write && QDir::cleanPath(path).startsWith(folder)) return false;
+        return std::nullopt;
+    });
+    const auto writableAgain = qScopeGuard([] { paths::setAccessCheck({}); });
     dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(cookbook().readOnly());
