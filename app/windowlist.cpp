@@ -14,6 +14,7 @@
 #include "mainwindow/weiteres_umlaute.h"
 #include "mainwindow/weiters_komment.h"
 #include "platform/ui/windows.h"
+#include "search/stichwortsuche.h"
 
 namespace kv {
 
@@ -42,6 +43,7 @@ void registerAllWindows()
     add<Weiteres>("weiteres");
     add<WeitersKomment>("weiters_komment");
     add<WeiteresUmlaute>("weiteres_umlaute");
+    add<Stichwortsuche>("stichwortsuche");
 }
 
 }  // namespace kv

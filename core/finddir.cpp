@@ -293,7 +293,6 @@ void Finddir::start_Click()
     if (!switchCookbook(folder)) return;
     leave();
     ui::WindowRegistry::unload(kName);
-    ui::unloadIfKnown(QStringLiteral("stichwortsuche"));
 }
 
 void Finddir::kreuz_Click()

@@ -874,6 +874,45 @@ QString newCookbookIn(const QString& folder)
     return target;
 }
 
+// A large keyword tree: four depths, every keyword below one of the depth above, paired
+// with itself and with its parent as the keyword tree pairs them.
+void addKeywordTree(db::Database& db, int keywords, unsigned seed)
+{
+    static constexpr std::array<const char*, 4> kWords = {"Bereich", "Gruppe", "Sorte", "Variante"};
+    static constexpr std::array<int, 4> kPercent = {1, 9, 30, 60};
+    std::mt19937 rng(seed ^ 0x5717u);
+    db::Statement insert(db, QStringLiteral("insert into stichworte (stichwort, subsid, ebene) values (?, ?, ?)"));
+    db::Statement pair(db, QStringLiteral("insert into substich (sid, subsid) values (?, ?)"));
+    const auto addPair = [&](qint64 sid, qint64 below) {
+        pair.bind(1, sid);
+        pair.bind(2, below);
+        pair.step();
+        pair.reset();
+    };
+    std::vector<qint64> above;
+    int made = 0;
+    for (int depth = 0; depth < int(kWords.size()); ++depth) {
+        const int n = depth + 1 == int(kWords.size()) ? keywords - made
+                                                      : std::max(1, keywords * kPercent[size_t(depth)] / 100);
+        std::vector<qint64> level;
+        for (int i = 0; i < n; ++i) {
+            const qint64 parent =
+                depth == 0 ? 0 : above[size_t(std::uniform_int_distribution<int>(0, int(above.size()) - 1)(rng))];
+            insert.bind(1, QStringLiteral("%1 %2").arg(QLatin1String(kWords[size_t(depth)])).arg(i + 1, 4, 10, QLatin1Char('0')));
+            insert.bind(2, parent);
+            insert.bind(3, depth);
+            insert.step();
+            insert.reset();
+            const qint64 sid = db.lastInsertId();
+            addPair(sid, sid);
+            if (parent != 0) addPair(parent, sid);
+            level.push_back(sid);
+        }
+        made += n;
+        above = std::move(level);
+    }
+}
+
 // Rows an old cookbook had as the delivered one has them: categories, comments, the
 // keyword tree, the selection list, the index definitions.
 void copyDeliveredRows(db::Database& db, const QString& alias)
@@ -890,7 +929,7 @@ void copyDeliveredRows(db::Database& db, const QString& alias)
 
 }  // namespace
 
-void generateCookbook(const QString& folder, int recipes, unsigned seed, const QString& source)
+void generateCookbook(const QString& folder, int recipes, unsigned seed, const QString& source, int keywords)
 {
     const QString target = newCookbookIn(folder);
     if (!QFile::copy(source, target))
@@ -904,6 +943,7 @@ void generateCookbook(const QString& folder, int recipes, unsigned seed, const Q
         sqlite3_exec(db->handle(), "PRAGMA cache_size=-131072", nullptr, nullptr, nullptr);
         {
             db::Transaction tx(*db);
+            if (keywords > 0) addKeywordTree(*db, keywords, seed);
             Generator(*db, seed).run(recipes);
             buildIndexes(*db);
             db->execute(QStringLiteral("insert into changelog (changed) select  102;"));

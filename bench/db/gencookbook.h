@@ -17,8 +17,11 @@ QString deliveredCookbook();
 // indexes of [-indizes] and records the index build in changelog. Throws
 // std::runtime_error (or kv::db::DbError) when the folder already holds a cookbook
 // or the file cannot be written; a file it could not complete is removed.
+// With `keywords`, that many keywords more stand in the tree at the depths 0 to 3 (one in
+// a hundred on the top level, then 9, 30 and 60 in a hundred), each below a keyword one
+// depth higher with its pairs, and the recipes' links spread over them.
 void generateCookbook(const QString& folder, int recipes = 250000, unsigned seed = 1,
-                      const QString& source = deliveredCookbook());
+                      const QString& source = deliveredCookbook(), int keywords = 0);
 
 // Writes kelvor-daten.mdb into `folder` (created when missing) as an old version left
 // it: the tables of tests/support/oldschema.h, no `changelog`, no index but the two

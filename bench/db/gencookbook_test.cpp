@@ -122,6 +122,34 @@ TEST_F(GeneratedCookbook, NeverOverwritesACookbook)
     EXPECT_EQ(db->recordCount(QStringLiteral("rezepte")), before);
 }
 
+TEST(GeneratedKeywordTree, FourDepthsEachBelowTheDepthAboveWithPairsAndLinks)
+{
+    kv::test::TestEnvironment env;
+    const QString folder = env.tempPath(QStringLiteral("stichworte"));
+    kv::bench::generateCookbook(folder, 300, 7, kv::bench::deliveredCookbook(), 200);
+    auto db = Database::open(QDir(folder).filePath(QStringLiteral("kelvor-daten.mdb")));
+    const QString generated = QStringLiteral("(select sid from stichworte where stichwort like 'Bereich *' or stichwort "
+                                             "like 'Gruppe *' or stichwort like 'Sorte *' or stichwort like 'Variante *')");
+    EXPECT_EQ(count(*db, QStringLiteral("select count(*) from ") + generated), 200);
+    kv::db::Statement depths(*db, QStringLiteral("select ebene, count(*) from stichworte where sid in %1 group by ebene "
+                                                 "order by ebene").arg(generated));
+    QStringList perDepth;
+    while (depths.step()) perDepth << depths.text(0) + u':' + depths.text(1);
+    EXPECT_EQ(perDepth, (QStringList{QStringLiteral("0:2"), QStringLiteral("1:18"), QStringLiteral("2:60"),
+                                     QStringLiteral("3:120")}));
+    for (const char* sql : {
+             "select count(*) from stichworte k where sid in %1 and ebene > 0 and "
+             "ebene <> (select p.ebene + 1 from stichworte p where p.sid = k.subsid)",
+             "select count(*) from stichworte k where sid in %1 and ebene = 0 and subsid <> 0",
+             "select count(*) from stichworte k where sid in %1 and not exists "
+             "(select 1 from substich where sid = k.sid and subsid = k.sid)",
+             "select count(*) from stichworte k where sid in %1 and ebene > 0 and not exists "
+             "(select 1 from substich where sid = k.subsid and subsid = k.sid)",
+         })
+        EXPECT_EQ(count(*db, QString::fromUtf8(sql).arg(generated)), 0) << sql;
+    EXPECT_GT(count(*db, QStringLiteral("select count(distinct sid) from rezstich where sid in %1").arg(generated)), 50);
+}
+
 class OldGeneratedCookbook : public ::testing::Test {
 protected:
     static constexpr int kRecipes = 400;

@@ -1,0 +1,500 @@
+// The keyword tree without a window: the nodes a build shows, the recipes of a keyword
+// against a brute-force reading of the link tables, and the organize actions with the
+// tables checked after each.
+
+#include "core/mainmod.h"
+#include "core/rezsource.h"
+#include "platform/db/datacontrol.h"
+#include "platform/db/sqlfunctions.h"
+#include "search/stichworte.h"
+#include "tests/search/keywordtables.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <QMap>
+
+#include <algorithm>
+
+namespace kv::test {
+namespace {
+
+// The recipe list as the main window keeps it.
+class ListStub : public RecipeListView {
+public:
+    ListStub()
+    {
+        list.setDatabaseName(cookbook().name());
+        list.setRecordSource(rezepteBasis);
+        list.refresh();
+    }
+    db::DataControl* rez() override { return &list; }
+    db::DataControl* kat() override { return &categories; }
+    void refreshKatgrid() override {}
+    QString gesucht() const override { return described; }
+    void setGesucht(const QString& text) override { described = text; }
+    void setRezzahl(const QString& text) override { counted = text; }
+
+    db::DataControl list;
+    db::DataControl categories;
+    QString described = alleGerichte;
+    QString counted = QStringLiteral("x");
+};
+
+class Keywords : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kochbuchdb = db::Database::open(env.copyShippedCookbook(QStringLiteral("kochbuch")) + kochbuchdatei);
+    }
+    void TearDown() override
+    {
+        setRecipeListView(nullptr);
+        kochbuchdb.reset();
+    }
+
+    db::Database& db() { return *kochbuchdb; }
+    qint64 number(const QString& sql, const QVariantList& values = {})
+    {
+        return db().scalar(sql, values).toLongLong();
+    }
+    QVariant ebene(qint64 sid) { return ebeneOf(db(), sid); }
+    QVariant subsid(qint64 sid) { return subsidOf(db(), sid); }
+    qint64 keyword(const QString& text, const QVariant& parent, const QVariant& depth)
+    {
+        return keywordRow(db(), text, parent, depth);
+    }
+    qint64 placedKeyword(const QString& text, qint64 parent) { return test::placedKeyword(db(), text, parent); }
+    void link(qint64 rid, qint64 sid) { db().execute(QStringLiteral("insert into rezstich (rid,sid) values (?,?)"), {rid, sid}); }
+    qint64 pairs(qint64 sid, qint64 below) { return pairCount(db(), sid, below); }
+    QStringList rows(const QString& sql) { return rowsOf(db(), sql); }
+    QStringList tables() { return keywordTables(db()); }
+    void failOn(const QString& when) { test::failOn(db(), when); }
+
+    // sid -> "parent:text" of the nodes a build shows.
+    QMap<qint64, QString> tree()
+    {
+        QMap<qint64, QString> nodes;
+        for (const KeywordNode& node : shownKeywords(db()))
+            nodes.insert(node.sid, QString::number(node.parent) + u':' + node.text);
+        return nodes;
+    }
+    QStringList freeKeywords(const QString& filter = {})
+    {
+        QStringList list;
+        db::Statement st(db(), freeKeywordsSource(filter));
+        while (st.step()) list << st.value(st.columnCount() > 1 ? 1 : 0).toString();
+        return list;
+    }
+    // The recipes the list shows for a keyword, in order.
+    QList<qint64> listed(qint64 sid, qint16 mode)
+    {
+        QList<qint64> rids;
+        db::Statement st(db(), keywordRecipesSource(sid, mode));
+        while (st.step()) rids << st.int64(0);
+        return rids;
+    }
+    // The same read straight from the link tables: the keyword's own links, or the links
+    // of every keyword paired with it, one entry per link.
+    QList<qint64> bruteForce(qint64 sid, qint16 mode)
+    {
+        QList<std::pair<qint64, qint64>> links;
+        for (const QString& row : rows(QStringLiteral("select rid, sid from rezstich where rid in (select rid from rezepte)"))) {
+            const QStringList f = row.split(u'|');
+            links.append({f[0].toLongLong(), f[1].toLongLong()});
+        }
+        QList<qint64> keywords{sid};
+        if (mode == kGanzerPfad) {
+            keywords.clear();
+            for (const QString& row : rows(QStringLiteral("select sid, subsid from substich"))) {
+                const QStringList f = row.split(u'|');
+                if (f[0].toLongLong() == sid) keywords << f[1].toLongLong();
+            }
+        }
+        QList<qint64> rids;
+        for (qint64 k : keywords)
+            for (const auto& [rid, s] : links)
+                if (s == k) rids << rid;
+        std::sort(rids.begin(), rids.end());
+        return rids;
+    }
+
+    TestEnvironment env;
+    ScriptedDialogs dialogs;
+};
+
+TEST_F(Keywords, OnlyEigeneStichworteGivesOneNode)
+{
+    db().execute(QStringLiteral("delete from stichworte where sid<>1"));
+    const std::vector<KeywordNode> nodes = shownKeywords(db());
+    ASSERT_EQ(nodes.size(), 1u);
+    EXPECT_EQ(nodes[0].sid, kEigene);
+    EXPECT_EQ(nodes[0].parent, kStichRoot);
+    EXPECT_EQ(nodes[0].text, QStringLiteral("Eigene Stichworte"));
+    EXPECT_TRUE(detachOrphans(db()).isEmpty());
+}
+
+TEST_F(Keywords, FreeHiddenAndDeepKeywordsGetNoNode)
+{
+    const qint64 free = keyword(QStringLiteral("frei"), QVariant(), QVariant());
+    const qint64 hidden = keyword(QStringLiteral("versteckt"), kAnlass, 255);
+    const qint64 deep = keyword(QStringLiteral("tief"), kAnlass, 200);
+    const qint64 shown = keyword(QStringLiteral("gerade noch"), kAnlass, 199);
+    const QMap<qint64, QString> nodes = tree();
+    EXPECT_FALSE(nodes.contains(free));
+    EXPECT_FALSE(nodes.contains(hidden));
+    EXPECT_FALSE(nodes.contains(deep));
+    EXPECT_EQ(nodes.value(shown), QStringLiteral("2:gerade noch"));
+    EXPECT_EQ(nodes.size(), 21);
+}
+
+TEST_F(Keywords, OnlyKeywordsBelowTheTopLevelShowTheirRecipes)
+{
+    link(1, kAnlass);
+    const qint64 empty = placedKeyword(QStringLiteral("leer"), kAnlass);
+    std::map<qint64, bool> withRecipes;
+    for (const KeywordNode& node : shownKeywords(db())) withRecipes[node.sid] = node.withRecipes;
+    EXPECT_FALSE(withRecipes.at(kAnlass)) << "a top-level keyword never gets image 3";
+    EXPECT_TRUE(withRecipes.at(kSommer));
+    EXPECT_FALSE(withRecipes.at(empty));
+}
+
+TEST_F(Keywords, ParentsComeFirstAndChildrenAlphabetically)
+{
+    placedKeyword(QStringLiteral("Äpfelfest"), kAnlass);
+    placedKeyword(QStringLiteral("zuletzt"), kAnlass);
+    QStringList order;
+    QSet<qint64> seen{kStichRoot};
+    for (const KeywordNode& node : shownKeywords(db())) {
+        EXPECT_TRUE(seen.contains(node.parent)) << node.text.toStdString();
+        seen.insert(node.sid);
+        if (node.parent == kAnlass) order << node.text;
+    }
+    EXPECT_EQ(order, (QStringList{QStringLiteral("Äpfelfest"), QStringLiteral("Geburtstag"), QStringLiteral("Grillfest"),
+                                  QStringLiteral("Ostern"), QStringLiteral("Weihnachten"), QStringLiteral("zuletzt")}));
+}
+
+TEST_F(Keywords, AFreedParentFreesOneGenerationPerBuild)
+{
+    const qint64 grandchild = placedKeyword(QStringLiteral("Plätzchen"), kWeihnachten);
+    const qint64 great = placedKeyword(QStringLiteral("Zimtsterne"), grandchild);
+    ASSERT_TRUE(takeOutOfTree(db(), kAnlass));
+
+    // Each build frees one generation and shows the rest of the tree.
+    EXPECT_EQ(tree().size(), 15);
+    QList<qint64> children = detachOrphans(db());
+    std::sort(children.begin(), children.end());
+    EXPECT_EQ(children, (QList<qint64>{3, 4, 5, 6}));
+    EXPECT_FALSE(ebene(kWeihnachten).isValid());
+    EXPECT_FALSE(subsid(kWeihnachten).isValid());
+    EXPECT_EQ(ebene(grandchild).toInt(), 2);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from substich where sid=3 or subsid=3")), 0);
+    EXPECT_EQ(tree().size(), 15);
+
+    EXPECT_EQ(detachOrphans(db()), QList<qint64>{grandchild});
+    EXPECT_EQ(ebene(great).toInt(), 3);
+    EXPECT_EQ(detachOrphans(db()), QList<qint64>{great});
+    EXPECT_TRUE(detachOrphans(db()).isEmpty());
+    EXPECT_EQ(tree().size(), 15);
+    EXPECT_EQ(freeKeywords().size(), 7);
+}
+
+TEST_F(Keywords, TreesWithoutTopLevelOrWithCyclesStillBuild)
+{
+    const qint64 a = keyword(QStringLiteral("Kreis A"), QVariant(), 1);
+    const qint64 b = keyword(QStringLiteral("Kreis B"), a, 1);
+    db().execute(QStringLiteral("update stichworte set subsid=? where sid=?"), {b, a});
+    const qint64 self = keyword(QStringLiteral("selbst"), QVariant(), 2);
+    db().execute(QStringLiteral("update stichworte set subsid=sid where sid=?"), {self});
+    const qint64 skewed = keyword(QStringLiteral("schief"), kAnlass, 5);
+    keyword(QStringLiteral("unter schief"), skewed, 1);
+
+    QMap<qint64, QString> nodes = tree();
+    EXPECT_FALSE(nodes.contains(a));
+    EXPECT_FALSE(nodes.contains(b));
+    EXPECT_FALSE(nodes.contains(self));
+    EXPECT_EQ(nodes.value(skewed), QStringLiteral("2:schief")) << "a depth not following its parent's";
+    EXPECT_EQ(nodes.size(), 22);
+    // The cycle has placed parents, so no build frees it.
+    EXPECT_TRUE(detachOrphans(db()).isEmpty());
+
+    db().execute(QStringLiteral("update stichworte set subsid=99 where subsid=0"));
+    EXPECT_TRUE(shownKeywords(db()).empty());
+}
+
+TEST_F(Keywords, ListedRecipesEqualTheLinkTablesInBothModes)
+{
+    // A recipe of Sommer and of Weihnachten, and a pair that is no direct child.
+    const qint64 plaetzchen = placedKeyword(QStringLiteral("Plätzchen"), kWeihnachten);
+    link(3, plaetzchen);
+    link(8, kAnlass);
+    link(4, kWeihnachten);
+    db().execute(QStringLiteral("insert into substich (sid,subsid) values (2,?)"), {plaetzchen});
+
+    for (qint64 sid = 1; sid <= plaetzchen; ++sid) {
+        for (qint16 mode : {kGanzerPfad, kNurGewaehltes}) {
+            QList<qint64> shown = listed(sid, mode);
+            std::sort(shown.begin(), shown.end());
+            EXPECT_EQ(shown, bruteForce(sid, mode)) << "keyword " << sid << " mode " << mode;
+        }
+    }
+    // Recipe 4 carries Grillfest and Weihnachten: twice in Anlass's whole subtree.
+    EXPECT_EQ(listed(kAnlass, kGanzerPfad).count(4), 2);
+    EXPECT_EQ(listed(kAnlass, kNurGewaehltes), QList<qint64>{8});
+
+    // Title order.
+    QStringList titles;
+    for (qint64 rid : listed(kAnlass, kGanzerPfad))
+        titles << db().scalar(QStringLiteral("select rname from rezepte where rid=?"), {rid}).toString();
+    EXPECT_TRUE(std::is_sorted(titles.begin(), titles.end(), [](const QString& x, const QString& y) {
+        return db::detail::compareNoCaseDe(x.toUtf8(), y.toUtf8()) < 0;
+    }));
+}
+
+TEST_F(Keywords, AKeywordsRecipesReachTheMainList)
+{
+    ListStub view;
+    setRecipeListView(&view);
+    showKeywordRecipes(kSommer, QStringLiteral("Sommer"), kNurGewaehltes);
+    EXPECT_EQ(view.list.recordSource(), keywordRecipesSource(kSommer, kNurGewaehltes));
+    EXPECT_EQ(view.counted, formatCount(bruteForce(kSommer, kNurGewaehltes).size()));
+    EXPECT_EQ(view.described, QStringLiteral(">  Stichwort 'Sommer'"));
+
+    const qint64 empty = placedKeyword(QStringLiteral("leer"), kAnlass);
+    showKeywordRecipes(empty, QStringLiteral("leer"), kGanzerPfad);
+    EXPECT_EQ(view.list.recordset()->recordCount(), 0);
+    EXPECT_EQ(view.counted, QString());
+    EXPECT_EQ(view.described, QStringLiteral(">  Stichwort 'leer'"));
+}
+
+TEST_F(Keywords, AFailingListKeepsTheListItsCountAndDescription)
+{
+    ListStub view;
+    setRecipeListView(&view);
+    showKeywordRecipes(kSommer, QStringLiteral("Sommer"), kGanzerPfad);
+    const QString source = view.list.recordSource();
+    const qint64 shown = view.list.recordset()->recordCount();
+    db().execute(QStringLiteral("drop table substich"));
+
+    EXPECT_THROW(showKeywordRecipes(kAnlass, QStringLiteral("Anlass"), kGanzerPfad), db::DbError);
+    EXPECT_EQ(view.list.recordSource(), source);
+    ASSERT_NE(view.list.recordset(), nullptr);
+    EXPECT_EQ(view.list.recordset()->recordCount(), shown);
+    EXPECT_EQ(view.described, QStringLiteral(">  Stichwort 'Sommer'"));
+    EXPECT_EQ(view.counted, formatCount(shown));
+}
+
+TEST_F(Keywords, TheFilterTakesItsTextLiterally)
+{
+    for (const char* text : {"Frikadelle", "fruchtig", "Obst", "Fr*sch", "O'Neil", "Fr?h"})
+        keyword(QString::fromUtf8(text), QVariant(), QVariant());
+    keyword(QStringLiteral("Früh versteckt"), QVariant(), 255);
+    EXPECT_EQ(freeKeywords(), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Fr?h"), QStringLiteral("Frikadelle"),
+                                           QStringLiteral("fruchtig"), QStringLiteral("O'Neil"), QStringLiteral("Obst")}));
+    EXPECT_EQ(freeKeywords(QStringLiteral("fr")), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Fr?h"),
+                                                               QStringLiteral("Frikadelle"), QStringLiteral("fruchtig")}));
+    EXPECT_EQ(freeKeywords(QStringLiteral("Fr*")), QStringList{QStringLiteral("Fr*sch")});
+    EXPECT_EQ(freeKeywords(QStringLiteral("O'")), QStringList{QStringLiteral("O'Neil")});
+    EXPECT_TRUE(freeKeywords(QStringLiteral("'")).isEmpty());
+    EXPECT_TRUE(freeKeywords(QStringLiteral("[")).isEmpty());
+}
+
+TEST_F(Keywords, PlacingHidingMergingAndFreeingAnAlias)
+{
+    const qint64 picknick = keyword(QStringLiteral("Picknick"), QVariant(), QVariant());
+    ASSERT_TRUE(placeFreeKeyword(db(), kEigene, picknick));
+    EXPECT_EQ(ebene(picknick).toInt(), 1);
+    EXPECT_EQ(subsid(picknick).toLongLong(), kEigene);
+    EXPECT_EQ(pairs(kEigene, picknick), 1);
+    EXPECT_EQ(pairs(picknick, picknick), 1);
+    EXPECT_TRUE(freeKeywords().isEmpty());
+
+    const qint64 hidden = keyword(QStringLiteral("Sonstiges"), QVariant(), QVariant());
+    link(5, hidden);
+    ASSERT_TRUE(hideFreeKeyword(db(), hidden));
+    EXPECT_EQ(ebene(hidden).toInt(), 255);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from rezstich where sid=?"), {hidden}), 1);
+    EXPECT_TRUE(freeKeywords().isEmpty());
+
+    // Recipe 4 carries both: one link to Sommer afterwards.
+    const qint64 summer = keyword(QStringLiteral("Sommer's"), QVariant(), QVariant());
+    link(4, summer);
+    link(7, summer);
+    link(7, summer);
+    ASSERT_TRUE(mergeAsAlias(db(), summer, kSommer));
+    EXPECT_EQ(rows(QStringLiteral("select rid from rezstich where sid=9 and rid in (4,7) order by rid")),
+              (QStringList{QStringLiteral("4"), QStringLiteral("7")}));
+    EXPECT_EQ(number(QStringLiteral("select count(*) from rezstich where sid=?"), {summer}), 0);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from stichworte where sid=?"), {summer}), 0);
+    EXPECT_EQ(rows(QStringLiteral("select istich from impstich where sid=9 order by istich")),
+              (QStringList{QStringLiteral("Sommer's"), QStringLiteral("Summer")}));
+
+    const QStringList sommerLinks = rows(QStringLiteral("select rid from rezstich where sid=9 order by rid"));
+    const std::optional<qint64> freed = freeAlias(db(), kSommer, QStringLiteral("Sommer's"));
+    ASSERT_TRUE(freed);
+    EXPECT_GT(*freed, summer);
+    EXPECT_EQ(freeKeywords(), QStringList{QStringLiteral("Sommer's")});
+    EXPECT_EQ(rows(QStringLiteral("select istich from impstich where sid=9")), QStringList{QStringLiteral("Summer")});
+    EXPECT_EQ(rows(QStringLiteral("select rid from rezstich where sid=9 order by rid")), sommerLinks);
+}
+
+TEST_F(Keywords, NewRenamedAndTakenOutKeywords)
+{
+    const std::optional<qint64> added = addKeyword(db(), kWeihnachten);
+    ASSERT_TRUE(added);
+    EXPECT_EQ(db().scalar(QStringLiteral("select stichwort from stichworte where sid=?"), {*added}).toString(),
+              kNeuesStichwort);
+    EXPECT_EQ(ebene(*added).toInt(), 2);
+    EXPECT_EQ(subsid(*added).toLongLong(), kWeihnachten);
+    EXPECT_EQ(pairs(kWeihnachten, *added), 1);
+    EXPECT_EQ(pairs(*added, *added), 1);
+
+    ASSERT_TRUE(renameKeyword(db(), *added, QStringLiteral("Stollen")));
+    EXPECT_EQ(tree().value(*added), QStringLiteral("3:Stollen"));
+    EXPECT_FALSE(renameKeyword(db(), *added, QStringLiteral("Omas Stollen's")));
+    EXPECT_EQ(tree().value(*added), QStringLiteral("3:Stollen"));
+
+    // Taken out: free with its links, no pair names it, so Anlass no longer lists its
+    // recipes, also once it is placed elsewhere. Recipe 8 carries Weihnachten alone.
+    EXPECT_TRUE(listed(kAnlass, kGanzerPfad).contains(8));
+    ASSERT_TRUE(takeOutOfTree(db(), kWeihnachten));
+    EXPECT_FALSE(ebene(kWeihnachten).isValid());
+    EXPECT_FALSE(subsid(kWeihnachten).isValid());
+    EXPECT_EQ(number(QStringLiteral("select count(*) from substich where sid=3 or subsid=3")), 0);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from rezstich where sid=3")), 2);
+    EXPECT_EQ(subsid(*added).toLongLong(), kWeihnachten) << "the keywords below keep their rows";
+    EXPECT_FALSE(listed(kAnlass, kGanzerPfad).contains(8));
+    ASSERT_TRUE(placeFreeKeyword(db(), kJahreszeit, kWeihnachten));
+    EXPECT_FALSE(listed(kAnlass, kGanzerPfad).contains(8));
+    EXPECT_TRUE(listed(kJahreszeit, kGanzerPfad).contains(8));
+}
+
+TEST_F(Keywords, AMoveKeepsPairsAndDepthsInLine)
+{
+    const qint64 plaetzchen = placedKeyword(QStringLiteral("Plätzchen"), kWeihnachten);
+    const qint64 zimtsterne = placedKeyword(QStringLiteral("Zimtsterne"), plaetzchen);
+    // Recipe 8 carries Weihnachten alone.
+    EXPECT_TRUE(listed(kAnlass, kGanzerPfad).contains(8));
+
+    ASSERT_TRUE(moveKeyword(db(), kWeihnachten, kSommer));
+    EXPECT_EQ(subsid(kWeihnachten).toLongLong(), kSommer);
+    EXPECT_EQ(ebene(kWeihnachten).toInt(), 2);
+    EXPECT_EQ(ebene(plaetzchen).toInt(), 3);
+    EXPECT_EQ(ebene(zimtsterne).toInt(), 4);
+    EXPECT_EQ(pairs(kAnlass, kWeihnachten), 0);
+    EXPECT_EQ(pairs(kSommer, kWeihnachten), 1);
+    EXPECT_EQ(pairs(kWeihnachten, kWeihnachten), 1);
+    EXPECT_FALSE(listed(kAnlass, kGanzerPfad).contains(8));
+    EXPECT_TRUE(listed(kSommer, kGanzerPfad).contains(8));
+    EXPECT_EQ(tree().value(kWeihnachten), QStringLiteral("9:Weihnachten"));
+
+    // Back up to the top level's children: the depths shift the other way, and the pair
+    // is written once however often the keyword comes back.
+    ASSERT_TRUE(moveKeyword(db(), kWeihnachten, kAnlass));
+    ASSERT_TRUE(moveKeyword(db(), kWeihnachten, kAnlass));
+    EXPECT_EQ(ebene(kWeihnachten).toInt(), 1);
+    EXPECT_EQ(ebene(plaetzchen).toInt(), 2);
+    EXPECT_EQ(ebene(zimtsterne).toInt(), 3);
+    EXPECT_EQ(pairs(kAnlass, kWeihnachten), 1);
+    EXPECT_EQ(pairs(kSommer, kWeihnachten), 0);
+}
+
+TEST_F(Keywords, ACopyGetsNewIdsDepthsAndPairsButNoLinks)
+{
+    const qint64 plaetzchen = placedKeyword(QStringLiteral("Plätzchen"), kWeihnachten);
+    const qint64 zimtsterne = placedKeyword(QStringLiteral("Zimtsterne"), plaetzchen);
+    keyword(QStringLiteral("nicht gezeigt"), plaetzchen, 200);
+    link(2, plaetzchen);
+    db().execute(QStringLiteral("insert into impstich (sid,istich) values (?,'Cookies')"), {plaetzchen});
+    const QStringList before = rows(QStringLiteral("select * from stichworte"));
+    const qint64 last = number(QStringLiteral("select max(sid) from stichworte"));
+
+    const std::vector<KeywordNode> copies = copyKeyword(db(), plaetzchen, kSommer);
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_GT(copies[0].sid, last);
+    EXPECT_EQ(copies[0].parent, kSommer);
+    EXPECT_EQ(copies[0].text, QStringLiteral("Plätzchen"));
+    EXPECT_EQ(copies[1].parent, copies[0].sid);
+    EXPECT_EQ(copies[1].text, QStringLiteral("Zimtsterne"));
+    EXPECT_EQ(ebene(copies[0].sid).toInt(), 2);
+    EXPECT_EQ(ebene(copies[1].sid).toInt(), 3);
+    EXPECT_EQ(pairs(kSommer, copies[0].sid), 1);
+    EXPECT_EQ(pairs(copies[0].sid, copies[0].sid), 1);
+    EXPECT_EQ(pairs(copies[0].sid, copies[1].sid), 1);
+    EXPECT_EQ(pairs(copies[1].sid, copies[1].sid), 1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from rezstich where sid>?"), {last}), 0);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from impstich where sid>?"), {last}), 0);
+    // The originals stay as they were.
+    EXPECT_EQ(rows(QStringLiteral("select * from stichworte where sid<=%1").arg(last)), before);
+    EXPECT_EQ(subsid(zimtsterne).toLongLong(), plaetzchen);
+}
+
+TEST_F(Keywords, RefusedActionsChangeNothing)
+{
+    const qint64 plaetzchen = placedKeyword(QStringLiteral("Plätzchen"), kWeihnachten);
+    const qint64 free = keyword(QStringLiteral("frei"), QVariant(), QVariant());
+    const QStringList before = tables();
+
+    EXPECT_FALSE(placeFreeKeyword(db(), kStichRoot, free));
+    EXPECT_FALSE(placeFreeKeyword(db(), kAnlass, kSommer)) << "only free keywords are placed";
+    EXPECT_FALSE(hideFreeKeyword(db(), kSommer));
+    EXPECT_FALSE(mergeAsAlias(db(), free, kStichRoot));
+    EXPECT_FALSE(mergeAsAlias(db(), kOstern, kSommer));
+    EXPECT_FALSE(freeAlias(db(), kSommer, QStringLiteral("nicht da")));
+    EXPECT_FALSE(addKeyword(db(), kStichRoot));
+    EXPECT_FALSE(addKeyword(db(), free));
+    EXPECT_FALSE(renameKeyword(db(), kStichRoot, QStringLiteral("Wurzel")));
+    EXPECT_FALSE(takeOutOfTree(db(), kStichRoot));
+    for (qint64 target : {kWeihnachten, plaetzchen, kStichRoot}) {
+        EXPECT_FALSE(moveKeyword(db(), kWeihnachten, target)) << target;
+        EXPECT_TRUE(copyKeyword(db(), kWeihnachten, target).empty()) << target;
+    }
+    EXPECT_FALSE(moveKeyword(db(), kStichRoot, kSommer));
+    EXPECT_FALSE(moveKeyword(db(), free, kSommer));
+    EXPECT_FALSE(moveKeyword(db(), kSommer, free));
+    EXPECT_TRUE(inSubtree(db(), kAnlass, plaetzchen));
+    EXPECT_FALSE(inSubtree(db(), plaetzchen, kAnlass));
+    EXPECT_EQ(tables(), before);
+}
+
+TEST_F(Keywords, AFailureInAnyActionLeavesTheTablesAsTheyWere)
+{
+    const qint64 plaetzchen = placedKeyword(QStringLiteral("Plätzchen"), kWeihnachten);
+    const qint64 zimtsterne = placedKeyword(QStringLiteral("Zimtsterne"), plaetzchen);
+    const qint64 free = keyword(QStringLiteral("frei"), QVariant(), QVariant());
+    link(4, free);
+    link(6, free);
+    const QStringList before = tables();
+
+    struct Case {
+        const char* name;
+        QString when;
+        std::function<void()> act;
+    };
+    const std::vector<Case> cases = {
+        {"place", QStringLiteral("before insert on substich"), [&] { placeFreeKeyword(db(), kEigene, free); }},
+        {"hide", QStringLiteral("before update on stichworte"), [&] { hideFreeKeyword(db(), free); }},
+        {"merge", QStringLiteral("before delete on stichworte"), [&] { mergeAsAlias(db(), free, kSommer); }},
+        {"free alias", QStringLiteral("before insert on stichworte"),
+         [&] { freeAlias(db(), kSommer, QStringLiteral("Summer")); }},
+        {"new", QStringLiteral("before insert on substich when new.sid = new.subsid"), [&] { addKeyword(db(), kSommer); }},
+        {"rename", QStringLiteral("before update on stichworte"),
+         [&] { renameKeyword(db(), kSommer, QStringLiteral("Hochsommer")); }},
+        {"take out", QStringLiteral("before delete on substich"), [&] { takeOutOfTree(db(), kWeihnachten); }},
+        {"move", QStringLiteral("before update on stichworte when old.sid = %1").arg(zimtsterne),
+         [&] { moveKeyword(db(), kWeihnachten, kSommer); }},
+        {"copy", QStringLiteral("before insert on stichworte when new.stichwort = 'Zimtsterne'"),
+         [&] { copyKeyword(db(), kWeihnachten, kSommer); }},
+    };
+    for (const Case& c : cases) {
+        failOn(c.when);
+        EXPECT_THROW(c.act(), db::DbError) << c.name;
+        db().execute(QStringLiteral("drop trigger gesperrt"));
+        EXPECT_EQ(tables(), before) << c.name;
+        EXPECT_FALSE(db().inTransaction()) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace kv::test
