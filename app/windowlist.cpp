@@ -11,6 +11,8 @@
 #include "mainwindow/neu_menue.h"
 #include "mainwindow/neu_portion.h"
 #include "platform/ui/windows.h"
+#include "search/suchen.h"
+#include "search/zutatensuche.h"
 
 namespace kv {
 
@@ -36,6 +38,8 @@ void registerAllWindows()
     add<NeuMenue>("neu_menue");
     add<NeuRezept>("neu_rezept");
     add<Einheiten>("einheiten");
+    add<Suchen>("suchen");
+    add<Zutatensuche>("zutatensuche");
 }
 
 }  // namespace kv
