@@ -104,14 +104,14 @@ TEST(Like, SingleLiteralPatternsMatchAsTheWildcardMatcherDoes)
 {
     // A literal with at most a '*' at either end is matched on folded bytes; pit it against
     // the wildcard matcher on text made of the letters where folding is tricky.
-    const std::vector<QByteArray> pieces = {"a", "A", "s", "S", "ss", "ß", "ẞ", "ä", "Ä", "é", "É", "Ω", "ω",
-                                            "e", " ", "-", "\xc3", "\xff", "Apfel", "STRASSE", "straße",
-                                            "ſ", "\xe2\x84\xaa" /* Kelvin sign, folds to k */, "k"};
+    const std::vector<QByteArray> fragments = {"a", "A", "s", "S", "ss", "ß", "ẞ", "ä", "Ä", "é", "É", "Ω", "ω",
+                                              "e", " ", "-", "\xc3", "\xff", "Apfel", "STRASSE", "straße",
+                                              "ſ", "\xe2\x84\xaa" /* Kelvin sign, folds to k */, "k"};
     std::mt19937 random(15);
-    auto make = [&](int maxPieces) {
+    auto make = [&](int most) {
         QByteArray out;
-        const int n = int(random() % (maxPieces + 1));
-        for (int i = 0; i < n; ++i) out += pieces[random() % pieces.size()];
+        const int n = int(random() % (most + 1));
+        for (int i = 0; i < n; ++i) out += fragments[random() % fragments.size()];
         return out;
     };
     int checked = 0;
