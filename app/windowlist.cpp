@@ -15,6 +15,8 @@
 #include "mainwindow/weiters_komment.h"
 #include "platform/ui/windows.h"
 #include "search/stichwortsuche.h"
+#include "search/suchen.h"
+#include "search/zutatensuche.h"
 
 namespace kv {
 
@@ -44,6 +46,8 @@ void registerAllWindows()
     add<WeitersKomment>("weiters_komment");
     add<WeiteresUmlaute>("weiteres_umlaute");
     add<Stichwortsuche>("stichwortsuche");
+    add<Suchen>("suchen");
+    add<Zutatensuche>("zutatensuche");
 }
 
 }  // namespace kv

@@ -163,7 +163,8 @@ INSERT INTO [-löschtabellen] (tabelle) VALUES
 
 -- Indexes the first start builds. The named ones are sought by the program;
 -- the others keep the recipe list, filters, joins and deletions of a large
--- cookbook fast. Keys that already exist are skipped by the build.
+-- cookbook fast. Keys that already exist are skipped by the build. zutidrid
+-- gives the ingredient search the recipes of a name without reading the lines.
 INSERT INTO [-indizes] (indid, tabelle, indexname, "Primary") VALUES
   ( 1, 'rezepte',       'rnam',       0),
   ( 2, 'zutindex',      'zutat',      0),
@@ -190,7 +191,8 @@ INSERT INTO [-indizes] (indid, tabelle, indexname, "Primary") VALUES
   (23, 'rezinmen',      'rid',        0),
   (24, 'letztsuchrids', 'sid',        0),
   (25, 'letztsuchrids', 'rid',        0),
-  (26, 'zutmehrzahl',   'zutid',      0);
+  (26, 'zutmehrzahl',   'zutid',      0),
+  (27, 'zutaten',       'zutidrid',   0);
 
 INSERT INTO [-indexfelder] (indid, feldname, fnr) VALUES
   ( 1, 'rname', 1),
@@ -218,7 +220,8 @@ INSERT INTO [-indexfelder] (indid, feldname, fnr) VALUES
   (23, 'rid', 1),
   (24, 'sid', 1),
   (25, 'rid', 1),
-  (26, 'zutid', 1);
+  (26, 'zutid', 1),
+  (27, 'zutid', 1), (27, 'rid', 2);
 
 -- Sample recipes
 

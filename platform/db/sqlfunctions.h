@@ -20,6 +20,8 @@ int compareNoCaseDe(const char* a, int lengthA, const char* b, int lengthB);
 int compareNoCaseDe(const QByteArray& a, const QByteArray& b);
 // Whether `text` matches the like `pattern` (both UTF-8); escape 0 means none.
 bool likeMatches(const QByteArray& pattern, const QByteArray& text, char32_t escape = 0);
+// The same without the shortcut for a single literal: the reference it is checked against.
+bool likeMatchesTokenwise(const QByteArray& pattern, const QByteArray& text, char32_t escape = 0);
 
 // Registers the collation and like() on `db`; returns SQLite's result code.
 int registerFunctions(sqlite3* db);

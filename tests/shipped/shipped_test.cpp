@@ -304,6 +304,10 @@ TEST_F(ShippedCookbook, IndexDefinitionsBuildOnTheDeliveredRows)
     const std::optional<IndexDef> zutatenRid = findIndex(db->indexes(QStringLiteral("zutaten")), QStringLiteral("rid"));
     ASSERT_TRUE(zutatenRid);
     EXPECT_EQ(zutatenRid->fields, (QStringList{"rid", "tid", "nr"}));
+    // The ingredient search reads the recipes of a name from this index alone.
+    const std::optional<IndexDef> zutidrid = findIndex(db->indexes(QStringLiteral("zutaten")), QStringLiteral("zutidrid"));
+    ASSERT_TRUE(zutidrid);
+    EXPECT_EQ(zutidrid->fields, (QStringList{"zutid", "rid"}));
     const std::optional<IndexDef> stichKey = findIndex(db->indexes(QStringLiteral("stichworte")), QStringLiteral("PrimaryKey"));
     ASSERT_TRUE(stichKey);
     EXPECT_TRUE(stichKey->primary);

@@ -3,9 +3,11 @@
 #include "tests/platform/db/dbfixture.h"
 
 #include <algorithm>
+#include <random>
 
 using kv::db::detail::compareNoCaseDe;
 using kv::db::detail::likeMatches;
+using kv::db::detail::likeMatchesTokenwise;
 
 namespace {
 
@@ -96,6 +98,38 @@ TEST(Like, KnowsTheOldWildcards)
         {"BÄR", "bär", true},
     };
     for (const auto& c : cases) EXPECT_EQ(like(c.pattern, c.text), c.matches) << c.pattern << " ~ " << c.text;
+}
+
+TEST(Like, SingleLiteralPatternsMatchAsTheWildcardMatcherDoes)
+{
+    // A literal with at most a '*' at either end is matched on folded bytes; pit it against
+    // the wildcard matcher on text made of the letters where folding is tricky.
+    const std::vector<QByteArray> fragments = {"a", "A", "s", "S", "ss", "ß", "ẞ", "ä", "Ä", "é", "É", "Ω", "ω",
+                                              "e", " ", "-", "\xc3", "\xff", "Apfel", "STRASSE", "straße",
+                                              "ſ", "\xe2\x84\xaa" /* Kelvin sign, folds to k */, "k"};
+    std::mt19937 random(15);
+    auto make = [&](int most) {
+        QByteArray out;
+        const int n = int(random() % (most + 1));
+        for (int i = 0; i < n; ++i) out += fragments[random() % fragments.size()];
+        return out;
+    };
+    int checked = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const QByteArray literal = make(3);
+        const QByteArray text = make(6);
+        for (const QByteArray& pattern : {literal, "*" + literal, literal + "*", "*" + literal + "*"}) {
+            ASSERT_EQ(likeMatches(pattern, text), likeMatchesTokenwise(pattern, text))
+                << pattern.toStdString() << " ~ " << text.toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 80000);
+    EXPECT_TRUE(like("*äpfel*", "BRATÄPFEL"));
+    EXPECT_TRUE(like("*süß*", "Paprikapulver, SÜSS"));
+    EXPECT_TRUE(like("süss*", "Süßkartoffel"));
+    EXPECT_TRUE(like("*ÄPFEL", "Bratäpfel"));
+    EXPECT_FALSE(like("*apfel*", "Bratäpfel"));
 }
 
 class LikeInSql : public kv::test::DbTest {};

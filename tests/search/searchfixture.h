@@ -1,0 +1,129 @@
+#pragma once
+// A fresh copy of the delivered cookbook as the open cookbook, and a recipe list in place of
+// the main window's, for the searches' logic.
+
+#include "core/mainmod.h"
+#include "core/rezsource.h"
+#include "core/settings.h"
+#include "platform/db/datacontrol.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/search/writedenied.h"
+#include "tests/support/testenv.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include <memory>
+
+namespace kv::test {
+
+class StubListView : public RecipeListView {
+public:
+    StubListView()
+    {
+        m_rez.setDatabaseName(kochbuchdb->name());
+        m_rez.setRecordSource(rezepteBasis);
+        m_rez.refresh();
+        m_kat.setDatabaseName(kochbuchdb->name());
+        m_kat.setRecordSource(QStringLiteral("select * from hauptkat order by kname"));
+        m_kat.refresh();
+        setRecipeListView(this);
+    }
+    ~StubListView() override { setRecipeListView(nullptr); }
+
+    db::DataControl* rez() override { return &m_rez; }
+    db::DataControl* kat() override { return &m_kat; }
+    void refreshKatgrid() override {}
+    QString gesucht() const override { return m_gesucht; }
+    void setGesucht(const QString& text) override { m_gesucht = text; }
+    void setRezzahl(const QString& text) override { rezzahl = text; }
+
+    // The titles the list shows, in its order.
+    QStringList titles()
+    {
+        QStringList out;
+        db::Recordset* rs = m_rez.recordset();
+        if (!rs || rs->recordCount() == 0) return out;
+        const std::unique_ptr<db::Recordset> copy = rs->clone();
+        for (copy->moveFirst(); !copy->eof(); copy->moveNext()) out << copy->value(QStringLiteral("rname")).toString();
+        return out;
+    }
+    QString source() const { return m_rez.recordSource(); }
+
+    QString rezzahl = QStringLiteral("14");
+
+private:
+    db::DataControl m_rez;
+    db::DataControl m_kat;
+    QString m_gesucht = alleGerichte;
+};
+
+class SearchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = env.copyShippedCookbook(QStringLiteral("kochbuch"));
+        kochbuchdb = db::Database::open(m_folder + kochbuchdatei);
+        savereg(reg::suchtreffer, QStringLiteral("50"));
+        savereg(reg::zuletztgesucht, QStringLiteral("50"));
+        view = std::make_unique<StubListView>();
+    }
+    void TearDown() override
+    {
+        view.reset();
+        kochbuchdb.reset();
+    }
+
+    // The cookbook opened again from a folder the user may not write to.
+    void reopenReadOnly()
+    {
+        view.reset();
+        kochbuchdb.reset();
+        m_denied = std::make_unique<WriteDenied>(m_folder);
+        kochbuchdb = db::Database::open(m_folder + kochbuchdatei);
+        ASSERT_TRUE(kochbuchdb->readOnly());
+        view = std::make_unique<StubListView>();
+    }
+
+    qint64 count(const QString& sql) { return kochbuchdb->scalar(sql).toLongLong(); }
+    // Every row of a table as "a|b|c", in stored order.
+    QStringList rows(const QString& table)
+    {
+        QStringList out;
+        db::Statement st(*kochbuchdb, QStringLiteral("select * from %1 order by rowid").arg(table));
+        while (st.step()) {
+            QStringList cells;
+            for (int c = 0; c < st.columnCount(); ++c) cells << st.value(c).toString();
+            out << cells.join(u'|');
+        }
+        return out;
+    }
+    // A recipe of its own with the given ingredient lines; its id.
+    qint64 addRecipe(const QString& title, const QStringList& ingredients = {}, int kid = 2)
+    {
+        kochbuchdb->execute(QStringLiteral("insert into rezepte (rname,port,kid) values (?,4,?)"), {title, kid});
+        const qint64 rid = kochbuchdb->lastInsertId();
+        int nr = 0;
+        for (const QString& name : ingredients) {
+            QVariant zutid = kochbuchdb->scalar(QStringLiteral("select zutid from zutindex where zutat=?"), {name});
+            if (!zutid.isValid()) {
+                kochbuchdb->execute(QStringLiteral("insert into zutindex (zutat) values (?)"), {name});
+                zutid = kochbuchdb->lastInsertId();
+            }
+            kochbuchdb->execute(QStringLiteral("insert into zutaten (rid,tid,nr,zutid) values (?,1,?,?)"),
+                                {rid, ++nr, zutid});
+        }
+        return rid;
+    }
+
+    TestEnvironment env;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<StubListView> view;
+
+private:
+    QString m_folder;
+    std::unique_ptr<WriteDenied> m_denied;
+};
+
+}  // namespace kv::test
