@@ -6,7 +6,7 @@
 #include "search/suchen.h"
 #include "search/zutatensuche.h"
 #include "tests/mainwindow/startedprogram.h"
-#include "tests/search/writedenied.h"
+#include "tests/support/writedenied.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "core/settings.h"
 #include "platform/db/datacontrol.h"
 #include "tests/support/scripteddialogs.h"
-#include "tests/search/writedenied.h"
+#include "tests/support/writedenied.h"
 #include "tests/support/testenv.h"
 
 #include <gtest/gtest.h>

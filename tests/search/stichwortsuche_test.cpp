@@ -9,8 +9,9 @@
 #include "platform/ui/look.h"
 #include "search/stichworte.h"
 #include "search/stichwortsuche.h"
-#include "tests/search/keywordtables.h"
 #include "tests/mainwindow/startedprogram.h"
+#include "tests/search/keywordtables.h"
+#include "tests/support/writedenied.h"
 
 #include <gtest/gtest.h>
 
@@ -726,13 +727,7 @@ TEST_F(KeywordTree, AReadOnlyCookbookBrowsesButRefusesEveryChange)
     db().execute(QStringLiteral("insert into stichworte (stichwort, subsid, ebene) values ('verwaist', 999, 1)"));
     freeKeyword(QStringLiteral("Picknick"));
     shutDown();
-    // The tests run as root, who may write everywhere: the layer is told instead.
-    const QString folder = QDir::cleanPath(env.programFolder() + QStringLiteral("/kochbuch"));
-    paths::setAccessCheck([folder](const QString& path, paths::Access access) -> std::optional<bool> {
-        if (access == paths::Access::Write && QDir::cleanPath(path).startsWith(folder)) return false;
-        return std::nullopt;
-    });
-    const auto writableAgain = qScopeGuard([] { paths::setAccessCheck({}); });
+    const WriteDenied denied(env.programFolder() + QStringLiteral("/kochbuch"));
     dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(cookbook().readOnly());

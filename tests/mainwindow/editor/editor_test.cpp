@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/startedprogram.h"
+#include "tests/support/writedenied.h"
 
 #include <gtest/gtest.h>
 
@@ -383,10 +384,7 @@ TEST_F(Editor, ACookbookSwitchClosesTheEditorWhichThenWorksOnTheNewCookbook)
 TEST_F(Editor, ACookbookThatCanOnlyBeReadOpensNoEditor)
 {
     shutDown();
-    paths::setAccessCheck([this](const QString& path, paths::Access access) -> std::optional<bool> {
-        if (access == paths::Access::Write && path.startsWith(env.programFolder())) return false;
-        return std::nullopt;
-    });
+    const WriteDenied denied(env.programFolder());
     dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
     ASSERT_NO_FATAL_FAILURE(launch());
     dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
@@ -395,7 +393,6 @@ TEST_F(Editor, ACookbookThatCanOnlyBeReadOpensNoEditor)
     button("editrez")->click();
     dialogs.verify();
     EXPECT_FALSE(editor()->isVisible());
-    paths::setAccessCheck({});
 }
 
 }  // namespace

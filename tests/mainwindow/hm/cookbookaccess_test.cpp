@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "platform/paths.h"
 #include "tests/mainwindow/startedprogram.h"
+#include "tests/support/writedenied.h"
 
 #include <gtest/gtest.h>
 
@@ -26,22 +27,6 @@ QByteArray digest(const QString& path)
     if (!f.open(QIODevice::ReadOnly)) return {};
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
-
-// The tests run as root, whom the system lets write everywhere: the layer is told instead.
-class WriteDenied {
-public:
-    explicit WriteDenied(const QString& place)
-    {
-        paths::setAccessCheck([place](const QString& path, paths::Access access) -> std::optional<bool> {
-            if (access == paths::Access::Write && QDir::cleanPath(path).startsWith(QDir::cleanPath(place)))
-                return false;
-            return std::nullopt;
-        });
-    }
-    ~WriteDenied() { paths::setAccessCheck({}); }
-    WriteDenied(const WriteDenied&) = delete;
-    WriteDenied& operator=(const WriteDenied&) = delete;
-};
 
 class CookbookAccess : public StartedProgram {
 protected:

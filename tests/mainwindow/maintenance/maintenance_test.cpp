@@ -13,6 +13,7 @@
 #include "platform/textreplace/excllist.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/startedprogram.h"
+#include "tests/support/writedenied.h"
 
 #include <gtest/gtest.h>
 
@@ -326,11 +327,7 @@ TEST_F(Maintenance, SettingsAreWrittenAsTheWindowOpensAndAsTyped)
 TEST_F(Maintenance, ACookbookThatCanOnlyBeReadIsNeitherCompactedNorCleaned)
 {
     shutDown();
-    paths::setAccessCheck([this](const QString& path, paths::Access access) -> std::optional<bool> {
-        if (access == paths::Access::Write && path.startsWith(env.programFolder() + QStringLiteral("/kochbuch")))
-            return false;
-        return std::nullopt;
-    });
+    const WriteDenied denied(env.programFolder() + QStringLiteral("/kochbuch"));
     dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
     ASSERT_NO_FATAL_FAILURE(launch());
     for (const char* action : {"komprim", "deldup", "komment", "umlaut"}) {
@@ -339,7 +336,6 @@ TEST_F(Maintenance, ACookbookThatCanOnlyBeReadIsNeitherCompactedNorCleaned)
         dialogs.verify();
     }
     EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("weiters_komment")));
-    paths::setAccessCheck({});
 }
 
 }  // namespace
