@@ -3,6 +3,7 @@
 #include "core/ende.h"
 #include "core/finddir.h"
 #include "core/warten.h"
+#include "exchange/exportwizard.h"
 #include "mainwindow/about.h"
 #include "mainwindow/editor.h"
 #include "mainwindow/einheiten.h"
@@ -42,6 +43,7 @@ void registerAllWindows()
     add<Weiteres>("weiteres");
     add<WeitersKomment>("weiters_komment");
     add<WeiteresUmlaute>("weiteres_umlaute");
+    add<WizardExport>("wizard_export");
 }
 
 }  // namespace kv

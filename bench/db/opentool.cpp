@@ -27,7 +27,7 @@ public:
     }
     std::optional<QString> inputbox(const QString&, const QString&, const QString&) override { return {}; }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&, kv::ui::OverwriteQuestion) override { return {}; }
     QString existingFolder(const QString&, const QString&) override { return {}; }
     int runModal(const QString&, const std::function<int()>&) override { return 0; }
 

@@ -82,7 +82,7 @@ public:
     qint64 messageAt = 0;
     std::optional<QString> inputbox(const QString&, const QString&, const QString&) override { return {}; }
     QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(const QString&, const QString&, const QString&, kv::ui::OverwriteQuestion) override { return {}; }
     QString existingFolder(const QString&, const QString&) override { return {}; }
     int runModal(const QString& name, const std::function<int()>&) override
     {
