@@ -3,6 +3,7 @@
 #include "core/ende.h"
 #include "core/finddir.h"
 #include "core/warten.h"
+#include "exchange/exportwizard.h"
 #include "mainwindow/about.h"
 #include "mainwindow/editor.h"
 #include "mainwindow/einheiten.h"
@@ -48,6 +49,7 @@ void registerAllWindows()
     add<Stichwortsuche>("stichwortsuche");
     add<Suchen>("suchen");
     add<Zutatensuche>("zutatensuche");
+    add<WizardExport>("wizard_export");
 }
 
 }  // namespace kv

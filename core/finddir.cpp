@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/folderlists.h"
 #include "platform/ui/look.h"
 #include "platform/ui/windows.h"
 
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QStorageInfo>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeView>
@@ -36,19 +36,6 @@ const QString kName = QStringLiteral("finddir");
 // program to the loop (it throws ProgramEnd) instead of quitting under its feet.
 int g_modalDepth = 0;
 bool g_endRequested = false;
-
-// Mount points that are not places for a cookbook: the kernel's own file systems and
-// single files bound into containers.
-bool offeredVolume(const QString& root)
-{
-    static const QStringList hidden = {QStringLiteral("/proc"), QStringLiteral("/sys"),
-                                       QStringLiteral("/dev"), QStringLiteral("/run"),
-                                       QStringLiteral("/boot"), QStringLiteral("/snap")};
-    if (root.startsWith(QLatin1String("/run/media/"))) return true;
-    for (const QString& h : hidden)
-        if (root == h || root.startsWith(h + u'/')) return false;
-    return QFileInfo(root).isDir();
-}
 
 }  // namespace
 
@@ -80,17 +67,10 @@ Finddir::Finddir(QWidget* parent)
     Label6->setObjectName(QStringLiteral("Label6"));
     Label6->setFont(ui::narrowFont(11, true));
 
-    m_folders = new QFileSystemModel(this);
-    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_folders->setReadOnly(true);
-    m_folders->setRootPath(QStringLiteral("/"));
+    m_folders = ui::folderModel(this);
     idir = new QTreeView(this);
     idir->setObjectName(QStringLiteral("idir"));
-    idir->setModel(m_folders);
-    for (int column = 1; column < m_folders->columnCount(); ++column) idir->hideColumn(column);
-    idir->setHeaderHidden(true);
-    idir->setUniformRowHeights(true);
-    idir->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui::setupFolderList(idir, m_folders);
     Label6->setBuddy(idir);
 
     status = new QLabel(this);
@@ -129,7 +109,7 @@ Finddir::Finddir(QWidget* parent)
     resize(460, 540);
 
     start->hide();
-    fillDrives();
+    ui::fillDriveList(idrive);
     wireEvents();
     Form_Load();
 }
@@ -148,46 +128,14 @@ void Finddir::wireEvents()
     });
 }
 
-void Finddir::fillDrives()
-{
-    QSignalBlocker quiet(idrive);
-    idrive->clear();
-    idrive->addItem(QStringLiteral("/"), QStringLiteral("/"));
-    const QString home = paths::absoluteFolder(paths::homeFolder());
-    if (home != QLatin1String("/"))
-        idrive->addItem(home + QStringLiteral("  (Persönlicher Ordner)"), home);
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady()) continue;
-        const QString root = paths::absoluteFolder(volume.rootPath());
-        if (root == QLatin1String("/") || root == home || idrive->findData(root) >= 0) continue;
-        if (!offeredVolume(volume.rootPath())) continue;
-        const QString label = volume.displayName();
-        const bool named = !label.isEmpty() && label != volume.rootPath();
-        idrive->addItem(named ? root + QStringLiteral("  [") + label + u']' : root, root);
-    }
-}
-
 void Finddir::selectDriveOf(const QString& folder)
 {
-    int best = 0;
-    qsizetype bestLength = -1;
-    for (int i = 0; i < idrive->count(); ++i) {
-        const QString root = idrive->itemData(i).toString();
-        if (folder.startsWith(root) && root.size() > bestLength) {
-            best = i;
-            bestLength = root.size();
-        }
-    }
-    QSignalBlocker quiet(idrive);
-    idrive->setCurrentIndex(best);
-    showDrive(idrive->itemData(best).toString());
+    showDrive(ui::chooseDriveOf(idrive, folder));
 }
 
 void Finddir::showDrive(const QString& root)
 {
-    // The folder list starts at the chosen drive, so the folders of a deep drive (the
-    // home folder) are in sight at once.
-    idir->setRootIndex(m_folders->index(root.size() > 1 && root.endsWith(u'/') ? root.chopped(1) : root));
+    ui::showDrive(idir, m_folders, root);
 }
 
 void Finddir::Form_Load()

@@ -38,7 +38,6 @@ protected:
 private:
     void wireEvents();
     void Form_Load();
-    void fillDrives();
     void selectDriveOf(const QString& folder);
     void idir_CurrentChanged(const QModelIndex& current);
 

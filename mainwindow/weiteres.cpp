@@ -41,15 +41,6 @@ QString bytes(qint64 n)
     return QLocale().toString(n);
 }
 
-// The pointer is the hourglass while a long action runs, however it ends.
-class Busy {
-public:
-    Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Busy() { QApplication::restoreOverrideCursor(); }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-};
-
 }  // namespace
 
 Weiteres::Weiteres(QWidget* parent)
@@ -193,7 +184,7 @@ void Weiteres::deldup_Click()
     if (!cookbookWritable()) return;
     ui::msgbox(QStringLiteral("Die Löschung der Duplikate kann etwas dauern."), ui::OkOnly, QStringLiteral(" "));
     {
-        Busy busy;
+        ui::BusyPointer busy;
         removeDuplicates(cookbook());
     }
     if (auto* hm = qobject_cast<Hm*>(ui::WindowRegistry::loadedWindow(QStringLiteral("hm")))) hm->recipesRemoved();
@@ -209,7 +200,7 @@ void Weiteres::komprim_Click()
     bool inUse = false;
     CompactionSizes sizes;
     {
-        Busy busy;
+        ui::BusyPointer busy;
         {
             // The main window goes, and with it the list; its unload is no end of the program.
             NoClosingScreen quiet;

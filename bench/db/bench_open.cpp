@@ -51,7 +51,7 @@ public:
         return {};
     }
     QString openFileName(const QString& caption, const QString&, const QString&) override { return other(caption); }
-    QString saveFileName(const QString& caption, const QString&, const QString&) override { return other(caption); }
+    QString saveFileName(const QString& caption, const QString&, const QString&, kv::ui::OverwriteQuestion) override { return other(caption); }
     QString existingFolder(const QString& caption, const QString&) override { return other(caption); }
     int runModal(const QString& name, const std::function<int()>&) override
     {

@@ -4,6 +4,7 @@
 // Exit 0 when the cookbook is open and current; 2 when a box other than the index
 // build's asked something (it is printed), 1 on wrong arguments.
 
+#include "bench/support/silentdialogs.h"
 #include "core/cookbookdb.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-class AnsweringHost : public kv::ui::DialogHost {
+class AnsweringHost : public kv::bench::SilentDialogs {
 public:
     kv::ui::Answer msgbox(const QString& text, int, const QString&) override
     {
@@ -25,11 +26,6 @@ public:
         unexpected = true;
         return kv::ui::Answer::Cancel;
     }
-    std::optional<QString> inputbox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString existingFolder(const QString&, const QString&) override { return {}; }
-    int runModal(const QString&, const std::function<int()>&) override { return 0; }
 
     bool unexpected = false;
 };

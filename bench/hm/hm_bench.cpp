@@ -6,6 +6,7 @@
 //   KELVOR_BENCH_COOKBOOK  folder of an existing generated cookbook to use instead
 
 #include "app/windowlist.h"
+#include "bench/support/silentdialogs.h"
 #include "core/cookbookdb.h"
 #include "core/ende.h"
 #include "core/mainmod.h"
@@ -65,8 +66,9 @@ double currentMegabytes()
 
 // Nothing on the way asks a question on a generated cookbook; a box that shows up anyway
 // is answered and reported rather than waited for.
-class AnsweringHost : public kv::ui::DialogHost {
+class AnsweringHost : public kv::bench::SilentDialogs {
 public:
+    AnsweringHost() : SilentDialogs("bench_hm") {}
     kv::ui::Answer msgbox(const QString& text, int style, const QString&) override
     {
         messageAt = clock.isValid() ? clock.nsecsElapsed() : 0;
@@ -80,15 +82,6 @@ public:
     QString expected;
     QElapsedTimer clock;
     qint64 messageAt = 0;
-    std::optional<QString> inputbox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString existingFolder(const QString&, const QString&) override { return {}; }
-    int runModal(const QString& name, const std::function<int()>&) override
-    {
-        std::fprintf(stderr, "bench_hm: unexpected window: %s\n", qPrintable(name));
-        return 0;
-    }
 };
 
 bool prepareCookbook()

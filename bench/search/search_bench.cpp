@@ -5,6 +5,7 @@
 //   KELVOR_BENCH_RECIPES   number of recipes (default 250000)
 //   KELVOR_BENCH_COOKBOOK  folder of an existing generated cookbook to copy instead
 
+#include "bench/support/silentdialogs.h"
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "core/settings.h"
@@ -67,21 +68,6 @@ private:
     kv::db::DataControl m_rez;
     kv::db::DataControl m_kat;
     QString m_gesucht = kv::alleGerichte;
-};
-
-// Nothing on the way asks a question; a box that shows up anyway is reported.
-class ReportingHost : public kv::ui::DialogHost {
-public:
-    kv::ui::Answer msgbox(const QString& text, int, const QString&) override
-    {
-        std::fprintf(stderr, "bench_search: unexpected message: %s\n", qPrintable(text));
-        return kv::ui::Answer::Ok;
-    }
-    std::optional<QString> inputbox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString existingFolder(const QString&, const QString&) override { return {}; }
-    int runModal(const QString&, const std::function<int()>&) override { return 0; }
 };
 
 bool prepareCookbooks()
@@ -224,7 +210,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     if (!prepareCookbooks()) return 1;
-    ReportingHost host;
+    kv::bench::SilentDialogs host("bench_search");
     kv::ui::setDialogHost(&host);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

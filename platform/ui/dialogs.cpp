@@ -54,9 +54,10 @@ QString openFileName(const QString& caption, const QString& startFolder, const Q
     return host(caption).openFileName(caption, startFolder, filter);
 }
 
-QString saveFileName(const QString& caption, const QString& startFolder, const QString& filter)
+QString saveFileName(const QString& caption, const QString& startFolder, const QString& filter,
+                     OverwriteQuestion overwrite)
 {
-    return host(caption).saveFileName(caption, startFolder, filter);
+    return host(caption).saveFileName(caption, startFolder, filter, overwrite);
 }
 
 QString existingFolder(const QString& caption, const QString& startFolder)

@@ -31,6 +31,10 @@ enum MsgStyle : int {
 
 enum class Answer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
+// Whether the save dialog itself asks before an existing file is chosen; a caller that
+// asks in its own words afterwards leaves the dialog's question out.
+enum class OverwriteQuestion { Ask, Skip };
+
 class DialogHost {
 public:
     virtual ~DialogHost() = default;
@@ -41,7 +45,7 @@ public:
     virtual QString openFileName(const QString& caption, const QString& startFolder,
                                  const QString& filter) = 0;
     virtual QString saveFileName(const QString& caption, const QString& startFolder,
-                                 const QString& filter) = 0;
+                                 const QString& filter, OverwriteQuestion overwrite) = 0;
     virtual QString existingFolder(const QString& caption, const QString& startFolder) = 0;
     // Shows the window `name` modally: `exec` runs its own event loop and returns
     // its result. A scripted host runs the test's handler instead.
@@ -63,7 +67,8 @@ std::optional<QString> inputbox(const QString& prompt, const QString& title = QS
 // File dialogs answer an empty path when cancelled; the filter is in Qt's form
 // ("Text (*.txt);;Alle Dateien (*)").
 QString openFileName(const QString& caption, const QString& startFolder, const QString& filter = {});
-QString saveFileName(const QString& caption, const QString& startFolder, const QString& filter = {});
+QString saveFileName(const QString& caption, const QString& startFolder, const QString& filter = {},
+                     OverwriteQuestion overwrite = OverwriteQuestion::Ask);
 QString existingFolder(const QString& caption, const QString& startFolder);
 int runModal(const QString& name, const std::function<int()>& exec);
 bool printerSetup(PrinterChoice& choice);

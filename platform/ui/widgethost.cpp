@@ -167,9 +167,11 @@ QString WidgetDialogHost::openFileName(const QString& caption, const QString& st
 }
 
 QString WidgetDialogHost::saveFileName(const QString& caption, const QString& startFolder,
-                                       const QString& filter)
+                                       const QString& filter, OverwriteQuestion overwrite)
 {
-    return QFileDialog::getSaveFileName(ownerWindow(), caption, startFolder, filter);
+    const QFileDialog::Options options =
+        overwrite == OverwriteQuestion::Skip ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
+    return QFileDialog::getSaveFileName(ownerWindow(), caption, startFolder, filter, nullptr, options);
 }
 
 QString WidgetDialogHost::existingFolder(const QString& caption, const QString& startFolder)

@@ -14,7 +14,7 @@ public:
     QString openFileName(const QString& caption, const QString& startFolder,
                          const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& startFolder,
-                         const QString& filter) override;
+                         const QString& filter, OverwriteQuestion overwrite) override;
     QString existingFolder(const QString& caption, const QString& startFolder) override;
     int runModal(const QString& name, const std::function<int()>& exec) override;
     bool printerSetup(PrinterChoice& choice) override;

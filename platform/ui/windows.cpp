@@ -249,6 +249,16 @@ int execModal(QWidget* window)
     return 0;
 }
 
+BusyPointer::BusyPointer()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyPointer::~BusyPointer()
+{
+    QApplication::restoreOverrideCursor();
+}
+
 void Dialog::reject()
 {
     if (m_leaving) {

@@ -59,6 +59,15 @@ void centreNewWindows();
 // window is waited for until it is hidden or gone. Meant as the `exec` of ui::runModal.
 int execModal(QWidget* window);
 
+// The pointer is the hourglass while a long action runs, however it ends.
+class BusyPointer {
+public:
+    BusyPointer();
+    ~BusyPointer();
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
 // A dialog whose cross button (`kreuz`), Escape and window close box all mean the same:
 // the window's own kreuz_Click. The close that unloading sends is no click of the user.
 class Dialog : public QDialog {

@@ -280,9 +280,10 @@ std::optional<QString> ScriptedDialogs::inputbox(const QString& prompt, const QS
     return e->m_text;
 }
 
-QString ScriptedDialogs::file(Kind kind, const QString& caption, const QString& startFolder)
+QString ScriptedDialogs::file(Kind kind, const QString& caption, const QString& startFolder,
+                              bool asksOverwrite)
 {
-    const Expectation* e = take({kind, caption, 0, {}, startFolder});
+    const Expectation* e = take({kind, caption, 0, {}, startFolder, asksOverwrite});
     return e ? e->m_text.value_or(QString()) : QString();
 }
 
@@ -293,9 +294,9 @@ QString ScriptedDialogs::openFileName(const QString& caption, const QString& sta
 }
 
 QString ScriptedDialogs::saveFileName(const QString& caption, const QString& startFolder,
-                                      const QString&)
+                                      const QString&, kv::ui::OverwriteQuestion overwrite)
 {
-    return file(Kind::SaveFile, caption, startFolder);
+    return file(Kind::SaveFile, caption, startFolder, overwrite == kv::ui::OverwriteQuestion::Ask);
 }
 
 QString ScriptedDialogs::existingFolder(const QString& caption, const QString& startFolder)

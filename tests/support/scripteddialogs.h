@@ -36,6 +36,7 @@ public:
         int style = 0;   // message boxes: buttons | icon
         QString title;   // message and input boxes
         QString detail;  // input default text, or the start folder of a file dialog
+        bool asksOverwrite = false;  // a save dialog that asks before replacing a file
     };
 
     class Expectation {
@@ -98,7 +99,7 @@ public:
     QString openFileName(const QString& caption, const QString& startFolder,
                          const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& startFolder,
-                         const QString& filter) override;
+                         const QString& filter, kv::ui::OverwriteQuestion overwrite) override;
     QString existingFolder(const QString& caption, const QString& startFolder) override;
     int runModal(const QString& name, const std::function<int()>& exec) override;
     bool printerSetup(PrinterChoice& choice) override;
@@ -108,7 +109,8 @@ private:
     // The next expectation when it accepts this box (and moves past it); else records a
     // failure and returns null.
     const Expectation* take(const Shown& box);
-    QString file(Kind kind, const QString& caption, const QString& startFolder);
+    QString file(Kind kind, const QString& caption, const QString& startFolder,
+                 bool asksOverwrite = false);
 
     kv::ui::DialogHost* m_previous = nullptr;
     // A deque keeps the references that expect() hands out valid while more are queued.

@@ -106,4 +106,17 @@ void TestEnvironment::unsetEnv(const char* name)
     qunsetenv(name);
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
+}
+
+void writeFileBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes), bytes.size()) << path.toStdString();
+}
+
 }  // namespace kv::test

@@ -21,6 +21,11 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 namespace kv::test {
 
+// A file's bytes, or "<fehlt>" when it cannot be read.
+QByteArray fileBytes(const QString& path);
+// Writes a file anew; fails the test when it cannot.
+void writeFileBytes(const QString& path, const QByteArray& bytes);
+
 class TestEnvironment {
 public:
     TestEnvironment();

@@ -1,0 +1,89 @@
+#include "platform/ui/folderlists.h"
+
+#include "platform/paths.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QStorageInfo>
+#include <QStringList>
+#include <QTreeView>
+
+namespace kv::ui {
+
+namespace {
+
+// Mount points that are not places for a cookbook: the kernel's own file systems and
+// single files bound into containers.
+bool offeredVolume(const QString& root)
+{
+    static const QStringList hidden = {QStringLiteral("/proc"), QStringLiteral("/sys"),
+                                       QStringLiteral("/dev"), QStringLiteral("/run"),
+                                       QStringLiteral("/boot"), QStringLiteral("/snap")};
+    if (root.startsWith(QLatin1String("/run/media/"))) return true;
+    for (const QString& h : hidden)
+        if (root == h || root.startsWith(h + u'/')) return false;
+    return QFileInfo(root).isDir();
+}
+
+}  // namespace
+
+void fillDriveList(QComboBox* drives)
+{
+    QSignalBlocker quiet(drives);
+    drives->clear();
+    drives->addItem(QStringLiteral("/"), QStringLiteral("/"));
+    const QString home = paths::absoluteFolder(paths::homeFolder());
+    if (home != QLatin1String("/"))
+        drives->addItem(home + QStringLiteral("  (Persönlicher Ordner)"), home);
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady()) continue;
+        const QString root = paths::absoluteFolder(volume.rootPath());
+        if (root == QLatin1String("/") || root == home || drives->findData(root) >= 0) continue;
+        if (!offeredVolume(volume.rootPath())) continue;
+        const QString label = volume.displayName();
+        const bool named = !label.isEmpty() && label != volume.rootPath();
+        drives->addItem(named ? root + QStringLiteral("  [") + label + u']' : root, root);
+    }
+}
+
+QString chooseDriveOf(QComboBox* drives, const QString& folder)
+{
+    int best = 0;
+    qsizetype bestLength = -1;
+    for (int i = 0; i < drives->count(); ++i) {
+        const QString root = drives->itemData(i).toString();
+        if (folder.startsWith(root) && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    QSignalBlocker quiet(drives);
+    drives->setCurrentIndex(best);
+    return drives->itemData(best).toString();
+}
+
+QFileSystemModel* folderModel(QObject* parent)
+{
+    auto* model = new QFileSystemModel(parent);
+    model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    model->setReadOnly(true);
+    model->setRootPath(QStringLiteral("/"));
+    return model;
+}
+
+void setupFolderList(QTreeView* folders, QFileSystemModel* model)
+{
+    folders->setModel(model);
+    for (int column = 1; column < model->columnCount(); ++column) folders->hideColumn(column);
+    folders->setHeaderHidden(true);
+    folders->setUniformRowHeights(true);
+    folders->setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void showDrive(QTreeView* folders, QFileSystemModel* model, const QString& root)
+{
+    folders->setRootIndex(model->index(root.size() > 1 && root.endsWith(u'/') ? root.chopped(1) : root));
+}
+
+}  // namespace kv::ui
