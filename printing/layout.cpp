@@ -67,25 +67,25 @@ bool hasWord(const QString& t)
 
 }  // namespace
 
-PrintFontSpec printFontSetting(int font)
+PrintFontDef printFontSetting(int font)
 {
-    PrintFontSpec spec;
-    spec.name = getreg(reg::printfontname(font));
-    spec.size = readPrintNumber(getreg(reg::printfontsize(font)));
+    PrintFontDef def;
+    def.name = getreg(reg::printfontname(font));
+    def.size = readPrintNumber(getreg(reg::printfontsize(font)));
     if (font == 0)
-        spec.size = std::nearbyint(spec.size);
-    spec.bold = isOn(getreg(reg::printfontbold(font)));
-    spec.italic = isOn(getreg(reg::printfontitalic(font)));
-    return spec;
+        def.size = std::nearbyint(def.size);
+    def.bold = isOn(getreg(reg::printfontbold(font)));
+    def.italic = isOn(getreg(reg::printfontitalic(font)));
+    return def;
 }
 
-int SurfaceTextMeasure::textHeight(const QString& text, const PrintFontSpec& font, int width)
+int SurfaceTextMeasure::textHeight(const QString& text, const PrintFontDef& font, int width)
 {
     return measuretextblock(m_image.surface(), text, font.name, font.size, font.bold, font.italic, 0, 0,
                             width, 0);
 }
 
-int SurfaceTextMeasure::averageCharWidth(const PrintFontSpec& font)
+int SurfaceTextMeasure::averageCharWidth(const PrintFontDef& font)
 {
     return gettextmetric(m_image.surface(), font.name, font.size, font.bold, font.italic);
 }

@@ -32,26 +32,26 @@ namespace kv {
 
 // One of the five print fonts: 0 page header, 1 recipe title, 2 servings and ingredient
 // lines, 3 preparation, 4 page footer.
-struct PrintFontSpec {
+struct PrintFontDef {
     QString name;
     double size = 0;
     bool bold = false;
     bool italic = false;
 
-    bool operator==(const PrintFontSpec&) const = default;
+    bool operator==(const PrintFontDef&) const = default;
 };
 
 // The print font `font` as the settings hold it. The page header's size is a whole number
 // of points (a half to the even neighbour); the others keep their fractions.
-PrintFontSpec printFontSetting(int font);
+PrintFontDef printFontSetting(int font);
 
 // What the layout measures with: the height of a text word-wrapped to a width, and a
 // font's average character width, as the chosen printer gives them.
 class TextMeasure {
 public:
     virtual ~TextMeasure() = default;
-    virtual int textHeight(const QString& text, const PrintFontSpec& font, int width) = 0;
-    virtual int averageCharWidth(const PrintFontSpec& font) = 0;
+    virtual int textHeight(const QString& text, const PrintFontDef& font, int width) = 0;
+    virtual int averageCharWidth(const PrintFontDef& font) = 0;
 };
 
 // measuretextblock and gettextmetric on an image at the printer's resolution, which
@@ -59,8 +59,8 @@ public:
 class SurfaceTextMeasure : public TextMeasure {
 public:
     explicit SurfaceTextMeasure(int dpi) : m_image(dpi) {}
-    int textHeight(const QString& text, const PrintFontSpec& font, int width) override;
-    int averageCharWidth(const PrintFontSpec& font) override;
+    int textHeight(const QString& text, const PrintFontDef& font, int width) override;
+    int averageCharWidth(const PrintFontDef& font) override;
 
 private:
     ImageSurface m_image;
@@ -103,7 +103,7 @@ struct LayoutState {
     double contenttop = 0;  // top of every column
     double contentheight = 0;
     double spacing = 0;     // the spacing unit s: a fifth of a title line
-    std::array<PrintFontSpec, 5> fonts;
+    std::array<PrintFontDef, 5> fonts;
 };
 
 class PrintLayout {

@@ -43,7 +43,7 @@ TEST_F(LayoutTest, PageAndColumnGeometryForOneAndSeveralColumnsAndABooklet)
     EXPECT_EQ(s.contenttop, 330);
     EXPECT_EQ(s.contentheight, 2385);
     EXPECT_EQ(s.spacing, 20);
-    EXPECT_EQ(s.fonts[0], (PrintFontSpec{QStringLiteral("Arial Narrow"), 12, false, false}));
+    EXPECT_EQ(s.fonts[0], (PrintFontDef{QStringLiteral("Arial Narrow"), 12, false, false}));
 
     // One column takes nine tenths of the width and keeps 10 pixels of gap.
     layout->setColumncount(1);

@@ -32,15 +32,15 @@ namespace kv::test {
 
 class FixedMetrics : public TextMeasure {
 public:
-    static int lineHeight(const PrintFontSpec& font) { return int(std::lround(font.size * 10)); }
+    static int lineHeight(const PrintFontDef& font) { return int(std::lround(font.size * 10)); }
     static constexpr int charWidth = 10;
 
-    int textHeight(const QString& text, const PrintFontSpec& font, int width) override
+    int textHeight(const QString& text, const PrintFontDef& font, int width) override
     {
         ++calls;
         return lines(text, width) * lineHeight(font);
     }
-    int averageCharWidth(const PrintFontSpec&) override { return charWidth; }
+    int averageCharWidth(const PrintFontDef&) override { return charWidth; }
 
     // Lines as the print text engine makes them: paragraphs at CR and LF (CR LF once),
     // words greedily at blanks, a word never split, blanks at a break dropped.
