@@ -12,6 +12,7 @@ QStringList reztabellen = {QStringLiteral("letztsuchrids"), QStringLiteral("rezi
 QString linebreak = QStringLiteral("\n\r");
 bool startingup = false;
 bool nocookbook = false;
+bool bookletmode = false;
 
 namespace {
 StartupUi* g_startupUi = nullptr;

@@ -18,6 +18,9 @@ extern QStringList reztabellen;
 extern QString linebreak;
 extern bool startingup;
 extern bool nocookbook;
+// Booklet printing: off at the start, set by the booklet boxes of the print windows and
+// read by the layout, the page drawing and the print job.
+extern bool bookletmode;
 
 // Thrown where the system ends the program at once (Cancel in the opening's error box,
 // leaving the directory dialog during the opening). Entry points catch it and quit.

@@ -254,6 +254,8 @@ private:
     void druckrez_Click();
     void einkauf_Click();
     void einkaufmen_Click();
+    // The selection list, or in menu mode the menu, a print button hands over.
+    std::optional<qint64> printedList();
     // Tells the ingredient grid how many rows of the ingredient table it shows.
     void zutgridSetRows(int rows);
     bool editBookOpen();

@@ -1,6 +1,5 @@
 // The recipe view of the main window: the recipe or menu shown, its ingredients scaled to
-// the servings, and the in-place edits of preparation, keywords and comment. The print
-// buttons stay disabled while the program has no print form.
+// the servings, and the in-place edits of preparation, keywords and comment.
 
 #include "mainwindow/hm.h"
 
@@ -493,10 +492,5 @@ void Hm::recipesRemoved()
     if (m_rid > 0 && !cookbook().scalar(QStringLiteral("select 1 from rezepte where rid=?"), {m_rid}).isValid())
         rezauswahl();
 }
-
-void Hm::druckaus_Click() {}
-void Hm::druckrez_Click() {}
-void Hm::einkauf_Click() {}
-void Hm::einkaufmen_Click() {}
 
 }  // namespace kv

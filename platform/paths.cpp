@@ -5,9 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <mutex>
+#include <vector>
 
 namespace kv::paths {
 
@@ -123,6 +126,54 @@ QString homeFolder()
 QString tempFolder()
 {
     return QDir::cleanPath(QDir::tempPath());
+}
+
+namespace {
+
+// The folders this run made, removed when the program ends.
+struct PrivateFolders {
+    std::mutex mutex;
+    std::vector<QString> made;
+    ~PrivateFolders()
+    {
+        for (const QString& folder : made)
+            QDir(folder).removeRecursively();
+    }
+};
+
+PrivateFolders& privateFolders()
+{
+    static PrivateFolders folders;
+    return folders;
+}
+
+// Ours, a folder, and closed to everybody else: a folder someone put in our place is
+// never used.
+bool isPrivateFolder(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+QString privateTempFolder()
+{
+    PrivateFolders& folders = privateFolders();
+    std::lock_guard lock(folders.mutex);
+    const QString temp = tempFolder();
+    // The temp folder may change while the program runs (tests give each case its own).
+    for (const QString& folder : folders.made)
+        if (QFileInfo(folder).path() == temp && isPrivateFolder(folder))
+            return folder;
+    // mkdtemp makes the folder with mode 0700 under a name nobody can guess beforehand.
+    QByteArray pattern = QFile::encodeName(temp + QStringLiteral("/kelvor-XXXXXX"));
+    if (!::mkdtemp(pattern.data()))
+        return {};
+    const QString folder = QFile::decodeName(pattern);
+    folders.made.push_back(folder);
+    return folder;
 }
 
 QString localPath(const QString& systemPath)

@@ -1,0 +1,79 @@
+// The print buttons of the main window: each fills the print hand-over and shows the print
+// window. They stay disabled while the program has no print window.
+
+#include "mainwindow/hm.h"
+
+#include "core/mainmod.h"
+#include "mainwindow/printhandover.h"
+#include "platform/ui/windows.h"
+
+#include <QDate>
+#include <QPlainTextEdit>
+
+namespace kv {
+
+namespace {
+
+// Modeless and without owner; a print window already open lays out the new rows when it
+// is activated again.
+void showPrintWindow()
+{
+    QWidget* window = ui::WindowRegistry::get(QStringLiteral("print_rezept"));
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
+// The list or menu to print: in menu mode the menu the panel stands on.
+std::optional<qint64> Hm::printedList()
+{
+    if (!menumode)
+        return selectedList();
+    db::Recordset* rs = auswahl->recordset();
+    if (!rs || !rs->isOpen() || rs->eof() || rs->bof())
+        return std::nullopt;
+    return rs->value(QStringLiteral("rid")).toLongLong();
+}
+
+void Hm::druckaus_Click()
+{
+    if (!cookbookWritable())
+        return;
+    // What is still being typed belongs to the print.
+    saveTypedEdits();
+    if (handOverList(cookbook(), menumode, printedList(), menumode ? zub->toPlainText() : QString()))
+        showPrintWindow();
+}
+
+void Hm::druckrez_Click()
+{
+    if (menumode) {
+        druckaus_Click();
+        return;
+    }
+    if (!cookbookWritable())
+        return;
+    qint16 servings = 0;
+    if (m_rid <= 0 || !portServings(servings))
+        return;
+    saveTypedEdits();
+    if (handOverRecipe(cookbook(), m_rid, servings, QDate::currentDate()))
+        showPrintWindow();
+}
+
+void Hm::einkauf_Click()
+{
+    if (!cookbookWritable())
+        return;
+    if (handOverShoppingList(cookbook(), menumode, printedList()))
+        showPrintWindow();
+}
+
+void Hm::einkaufmen_Click()
+{
+    einkauf_Click();
+}
+
+}  // namespace kv

@@ -1,0 +1,232 @@
+#include "mainwindow/printhandover.h"
+
+#include "core/fraction.h"
+#include "printing/printlog.h"
+#include "printing/printnumber.h"
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace kv {
+
+namespace {
+
+const QString kColumns =
+    QStringLiteral("aname,adat, rid, rname, p, port, ungen, ztext, tid, nr, eval, ename, men, zname");
+
+// Each ingredient line of a recipe with its unit, if it has one. Written as a right join
+// of the units, the same rows cost a pass over every ingredient line of the cookbook:
+// SQLite plans a right join by materialising its right side.
+const QString kRecipeLines = QStringLiteral(
+    "((rezepte INNER JOIN zutaten ON rezepte.rid = zutaten.rid) LEFT JOIN einheiten "
+    "ON einheiten.eid = zutaten.eid)");
+const QString kLineColumns = QStringLiteral(
+    "rezepte.rid, rezepte.rname, %1 AS p, rezepte.port, rezepte.ungenau AS ungen, zubereit.ztext, "
+    "zutaten.tid, zutaten.nr, einheiten.eid, einheiten.ename, zutaten.menge AS men, "
+    "zutindex.zutat AS zname");
+
+// The raw lines of every recipe of list or menu `id` into `table`, under the name the
+// expression `name` gives; `withPlace` adds each dish's place in the menu. The preparation
+// is joined as optional: a recipe without one is printed all the same.
+QString linesOfList(const QString& table, bool menu, qint64 id, const QString& name, bool withPlace,
+                    const QString& moreWhere = {})
+{
+    const QString entries = menu ? QStringLiteral("rezinmen") : QStringLiteral("rezinaus");
+    const QString list = menu ? QStringLiteral("menues ON rezinmen.mid = menues.mid")
+                              : QStringLiteral("auswahlen ON rezinaus.aid = auswahlen.aid");
+    const QString date = menu ? QStringLiteral("mdat") : QStringLiteral("adat");
+    const QString key = menu ? QStringLiteral("rezinmen.mid") : QStringLiteral("rezinaus.aid");
+    const QString place = withPlace ? QStringLiteral("rezinmen.nr,") : QString();
+    return QStringLiteral("INSERT INTO [") + table + QStringLiteral("] ( ") + kColumns +
+           (withPlace ? QStringLiteral(",rnr") : QString()) + QStringLiteral(" ) SELECT ") + name + u',' + date +
+           QStringLiteral(", ") + kLineColumns.arg(entries + QStringLiteral(".port")) +
+           (withPlace ? QStringLiteral(", rezinmen.nr") : QString()) + QStringLiteral(" FROM (((") + kRecipeLines +
+           QStringLiteral(" INNER JOIN ") + entries + QStringLiteral(" ON rezepte.rid = ") + entries +
+           QStringLiteral(".rid) LEFT JOIN zubereit ON rezepte.rid = zubereit.rid) INNER JOIN ") + list +
+           QStringLiteral(") INNER JOIN zutindex ON zutaten.zutid = zutindex.zutid WHERE ") + key + u'=' +
+           QString::number(id) + moreWhere + QStringLiteral(" ORDER BY ") + place +
+           QStringLiteral("zutaten.tid, zutaten.nr");
+}
+
+// A number as the amount columns hold it: the text begins with it (a comma or a point
+// before the decimals); no amount reads as nothing.
+std::optional<double> amountOf(const QVariant& men)
+{
+    if (men.isNull())
+        return std::nullopt;
+    const QString text = men.toString();
+    if (text.trimmed().isEmpty())
+        return std::nullopt;
+    return readPrintNumber(text);
+}
+
+// The blank that stands for no amount and for 0.
+const QString kBlank = QStringLiteral(" ");
+
+// The columns rewriteAmounts hands over.
+enum AmountColumn { kMen = 1, kPort = 2, kP = 3, kEval = 4 };
+
+// Gives `men` of every row of `table` the value `amount` makes of the row.
+void rewriteAmounts(db::Database& db, const QString& table,
+                    const std::function<QVariant(const db::Statement& row)>& amount)
+{
+    std::vector<std::pair<qint64, QVariant>> rows;
+    {
+        db::Statement st(db, QStringLiteral("select rowid, men, port, p, eval from [%1]").arg(table));
+        while (st.step())
+            rows.emplace_back(st.int64(0), amount(st));
+    }
+    db::Statement update(db, QStringLiteral("update [%1] set men=? where rowid=?").arg(table));
+    for (const auto& [row, men] : rows) {
+        update.bind(1, men);
+        update.bind(2, row);
+        update.step();
+        update.reset();
+    }
+}
+
+}  // namespace
+
+void writeKitchenAmounts(db::Database& db)
+{
+    rewriteAmounts(db, QStringLiteral("rep-korbliste"), [](const db::Statement& row) {
+        const double x = amountOf(row.value(kMen)).value_or(0.0);
+        const std::optional<qint64> unit = row.isNull(kEval) ? std::nullopt : std::optional(row.int64(kEval));
+        const QString men = bruchmenge(x, int(row.int64(kPort)), row.value(kP).toDouble(), unit).toText();
+        return QVariant(men == QLatin1String("0") ? kBlank : men);
+    });
+}
+
+bool handOverList(db::Database& db, bool menu, std::optional<qint64> id, const QString& description)
+{
+    initprintlog();
+    printlog(QStringLiteral("main.druckaus start"));
+    db::Transaction tx(db);
+    db.execute(QStringLiteral("delete from [rep-korbliste]"));
+    if (!id) {
+        tx.commit();
+        return false;
+    }
+    db.executeDroppingRepeatedKeys(linesOfList(QStringLiteral("rep-korbliste"), menu, *id,
+                                               menu ? QStringLiteral("mname") : QStringLiteral("aname"), menu));
+    if (db.recordCount(QStringLiteral("rep-korbliste")) == 0) {
+        tx.commit();
+        return false;
+    }
+    writeKitchenAmounts(db);
+    db.execute(QStringLiteral("delete from [rep-mbesch]"));
+    if (menu && !description.isEmpty())
+        db.execute(QStringLiteral("insert into [rep-korbliste] (rid,nr,tid,aname,ztext,rname,rnr) "
+                                  "values (0,0,0,' ',?,'       ',0)"),
+                   {description + kBlank});
+    tx.commit();
+    printlog(QStringLiteral("main.druckaus ende -> print_rezept.show"));
+    return true;
+}
+
+bool handOverRecipe(db::Database& db, qint64 rid, qint16 servings, const QDate& today)
+{
+    db::Transaction tx(db);
+    db.execute(QStringLiteral("delete from [rep-korbliste]"));
+    db.executeDroppingRepeatedKeys(
+        QStringLiteral("INSERT INTO [rep-korbliste] ( %1 ) SELECT ' ', NULL, %2 FROM (%3 LEFT JOIN zubereit "
+                       "ON rezepte.rid = zubereit.rid) INNER JOIN zutindex ON zutaten.zutid = zutindex.zutid "
+                       "WHERE rezepte.rid=%4 ORDER BY zutaten.tid, zutaten.nr")
+            .arg(kColumns, kLineColumns.arg(QStringLiteral("NULL")), kRecipeLines, QString::number(rid)));
+    if (db.recordCount(QStringLiteral("rep-korbliste")) == 0) {
+        tx.commit();
+        return false;
+    }
+    // The lenient insert takes no values: the date and the servings follow bound.
+    db.execute(QStringLiteral("update [rep-korbliste] set adat=?, p=?"), {today, servings});
+    writeKitchenAmounts(db);
+    tx.commit();
+    return true;
+}
+
+bool handOverShoppingList(db::Database& db, bool menu, std::optional<qint64> id)
+{
+    if (!id)
+        return false;
+    db::Transaction tx(db);
+    db.execute(QStringLiteral("delete from [rep-einkauf]"));
+    // A list without a name is the shopping list of "".
+    db.execute(linesOfList(QStringLiteral("rep-einkauf"), menu, *id,
+                           QStringLiteral("'Einkaufsliste ' || coalesce(%1,'')")
+                               .arg(menu ? QStringLiteral("mname") : QStringLiteral("aname")),
+                           false, QStringLiteral(" and zutaten.nr<>0")));
+    if (db.recordCount(QStringLiteral("rep-einkauf")) == 0) {
+        tx.commit();
+        return false;
+    }
+
+    // Each line scaled to the servings of its entry, as a number; a text such as "1,5"
+    // would count as 1 in a sum. Units that are never scaled keep their amount, and a
+    // recipe written for 0 servings says nothing about the amount needed.
+    rewriteAmounts(db, QStringLiteral("rep-einkauf"), [](const db::Statement& row) {
+        const std::optional<double> x = amountOf(row.value(kMen));
+        const int port = int(row.int64(kPort));
+        std::optional<double> scaled;
+        if (x && !row.isNull(kEval) && row.int64(kEval) == kUnscaledUnit)
+            scaled = *x;
+        else if (x && port != 0 && !row.isNull(kP))
+            scaled = *x * row.value(kP).toDouble() / port;
+        if (!scaled)
+            return QVariant();
+        // 0 is no amount to buy: it adds nothing and joins the lines without one.
+        return QVariant(*scaled == 0.0 ? kBlank : QString::number(*scaled, 'g', 17));
+    });
+
+    db.execute(QStringLiteral("delete from [rep-korbliste]"));
+    // One row per unit and ingredient name, numbered from 1 in each section in the order
+    // of the names. The rows are written with their final keys, so no key is ever held
+    // twice on the way.
+    {
+        db::Statement groups(db, QStringLiteral(
+            "select aname, adat, ename, zname, sum(case when trim(coalesce(men,''))='' then null "
+            "else cast(men as real) end) from [rep-einkauf] group by aname, adat, ename, zname "
+            "order by zname, ename"));
+        db::Statement insert(db, QStringLiteral(
+            "insert into [rep-korbliste] (aname,adat,rid,rname,tid,nr,rnr,men,ename,zname) "
+            "values (?,?,?,?,1,?,?,?,?,?)"));
+        int z = 1;
+        int s = 1;
+        while (groups.step()) {
+            const QVariant total = groups.value(4);
+            const bool withAmount = !total.isNull() && total.toDouble() != 0.0;
+            insert.bind(1, groups.value(0));
+            insert.bind(2, groups.value(1));
+            insert.bind(3, withAmount ? 1 : 2);
+            insert.bind(4, withAmount ? QStringLiteral("Zutaten :") : QStringLiteral("Sowie :"));
+            insert.bind(5, withAmount ? z++ : s++);
+            insert.bind(6, withAmount ? 1 : 2);
+            insert.bind(7, withAmount ? QVariant(bruch(total.toDouble()))
+                                      : (total.isNull() ? QVariant() : QVariant(QStringLiteral("0"))));
+            insert.bind(8, groups.value(2));
+            insert.bind(9, QStringLiteral("o  ") + groups.text(3));
+            insert.step();
+            insert.reset();
+        }
+    }
+    db.execute(QStringLiteral("delete from [rep-einkauf]"));
+
+    const QString name =
+        db.scalar(menu ? QStringLiteral("select mname from menues where mid=?")
+                       : QStringLiteral("select aname from auswahlen where aid=?"),
+                  {*id})
+            .toString();
+    db::Statement dishes(db, menu ? QStringLiteral("select rname,port from rezinmen Where rezinmen.mid=? order by rname")
+                                  : QStringLiteral("select rname,port from rezinaus Where rezinaus.aid=? order by rname"));
+    dishes.bind(1, *id);
+    for (int n = 1; dishes.step(); ++n)
+        db.execute(QStringLiteral("insert into [rep-korbliste] (aname,rid,rname,rnr,nr,tid,zname) "
+                                  "select %1,0,'Gerichte :',0,%2,1,%3")
+                       .arg(db::sqlQuote(QStringLiteral("Einkaufsliste ") + name), QString::number(n),
+                            db::sqlQuote(dishes.text(0) + QStringLiteral(", ") + dishes.text(1) +
+                                         QStringLiteral(" Portionen"))));
+    tx.commit();
+    return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,108 @@
+#include "printing/layoutdb.h"
+
+#include "platform/paths.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace kv {
+
+namespace {
+
+// The hand-over columns, in the order of `rep-korbliste`; titles and texts compare and
+// sort as they do in the cookbook.
+const QString kCreateRezepte = QStringLiteral(
+    "create table rezepte (aname VARCHAR(255) COLLATE NOCASE_DE, adat DATETIME, rid LONG, "
+    "rname VARCHAR(255) COLLATE NOCASE_DE, p SMALLINT, port SMALLINT, ungen BIT, "
+    "ztext LONGTEXT COLLATE NOCASE_DE, tid SMALLINT, nr SMALLINT, eval LONG, "
+    "ename VARCHAR(20) COLLATE NOCASE_DE, men VARCHAR(50) COLLATE NOCASE_DE, "
+    "zname VARCHAR(255) COLLATE NOCASE_DE, rnr LONG)");
+const QString kColumns =
+    QStringLiteral("aname,adat,rid,rname,p,port,ungen,ztext,tid,nr,eval,ename,men,zname,rnr");
+constexpr int kColumnCount = 15;
+
+const QString kCreateTables[] = {
+    QStringLiteral("create table blockpos (rid integer,page integer, col byte,gx integer,"
+                   "gy integer, gw integer ,gh integer,ph integer)"),
+    QStringLiteral("create table zutpos (rid integer,tid integer,nr integer,page integer,"
+                   "col byte,zx integer,zy integer,zw integer,zh integer)"),
+    QStringLiteral("create table zubpos (rid integer,part integer,startchar integer,"
+                   "endchar integer,page integer,col integer,tx integer,ty integer,"
+                   "th integer,tw integer)"),
+    QStringLiteral("create table headpos (page integer,hx integer,hy integer,hw integer,"
+                   "hh integer,htextl longtext,htextc longtext,htextr longtext)"),
+    QStringLiteral("create table footpos (page integer,fx integer,fy integer,fw integer,"
+                   "fh integer,ftextl longtext,ftextc longtext,ftextr longtext)"),
+};
+
+}  // namespace
+
+QString LayoutDatabase::path()
+{
+    const QString folder = paths::privateTempFolder();
+    if (folder.isEmpty())
+        throw db::DbError(db::errFileNotFound,
+                          QStringLiteral("Im Ordner %1 kann kein Ordner für das Seitenlayout "
+                                         "angelegt werden.")
+                              .arg(paths::tempFolder()));
+    return folder + QStringLiteral("/kelvor-printout-temp.mdb");
+}
+
+db::Database& LayoutDatabase::db()
+{
+    if (!m_db)
+        throw db::DbError(db::errObjectClosed,
+                          QStringLiteral("Die Datenbank des Seitenlayouts ist geschlossen."));
+    return *m_db;
+}
+
+void LayoutDatabase::create()
+{
+    close();
+    const QString file = path();
+    for (const QString& leftover : {file, file + QStringLiteral("-journal"), file + QStringLiteral("-wal")})
+        if (QFileInfo::exists(leftover) && !QFile::remove(leftover))
+            throw db::DbError(db::errFileExists,
+                              QStringLiteral("Die alte Datei %1 kann nicht gelöscht werden.").arg(leftover));
+    std::unique_ptr<db::Database> made = db::Database::create(file);
+    // A scratch file made again at every first layout: no commit of it needs to survive a
+    // power cut, and syncing each one would slow every layout down.
+    made->execute(QStringLiteral("PRAGMA synchronous=OFF"));
+    db::Transaction tx(*made);
+    made->execute(kCreateRezepte);
+    for (const QString& sql : kCreateTables)
+        made->execute(sql);
+    tx.commit();
+    m_db = std::move(made);
+}
+
+void LayoutDatabase::empty()
+{
+    db::Database& layout = db();
+    for (const char* table : {"blockpos", "zubpos", "zutpos", "footpos", "headpos"})
+        layout.execute(QStringLiteral("delete from ") + QLatin1String(table));
+}
+
+void LayoutDatabase::copyHandover(db::Database& cookbook)
+{
+    db::Database& layout = db();
+    layout.execute(QStringLiteral("delete from rezepte"));
+    db::Statement read(cookbook, QStringLiteral("select %1 from [rep-korbliste] order by rowid").arg(kColumns));
+    db::Statement write(layout, QStringLiteral("insert into rezepte (%1) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
+                                    .arg(kColumns));
+    while (read.step()) {
+        for (int c = 0; c < kColumnCount; ++c)
+            write.bind(c + 1, read.value(c));
+        write.step();
+        write.reset();
+    }
+}
+
+void LayoutDatabase::close()
+{
+    if (m_db)
+        m_db->close();
+    m_db.reset();
+}
+
+}  // namespace kv

@@ -1,0 +1,19 @@
+#pragma once
+// Margins (centimetres) and font sizes (points) are numbers kept as text in the settings.
+// They are written with a decimal comma, but files carried over from other machines and
+// values typed by hand hold points as well, so reading accepts either, whatever the
+// locale of the machine says.
+
+#include <QString>
+
+namespace kv {
+
+// The number the text begins with: blanks before it are skipped, a sign, digits, one
+// decimal separator ("," or "."), digits and an exponent ("E-3") are read; what follows is
+// ignored. A text that does not begin with a number gives 0, as does an empty text.
+double readPrintNumber(const QString& text);
+// The number as the settings keep it: "2", "0,4233333333333" (a decimal comma, fifteen
+// significant digits, no grouping, no exponent for the values margins and sizes take).
+QString writePrintNumber(double value);
+
+}  // namespace kv

@@ -1,0 +1,215 @@
+// The print buttons of the started program. A stand-in print window holds the layout state
+// as the print window does and lays the hand-over out each time it is shown.
+
+#include "core/settings.h"
+#include "mainwindow/recipeview.h"
+#include "platform/paths.h"
+#include "platform/ui/closinghooks.h"
+#include "printing/layout.h"
+#include "printing/printlog.h"
+#include "tests/mainwindow/startedprogram.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QWidget>
+
+namespace kv::test {
+namespace {
+
+using ui::Answer;
+
+class StandInPrintWindow : public QWidget, public LayoutWindow {
+public:
+    StandInPrintWindow() : m_layout(*this)
+    {
+        setObjectName(QStringLiteral("print_rezept"));
+        m_layout.setGeometry({100, 100, 4761, 6816, 4961, 7016, 600, 600});
+        m_layout.setColumncount(2);
+        ui::onCookbookClosing(this, [this] { m_layout.cookbookClosing(); });
+    }
+    void waitmess(bool) override {}
+    void setBusy(bool) override {}
+    void pagescapt() override {}
+    void printpage(int) override {}
+
+    PrintLayout& layout() { return m_layout; }
+
+protected:
+    void showEvent(QShowEvent*) override { m_layout.calcrezsizes(); }
+
+private:
+    PrintLayout m_layout;
+};
+
+class PrintButtons : public StartedProgram {
+protected:
+    static void registerStandIn()
+    {
+        ui::WindowRegistry::registerWindow(QStringLiteral("print_rezept"), [] { return new StandInPrintWindow; });
+    }
+    void SetUp() override
+    {
+        setPrintlogon(false);
+        start(registerStandIn);
+    }
+    void TearDown() override
+    {
+        StartedProgram::TearDown();
+        setPrintlogon(false);
+        paths::setAccessCheck({});
+    }
+
+    StandInPrintWindow* printWindow()
+    {
+        return static_cast<StandInPrintWindow*>(ui::WindowRegistry::loadedWindow(QStringLiteral("print_rezept")));
+    }
+    bool printWindowShown() { return printWindow() && printWindow()->isVisible(); }
+    // The user closes the print window.
+    void closePrintWindow()
+    {
+        if (printWindow())
+            printWindow()->hide();
+    }
+    QString value(const QString& sql) { return db().scalar(sql).toString(); }
+    qint64 handedOver() { return count(QStringLiteral("select count(*) from [rep-korbliste]")); }
+    qint64 laidOutBlocks()
+    {
+        return printWindow()->layout().layoutDatabase().db().scalar(QStringLiteral("select count(*) from blockpos"))
+            .toLongLong();
+    }
+    QString logText()
+    {
+        QFile f(printlogPath());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+};
+
+TEST_F(PrintButtons, EachButtonHandsOverAndShowsThePrintWindowWhichLaysItOut)
+{
+    for (const char* name : {"druckaus", "druckrez", "einkauf", "einkaufmen"})
+        EXPECT_TRUE(button(name)->isEnabled()) << name;
+
+    button("druckaus")->click();
+    ASSERT_TRUE(printWindowShown());
+    EXPECT_EQ(printWindow()->parentWidget(), nullptr);
+    EXPECT_EQ(handedOver(), count(QStringLiteral("select count(*) from zutaten where rid in (1,6)")));
+    EXPECT_EQ(laidOutBlocks(), 2);
+
+    closePrintWindow();
+    port()->setText(QStringLiteral("6"));
+    button("druckrez")->click();
+    ASSERT_TRUE(printWindowShown());
+    EXPECT_EQ(value(QStringLiteral("select distinct rid||'/'||p from [rep-korbliste]")),
+              QStringLiteral("%1/6").arg(hm->shownRecipe()));
+    EXPECT_EQ(laidOutBlocks(), 1);
+
+    closePrintWindow();
+    button("einkauf")->click();
+    ASSERT_TRUE(printWindowShown());
+    EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-korbliste] where rname='Gerichte :'")), 2);
+    EXPECT_EQ(laidOutBlocks(), 3) << "dishes, ingredients with and without an amount";
+}
+
+TEST_F(PrintButtons, ServingsThatAreNoNumberFromOneTo32767PrintNothing)
+{
+    button("druckaus")->click();
+    closePrintWindow();
+    const qint64 before = handedOver();
+    const std::pair<const char*, ServingsCheck> refused[] = {
+        {"abc", ServingsCheck::NotNumber}, {"0", ServingsCheck::BelowOne}, {"40000", ServingsCheck::AboveMax}};
+    for (const auto& [text, check] : refused) {
+        port()->setText(QString::fromLatin1(text));
+        dialogs.expect(servingsMessage(check), Answer::Ok);
+        button("druckrez")->click();
+        dialogs.verify();
+        EXPECT_FALSE(printWindowShown()) << text;
+        EXPECT_EQ(handedOver(), before) << text;
+    }
+}
+
+TEST_F(PrintButtons, AReadOnlyCookbookSaysSoAndShowsNothing)
+{
+    button("druckaus")->click();
+    closePrintWindow();
+    const qint64 before = handedOver();
+    const QString folder = QFileInfo(cookbook().name()).absolutePath();
+    shutDown();
+    paths::setAccessCheck([folder](const QString& path, paths::Access access) -> std::optional<bool> {
+        if (access == paths::Access::Write && QDir::cleanPath(path).startsWith(folder))
+            return false;
+        return std::nullopt;
+    });
+    dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
+    ASSERT_NO_FATAL_FAILURE(launch(registerStandIn));
+    ASSERT_TRUE(cookbook().readOnly());
+
+    savereg(reg::printlogging, QStringLiteral("1"));
+    for (const char* name : {"druckaus", "druckrez", "einkauf", "einkaufmen"}) {
+        dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
+        button(name)->click();
+        dialogs.verify();
+        EXPECT_FALSE(printWindowShown()) << name;
+    }
+    EXPECT_EQ(handedOver(), before);
+}
+
+TEST_F(PrintButtons, AfterAYesTheRecipePrintAndTheShoppingListLogTooWithoutAQuestion)
+{
+    savereg(reg::printlogging, QStringLiteral("1"));
+    dialogs.expect(QStringLiteral("Soll ein Logfile während des Druckvorgangs erstellt werden ?"), Answer::Yes);
+    button("druckaus")->click();
+    dialogs.verify();
+    ASSERT_TRUE(printWindowShown());
+    const QString afterList = logText();
+    EXPECT_TRUE(afterList.startsWith(QStringLiteral("main.druckaus start\r\nmain.druckaus ende -> print_rezept.show\r\n"
+                                                    "calcrezsizes start\r\n")));
+    EXPECT_EQ(afterList.count(QStringLiteral("calcrezsizes Ende.")), 1);
+
+    closePrintWindow();
+    button("druckrez")->click();
+    closePrintWindow();
+    button("einkauf")->click();
+    EXPECT_EQ(logText().count(QStringLiteral("calcrezsizes Ende.")), 3);
+    EXPECT_EQ(logText().count(QStringLiteral("main.druckaus start")), 1);
+}
+
+TEST_F(PrintButtons, InMenuModeTheRecipeButtonPrintsTheMenuWithItsDescription)
+{
+    button("men4")->click();
+    ASSERT_FALSE(zub()->toPlainText().isEmpty());
+    savereg(reg::printlogging, QStringLiteral("1"));
+    dialogs.expect(QStringLiteral("Soll ein Logfile"), Answer::No);
+    button("druckrez")->click();
+    dialogs.verify();
+    ASSERT_TRUE(printWindowShown());
+    EXPECT_EQ(value(QStringLiteral("select ztext from [rep-korbliste] where rid=0")), zub()->toPlainText() + u' ');
+    EXPECT_EQ(value(QStringLiteral("select group_concat(rnr) from (select distinct rnr from [rep-korbliste] order by rnr)")), QStringLiteral("0,1,2"));
+    EXPECT_EQ(laidOutBlocks(), 3);
+
+    closePrintWindow();
+    button("einkaufmen")->click();
+    ASSERT_TRUE(printWindowShown());
+    EXPECT_EQ(value(QStringLiteral("select group_concat(distinct aname) from [rep-korbliste]")),
+              QStringLiteral("Einkaufsliste Sonntagsessen im Herbst"));
+}
+
+TEST_F(PrintButtons, AFailingHandOverShowsTheErrorAndKeepsTheTablesAsTheyWere)
+{
+    button("druckaus")->click();
+    closePrintWindow();
+    const qint64 before = handedOver();
+    db().execute(QStringLiteral("drop table [rep-mbesch]"));
+    hm->activateWindow();
+    // Another list: its rows would replace the quick list's.
+    db().execute(QStringLiteral("delete from rezinaus where aid=1 and rid=6"));
+    dialogs.expect(QStringLiteral("DRUCKAUS_CLICK : "), Answer::Ok).withTitle(QStringLiteral(" F E H L E R"));
+    button("druckaus")->click();
+    dialogs.verify();
+    EXPECT_FALSE(printWindowShown());
+    EXPECT_EQ(handedOver(), before);
+}
+
+}  // namespace
+}  // namespace kv::test
