@@ -12,6 +12,8 @@ QStringList reztabellen = {QStringLiteral("letztsuchrids"), QStringLiteral("rezi
 QString linebreak = QStringLiteral("\n\r");
 bool startingup = false;
 bool nocookbook = false;
+bool skipexisting = false;
+bool importcancel = false;
 
 namespace {
 StartupUi* g_startupUi = nullptr;

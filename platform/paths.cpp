@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <unistd.h>
 
+#include <memory>
 #include <mutex>
 
 namespace kv::paths {
@@ -15,6 +17,7 @@ namespace {
 
 std::mutex g_mutex;
 QString g_programFolder;
+std::unique_ptr<QTemporaryDir> g_privateTemp;
 
 QString envPath(const char* name)
 {
@@ -110,6 +113,7 @@ void resetForTests()
 {
     std::lock_guard lock(g_mutex);
     g_programFolder.clear();
+    g_privateTemp.reset();
 }
 
 QString homeFolder()
@@ -123,6 +127,20 @@ QString homeFolder()
 QString tempFolder()
 {
     return QDir::cleanPath(QDir::tempPath());
+}
+
+QString privateTempFolder()
+{
+    std::lock_guard lock(g_mutex);
+    // A folder that vanished (a cleaner of the temp folder) is made anew.
+    if (g_privateTemp && !QFileInfo(g_privateTemp->path()).isDir()) g_privateTemp.reset();
+    if (!g_privateTemp) {
+        // QTemporaryDir makes the folder with mode 0700 under a name no one can guess.
+        auto dir = std::make_unique<QTemporaryDir>(tempFolder() + QStringLiteral("/kelvor-XXXXXX"));
+        if (!dir->isValid()) return {};
+        g_privateTemp = std::move(dir);
+    }
+    return QDir::cleanPath(g_privateTemp->path());
 }
 
 QString localPath(const QString& systemPath)

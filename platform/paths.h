@@ -24,6 +24,11 @@ void resetForTests();
 
 QString homeFolder();     // stands for the system's "c:\" and "C:\"; no trailing '/'
 QString tempFolder();     // stands for TEMP; no trailing '/'
+// A folder under the temp folder that only this running program may enter (mode 0700),
+// made on first use and removed when the program ends: files handed from one part of
+// the program to another (the newsgroup text for the import) are no one else's to read
+// or replace. No trailing '/'. Empty when it cannot be made.
+QString privateTempFolder();
 // Maps a path as the system writes it ("c:\", "C:\news$$$$.txt") to a local path:
 // a drive root becomes the home folder, backslashes become '/'. A path that ends
 // with a separator keeps one ("c:\" gives the home folder followed by '/').
