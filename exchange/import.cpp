@@ -44,7 +44,20 @@ bool listFolder(const QString& folder, std::vector<Entry>& entries, QString& why
 {
     DIR* dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir) {
-        why = QString::fromLocal8Bit(std::strerror(errno));
+        switch (errno) {
+        case ENOENT:
+            why = QStringLiteral("nicht vorhanden");
+            break;
+        case EACCES:
+        case EPERM:
+            why = QStringLiteral("keine Berechtigung");
+            break;
+        case ENOTDIR:
+            why = QStringLiteral("kein Verzeichnis");
+            break;
+        default:
+            why = QString::fromLocal8Bit(std::strerror(errno));
+        }
         return false;
     }
     while (const dirent* e = ::readdir(dir)) {

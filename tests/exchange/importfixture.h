@@ -6,6 +6,7 @@
 #include "exchange/import.h"
 #include "exchange/importsession.h"
 #include "platform/db/database.h"
+#include "platform/textreplace/replacer.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
@@ -63,6 +64,10 @@ protected:
     {
         const QString folder = env.copyShippedCookbook(QStringLiteral("kochbuch"));
         kochbuchdb = db::Database::open(folder + kochbuchdatei);
+        // The replacement lists every import loads; tests that call the lookups directly
+        // need them too.
+        text::InitReplacer(env.programFolder() + QStringLiteral("/ExclList.txt"),
+                           env.programFolder() + QStringLiteral("/RepList.txt"));
         exchange::setImportUi(&ui);
         exchange::lasterrid = 0;
         skipexisting = true;
