@@ -29,6 +29,7 @@ namespace kv::exchange {
 namespace {
 
 ImportUi* g_ui = nullptr;
+ImportStats g_lastStats;
 
 struct Entry {
     QString path;
@@ -120,6 +121,7 @@ public:
         }
         session.commit();
         const qint64 errors = session.errorRows();
+        g_lastStats = session.stats();
         m_session = nullptr;
         return errors;
     }
@@ -244,6 +246,11 @@ void setImportUi(ImportUi* ui)
 ImportUi* importUi()
 {
     return g_ui;
+}
+
+const ImportStats& lastImportStats()
+{
+    return g_lastStats;
 }
 
 QString handOverFile()

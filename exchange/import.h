@@ -41,4 +41,8 @@ QString handOverFile();
 // become rows of the error list.
 void startimport(const QString& path, int typ);
 
+struct ImportStats;
+// Counts and times of the last run, for measurements.
+const ImportStats& lastImportStats();
+
 }  // namespace kv::exchange

@@ -9,23 +9,39 @@ QString foldKey(const QString& text)
 {
     QString key;
     key.reserve(text.size());
-    for (const char32_t cp : text.toUcs4()) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x80) {
+            key += QChar(c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c);
+            continue;
+        }
+        char32_t cp = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text.at(i + 1).isLowSurrogate())
+            cp = QChar::surrogateToUcs4(c, text.at(++i).unicode());
         char32_t folded = cp;
-        if (cp < 0x80) folded = (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
-        else if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) folded = cp + 32;
+        if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) folded = cp + 32;
         else if (cp >= 0x100) folded = cp == 0x1E9E ? 0xDF : QChar::toCaseFolded(cp);
-        if (folded == 0xDF) key += QLatin1String("ss");
-        else key += QString::fromUcs4(&folded, 1);
+        if (folded == 0xDF) {
+            key += QLatin1String("ss");
+        } else if (QChar::requiresSurrogates(folded)) {
+            key += QChar(QChar::highSurrogate(folded));
+            key += QChar(QChar::lowSurrogate(folded));
+        } else {
+            key += QChar(char16_t(folded));
+        }
     }
     return key;
 }
 
 QString repstr(const QString& text)
 {
-    QString buffer = text + QChar(0);
+    // The library replaces within words, which never span a NUL: replacing the text up to
+    // its first NUL is replacing all and cutting there.
+    const qsizetype nul = text.indexOf(QChar(0));
+    QString buffer = nul < 0 ? text : text.left(nul);
     text::DoSimpleReplace(buffer);
-    const qsizetype end = buffer.indexOf(QChar(0));
-    return end < 0 ? buffer : buffer.left(end);
+    return buffer;
 }
 
 ImportLookups::ImportLookups(db::Database& db)

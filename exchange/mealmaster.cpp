@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -12,9 +13,37 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// Where a word given in capitals stands in a text, letter case ignored (ASCII); -1 if not.
+// Every line passes here, so it is kept simple and fast.
+qsizetype indexOfWord(QStringView text, QLatin1StringView upperWord, qsizetype from = 0)
+{
+    const qsizetype w = upperWord.size();
+    for (qsizetype i = std::max<qsizetype>(from, 0); i + w <= text.size(); ++i) {
+        qsizetype k = 0;
+        while (k < w) {
+            char16_t c = text[i + k].unicode();
+            if (c >= 'a' && c <= 'z') c -= 32;
+            if (c != char16_t(upperWord[k].unicode())) break;
+            ++k;
+        }
+        if (k == w) return i;
+    }
+    return -1;
+}
+
+bool hasFiveDashes(QStringView line)
+{
+    int run = 0;
+    for (const QChar c : line) {
+        if (c != u'-') run = 0;
+        else if (++run == 5) return true;
+    }
+    return false;
+}
+
 bool isHeader(const QString& line)
 {
-    return line.contains(QLatin1String("-----")) && line.contains(QLatin1String("MEAL-MASTER"), Qt::CaseInsensitive);
+    return hasFiveDashes(line) && indexOfWord(line, QLatin1StringView("MEAL-MASTER")) >= 0;
 }
 
 bool isBlank(QStringView s)
@@ -107,12 +136,29 @@ bool isTwoColumn(const QString& line)
 double leadingNumber(QStringView s)
 {
     qsizetype i = 0;
-    while (i < s.size() && isDigit(s.at(i))) ++i;
+    qint64 mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    const auto digit = [&] {
+        if (++digits <= 15) mantissa = mantissa * 10 + (s.at(i).unicode() - '0');
+        ++i;
+    };
+    while (i < s.size() && isDigit(s.at(i))) digit();
     if (i < s.size() && s.at(i) == u'.') {
         ++i;
-        while (i < s.size() && isDigit(s.at(i))) ++i;
+        while (i < s.size() && isDigit(s.at(i))) {
+            digit();
+            ++decimals;
+        }
     }
-    if (i == 0 || (i == 1 && s.at(0) == u'.')) return 0.0;
+    if (digits == 0) return 0.0;
+    // Up to 15 digits the mantissa and the power of ten are exact, and one division
+    // rounds as a parser would; longer numbers go to the parser.
+    if (digits <= 15) {
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        return double(mantissa) / kPowers[decimals];
+    }
     return s.left(i).toString().toDouble();
 }
 
@@ -212,7 +258,7 @@ std::optional<MmRecipe> MealMasterReader::next()
         qsizetype at = -1;
         while (at < 0) {
             if (!read(line)) return std::nullopt;
-            if (!isHeader(line.text)) at = line.text.indexOf(QLatin1String("TITLE:"), 0, Qt::CaseInsensitive);
+            if (!isHeader(line.text)) at = indexOfWord(line.text, QLatin1StringView("TITLE:"));
         }
         m_recipe = MmRecipe();
         m_part = MmPart();
@@ -581,7 +627,7 @@ void MealMasterReader::readPreparation(const QString& firstLine)
 QString MealMasterReader::examineKeywords(QString line)
 {
     for (;;) {
-        const qsizetype s = line.indexOf(QLatin1String("STICHWORT"), 0, Qt::CaseInsensitive);
+        const qsizetype s = indexOfWord(line, QLatin1StringView("STICHWORT"));
         if (s < 0) return line;
         qsizetype c = line.indexOf(u':', s);
         if (c < 0) c = s + 11;

@@ -31,6 +31,13 @@ constexpr int kMostPairsTried = 6;
 constexpr qsizetype kCacheLimit = 200000;
 constexpr qsizetype kLongestCached = 64;
 
+bool letterAt(const QString& text, qsizetype i)
+{
+    const char16_t c = text.at(i).unicode();
+    if (c < 0x80) return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+    return text.at(i).isLetter();
+}
+
 QStringList linesOf(const QByteArray& utf8)
 {
     QStringList lines = QString::fromUtf8(utf8).split(u'\n');
@@ -70,6 +77,9 @@ void Replacer::setExclusions(const std::vector<ExclWord>& words)
 
 void Replacer::link()
 {
+    m_startsPair.fill(false);
+    for (const Pair& pair : m_pairs)
+        if (pair.from.at(0).unicode() < m_startsPair.size()) m_startsPair[pair.from.at(0).unicode()] = true;
     for (Pair& pair : m_pairs) {
         pair.exceptions.clear();
         pair.exceptionAt.clear();
@@ -186,17 +196,17 @@ QString Replacer::replace(const QString& text) const
     qsizetype copied = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n;) {
-        if (!text.at(i).isLetter()) {
+        if (!letterAt(text, i)) {
             ++i;
             continue;
         }
         qsizetype end = i;
         bool pairSeen = false;
-        while (end < n && text.at(end).isLetter()) {
-            for (const Pair& pair : m_pairs)
-                if (!pairSeen && text.at(end) == pair.from.at(0)
-                    && QStringView(text).mid(end).startsWith(pair.from))
-                    pairSeen = true;
+        while (end < n && letterAt(text, end)) {
+            const char16_t c = text.at(end).unicode();
+            if (!pairSeen && c < m_startsPair.size() && m_startsPair[c])
+                for (const Pair& pair : m_pairs)
+                    if (pair.from.at(0) == c && QStringView(text).mid(end).startsWith(pair.from)) pairSeen = true;
             ++end;
         }
         if (pairSeen) {

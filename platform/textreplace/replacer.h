@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <vector>
 
 namespace kv::text {
@@ -53,6 +54,7 @@ private:
 
     std::vector<Pair> m_pairs;
     std::vector<ExclWord> m_exclusions;
+    std::array<bool, 256> m_startsPair{};   // first letters of the pairs, for a quick scan
     QSet<QString> m_words;   // lower case, and each ß also written ss
     qsizetype m_longest = 0;
     mutable QHash<QString, QString> m_cache;

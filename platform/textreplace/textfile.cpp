@@ -5,6 +5,8 @@
 
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace kv::text {
 
 namespace {
@@ -136,17 +138,22 @@ bool detectEncoding(QIODevice& device, Encoding& encoding)
     return true;
 }
 
+QString decode(const char* data, qsizetype size, Encoding encoding)
+{
+    if (encoding == Encoding::Utf8) return QString::fromUtf8(data, size);
+    if (encoding == Encoding::Cp850) {
+        QString text(size, Qt::Uninitialized);
+        QChar* out = text.data();
+        for (qsizetype i = 0; i < size; ++i)
+            out[i] = QChar(dosChar(static_cast<unsigned char>(data[i]), DosCodePage::Cp850));
+        return text;
+    }
+    return fromWindows1252(QByteArray::fromRawData(data, size));
+}
+
 QString decode(const QByteArray& bytes, Encoding encoding)
 {
-    switch (encoding) {
-    case Encoding::Utf8:
-        return QString::fromUtf8(bytes);
-    case Encoding::Cp850:
-        return fromDos(bytes, DosCodePage::Cp850);
-    case Encoding::Windows1252:
-        break;
-    }
-    return fromWindows1252(bytes);
+    return decode(bytes.constData(), bytes.size(), encoding);
 }
 
 LineReader::LineReader(QIODevice& device, Encoding encoding, qsizetype maxBytes)
@@ -199,6 +206,16 @@ bool LineReader::next(TextLine& line)
         qsizetype end = m_pos;
         const qsizetype size = m_buffer.size();
         while (end < size && data[end] != '\n' && data[end] != '\r') ++end;
+        if (!any && end < size) {
+            // The whole line lies in the buffer: decoded from there, without a copy.
+            const qsizetype length = std::min(end - m_pos, m_maxBytes);
+            line.text = decode(data + m_pos, length, m_encoding);
+            line.cut = end - m_pos > m_maxBytes;
+            line.number = ++m_number;
+            m_skipLf = data[end] == '\r';
+            m_pos = end + 1;
+            return true;
+        }
         const qsizetype room = m_maxBytes - bytes.size();
         const qsizetype take = std::min(end - m_pos, room);
         if (take > 0) bytes.append(data + m_pos, take);

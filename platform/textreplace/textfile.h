@@ -47,6 +47,7 @@ Encoding detectEncoding(const QByteArray& bytes);
 bool detectEncoding(QIODevice& device, Encoding& encoding);
 
 QString decode(const QByteArray& bytes, Encoding encoding);
+QString decode(const char* data, qsizetype size, Encoding encoding);
 
 // One line as read: its text without the line end, its number counted from 1, and
 // whether it was longer than the reader keeps.
