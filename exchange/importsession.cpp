@@ -62,6 +62,10 @@ ImportSession::ImportSession(db::Database& db, ImportUi& ui)
     , m_insertErrorText(db, QStringLiteral("insert into importerrtexte (errid, rtext) values (?, ?)"))
     , m_titleExists(db, QStringLiteral("select 1 from rezepte where rname=? limit 1"))
 {
+    // The titles the cookbook holds, as hashes: most recipes of an import are new, and a
+    // title whose hash is unknown needs no query (which without its index reads the table).
+    db::Statement titles(db, QStringLiteral("select rname from rezepte"));
+    while (titles.step()) m_titles.insert(qHash(foldKey(titles.text(0))));
     m_oldCacheSize = m_db.scalar(QStringLiteral("PRAGMA cache_size")).toString();
     m_db.execute(QStringLiteral("PRAGMA cache_size=") + kImportCacheSize);
 }
@@ -205,8 +209,10 @@ bool ImportSession::skipTitle(const QString& title)
 {
     if (!skipexisting) return false;
     // The title as it would be stored: a replaced one is found again.
+    const QString stored = leftChars(title, kTextWidth);
+    if (!m_titles.contains(qHash(foldKey(stored)))) return false;
     m_titleExists.reset();
-    m_titleExists.bind(1, leftChars(title, kTextWidth));
+    m_titleExists.bind(1, stored);
     const bool found = m_titleExists.step();
     m_titleExists.reset();
     return found;
@@ -274,6 +280,8 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
     m_insertRecipe.bind(5, orNull(kid));
     m_insertRecipe.step();
     const qint64 rid = m_db.lastInsertId();
+    // Kept also when the batch is rolled back: the hashes only spare queries.
+    m_titles.insert(qHash(foldKey(leftChars(recipe.rname, kTextWidth))));
 
     m_writeStep = QStringLiteral("Kategorien");
     for (const QString& category : unmapped) timed([&] { m_lookups.addstich(rid, category); return 0; });

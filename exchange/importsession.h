@@ -13,6 +13,7 @@
 #include "platform/db/database.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -95,6 +96,7 @@ private:
     ImportStats m_stats;
     QElapsedTimer m_sinceServed;
     QString m_oldCacheSize;
+    QSet<size_t> m_titles;   // hashes of the stored titles' keys
     QString m_writeStep;     // the step whose rows are being written, for a failure's row
 
     db::Statement m_insertRecipe;
