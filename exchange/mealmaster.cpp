@@ -234,6 +234,24 @@ bool MealMasterReader::readInRecipe(text::TextLine& line)
     return true;
 }
 
+// A line of the recipe's head (categories, servings). False when the recipe was cut off
+// there: by the file's end, the limits, or the next recipe's header.
+bool MealMasterReader::readHeadLine(text::TextLine& line)
+{
+    if (!readInRecipe(line)) {
+        cutOff(QStringLiteral("Die Datei endet mitten im Rezept (Zeile %1).").arg(m_lastLine), m_lastLine);
+        return false;
+    }
+    if (m_overLimit) return false;
+    if (isHeader(line.text)) {
+        m_pushedBack = line;
+        cutOff(QStringLiteral("Ein neues Rezept beginnt, bevor dieses vollständig ist (Zeile %1).").arg(line.number),
+               line.number);
+        return false;
+    }
+    return true;
+}
+
 void MealMasterReader::error(const QString& description, qint64 line)
 {
     m_recipe.errors.push_back({m_step, description, line, m_recipe.rawText.size()});
@@ -278,34 +296,13 @@ std::optional<MmRecipe> MealMasterReader::next()
         if (m_host.skipTitle(m_recipe.rname)) continue;
 
         m_step = QStringLiteral("Kategorien");
-        if (!readInRecipe(line)) {
-            cutOff(QStringLiteral("Die Datei endet mitten im Rezept (Zeile %1).").arg(m_lastLine), m_lastLine);
-            return std::move(m_recipe);
-        }
-        if (m_overLimit) return std::move(m_recipe);
-        if (isHeader(line.text)) {
-            m_pushedBack = line;
-            cutOff(QStringLiteral("Ein neues Rezept beginnt, bevor dieses vollständig ist (Zeile %1).").arg(line.number),
-                   line.number);
-            return std::move(m_recipe);
-        }
+        if (!readHeadLine(line)) return std::move(m_recipe);
         const qsizetype colon = line.text.indexOf(u':');
         m_recipe.categories = m_host.repstr(colon < 0 ? line.text : line.text.mid(colon + 1)).trimmed();
 
         m_step = QStringLiteral("Servings");
         do {
-            if (!readInRecipe(line)) {
-                cutOff(QStringLiteral("Die Datei endet mitten im Rezept (Zeile %1).").arg(m_lastLine), m_lastLine);
-                return std::move(m_recipe);
-            }
-            if (m_overLimit) return std::move(m_recipe);
-            if (isHeader(line.text)) {
-                m_pushedBack = line;
-                cutOff(QStringLiteral("Ein neues Rezept beginnt, bevor dieses vollständig ist (Zeile %1).")
-                           .arg(line.number),
-                       line.number);
-                return std::move(m_recipe);
-            }
+            if (!readHeadLine(line)) return std::move(m_recipe);
         } while (line.text.isEmpty());
         servings(line.text, line.number);
 

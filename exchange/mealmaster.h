@@ -126,6 +126,7 @@ private:
 
     bool read(text::TextLine& line);
     bool readInRecipe(text::TextLine& line);
+    bool readHeadLine(text::TextLine& line);
     void cutOff(const QString& description, qint64 line);
     void error(const QString& description, qint64 line);
     bool readIngredients(text::TextLine& line, QString& firstPreparationLine);
