@@ -13,6 +13,8 @@ QString linebreak = QStringLiteral("\n\r");
 bool startingup = false;
 bool nocookbook = false;
 bool bookletmode = false;
+bool skipexisting = false;
+bool importcancel = false;
 
 namespace {
 StartupUi* g_startupUi = nullptr;

@@ -21,6 +21,11 @@ extern bool nocookbook;
 // Booklet printing: off at the start, set by the booklet boxes of the print windows and
 // read by the layout, the page drawing and the print job.
 extern bool bookletmode;
+// The import's two switches: skip a recipe whose title the cookbook holds already (set by
+// the import's callers, read by the Meal-Master reader), and stop reading (off at the start
+// of every import, on from the progress window's button).
+extern bool skipexisting;
+extern bool importcancel;
 
 // Thrown where the system ends the program at once (Cancel in the opening's error box,
 // leaving the directory dialog during the opening). Entry points catch it and quit.

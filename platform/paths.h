@@ -25,9 +25,10 @@ void resetForTests();
 QString homeFolder();     // stands for the system's "c:\" and "C:\"; no trailing '/'
 QString tempFolder();     // stands for TEMP; no trailing '/'
 // A folder under the temp folder that only this run of the program uses, readable by
-// nobody else (mode 0700), made on first use and removed when the program ends. Files
-// there cannot be replaced or read by another user of a shared temp folder. Empty when
-// it cannot be made.
+// nobody else (mode 0700), made on first use and removed when the program ends: files
+// handed from one part of the program to another (the newsgroup text for the import)
+// cannot be read or replaced by another user of a shared temp folder. No trailing '/'.
+// Empty when it cannot be made.
 QString privateTempFolder();
 // Maps a path as the system writes it ("c:\", "C:\news$$$$.txt") to a local path:
 // a drive root becomes the home folder, backslashes become '/'. A path that ends

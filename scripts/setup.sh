@@ -7,6 +7,7 @@ packages=(
   qt6-svg-dev
   libsqlite3-dev sqlite3
   googletest libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   fonts-dejavu-core fonts-liberation2
   # Print fonts default to "Arial Narrow"; fontconfig maps it to Liberation Sans Narrow,
   # which only the older package carries.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test
 # headless; then builds again with AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs the tests a second time. KELVOR_QUICK=1 skips the sanitizer pass.
+# and runs the tests a second time, and fuzzes the Meal-Master reading for a minute
+# (scripts/fuzz.sh). KELVOR_QUICK=1 skips the sanitizer pass and the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -17,4 +18,5 @@ if [ "${KELVOR_QUICK:-0}" != 1 ]; then
   export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   (cd build-asan && ctest --output-on-failure -j "$jobs")
+  FUZZ_SECONDS=60 scripts/fuzz.sh
 fi

@@ -1,0 +1,144 @@
+// An import of a folder tree killed at random moments: every recipe stored is whole, and
+// the next run completes the import. The import runs in a child process
+// (kelvor_importtool) that is sent SIGKILL, as a user's kill or a crash would end it.
+
+#include "bench/exchange/genmealmaster.h"
+#include "bench/exchange/importhost.h"
+#include "core/indizieren.h"
+#include "platform/db/database.h"
+#include "platform/settings/regstore.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <random>
+
+namespace {
+
+constexpr qint64 kRecipes = 3000;
+constexpr qint64 kPerFile = 600;
+constexpr int kKills = 40;
+
+// Each stored recipe by title: its servings, category, lines, preparation and keywords,
+// without ids, so two cookbooks can be compared recipe by recipe.
+QMap<QString, QString> recipesOf(const QString& file)
+{
+    auto db = kv::db::Database::open(file);
+    QMap<QString, QString> recipes;
+    kv::db::Statement st(*db, QStringLiteral(
+        "select r.rname, r.port, r.ungenau, r.kid, "
+        " (select group_concat(t, '|') from (select z.tid || '.' || z.nr || ' ' || ifnull(z.menge, '-') || ' ' || "
+        "   ifnull(e.ekurz, '-') || ' ' || i.zutat as t from zutaten z left join einheiten e on e.eid=z.eid "
+        "   left join zutindex i on i.zutid=z.zutid where z.rid=r.rid order by z.tid, z.nr)), "
+        " (select group_concat(ztext, '|') from zubereit where rid=r.rid), "
+        " (select group_concat(s, '|') from (select s.stichwort as s from rezstich x join stichworte s "
+        "   on s.sid=x.sid where x.rid=r.rid order by s.stichwort)), "
+        " (select count(*) from zubereit where rid=r.rid) "
+        "from rezepte r where r.did>1"));
+    while (st.step()) {
+        QStringList row;
+        for (int i = 1; i < st.columnCount(); ++i) row << (st.isNull(i) ? QStringLiteral("-") : st.text(i));
+        const QString title = st.text(0);
+        EXPECT_FALSE(recipes.contains(title)) << "stored twice: " << title.toStdString();
+        recipes.insert(title, row.join(u'#'));
+    }
+    return recipes;
+}
+
+class ImportKill : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_generated = kv::bench::generateMealMaster(path(QStringLiteral("dateien")), kRecipes, kPerFile, 11);
+        // The delivered cookbook as the first start leaves it, with its search indexes.
+        QDir().mkpath(path(QStringLiteral("vorlage")));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KELVOR_SHIPPED_DIR "/kochbuch/kelvor-daten.mdb"), cookbook("vorlage")));
+        QFile::setPermissions(cookbook("vorlage"), QFile::permissions(cookbook("vorlage")) | QFile::WriteOwner);
+        kv::bench::ImportAnswers answers;
+        kv::ui::setDialogHost(&answers);
+        kv::settings::setStoreFile(path(QStringLiteral("vorlage.ini")));
+        kv::indizieren(*kv::db::Database::open(cookbook("vorlage")));
+        kv::ui::setDialogHost(nullptr);
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString cookbook(const QString& name) const { return path(name) + QStringLiteral("/kelvor-daten.mdb"); }
+
+    // A fresh copy of the delivered cookbook with its own program folder and settings.
+    void freshCopy(const QString& name)
+    {
+        QDir(path(name)).removeRecursively();
+        QDir().mkpath(path(name));
+        QDir(path(name + QStringLiteral("-programm"))).removeRecursively();
+        QFile::remove(path(name + QStringLiteral(".ini")));
+        ASSERT_TRUE(QFile::copy(cookbook(QStringLiteral("vorlage")), cookbook(name)));
+    }
+
+    void startTool(QProcess& tool, const QString& name)
+    {
+        tool.start(QStringLiteral(KELVOR_IMPORTTOOL),
+                   {cookbook(name), path(name + QStringLiteral("-programm")), path(name + QStringLiteral(".ini")),
+                    path(QStringLiteral("dateien"))});
+        ASSERT_TRUE(tool.waitForStarted());
+    }
+
+    ::testing::AssertionResult importToTheEnd(const QString& name)
+    {
+        QProcess tool;
+        startTool(tool, name);
+        if (!tool.waitForFinished(120000)) return ::testing::AssertionFailure() << "the import did not end";
+        if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+            return ::testing::AssertionFailure() << "exit " << tool.exitCode() << ": "
+                                                 << tool.readAllStandardError().toStdString();
+        return ::testing::AssertionSuccess();
+    }
+
+    QTemporaryDir m_dir;
+    kv::bench::GeneratedFiles m_generated;
+};
+
+TEST_F(ImportKill, EveryStoredRecipeIsWholeAndTheNextRunCompletesTheImport)
+{
+    freshCopy(QStringLiteral("vergleich"));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(importToTheEnd(QStringLiteral("vergleich")));
+    const qint64 fullRun = clock.elapsed();
+    const QMap<QString, QString> expected = recipesOf(cookbook(QStringLiteral("vergleich")));
+    ASSERT_EQ(expected.size(), m_generated.recipes - m_generated.broken);
+
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<qint64> moment(0, fullRun);
+    int killedMidway = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        SCOPED_TRACE(testing::Message() << "kill " << kill << ", seed " << seed);
+        freshCopy(QStringLiteral("lauf"));
+        QProcess tool;
+        startTool(tool, QStringLiteral("lauf"));
+        QThread::msleep(static_cast<unsigned long>(moment(random)));
+        if (tool.state() == QProcess::Running) {
+            tool.kill();
+            ++killedMidway;
+        }
+        tool.waitForFinished();
+
+        const QMap<QString, QString> stored = recipesOf(cookbook(QStringLiteral("lauf")));
+        for (auto it = stored.begin(); it != stored.end(); ++it)
+            ASSERT_EQ(it.value(), expected.value(it.key())) << "not whole: " << it.key().toStdString();
+        ASSERT_TRUE(importToTheEnd(QStringLiteral("lauf")));
+        ASSERT_EQ(recipesOf(cookbook(QStringLiteral("lauf"))), expected);
+    }
+    // Most kills must land while the import runs, or the test proves little.
+    EXPECT_GT(killedMidway, kKills / 2);
+}
+
+}  // namespace

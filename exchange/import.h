@@ -1,0 +1,48 @@
+#pragma once
+// The import driver: reads one Meal-Master file, every file of a directory, or a whole
+// directory tree into the open cookbook, records each file in `importdateien`, and ends
+// by refreshing the recipe list and leading on to the error list or the category
+// assignment.
+
+#include <QString>
+
+namespace kv::exchange {
+
+// What the import needs of the windows: the progress window `importstatus` (its labels
+// `idat` and `irez`), the event loop while it runs, and the two windows that follow an
+// import. The GUI implements it over the real windows; tests script it.
+class ImportUi {
+public:
+    virtual ~ImportUi() = default;
+    virtual void showImportstatus() = 0;      // loaded and shown without a modal loop
+    virtual void setIdat(const QString& path) = 0;
+    virtual void setIrez(const QString& count) = 0;
+    virtual void unloadImportstatus() = 0;
+    virtual void doEvents() = 0;              // one pass of pending events
+    virtual void setBusy(bool busy) = 0;      // hourglass pointer
+    virtual void beep() = 0;
+    virtual void showImportErrors() = 0;      // wizard_importerr, without a modal loop
+    virtual void showNachimport() = 0;        // wizard_nachimport, without a modal loop
+};
+
+void setImportUi(ImportUi* ui);
+ImportUi* importUi();
+
+// The file through which the newsgroup reader and the clipboard import hand their text
+// over, as the system names it ...
+inline const QString kHandOverName = QStringLiteral("c:\\news$$$$.txt");
+// ... and where it lives: in the program's private temp folder, UTF-8.
+QString handOverFile();
+
+// typ 0: the one file `path`; 1: every file of path's directory (path is a file in it,
+// or the directory ending with a separator); 2: that directory and every one below it.
+// Files read are regular and not hidden; no hidden directory is searched, none twice.
+// A failure of the driver's own steps ends the run with a message; failures in a file
+// become rows of the error list.
+void startimport(const QString& path, int typ);
+
+struct ImportStats;
+// Counts and times of the last run, for measurements.
+const ImportStats& lastImportStats();
+
+}  // namespace kv::exchange

@@ -1,0 +1,178 @@
+#include "exchange/lookups.h"
+
+#include "core/mainmod.h"
+#include "platform/textreplace/replacer.h"
+
+namespace kv::exchange {
+
+QString foldKey(const QString& text)
+{
+    QString key;
+    key.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x80) {
+            key += QChar(c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c);
+            continue;
+        }
+        char32_t cp = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text.at(i + 1).isLowSurrogate())
+            cp = QChar::surrogateToUcs4(c, text.at(++i).unicode());
+        char32_t folded = cp;
+        if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) folded = cp + 32;
+        else if (cp >= 0x100) folded = cp == 0x1E9E ? 0xDF : QChar::toCaseFolded(cp);
+        if (folded == 0xDF) {
+            key += QLatin1String("ss");
+        } else if (QChar::requiresSurrogates(folded)) {
+            key += QChar(QChar::highSurrogate(folded));
+            key += QChar(QChar::lowSurrogate(folded));
+        } else {
+            key += QChar(char16_t(folded));
+        }
+    }
+    return key;
+}
+
+QString repstr(const QString& text)
+{
+    // The library replaces within words, which never span a NUL: replacing the text up to
+    // its first NUL is replacing all and cutting there.
+    const qsizetype nul = text.indexOf(QChar(0));
+    QString buffer = nul < 0 ? text : text.left(nul);
+    text::DoSimpleReplace(buffer);
+    return buffer;
+}
+
+ImportLookups::ImportLookups(db::Database& db)
+    : m_db(db)
+    , m_insertZutat(db, QStringLiteral("insert into zutindex (zutat) values (?)"))
+    , m_insertUnit(db, QStringLiteral("insert into einheiten (ekurz, ename) values (?, ?)"))
+    , m_insertStichwort(db, QStringLiteral("insert into stichworte (stichwort) values (?)"))
+    , m_insertRezstich(db, QStringLiteral("insert into rezstich (rid, sid) values (?, ?)"))
+    , m_dname(db, QStringLiteral("select 1 from importdateien where dname=? and did<>? limit 1"))
+{
+    // Where a table holds a text twice the lookup finds the first row, as a seek does.
+    load(m_zutimp, QStringLiteral("select zutat, zutid from zutimp order by rowid"));
+    load(m_zutindex, QStringLiteral("select zutat, zutid from zutindex order by zutid"));
+    load(m_unitFolded, QStringLiteral("select ekurz, eid from einheiten order by eid"));
+    load(m_impkat, QStringLiteral("select kimport, kid from impkat order by rowid"));
+    load(m_impstich, QStringLiteral("select istich, sid from impstich order by rowid"));
+    load(m_stichworte, QStringLiteral("select stichwort, sid from stichworte order by sid"));
+    db::Statement units(db, QStringLiteral("select ekurz, eid from einheiten where ekurz is not null order by eid"));
+    while (units.step())
+        if (!m_unitExact.contains(units.text(0))) m_unitExact.insert(units.text(0), units.int64(1));
+}
+
+ImportLookups::~ImportLookups() = default;
+
+void ImportLookups::load(Map& map, const QString& sql)
+{
+    db::Statement st(m_db, sql);
+    while (st.step()) {
+        if (st.isNull(0) || st.isNull(1)) continue;
+        const QString key = foldKey(st.text(0));
+        if (!map.contains(key)) map.insert(key, st.int64(1));
+    }
+}
+
+qint64 ImportLookups::insert(db::Statement& statement, const QVariantList& values)
+{
+    statement.reset();
+    for (int i = 0; i < values.size(); ++i) statement.bind(i + 1, values.at(i));
+    statement.step();
+    return m_db.lastInsertId();
+}
+
+void ImportLookups::learn(Map& map, const QString& key, qint64 id)
+{
+    map.insert(key, id);
+    m_learnt.emplace_back(&map, key);
+}
+
+void ImportLookups::committed()
+{
+    m_learnt.clear();
+}
+
+void ImportLookups::rolledBack()
+{
+    for (auto it = m_learnt.rbegin(); it != m_learnt.rend(); ++it) it->first->remove(it->second);
+    m_learnt.clear();
+}
+
+qint64 ImportLookups::getzutid(const QString& ingredient)
+{
+    // Cut before the lookup: the name is stored cut, and must find itself next time.
+    const QString name = leftChars(repstr(ingredient.trimmed()), kZutatWidth);
+    const QString key = foldKey(name);
+    if (const auto alias = m_zutimp.constFind(key); alias != m_zutimp.constEnd()) return *alias;
+    if (const auto known = m_zutindex.constFind(key); known != m_zutindex.constEnd()) return *known;
+    const qint64 id = insert(m_insertZutat, {name});
+    learn(m_zutindex, key, id);
+    return id;
+}
+
+std::optional<qint64> ImportLookups::geteid(const QString& code)
+{
+    if (code.isEmpty() || code == QLatin1String("  ")) return std::nullopt;
+    const QString unit = repstr(code);
+    if (const auto exact = m_unitExact.constFind(unit); exact != m_unitExact.constEnd()) return *exact;
+    // Teaspoon and tablespoon differ in case only.
+    const bool spoon = unit == u"t" || unit == u"T";
+    const QString key = foldKey(unit);
+    if (!spoon)
+        if (const auto folded = m_unitFolded.constFind(key); folded != m_unitFolded.constEnd()) return *folded;
+    // Views, prints and HTML show the unit's name, so a new code is its own name too.
+    const qint64 id = insert(m_insertUnit, {leftChars(unit, 10), leftChars(unit, 20)});
+    learn(m_unitExact, unit, id);
+    if (!spoon && !m_unitFolded.contains(key)) learn(m_unitFolded, key, id);
+    return id;
+}
+
+std::optional<qint64> ImportLookups::kidOf(const QString& category) const
+{
+    const auto found = m_impkat.constFind(foldKey(leftChars(category, 8).trimmed()));
+    if (found == m_impkat.constEnd()) return std::nullopt;
+    return *found;
+}
+
+std::optional<qint64> ImportLookups::getkid(const QString& category, qint64 rid)
+{
+    const QString text = repstr(category);
+    const std::optional<qint64> kid = kidOf(text);
+    if (!kid) addstich(rid, text);
+    return kid;
+}
+
+void ImportLookups::addstich(qint64 rid, const QString& keyword)
+{
+    if (keyword.isEmpty()) return;
+    const QString text = repstr(keyword);
+    qint64 sid = 0;
+    if (const auto alias = m_impstich.constFind(foldKey(text)); alias != m_impstich.constEnd()) {
+        sid = *alias;
+    } else {
+        const QString stored = leftChars(text, kStichwortWidth);
+        const QString key = foldKey(stored);
+        if (const auto known = m_stichworte.constFind(key); known != m_stichworte.constEnd()) {
+            sid = *known;
+        } else {
+            sid = insert(m_insertStichwort, {stored});
+            learn(m_stichworte, key, sid);
+        }
+    }
+    insert(m_insertRezstich, {rid, sid});
+}
+
+bool ImportLookups::dnameexists(const QString& dname, qint64 did)
+{
+    m_dname.reset();
+    m_dname.bind(1, dname);
+    m_dname.bind(2, did);
+    const bool found = m_dname.step();
+    m_dname.reset();
+    return found;
+}
+
+}  // namespace kv::exchange

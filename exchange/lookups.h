@@ -1,0 +1,84 @@
+#pragma once
+// The lookups of an import: an ingredient name, a unit code, a category and a keyword
+// become ids of the cookbook's tables, missing ones being added on the way. Each table is
+// read once into memory at the start of a run; what a run adds is learnt when its rows
+// are written and forgotten again when they are rolled back, so the maps always say
+// what the cookbook holds.
+
+#include "platform/db/database.h"
+
+#include <QHash>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace kv::exchange {
+
+// Texts that the collation NOCASE_DE holds equal have the same key: case is ignored, ß
+// and "ss" are one, umlauts and accents are kept apart ("Käse" is not "Kase").
+QString foldKey(const QString& text);
+
+// The import's text replacement (umlauts): the text up to its first NUL character, as
+// the replacement library leaves it.
+QString repstr(const QString& text);
+
+// The widths the import cuts its texts to before it looks them up, so that a text finds
+// the row it added before.
+constexpr qsizetype kZutatWidth = 150;
+constexpr qsizetype kStichwortWidth = 20;
+
+class ImportLookups {
+public:
+    explicit ImportLookups(db::Database& db);
+    ~ImportLookups();
+    ImportLookups(const ImportLookups&) = delete;
+    ImportLookups& operator=(const ImportLookups&) = delete;
+
+    // The ingredient's id: an import alias first, then the ingredient names; a new name
+    // is added (cut to 150 characters).
+    qint64 getzutid(const QString& ingredient);
+    // The unit of a code, or none for an empty unit column. The exact code wins over one
+    // that differs in case only, and "t" (teaspoon) and "T" (tablespoon) never meet. A
+    // new code becomes a unit whose short and long name are the code.
+    std::optional<qint64> geteid(const QString& code);
+    // The category whose import key is the first 8 characters of the text; none when
+    // there is none, and the text then becomes a keyword of the recipe.
+    std::optional<qint64> getkid(const QString& category, qint64 rid);
+    // getkid's lookup alone, for a text replaced already: nothing is added.
+    std::optional<qint64> kidOf(const QString& category) const;
+    // The keyword (an alias first, then the keywords; a new one cut to 20 characters) is
+    // given to the recipe.
+    void addstich(qint64 rid, const QString& keyword);
+    // True when another imported-files row carries the same file name.
+    bool dnameexists(const QString& dname, qint64 did);
+
+    // The rows written since the last commit were committed, or rolled back: the maps
+    // keep, or forget, what was added with them.
+    void committed();
+    void rolledBack();
+
+private:
+    using Map = QHash<QString, qint64>;
+    void load(Map& map, const QString& sql);
+    qint64 insert(db::Statement& statement, const QVariantList& values);
+    void learn(Map& map, const QString& key, qint64 id);
+
+    db::Database& m_db;
+    Map m_zutimp;
+    Map m_zutindex;
+    Map m_unitExact;
+    Map m_unitFolded;
+    Map m_impkat;
+    Map m_impstich;
+    Map m_stichworte;
+    std::vector<std::pair<Map*, QString>> m_learnt;   // since the last commit
+
+    db::Statement m_insertZutat;
+    db::Statement m_insertUnit;
+    db::Statement m_insertStichwort;
+    db::Statement m_insertRezstich;
+    db::Statement m_dname;
+};
+
+}  // namespace kv::exchange

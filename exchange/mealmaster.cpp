@@ -1,0 +1,641 @@
+#include "exchange/mealmaster.h"
+
+#include <QBuffer>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kv::exchange {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Where a word given in capitals stands in a text, letter case ignored (ASCII); -1 if not.
+// Every line passes here, so it is kept simple and fast.
+qsizetype indexOfWord(QStringView text, QLatin1StringView upperWord, qsizetype from = 0)
+{
+    const qsizetype w = upperWord.size();
+    for (qsizetype i = std::max<qsizetype>(from, 0); i + w <= text.size(); ++i) {
+        qsizetype k = 0;
+        while (k < w) {
+            char16_t c = text[i + k].unicode();
+            if (c >= 'a' && c <= 'z') c -= 32;
+            if (c != char16_t(upperWord[k].unicode())) break;
+            ++k;
+        }
+        if (k == w) return i;
+    }
+    return -1;
+}
+
+bool hasFiveDashes(QStringView line)
+{
+    int run = 0;
+    for (const QChar c : line) {
+        if (c != u'-') run = 0;
+        else if (++run == 5) return true;
+    }
+    return false;
+}
+
+bool isHeader(const QString& line)
+{
+    return hasFiveDashes(line) && indexOfWord(line, QLatin1StringView("MEAL-MASTER")) >= 0;
+}
+
+bool isBlank(QStringView s)
+{
+    for (const QChar c : s)
+        if (c != u' ') return false;
+    return true;
+}
+
+bool markerOnly(const QString& line)
+{
+    const QString t = line.trimmed();
+    return t == u"-----" || t == u"MMMMM";
+}
+
+bool startsWithMarker(const QString& line)
+{
+    return line.startsWith(QLatin1String("-----")) || line.startsWith(QLatin1String("MMMMM"));
+}
+
+// A heading inside the ingredient list: a marker line of 40 characters or more whose
+// middle is neither dashes nor blanks.
+bool isSectionLine(const QString& line)
+{
+    if (!startsWithMarker(line) || line.size() < 40) return false;
+    // Position length / 2 - 1, counted from 1, halves rounded to the even number.
+    const double middle = double(line.size()) / 2.0 - 1.0;
+    const auto p = qsizetype(std::nearbyint(middle));
+    const QStringView three = QStringView(line).mid(p - 1, 3);
+    return three != u"---" && three != u"   ";
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// A unit code of the Meal-Master columns: one or two letters, written from the left.
+bool isUnitCode(QStringView two)
+{
+    if (two.isEmpty() || !isAsciiLetter(two.at(0))) return false;
+    return two.size() == 1 || two.at(1) == u' ' || isAsciiLetter(two.at(1));
+}
+
+// An amount that runs from one number to another: "1-2", "1/2-1", "1-1 1/2", "8-10".
+bool isRange(const QString& field)
+{
+    static const QRegularExpression range(
+        QStringLiteral("^\\d[\\d./,]*( \\d[\\d./,]*)?-\\d[\\d./,]*( \\d[\\d./,]*)?$"));
+    return range.match(field).hasMatch();
+}
+
+bool amountOrRange(QStringView field)
+{
+    bool digit = false;
+    for (const QChar c : field) {
+        if (isDigit(c)) digit = true;
+        else if (c != u'/' && c != u'.' && c != u',' && c != u'-' && c != u' ') return false;
+    }
+    return digit;
+}
+
+bool digitsAndSlashes(QStringView word)
+{
+    if (word.isEmpty()) return false;
+    for (const QChar c : word)
+        if (!isDigit(c) && c != u'/') return false;
+    return true;
+}
+
+// A line of two ingredient columns as Meal-Master writes it: the right column is the
+// left one moved by 41 columns (amount ending in 48, unit in 50-51, text from 53).
+bool isTwoColumn(const QString& line)
+{
+    if (line.size() < 53) return false;
+    if (line.at(39) != u' ' || line.at(40) != u' ' || line.at(48) != u' ' || line.at(51) != u' ') return false;
+    if (line.at(52) == u' ') return false;
+    const QStringView amount = QStringView(line).mid(40, 8);
+    if (!isBlank(amount) && (line.at(47) == u' ' || !amountOrRange(amount))) return false;
+    const QStringView unit = QStringView(line).mid(49, 2);
+    return isBlank(unit) || isUnitCode(unit);
+}
+
+// The leading number of a text with "." as the decimal point; 0 when it begins with none.
+double leadingNumber(QStringView s)
+{
+    qsizetype i = 0;
+    qint64 mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    const auto digit = [&] {
+        if (++digits <= 15) mantissa = mantissa * 10 + (s.at(i).unicode() - '0');
+        ++i;
+    };
+    while (i < s.size() && isDigit(s.at(i))) digit();
+    if (i < s.size() && s.at(i) == u'.') {
+        ++i;
+        while (i < s.size() && isDigit(s.at(i))) {
+            digit();
+            ++decimals;
+        }
+    }
+    if (digits == 0) return 0.0;
+    // Up to 15 digits the mantissa and the power of ten are exact, and one division
+    // rounds as a parser would; longer numbers go to the parser.
+    if (digits <= 15) {
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        return double(mantissa) / kPowers[decimals];
+    }
+    return s.left(i).toString().toDouble();
+}
+
+QString upperCase(const QString& text)
+{
+    // Character by character: ß stays ß, the text keeps its length.
+    QString upper = text;
+    for (QChar& c : upper) c = c.toUpper();
+    return upper;
+}
+
+bool continuationOf(QStringView part)
+{
+    return part.size() > 11 && isBlank(part.left(5)) && part.at(11) == u'-';
+}
+
+}  // namespace
+
+struct TextLineSource::Data {
+    QByteArray bytes;
+    QBuffer buffer;
+    std::optional<text::LineReader> reader;
+};
+
+TextLineSource::TextLineSource(const QByteArray& bytes, text::Encoding encoding) : d(std::make_unique<Data>())
+{
+    d->bytes = bytes;
+    d->buffer.setBuffer(&d->bytes);
+    d->buffer.open(QIODevice::ReadOnly);
+    d->reader.emplace(d->buffer, encoding, kMaxLineBytes);
+}
+
+TextLineSource::~TextLineSource() = default;
+
+bool TextLineSource::next(text::TextLine& line)
+{
+    return d->reader->next(line);
+}
+
+MealMasterReader::MealMasterReader(LineSource& source, MmHost& host) : m_source(source), m_host(host) {}
+
+bool MealMasterReader::read(text::TextLine& line)
+{
+    if (m_pushedBack) {
+        line = std::move(*m_pushedBack);
+        m_pushedBack.reset();
+        return true;
+    }
+    if (m_atEnd || !m_source.next(line)) {
+        m_atEnd = true;
+        return false;
+    }
+    m_lastLine = line.number;
+    return true;
+}
+
+// A line of the recipe: kept in its raw text; a line too long, or one more than a recipe
+// may have, puts the recipe over the limits.
+bool MealMasterReader::readInRecipe(text::TextLine& line)
+{
+    if (!read(line)) return false;
+    if (isHeader(line.text)) return true;
+    ++m_recipeLines;
+    if (line.cut) {
+        cutOff(QStringLiteral("Zeile %1 ist zu lang.").arg(line.number), line.number);
+        m_overLimit = true;
+    } else if (m_recipeLines > kMaxRecipeLines || m_recipe.rawText.size() + line.text.size() > kMaxRecipeChars) {
+        cutOff(QStringLiteral("Das Rezept ist zu lang (Zeile %1).").arg(line.number), line.number);
+        m_overLimit = true;
+    } else {
+        m_recipe.rawText += line.text + kCrLf;
+    }
+    return true;
+}
+
+// A line of the recipe's head (categories, servings). False when the recipe was cut off
+// there: by the file's end, the limits, or the next recipe's header.
+bool MealMasterReader::readHeadLine(text::TextLine& line)
+{
+    if (!readInRecipe(line)) {
+        cutOff(QStringLiteral("Die Datei endet mitten im Rezept (Zeile %1).").arg(m_lastLine), m_lastLine);
+        return false;
+    }
+    if (m_overLimit) return false;
+    if (isHeader(line.text)) {
+        m_pushedBack = line;
+        cutOff(QStringLiteral("Ein neues Rezept beginnt, bevor dieses vollständig ist (Zeile %1).").arg(line.number),
+               line.number);
+        return false;
+    }
+    return true;
+}
+
+void MealMasterReader::error(const QString& description, qint64 line)
+{
+    m_recipe.errors.push_back({m_step, description, line, m_recipe.rawText.size()});
+}
+
+void MealMasterReader::cutOff(const QString& description, qint64 line)
+{
+    error(description, line);
+    m_recipe.complete = false;
+}
+
+std::optional<MmRecipe> MealMasterReader::next()
+{
+    text::TextLine line;
+    for (;;) {
+        if (m_host.cancelled()) return std::nullopt;
+        // A header: skips whatever stands between recipes.
+        do {
+            if (!read(line)) return std::nullopt;
+        } while (!isHeader(line.text));
+        // The title; a second header before it starts the search again.
+        qsizetype at = -1;
+        while (at < 0) {
+            if (!read(line)) return std::nullopt;
+            if (!isHeader(line.text)) at = indexOfWord(line.text, QLatin1StringView("TITLE:"));
+        }
+        m_recipe = MmRecipe();
+        m_part = MmPart();
+        m_left = Column();
+        m_right = Column();
+        m_recipeLines = 1;
+        m_overLimit = false;
+        m_step = QStringLiteral("Titel");
+        m_recipe.titleLine = line.number;
+        if (line.cut) {
+            cutOff(QStringLiteral("Zeile %1 ist zu lang.").arg(line.number), line.number);
+            return std::move(m_recipe);
+        }
+        m_recipe.rawText = line.text + kCrLf;
+        m_recipe.title = line.text.mid(at + 6).trimmed();
+        m_recipe.rname = m_host.repstr(m_recipe.title);
+        if (m_host.skipTitle(m_recipe.rname)) continue;
+
+        m_step = QStringLiteral("Kategorien");
+        if (!readHeadLine(line)) return std::move(m_recipe);
+        const qsizetype colon = line.text.indexOf(u':');
+        m_recipe.categories = m_host.repstr(colon < 0 ? line.text : line.text.mid(colon + 1)).trimmed();
+
+        m_step = QStringLiteral("Servings");
+        do {
+            if (!readHeadLine(line)) return std::move(m_recipe);
+        } while (line.text.isEmpty());
+        servings(line.text, line.number);
+
+        m_step = QStringLiteral("Zutaten");
+        QString firstPreparationLine;
+        if (!readIngredients(line, firstPreparationLine)) return std::move(m_recipe);
+        m_recipe.complete = true;
+        m_step = QStringLiteral("Zubereitung");
+        if (!firstPreparationLine.isNull()) readPreparation(firstPreparationLine);
+        if (m_overLimit) m_recipe.complete = false;
+        m_recipe.zubereitung = m_host.repstr(m_recipe.zubereitung).trimmed();
+        return std::move(m_recipe);
+    }
+}
+
+void MealMasterReader::servings(const QString& line, qint64 number)
+{
+    qsizetype first = 0;
+    while (first < line.size() && !isDigit(line.at(first))) ++first;
+    qsizetype end = first;
+    while (end < line.size() && isDigit(line.at(end))) ++end;
+    const QStringView digits = QStringView(line).mid(first, end - first);
+    // A line without a number counts as 0: four servings, not known exactly.
+    qint64 value = 0;
+    bool overflow = false;
+    if (!digits.isEmpty()) {
+        bool ok = false;
+        value = digits.toLongLong(&ok);
+        overflow = !ok || value > std::numeric_limits<qint16>::max();
+    }
+    if (line.contains(QLatin1String("keine Anga")) || (!overflow && value == 0)) {
+        m_recipe.port = 4;
+        m_recipe.ungenau = true;
+    } else if (overflow) {
+        // The column refuses the number; the servings stay empty.
+        error(QStringLiteral("Überlauf (Zeile %1)").arg(number), number);
+    } else {
+        m_recipe.port = qint16(value);
+    }
+}
+
+// Reads the ingredient list up to its end. False when the recipe was cut off (the file
+// ended inside it, or it went over the limits). Otherwise the preparation's first line is
+// in firstPreparationLine, or it is null when the list ended with the recipe.
+bool MealMasterReader::readIngredients(text::TextLine& line, QString& firstPreparationLine)
+{
+    for (;;) {
+        if (!readInRecipe(line)) {
+            closePart();
+            cutOff(QStringLiteral("Die Datei endet in der Zutatenliste (Zeile %1).").arg(m_lastLine), m_lastLine);
+            return false;
+        }
+        if (m_overLimit) return false;
+        const QString& text = line.text;
+        if (isBlank(text) || QString(text).remove(u' ') == u"=20") {
+            m_left.open = m_right.open = false;
+            continue;
+        }
+        if (markerOnly(text)) break;
+        // A header in the list ends this recipe (its list has ended) and starts the next.
+        if (isHeader(text)) {
+            m_pushedBack = line;
+            break;
+        }
+        if (isSectionLine(text)) {
+            sectionLine(text, line.number);
+            continue;
+        }
+        if (!ingredientLine(line, firstPreparationLine)) break;
+    }
+    closePart();
+    return true;
+}
+
+// False when the line is no ingredient line but the preparation's first line.
+bool MealMasterReader::ingredientLine(const text::TextLine& line, QString& firstPreparationLine)
+{
+    const QString& text = line.text;
+    if (isTwoColumn(text)) {
+        const Parsed left = parse(text.left(39), m_left);
+        if (left.kind != Classified::Preparation) {
+            apply(m_left, false, left, line.number);
+            apply(m_right, true, parse(text.mid(41), m_right), line.number);
+            return true;
+        }
+    } else {
+        const Parsed parsed = parse(text, m_left);
+        if (parsed.kind != Classified::Preparation) {
+            apply(m_left, false, parsed, line.number);
+            m_right.open = false;
+            return true;
+        }
+    }
+    firstPreparationLine = text.trimmed();
+    return false;
+}
+
+MealMasterReader::Parsed MealMasterReader::parse(const QString& part, const Column& column)
+{
+    Parsed parsed;
+    parsed.part = part;
+    if (isBlank(part)) parsed.kind = Classified::Blank;
+    else if (continuationOf(part) && column.open && !column.items.empty()) parsed.kind = Classified::Continuation;
+    else parsed.kind = classify(part, parsed.item, parsed.problems);
+    return parsed;
+}
+
+void MealMasterReader::apply(Column& column, bool right, const Parsed& parsed, qint64 number)
+{
+    switch (parsed.kind) {
+    case Classified::Blank:
+        column.open = false;
+        return;
+    case Classified::Continuation:
+        column.items.back().text += u' ' + parsed.part.mid(12).trimmed();
+        return;
+    case Classified::Item:
+    case Classified::Preparation:
+        break;
+    }
+    // At the top of the right column a continuation belongs to the left column's last
+    // line, which Meal-Master wrapped over into the right column.
+    if (right && column.items.empty() && continuationOf(parsed.part)) {
+        column.lead << parsed.part.mid(12).trimmed();
+        return;
+    }
+    MmItem item = parsed.item;
+    if (parsed.kind == Classified::Preparation) {
+        // The right column of a two-column line holds an ingredient in any case.
+        item = MmItem();
+        item.text = parsed.part.trimmed();
+    }
+    if (item.menge) m_step = QStringLiteral("Quantity");
+    for (const QString& problem : parsed.problems) error(problem.arg(number), number);
+    item.line = number;
+    column.items.push_back(std::move(item));
+    column.open = true;
+}
+
+// One ingredient (a line, or one column of a two-column line) in the columns of the left
+// one: amount ending in column 7, unit in 9-10, text from 12. Problems of the amount are
+// given back with "%1" for the line.
+MealMasterReader::Classified MealMasterReader::classify(QString s, MmItem& item, QStringList& problems)
+{
+    qsizetype p = 0;
+    while (p < s.size() && s.at(p) == u' ') ++p;
+    if (p == s.size()) return Classified::Blank;
+    qsizetype q = s.indexOf(u' ', p);
+
+    // No amount: the text starts in the ingredient column, or the line is one word.
+    if (q < 0 || p == 11) {
+        item.text = s.mid(p).trimmed();
+        return Classified::Item;
+    }
+    // A unit code after an empty amount field.
+    if (p == 8 && isUnitCode(QStringView(s).mid(8, 2)) && s.size() > 11 && s.at(10) == u' ' && s.at(11) != u' ') {
+        item.unit = s.mid(8, 2).trimmed();
+        item.text = s.mid(11).trimmed();
+        return Classified::Item;
+    }
+    // A range filling the amount field: no amount, the range before the text.
+    if (s.size() >= 7 && s.at(6) != u' ' && (s.size() == 7 || s.at(7) == u' ')) {
+        const QString field = s.left(7).trimmed();
+        if (isRange(field)) {
+            QString rest;
+            if (s.size() > 8 && isUnitCode(QStringView(s).mid(8, 2)) && (s.size() <= 10 || s.at(10) == u' ')) {
+                item.unit = s.mid(8, 2).trimmed();
+                rest = s.mid(10).trimmed();
+            } else {
+                rest = s.mid(7).trimmed();
+            }
+            item.text = rest.isEmpty() ? field : field + u' ' + rest;
+            return Classified::Item;
+        }
+    }
+
+    // A decimal comma is read as a point.
+    bool other = false;
+    for (qsizetype i = p; i < q; ++i) {
+        QChar& c = s[i];
+        if (c == u',') c = u'.';
+        if (!isDigit(c) && c != u'/' && c != u'.') other = true;
+    }
+    // A word that is no number, or a numbered step ("1."), starts the preparation.
+    if (other || (q >= 2 && QStringView(s).mid(q - 2, 2) == u"1.")) return Classified::Preparation;
+
+    double amount = 0.0;
+    for (;;) {
+        amount += amountOf(s.mid(p, q - p).trimmed(), problems);
+        const qsizetype r = q + 1 < s.size() ? s.indexOf(u' ', q + 1) : -1;
+        if (r < 0) {
+            // The line's last word: another amount, a unit or the ingredient. No line is
+            // dropped.
+            const QString last = s.mid(q + 1).trimmed();
+            if (digitsAndSlashes(last)) amount += amountOf(last, problems);
+            else if (last.size() <= 2 && !last.isEmpty()) item.unit = last;
+            else item.text = last;
+            break;
+        }
+        const QString word = s.mid(q + 1, r - q).trimmed();
+        if (digitsAndSlashes(word)) {
+            p = q + 1;
+            q = r;
+            continue;
+        }
+        if (word.size() > 2) {
+            item.text = s.mid(q + 1).trimmed();
+        } else {
+            if (!word.isEmpty()) item.unit = word;
+            item.text = s.mid(r + 1).trimmed();
+        }
+        break;
+    }
+    item.menge = amount;
+    return Classified::Item;
+}
+
+// One amount word: "1", "0.5", "1/2"; a division by 0 adds nothing and is reported.
+double MealMasterReader::amountOf(const QString& word, QStringList& problems)
+{
+    const qsizetype slash = word.indexOf(u'/');
+    double value = 0.0;
+    if (slash < 0 || slash >= word.size() - 1) {
+        value = leadingNumber(word);
+    } else {
+        const double divisor = leadingNumber(QStringView(word).mid(slash + 1));
+        if (divisor == 0.0) {
+            problems << QStringLiteral("Division durch Null (Zeile %1)");
+            return 0.0;
+        }
+        value = leadingNumber(QStringView(word).left(slash)) / divisor;
+    }
+    if (!std::isfinite(value)) {
+        problems << QStringLiteral("Überlauf (Zeile %1)");
+        return 0.0;
+    }
+    return value;
+}
+
+void MealMasterReader::sectionLine(const QString& line, qint64 number)
+{
+    qsizetype p = line.indexOf(QLatin1String("-----"));
+    if (p < 0) p = 10;
+    while (p < line.size() && line.at(p) == u'-') ++p;
+    QString text = line.mid(p);
+    const qsizetype again = text.indexOf(QLatin1String("-----"));
+    if (again >= 0) text.truncate(again);
+    const QString heading = m_host.repstr(text.trimmed());
+    m_left.open = m_right.open = false;
+
+    // With servings that were not given, a heading "für 4 Personen" gives them.
+    if (m_recipe.ungenau) {
+        qsizetype word = heading.indexOf(QLatin1String("PERSON"), 0, Qt::CaseInsensitive);
+        if (word < 0) word = heading.indexOf(QLatin1String("PORTION"), 0, Qt::CaseInsensitive);
+        qsizetype end = word - 1;
+        while (end >= 0 && !isDigit(heading.at(end))) --end;
+        if (word >= 0 && end >= 0) {
+            qsizetype start = end;
+            while (start > 0 && isDigit(heading.at(start - 1))) --start;
+            bool ok = false;
+            const qint64 value = QStringView(heading).mid(start, end - start + 1).toLongLong(&ok);
+            if (ok && value <= std::numeric_limits<qint16>::max()) {
+                m_recipe.port = qint16(value);
+                m_recipe.ungenau = false;
+            } else {
+                error(QStringLiteral("Überlauf (Zeile %1)").arg(number), number);
+            }
+            return;
+        }
+    }
+    closePart();
+    m_part.heading = upperCase(heading);
+    m_part.headingLine = number;
+}
+
+// The part read so far goes into the recipe: its left column, then its right.
+void MealMasterReader::closePart()
+{
+    if (!m_right.lead.isEmpty()) {
+        const QString lead = m_right.lead.join(u' ');
+        if (m_left.items.empty()) m_left.items.push_back(MmItem{std::nullopt, std::nullopt, lead, 0});
+        else m_left.items.back().text += u' ' + lead;
+    }
+    for (Column* column : {&m_left, &m_right})
+        for (MmItem& item : column->items) {
+            if (item.text.startsWith(u';')) item.text.remove(0, 1);
+            m_part.items.push_back(std::move(item));
+        }
+    // Lines before the first section make part 1, even when there are none.
+    if (m_part.heading || !m_part.items.empty() || m_recipe.parts.empty()) m_recipe.parts.push_back(std::move(m_part));
+    m_part = MmPart();
+    m_left = Column();
+    m_right = Column();
+}
+
+void MealMasterReader::readPreparation(const QString& firstLine)
+{
+    QString& text = m_recipe.zubereitung;
+    text = firstLine;
+    text::TextLine line;
+    while (readInRecipe(line)) {
+        if (m_overLimit) return;
+        // The next recipe's header ends this one and is read again as that recipe's.
+        if (isHeader(line.text)) {
+            m_pushedBack = line;
+            return;
+        }
+        if (startsWithMarker(line.text) || markerOnly(line.text)) return;
+        const QString joined = examineKeywords(line.text);
+        const QString trimmed = joined.trimmed();
+        if (trimmed.isEmpty() || joined.startsWith(QLatin1String("   "))) text += kCrLf + trimmed;
+        else if (text.endsWith(u'\n')) text += trimmed;
+        else text += u' ' + trimmed;
+    }
+}
+
+// "Stichworte: Kuchen, Backen" in the preparation gives keywords; the line stays in the
+// text. A list ended by "*" gives none: the text after the "*" is looked at again.
+QString MealMasterReader::examineKeywords(QString line)
+{
+    for (;;) {
+        const qsizetype s = indexOfWord(line, QLatin1StringView("STICHWORT"));
+        if (s < 0) return line;
+        qsizetype c = line.indexOf(u':', s);
+        if (c < 0) c = s + 11;
+        const qsizetype star = line.indexOf(u'*', c);
+        if (star < 0) {
+            for (const QString& piece : line.mid(c + 1).split(u','))
+                if (!piece.trimmed().isEmpty()) m_recipe.keywords << piece.trimmed();
+            return line;
+        }
+        line = line.mid(star + 1);
+    }
+}
+
+}  // namespace kv::exchange

@@ -1,0 +1,160 @@
+#pragma once
+// Reading Meal-Master recipes from text lines, without a database: what each recipe's
+// rows will be, or why it cannot be stored. The import writes what this finds.
+//
+// The reader looks for marker texts and fixed columns rather than a strict grammar, so
+// files of other programs, newsgroup articles and clipboard text can be read:
+//   MMMMM----- Recipe via Meal-Master (tm) v8.06      a header ("-----" and "MEAL-MASTER")
+//         Title: Apfelkuchen
+//    Categories: Kuchen, Backen
+//         Yield: 6 servings                          the first number on the line
+//       1 1/2 c  Flour                               amount in columns 1-7, unit 9-10,
+//            -sifted                                 text from 12; "-" in 12 continues
+//   MMMMM--------------TEIG--------------            a section: a new part with a heading
+//     Preparation text ...                           a line that is no ingredient
+//   MMMMM                                            the end ("-----" also)
+// A line of two ingredient columns (the second one shifted by 41 columns) gives both,
+// the left column of a part first.
+
+#include "platform/textreplace/textfile.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+#include <optional>
+#include <vector>
+
+namespace kv::exchange {
+
+// Lines longer than this, and recipes longer than these, are not read: one error, and
+// the recipe is skipped. They bound what one recipe may take of memory.
+constexpr qsizetype kMaxLineBytes = 16 * 1024;
+constexpr qint64 kMaxRecipeLines = 5000;
+constexpr qsizetype kMaxRecipeChars = 512 * 1024;
+
+// Where the reader's lines come from: a file, or a text in tests.
+class LineSource {
+public:
+    virtual ~LineSource() = default;
+    virtual bool next(text::TextLine& line) = 0;
+};
+
+// The lines of a text held in memory (tests, the fuzzer).
+class TextLineSource : public LineSource {
+public:
+    TextLineSource(const QByteArray& bytes, text::Encoding encoding);
+    ~TextLineSource() override;
+    bool next(text::TextLine& line) override;
+
+private:
+    struct Data;
+    std::unique_ptr<Data> d;
+};
+
+// What the reader asks of the import while it reads.
+class MmHost {
+public:
+    virtual ~MmHost() = default;
+    // The text replacement (umlauts) of every text the import stores.
+    virtual QString repstr(const QString& text) = 0;
+    // True when a recipe of this title (replaced) is to be skipped.
+    virtual bool skipTitle(const QString& title) = 0;
+    // True once the user asked the import to stop; seen between recipes.
+    virtual bool cancelled() = 0;
+};
+
+struct MmItem {
+    std::optional<double> menge;      // none: the line has no amount
+    std::optional<QString> unit;      // the unit code as read; none: no unit
+    QString text;                     // the ingredient, continuation lines joined
+    qint64 line = 0;
+};
+
+struct MmPart {
+    std::optional<QString> heading;   // a section's heading, in capitals
+    qint64 headingLine = 0;
+    std::vector<MmItem> items;        // numbered from 1 in this order
+};
+
+struct MmError {
+    QString step;                     // "Titel", "Kategorien", "Servings", "Zutaten", ...
+    QString description;              // names the line
+    qint64 line = 0;
+    qsizetype rawLength = 0;          // the raw text read up to the failure
+};
+
+struct MmRecipe {
+    QString title;                    // as read
+    QString rname;                    // replaced; the import cuts it to the column
+    QString categories;               // replaced; split at "," by the import
+    std::optional<qint16> port;       // none: the number did not fit the column
+    bool ungenau = false;
+    std::vector<MmPart> parts;        // part i has tid i + 1
+    QString zubereitung;              // replaced and trimmed
+    QStringList keywords;             // from "Stichworte:" lines of the preparation
+    std::vector<MmError> errors;
+    QString rawText;                  // every line from the title on, each ended by CR LF
+    bool complete = false;            // false: cut off; only its errors are stored
+    qint64 titleLine = 0;
+};
+
+class MealMasterReader {
+public:
+    MealMasterReader(LineSource& source, MmHost& host);
+
+    // The next recipe of the file, complete or cut off (with its errors); nothing at
+    // the end of the file or once the import was cancelled.
+    std::optional<MmRecipe> next();
+    // The number of the last line read.
+    qint64 lastLine() const { return m_lastLine; }
+
+private:
+    enum class Classified { Item, Continuation, Blank, Preparation };
+    struct Column {
+        std::vector<MmItem> items;
+        bool open = false;            // the line before gave this column an item
+        QStringList lead;             // continuations at the top of the right column
+    };
+    struct Parsed {
+        Classified kind = Classified::Blank;
+        QString part;
+        MmItem item;
+        QStringList problems;
+    };
+
+    bool read(text::TextLine& line);
+    bool readInRecipe(text::TextLine& line);
+    bool readHeadLine(text::TextLine& line);
+    void cutOff(const QString& description, qint64 line);
+    void error(const QString& description, qint64 line);
+    bool readIngredients(text::TextLine& line, QString& firstPreparationLine);
+    bool ingredientLine(const text::TextLine& line, QString& firstPreparationLine);
+    void sectionLine(const QString& line, qint64 number);
+    Parsed parse(const QString& part, const Column& column);
+    Classified classify(QString part, MmItem& item, QStringList& problems);
+    void apply(Column& column, bool right, const Parsed& parsed, qint64 number);
+    void closePart();
+    void readPreparation(const QString& firstLine);
+    QString examineKeywords(QString line);
+    double amountOf(const QString& word, QStringList& problems);
+    void servings(const QString& line, qint64 number);
+
+    LineSource& m_source;
+    MmHost& m_host;
+    std::optional<text::TextLine> m_pushedBack;
+    bool m_atEnd = false;
+    qint64 m_lastLine = 0;
+
+    // The recipe being read.
+    MmRecipe m_recipe;
+    QString m_step;
+    qint64 m_recipeLines = 0;
+    bool m_overLimit = false;
+    MmPart m_part;
+    Column m_left;
+    Column m_right;
+};
+
+}  // namespace kv::exchange

@@ -1,0 +1,275 @@
+#include "platform/textreplace/replacer.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+// A resource in a static library is linked only when something names its initialiser;
+// Q_INIT_RESOURCE may not stand in a namespace.
+static void initWordListResource()
+{
+    Q_INIT_RESOURCE(textreplace);
+}
+
+namespace kv::text {
+
+namespace {
+
+// Endings a short word may carry and still count as itself ("Oelen" is Öl).
+const QStringList kEndings = {QString(),          QStringLiteral("e"),   QStringLiteral("en"),
+                              QStringLiteral("er"), QStringLiteral("es"), QStringLiteral("em"),
+                              QStringLiteral("ern"), QStringLiteral("n"),  QStringLiteral("s"),
+                              QStringLiteral("t"),  QStringLiteral("te"), QStringLiteral("ten"),
+                              QStringLiteral("st")};
+
+// Parts shorter than this count only as the whole word: "Noel" must not become "Nöl".
+constexpr qsizetype kShortPart = 4;
+// Beyond this many pairs in one word only all of them together are tried.
+constexpr int kMostPairsTried = 6;
+// The cache holds words seen before; a text of many distinct words must not grow it
+// without end.
+constexpr qsizetype kCacheLimit = 200000;
+constexpr qsizetype kLongestCached = 64;
+
+bool letterAt(const QString& text, qsizetype i)
+{
+    const char16_t c = text.at(i).unicode();
+    if (c < 0x80) return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+    return text.at(i).isLetter();
+}
+
+QStringList linesOf(const QByteArray& utf8)
+{
+    QStringList lines = QString::fromUtf8(utf8).split(u'\n');
+    for (QString& line : lines)
+        if (line.endsWith(u'\r')) line.chop(1);
+    return lines;
+}
+
+bool counts(const QString& line)
+{
+    return !line.isEmpty() && !line.startsWith(u'#');
+}
+
+}  // namespace
+
+void Replacer::setReplacements(const QByteArray& repList)
+{
+    m_pairs.clear();
+    for (const QString& line : linesOf(repList)) {
+        if (!counts(line)) continue;
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab <= 0) continue;
+        Pair pair;
+        pair.from = line.left(tab);
+        pair.to = line.mid(tab + 1);
+        if (pair.to.size() > pair.from.size()) continue;
+        m_pairs.push_back(pair);
+    }
+    link();
+}
+
+void Replacer::setExclusions(const std::vector<ExclWord>& words)
+{
+    m_exclusions = words;
+    link();
+}
+
+void Replacer::link()
+{
+    m_startsPair.fill(false);
+    for (const Pair& pair : m_pairs)
+        if (pair.from.at(0).unicode() < m_startsPair.size()) m_startsPair[pair.from.at(0).unicode()] = true;
+    for (Pair& pair : m_pairs) {
+        pair.exceptions.clear();
+        pair.exceptionAt.clear();
+        for (const ExclWord& w : m_exclusions) {
+            if (pairOf(w.alt) != pair.from) continue;
+            qsizetype at = w.alttext.indexOf(pair.from);
+            if (at < 0) at = w.alttext.indexOf(pair.from, 0, Qt::CaseInsensitive);
+            if (at < 0) continue;
+            pair.exceptions << w.alttext.toLower();
+            pair.exceptionAt.push_back(at);
+        }
+    }
+    m_cache.clear();
+}
+
+void Replacer::setWords(const QByteArray& wordList)
+{
+    m_words.clear();
+    m_longest = 0;
+    for (const QString& line : linesOf(wordList)) {
+        const QString word = line.trimmed().toLower();
+        if (!counts(word)) continue;
+        m_words.insert(word);
+        m_longest = std::max(m_longest, word.size());
+        // Old spelling and Swiss texts write ss for ß: "Kloesse" are Klöße.
+        if (word.contains(u'ß')) m_words.insert(QString(word).replace(u'ß', QStringLiteral("ss")));
+    }
+    m_cache.clear();
+}
+
+bool Replacer::german(const QString& candidate, const std::vector<qsizetype>& umlauts) const
+{
+    const QString lower = candidate.toLower();
+    const qsizetype n = lower.size();
+    for (const qsizetype u : umlauts) {
+        bool covered = false;
+        // No part is longer than the longest listed word, which bounds the work in a
+        // word of any length.
+        for (qsizetype s = std::max<qsizetype>(0, u + 1 - m_longest); s <= u && !covered; ++s) {
+            for (qsizetype e = u + 1; e <= std::min(n, s + m_longest) && !covered; ++e) {
+                const qsizetype length = e - s;
+                if (length < kShortPart && s != 0) continue;
+                if (!m_words.contains(lower.mid(s, length))) continue;
+                covered = length >= kShortPart || kEndings.contains(lower.mid(e));
+            }
+        }
+        if (!covered) return false;
+    }
+    return true;
+}
+
+QString Replacer::replaceWord(const QString& word) const
+{
+    std::vector<Hit> hits;
+    QString lower;
+    for (qsizetype i = 0; i < word.size();) {
+        int found = -1;
+        for (std::size_t p = 0; p < m_pairs.size() && found < 0; ++p)
+            if (QStringView(word).mid(i).startsWith(m_pairs[p].from)) found = int(p);
+        if (found < 0) {
+            ++i;
+            continue;
+        }
+        const Pair& pair = m_pairs[std::size_t(found)];
+        bool excepted = false;
+        for (qsizetype k = 0; k < pair.exceptions.size() && !excepted; ++k) {
+            if (lower.isEmpty()) lower = word.toLower();
+            const qsizetype start = i - pair.exceptionAt[std::size_t(k)];
+            excepted = start >= 0 && QStringView(lower).mid(start).startsWith(pair.exceptions.at(k));
+        }
+        if (!excepted) hits.push_back({i, found});
+        i += pair.from.size();
+    }
+    if (hits.empty()) return word;
+
+    // Most pairs replaced first; among as many, the earlier pairs first.
+    const std::size_t k = hits.size();
+    std::vector<std::vector<bool>> choices;
+    if (k > kMostPairsTried) {
+        choices.emplace_back(k, true);
+    } else {
+        for (unsigned mask = (1u << k) - 1; mask > 0; --mask) {
+            std::vector<bool> chosen(k);
+            for (std::size_t h = 0; h < k; ++h) chosen[h] = mask & (1u << (k - 1 - h));
+            choices.push_back(std::move(chosen));
+        }
+        std::stable_sort(choices.begin(), choices.end(), [](const auto& a, const auto& b) {
+            return std::count(a.begin(), a.end(), true) > std::count(b.begin(), b.end(), true);
+        });
+    }
+    for (const std::vector<bool>& chosen : choices) {
+        QString candidate;
+        std::vector<qsizetype> umlauts;
+        qsizetype from = 0;
+        for (std::size_t h = 0; h < k; ++h) {
+            if (!chosen[h]) continue;
+            const Pair& pair = m_pairs[std::size_t(hits[h].pair)];
+            const qsizetype at = hits[h].at;
+            candidate += QStringView(word).mid(from, at - from);
+            if (!pair.to.isEmpty()) umlauts.push_back(candidate.size());
+            candidate += pair.to;
+            from = at + pair.from.size();
+        }
+        candidate += QStringView(word).mid(from);
+        if (german(candidate, umlauts)) return candidate;
+    }
+    return word;
+}
+
+QString Replacer::replace(const QString& text) const
+{
+    if (m_pairs.empty() || m_words.isEmpty()) return text;
+    QString out;
+    qsizetype copied = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        if (!letterAt(text, i)) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        bool pairSeen = false;
+        while (end < n && letterAt(text, end)) {
+            const char16_t c = text.at(end).unicode();
+            if (!pairSeen && c < m_startsPair.size() && m_startsPair[c])
+                for (const Pair& pair : m_pairs)
+                    if (pair.from.at(0) == c && QStringView(text).mid(end).startsWith(pair.from)) pairSeen = true;
+            ++end;
+        }
+        if (pairSeen) {
+            const QString word = text.mid(i, end - i);
+            QString replaced;
+            if (word.size() > kLongestCached) {
+                replaced = replaceWord(word);
+            } else {
+                auto cached = m_cache.constFind(word);
+                if (cached == m_cache.constEnd()) {
+                    if (m_cache.size() > kCacheLimit) m_cache.clear();
+                    cached = m_cache.insert(word, replaceWord(word));
+                }
+                replaced = *cached;
+            }
+            if (replaced != word) {
+                out += QStringView(text).mid(copied, i - copied);
+                out += replaced;
+                copied = end;
+            }
+        }
+        i = end;
+    }
+    if (copied == 0) return text;
+    out += QStringView(text).mid(copied);
+    return out;
+}
+
+QByteArray shippedWordList()
+{
+    initWordListResource();
+    QFile file(QStringLiteral(":/textreplace/wortliste.txt"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+namespace {
+
+Replacer& loaded()
+{
+    static Replacer replacer;
+    return replacer;
+}
+
+}  // namespace
+
+int InitReplacer(const QString& exclListPath, const QString& repListPath)
+{
+    QFile rep(repListPath);
+    QFile excl(exclListPath);
+    const bool repRead = rep.open(QIODevice::ReadOnly);
+    const bool exclRead = excl.open(QIODevice::ReadOnly);
+    Replacer& r = loaded();
+    r.setReplacements(repRead ? rep.readAll() : QByteArray());
+    r.setExclusions(exclRead ? readExclList(excl.readAll()) : std::vector<ExclWord>());
+    r.setWords(shippedWordList());
+    return repRead || exclRead ? 1 : 0;
+}
+
+void DoSimpleReplace(QString& buffer)
+{
+    const QString replaced = loaded().replace(buffer);
+    // The contract of the buffer: the text may get shorter, never longer.
+    if (replaced.size() <= buffer.size()) buffer = replaced;
+}
+
+}  // namespace kv::text

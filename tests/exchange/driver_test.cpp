@@ -1,0 +1,281 @@
+// The import driver in temp folders: file ids, which files a scope reads and in what
+// order, the hand-over file, a cancel, a failure of its own steps, the error rows it
+// leaves and the window and count it ends with.
+
+#include "core/rezsource.h"
+#include "core/settings.h"
+#include "platform/db/datacontrol.h"
+#include "platform/paths.h"
+#include "tests/exchange/importfixture.h"
+
+#include <QDirIterator>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
+namespace kv::test {
+
+namespace {
+
+QByteArray oneRecipe(const QByteArray& title)
+{
+    return "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: " + title +
+           "\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\n\n  Gut ruehren.\nMMMMM\n";
+}
+
+class Driver : public ImportTest {
+protected:
+    QStringList fileRows()
+    {
+        QStringList rows;
+        db::Statement st(db(), QStringLiteral("select did, dname from importdateien where did>1 order by did"));
+        while (st.step()) rows << QStringLiteral("%1 %2").arg(st.int64(0)).arg(st.text(1));
+        return rows;
+    }
+    QStringList subdirs()
+    {
+        QStringList rows;
+        db::Statement st(db(), QStringLiteral("select subdir from importsubdirs order by rowid"));
+        while (st.step()) rows << st.text(0);
+        return rows;
+    }
+    // The names of a folder's files in the order the file system lists them.
+    static QStringList listed(const QString& folder)
+    {
+        QStringList names;
+        QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        while (it.hasNext()) names << it.next();
+        return names;
+    }
+};
+
+// The delivered recipe list and filter list, as the main window has them.
+class ListView : public RecipeListView {
+public:
+    ListView()
+    {
+        m_rez.setDatabaseName(kochbuchdb->name());
+        m_rez.setRecordSource(rezepteBasis);
+        m_rez.refresh();
+        m_kat.setDatabaseName(kochbuchdb->name());
+        m_kat.setRecordSource(QStringLiteral("select * from importdateien order by did"));
+        m_kat.refresh();
+        setRecipeListView(this);
+    }
+    ~ListView() override { setRecipeListView(nullptr); }
+    db::DataControl* rez() override { return &m_rez; }
+    db::DataControl* kat() override { return &m_kat; }
+    void refreshKatgrid() override {}
+    QString gesucht() const override { return {}; }
+    void setGesucht(const QString&) override {}
+    void setRezzahl(const QString& text) override { rezzahl = text; }
+    QString rezzahl;
+
+private:
+    db::DataControl m_rez;
+    db::DataControl m_kat;
+};
+
+}  // namespace
+
+TEST_F(Driver, FileIdsStartAbove300AndGoOnFromTheLast)
+{
+    db().execute("delete from importdateien");
+    import(write("a.mmf", oneRecipe("A")));
+    EXPECT_EQ(count("select count(*) from importdateien where did=0 and dname='Alle'"), 1);
+    EXPECT_EQ(count("select max(did) from importdateien"), 301);
+    EXPECT_EQ(count("select did from rezepte where rname='A'"), 301);
+
+    db().execute("insert into importdateien (did, dname) values (310, 'zehn')");
+    import(write("b.mmf", oneRecipe("B")));
+    EXPECT_EQ(count("select did from rezepte where rname='B'"), 311);
+
+    db().execute("delete from importdateien where did>0");
+    db().execute("insert into importdateien (did, dname) values (298, 'alt')");
+    import(write("c.mmf", oneRecipe("C")));
+    EXPECT_EQ(count("select did from rezepte where rname='C'"), 599);
+}
+
+TEST_F(Driver, AFolderIsReadFileByFileInTheOrderItIsListed)
+{
+    write("ordner/eins.mmf", oneRecipe("Eins"));
+    write("ordner/zwei.txt", oneRecipe("Zwei"));
+    write("ordner/drei", oneRecipe("Drei"));
+    write("ordner/unter/vier.mmf", oneRecipe("Vier"));
+    QStringList expected;
+    for (const QString& path : listed(files() + "ordner"))
+        if (QFileInfo(path).isFile()) expected << path;
+
+    // A file of the folder names it; so does the folder with its separator.
+    import(files() + "ordner/eins.mmf", 1);
+    EXPECT_EQ(ui.idat, expected);
+    QStringList rows;
+    for (int i = 0; i < expected.size(); ++i) rows << QStringLiteral("%1 %2").arg(302 + i).arg(expected[i]);
+    EXPECT_EQ(fileRows(), rows);
+    EXPECT_EQ(count("select count(*) from rezepte where rname='Vier'"), 0) << "folders below are not read";
+    EXPECT_EQ(getreg(reg::importpfad), files() + "ordner/");
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.irez, "3");
+}
+
+TEST_F(Driver, ATreeIsSearchedLevelByLevelByFileTypeAndEachFolderOnce)
+{
+    const QString d = files() + "D";
+    write("D/a.txt", oneRecipe("A"));
+    write("D/liesmich", oneRecipe("Ohne Punkt"));
+    write("D/x/b.txt", oneRecipe("B"));
+    write("D/x/y/c.txt", oneRecipe("C"));
+    write("D/v.1/d.txt", oneRecipe("Mit Punkt"));
+    write("D/.versteckt/e.txt", oneRecipe("Versteckt"));
+    write("D/.f.txt", oneRecipe("Auch versteckt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(d + "/rohr").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(d, d + "/x/y/zurueck")) << "a link back up: a loop";
+
+    import(d + "/", 2);
+
+    // D, then the folders of D as listed, then those of x.
+    QStringList folders = {d};
+    QStringList level1;
+    for (const QString& path : listed(d))
+        if (QFileInfo(path).isDir()) level1 << path;
+    folders << level1 << d + "/x/y";
+    EXPECT_EQ(subdirs(), folders);
+
+    QStringList read;
+    for (const QString& path : listed(d))
+        if (path.endsWith("a.txt") || path.endsWith("liesmich")) read << path;
+    for (const QString& folder : level1) read << listed(folder).filter(".txt");
+    read << d + "/x/y/c.txt";
+    EXPECT_EQ(ui.idat, read);
+    EXPECT_EQ(count("select count(*) from rezepte where rname in ('A', 'Ohne Punkt', 'B', 'C', 'Mit Punkt')"), 5);
+    EXPECT_EQ(count("select count(*) from rezepte where rname like '*versteckt'"), 0);
+    EXPECT_EQ(count("select count(*) from importerrors"), 0);
+    EXPECT_EQ(ui.next, "wizard_nachimport");
+}
+
+TEST_F(Driver, AnEmptyFolderReadsNothingAndLeadsToTheCategories)
+{
+    QDir().mkpath(files() + "leer");
+    for (const int typ : {1, 2}) {
+        import(files() + "leer/", typ);
+        EXPECT_TRUE(fileRows().isEmpty());
+        EXPECT_EQ(ui.next, "wizard_nachimport");
+        EXPECT_FALSE(ui.loaded);
+        EXPECT_FALSE(ui.busy);
+    }
+}
+
+TEST_F(Driver, ACancelStopsTheWalk)
+{
+    write("ordner/eins.mmf", oneRecipe("Eins"));
+    write("ordner/zwei.mmf", oneRecipe("Zwei"));
+    write("ordner/drei.mmf", oneRecipe("Drei"));
+    ui.onIdat = [this](const QString&) {
+        if (ui.idat.size() == 2) importcancel = true;
+    };
+    const qint64 before = recipes();
+    import(files() + "ordner/", 2);
+    EXPECT_EQ(ui.idat.size(), 2);
+    EXPECT_EQ(fileRows().size(), 2) << "no row for the files after the cancel";
+    EXPECT_EQ(recipes(), before + 1);
+}
+
+TEST_F(Driver, AFailureOfItsOwnStepsEndsTheRunWithAMessage)
+{
+    write("ordner/eins.mmf", oneRecipe("Eins"));
+    db().execute("drop table importsubdirs");
+    dialogs.expect("Der Import wurde wegen eines Fehlers beendet", ui::Answer::Ok).withTitle(" F E H L E R");
+    exchange::startimport(files() + "ordner/", 2);
+    dialogs.verify();
+    EXPECT_FALSE(ui.loaded);
+    EXPECT_FALSE(ui.busy);
+    EXPECT_TRUE(ui.next.isEmpty());
+    EXPECT_FALSE(db().inTransaction());
+    // The cookbook is free for the next import.
+    import(files() + "ordner/eins.mmf");
+    EXPECT_EQ(count("select count(*) from rezepte where rname='Eins'"), 1);
+}
+
+TEST_F(Driver, TheEndRefreshesTheListAndCountsItsRecipes)
+{
+    ListView view;
+    import(write("eins.mmf", oneRecipe("Eins") + oneRecipe("Zwei")));
+    EXPECT_EQ(view.rez()->recordset()->recordCount(), recipes());
+    EXPECT_EQ(view.rezzahl, formatCount(recipes()));
+    view.kat()->recordset()->moveLast();
+    EXPECT_EQ(view.kat()->recordset()->value("dname").toString(), files() + "eins.mmf");
+    EXPECT_EQ(ui.next, "wizard_nachimport");
+}
+
+TEST_F(Driver, EachErrorRowNamesItsFileAndLine)
+{
+    const QString good = write("gut.mmf", oneRecipe("Gut") + "MMMMM----- Recipe via Meal-Master\n      Title: Halb\n");
+    const QString bad = write("schlecht.mmf", oneRecipe("Schlecht").replace("1 c  Mehl", "1/0 c  Mehl"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(files() + "rohr").constData(), 0600), 0);
+    import(files(), 1, true);
+    QStringList rows = errorRows();
+    rows.sort();
+    EXPECT_EQ(rows, QStringList({good + "|Halb|Kategorien : Fehler 'Die Datei endet mitten im Rezept (Zeile 11).'",
+                                 bad + "|Schlecht|Quantity : Fehler 'Division durch Null (Zeile 6)'"}));
+    EXPECT_EQ(ui.next, "wizard_importerr");
+
+    // A file that is not there, a pipe named alone, and a folder that cannot be read.
+    import(files() + "fehlt.mmf", 0);
+    import(files() + "rohr", 0);
+    import(files() + "kein-ordner/", 2);
+    EXPECT_EQ(count("select count(*) from importerrors"), 1) << "the last run's";
+    EXPECT_EQ(errorRows().first(),
+              QStringLiteral("Alle|%1|Verzeichnis : Fehler 'Das Verzeichnis %1 kann nicht gelesen werden (nicht "
+                             "vorhanden).'")
+                  .arg(files() + "kein-ordner/"));
+}
+
+TEST_F(Driver, AFileThatCannotBeOpenedIsOneErrorRow)
+{
+    import(files() + "fehlt.mmf", 0, true);
+    EXPECT_EQ(errorRows(), QStringList({files() + "fehlt.mmf||Datei : Fehler 'Die Datei kann nicht geöffnet werden: " +
+                                        files() + "fehlt.mmf (keine Datei)'"}));
+    EXPECT_EQ(ui.next, "wizard_importerr");
+}
+
+TEST_F(Driver, AFileImportedBeforeIsReadAgainOnlyWhenTheUserSaysSo)
+{
+    const QString file = write("eins.mmf", oneRecipe("Eins"));
+    import(file);
+    skipexisting = false;
+    const QString question = "Die Datei '" + file + "' wurde schon einmal importiert.";
+    dialogs.expect(question, ui::Answer::No).withStyle(ui::YesNo);
+    import(file);
+    EXPECT_EQ(count("select count(*) from rezepte where rname='Eins'"), 1);
+    dialogs.expect(question, ui::Answer::Yes);
+    import(file);
+    EXPECT_EQ(count("select count(*) from rezepte where rname='Eins'"), 2);
+    EXPECT_EQ(count("select count(*) from importdateien where did>1 and \"check\"=0"), 3) << "every row of the file";
+}
+
+TEST_F(Driver, TheHandOverFileIsPrivateUtf8AndNamedByTheTimeOfTheImport)
+{
+    const QString handOver = exchange::handOverFile();
+    ASSERT_FALSE(handOver.isEmpty());
+    const QString folder = QFileInfo(handOver).absolutePath();
+    EXPECT_TRUE(folder.startsWith(paths::tempFolder()));
+    EXPECT_EQ(QFileInfo(folder).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                   QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    QFile file(handOver);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(oneRecipe("Gr\xC3\xBC\xC3\x9F" "e aus der Newsgroup"));
+    file.close();
+
+    import(exchange::kHandOverName);
+    EXPECT_EQ(ui.idat.last(), handOver);
+    const QStringList rows = fileRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^302 Newsgroup-Import \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$")
+                    .match(rows[0])
+                    .hasMatch())
+        << rows[0].toStdString();
+    EXPECT_EQ(count(QString::fromUtf8("select count(*) from rezepte where rname='Grüße aus der Newsgroup'")), 1);
+    EXPECT_EQ(getreg(reg::importpfad), paths::homeFolder() + u'/');
+}
+
+}  // namespace kv::test
