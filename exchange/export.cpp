@@ -152,16 +152,15 @@ QString mmZutat(const Zeile& z, const Rezept& r)
     // A value too wide for its column is written whole; readers split the words at blanks.
     QString line = mengeText(z, r).rightJustified(7, u' ') + u' ' + unit.leftJustified(2, u' ') + u' ';
     // The text starts in column 12; while longer than 27 it is cut after the last blank
-    // among characters 10 to 26 (after the 10th when there is none), and the rest goes on
-    // in continuation lines.
+    // among characters 10 to 26, and the rest goes on in continuation lines. A reader
+    // joins the pieces with a blank, so a text is cut at a blank only: without one there,
+    // at the next blank, or not at all.
     while (text.size() > 27) {
-        qsizetype cut = 10;
-        for (qsizetype i = 26; i >= 10; --i)
-            if (text.at(i - 1) == u' ') {
-                cut = i;
-                break;
-            }
-        if (text.at(cut - 1).isHighSurrogate()) ++cut;
+        qsizetype cut = 0;
+        for (qsizetype i = 26; i >= 10 && cut == 0; --i)
+            if (text.at(i - 1) == u' ') cut = i;
+        if (cut == 0) cut = text.indexOf(u' ', 26) + 1;
+        if (cut == 0 || cut == text.size()) break;
         line += text.left(cut) + kCrLf + QStringLiteral("           - ");
         text = text.mid(cut);
     }
@@ -181,6 +180,26 @@ QString mmUeberschrift(const QString& heading)
     return rule.left(left) + heading + rule.mid(from - 1);
 }
 
+// A reader joins the lines of a preparation with blanks and takes an empty line, or
+// one indented by three blanks, for a break; it ends the recipe at a line that begins
+// with "-----" or "MMMMM". So each stored break is written as an empty line before the
+// next line (a break of its own when that line is empty), and a line beginning with a
+// marker is indented instead. Blanks around a line are dropped, as a reader drops them.
+QString mmZubereitung(const QString& ztext)
+{
+    const QStringList lines = ui::displayText(ztext).split(u'\n');
+    QString out;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines.at(i).trimmed();
+        const bool marker = line.startsWith(QLatin1String("-----")) || line.startsWith(QLatin1String("MMMMM"));
+        if (i > 0) out += kCrLf;
+        if (marker) out += QStringLiteral("   ");
+        else if (i > 0 && !line.isEmpty()) out += kCrLf;
+        out += line;
+    }
+    return out;
+}
+
 QString mmBlock(const Rezept& r, const QString& stichworte, const QDate& today)
 {
     QString b;
@@ -191,7 +210,7 @@ QString mmBlock(const Rezept& r, const QString& stichworte, const QDate& today)
     b += QStringLiteral("  Servings: ") + QString::number(r.p) + QStringLiteral(" Portionen") + kCrLf + kCrLf;
     for (const Zeile& z : r.zeilen)
         b += z.nr == 0 ? mmUeberschrift(z.zname) + kCrLf : mmZutat(z, r);
-    b += kCrLf + crlf(r.ztext) + kCrLf;
+    b += kCrLf + mmZubereitung(r.ztext) + kCrLf;
     b += QStringLiteral("Stichworte: ") + stichworte + kCrLf;
     b += QStringLiteral("MMMMM") + kCrLf + kCrLf;
     return b;

@@ -170,6 +170,14 @@ QString upperCase(const QString& text)
     return upper;
 }
 
+// A line of keywords only, as the export writes it after the preparation.
+bool keywordLine(QStringView line)
+{
+    qsizetype p = 0;
+    while (p < line.size() && line.at(p) == u' ') ++p;
+    return line.mid(p).startsWith(u"Stichworte:", Qt::CaseInsensitive);
+}
+
 bool continuationOf(QStringView part)
 {
     return part.size() > 11 && isBlank(part.left(5)) && part.at(11) == u'-';
@@ -601,7 +609,9 @@ void MealMasterReader::closePart()
 void MealMasterReader::readPreparation(const QString& firstLine)
 {
     QString& text = m_recipe.zubereitung;
-    text = firstLine;
+    // The first line is looked at for keywords only when it is a keyword line: a recipe
+    // without preparation has the writer's "Stichworte:" line there.
+    text = keywordLine(firstLine) ? examineKeywords(firstLine).value_or(QString()).trimmed() : firstLine;
     text::TextLine line;
     while (readInRecipe(line)) {
         if (m_overLimit) return;
@@ -611,17 +621,20 @@ void MealMasterReader::readPreparation(const QString& firstLine)
             return;
         }
         if (startsWithMarker(line.text) || markerOnly(line.text)) return;
-        const QString joined = examineKeywords(line.text);
-        const QString trimmed = joined.trimmed();
-        if (trimmed.isEmpty() || joined.startsWith(QLatin1String("   "))) text += kCrLf + trimmed;
+        const std::optional<QString> joined = examineKeywords(line.text);
+        if (!joined) continue;
+        const QString trimmed = joined->trimmed();
+        if (trimmed.isEmpty() || joined->startsWith(QLatin1String("   "))) text += kCrLf + trimmed;
         else if (text.endsWith(u'\n')) text += trimmed;
         else text += u' ' + trimmed;
     }
 }
 
-// "Stichworte: Kuchen, Backen" in the preparation gives keywords; the line stays in the
-// text. A list ended by "*" gives none: the text after the "*" is looked at again.
-QString MealMasterReader::examineKeywords(QString line)
+// "Stichworte: Kuchen, Backen" in the preparation gives keywords. A line that begins
+// with "Stichworte:" is dropped from the text (nothing is returned), so that a recipe
+// exported and read again does not gain one such line each time; any other line stays.
+// A list ended by "*" gives none: the text after the "*" is looked at again.
+std::optional<QString> MealMasterReader::examineKeywords(QString line)
 {
     for (;;) {
         const qsizetype s = indexOfWord(line, QLatin1StringView("STICHWORT"));
@@ -632,6 +645,7 @@ QString MealMasterReader::examineKeywords(QString line)
         if (star < 0) {
             for (const QString& piece : line.mid(c + 1).split(u','))
                 if (!piece.trimmed().isEmpty()) m_recipe.keywords << piece.trimmed();
+            if (keywordLine(line)) return std::nullopt;
             return line;
         }
         line = line.mid(star + 1);

@@ -137,7 +137,7 @@ private:
     void apply(Column& column, bool right, const Parsed& parsed, qint64 number);
     void closePart();
     void readPreparation(const QString& firstLine);
-    QString examineKeywords(QString line);
+    std::optional<QString> examineKeywords(QString line);
     double amountOf(const QString& word, QStringList& problems);
     void servings(const QString& line, qint64 number);
 

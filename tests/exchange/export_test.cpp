@@ -3,6 +3,7 @@
 
 #include "exchange/export.h"
 #include "platform/paths.h"
+#include "tests/exchange/exportrows.h"
 #include "tests/mainwindow/view/viewfixture.h"
 
 #include <gtest/gtest.h>
@@ -35,56 +36,19 @@ QString lines(const QStringList& list)
 
 class Writers : public CookbookTest {
 protected:
-    struct Line {
-        int tid;
-        int nr;
-        std::optional<qint64> eid;
-        std::optional<double> menge;
-        QString text;
-    };
+    using Line = ExportLine;
 
     void SetUp() override
     {
         CookbookTest::SetUp();
-        aid = newSelection();
+        aid = newSelection(*db);
     }
 
-    qint64 newSelection()
+    qint64 ownUnit(const QString& ename) { return addOwnUnit(*db, ename); }
+    qint64 recipe(const QString& name, int port, const std::vector<Line>& rows, const std::optional<QString>& ztext,
+                  int p = 0, const QVariant& kid = {})
     {
-        db->execute(QStringLiteral("insert into auswahlen (aname) values ('Export')"));
-        return db->lastInsertId();
-    }
-
-    qint64 zutid(const QString& text)
-    {
-        const QVariant id = db->scalar(QStringLiteral("select zutid from zutindex where zutat = ?"), {text});
-        if (id.isValid()) return id.toLongLong();
-        db->execute(QStringLiteral("insert into zutindex (zutat) values (?)"), {text});
-        return db->lastInsertId();
-    }
-
-    // A unit typed in the editor.
-    qint64 ownUnit(const QString& ename)
-    {
-        db->execute(QStringLiteral("insert into einheiten (ename, ekurz, mmunit) values (?, '$$', 0)"), {ename});
-        return db->lastInsertId();
-    }
-
-    // A recipe stored for `port` servings, in the selection with `p` servings.
-    qint64 recipe(const QString& name, int port, const std::vector<Line>& rows, std::optional<QString> ztext,
-                  int p = 0, QVariant kid = {})
-    {
-        db->execute(QStringLiteral("insert into rezepte (rname, port, ungenau, kid) values (?, ?, 0, ?)"),
-                    {name, port, kid});
-        const qint64 rid = db->lastInsertId();
-        for (const Line& l : rows)
-            db->execute(QStringLiteral("insert into zutaten (rid, tid, nr, eid, menge, zutid) values (?, ?, ?, ?, ?, ?)"),
-                        {rid, l.tid, l.nr, l.eid ? QVariant(*l.eid) : QVariant(), l.menge ? QVariant(*l.menge) : QVariant(),
-                         zutid(l.text)});
-        if (ztext) db->execute(QStringLiteral("insert into zubereit (rid, ztext) values (?, ?)"), {rid, *ztext});
-        db->execute(QStringLiteral("insert into rezinaus (aid, rid, rname, port) values (?, ?, ?, ?)"),
-                    {aid, rid, name, p > 0 ? p : port});
-        return rid;
+        return addRecipe(*db, aid, name, port, rows, ztext, p, kid);
     }
 
     QString mm() { return mmstring(*db, aid, false, {}, kHeute); }
@@ -105,8 +69,10 @@ TEST_F(Writers, MealMasterWritesHeaderColumnsScaledAmountsHeadingsAndWrappedText
                                {2, 1, ownUnit(QStringLiteral("Handvoll")), 2, QStringLiteral("Petersilie")},
                                {2, 2, kMilliliter, 25.875, QStringLiteral("Milch")},
                                {3, 0, {}, {}, longHeading},
-                               {3, 1, {}, {}, QStringLiteral("Salz")}},
-                              QStringLiteral("Brot schmieren.\nBelegen."), 2, 1);
+                               {3, 1, {}, {}, QStringLiteral("Salz")},
+                               {3, 2, {}, {}, QStringLiteral("Rindfleischetikettierungsgesetz-Brot")},
+                               {3, 3, {}, {}, QStringLiteral("Rindfleischetikettierungsgesetz und Brot")}},
+                              QStringLiteral("Brot schmieren.\n  Belegen.  \n-----Tipp: warm essen."), 2, 1);
     db->execute(QStringLiteral("insert into rezstich (rid, sid) values (?, 10), (?, 13)"), {rid, rid});
 
     const QString teig = QStringLiteral("MMMMM") + QString(33, u'-') + QStringLiteral("Teig") + QString(39, u'-');
@@ -125,9 +91,16 @@ TEST_F(Writers, MealMasterWritesHeaderColumnsScaledAmountsHeadingsAndWrappedText
                            QStringLiteral("12 15/16 ml Milch"),
                            QStringLiteral("MMMMM-----") + longHeading + QStringLiteral("-----"),
                            QStringLiteral("           Salz"),
+                           // no blank to cut at: whole, or cut at the next blank
+                           QStringLiteral("           Rindfleischetikettierungsgesetz-Brot"),
+                           QStringLiteral("           Rindfleischetikettierungsgesetz "),
+                           QStringLiteral("           - und Brot"),
                            QString(),
+                           // a break as an empty line; a line that would end the recipe indented
                            QStringLiteral("Brot schmieren."),
+                           QString(),
                            QStringLiteral("Belegen."),
+                           QStringLiteral("   -----Tipp: warm essen."),
                            QStringLiteral("Stichworte: Herbst, Deutsch"),
                            QStringLiteral("MMMMM"),
                            QString(),
@@ -231,7 +204,7 @@ TEST_F(Writers, PreviewsStopAfterThirtyRecipesWithTheNoteWhileFilesHoldEveryReci
     EXPECT_TRUE(html().endsWith(kHinweis));
 
     // An empty selection writes nothing; the file of an earlier export stays.
-    aid = newSelection();
+    aid = newSelection(*db);
     EXPECT_EQ(mm(), QStringLiteral("0"));
     EXPECT_EQ(html(), QStringLiteral("0"));
     EXPECT_EQ(mmstring(*db, aid, true, mmFile), QStringLiteral("0"));

@@ -159,13 +159,21 @@ TEST_F(Reader, SectionLinesOpenPartsWithHeadingsAndCanGiveTheServings)
     EXPECT_EQ(r[0].mid(0, 2), QStringList({"Ohne Zahl|4~|-", QString::fromUtf8("2.0 FÜR VIELE PERSONEN")}));
 }
 
-TEST_F(Reader, KeywordLinesOfThePreparationGiveKeywordsAndStayInTheText)
+TEST_F(Reader, AStichworteLineGivesKeywordsAndLeavesThePreparationWhileOtherKeywordMentionsStay)
 {
-    auto r = read(recipe("Stich", {"      1 c  Mehl", "  Gut ruehren.", "  Stichworte: Sommer, Schnell ,"}));
+    auto r = read(recipe("Stich", {"      1 c  Mehl", "  Gut ruehren.", "  Stichworte: Sommer, Schnell ,", "  Dann backen."}));
     ASSERT_EQ(r.size(), 1u);
     // A keyword the cookbook knows in another case is that one.
     EXPECT_EQ(r[0].mid(2), QStringList({"#schnell", "#Sommer", "#Test"}));
-    EXPECT_EQ(lastPreparation(), QString::fromUtf8("Gut rühren. Stichworte: Sommer, Schnell ,"));
+    EXPECT_EQ(lastPreparation(), QString::fromUtf8("Gut rühren. Dann backen."));
+    // Elsewhere in a line the keywords are taken and the line stays.
+    r = read(recipe("Mitten", {"      1 c  Mehl", "  Etwas Text.", "  Gut ruehren. Stichworte: Herbst"}));
+    EXPECT_EQ(r[0].mid(2), QStringList({"#Herbst", "#Test"}));
+    EXPECT_EQ(lastPreparation(), QString::fromUtf8("Etwas Text. Gut rühren. Stichworte: Herbst"));
+    // A recipe without preparation: the keyword line is the first after the ingredients.
+    r = read(recipe("Ohne Text", {"      1 c  Mehl", "STICHWORTE: Winter"}));
+    EXPECT_EQ(r[0].mid(2), QStringList({"#Test", "#Winter"}));
+    EXPECT_EQ(lastPreparation(), QString());
     // A list ended by "*" gives none; the text after the "*" is looked at again.
     r = read(recipe("Stern", {"      1 c  Mehl", "  Etwas Text.", "  Stichworte: Winter * Stichwort: Herbst"}));
     EXPECT_EQ(r[0].mid(2), QStringList({"#Herbst", "#Test"}));
