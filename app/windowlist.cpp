@@ -4,6 +4,11 @@
 #include "core/finddir.h"
 #include "core/warten.h"
 #include "exchange/exportwizard.h"
+#include "exchange/importstatus.h"
+#include "exchange/weiteresdateien.h"
+#include "exchange/wizardimport.h"
+#include "exchange/wizardimporterr.h"
+#include "exchange/wizardnachimport.h"
 #include "mainwindow/about.h"
 #include "mainwindow/editor.h"
 #include "mainwindow/einheiten.h"
@@ -50,6 +55,13 @@ void registerAllWindows()
     add<Suchen>("suchen");
     add<Zutatensuche>("zutatensuche");
     add<WizardExport>("wizard_export");
+    add<WizardImport>("wizard_import");
+    add<Importstatus>("importstatus");
+    add<WizardImporterr>("wizard_importerr");
+    add<WizardNachimport>("wizard_nachimport");
+    add<WeiteresDateien>("weiteres_dateien");
+    // The import driver reaches these windows through its interface.
+    exchange::setImportUi(&exchange::importWindows());
 }
 
 }  // namespace kv

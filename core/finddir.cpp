@@ -11,16 +11,12 @@
 #include "platform/ui/windows.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
-#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
-#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -67,10 +63,8 @@ Finddir::Finddir(QWidget* parent)
     Label6->setObjectName(QStringLiteral("Label6"));
     Label6->setFont(ui::narrowFont(11, true));
 
-    m_folders = ui::folderModel(this);
     idir = new QTreeView(this);
     idir->setObjectName(QStringLiteral("idir"));
-    ui::setupFolderList(idir, m_folders);
     Label6->setBuddy(idir);
 
     status = new QLabel(this);
@@ -109,7 +103,7 @@ Finddir::Finddir(QWidget* parent)
     resize(460, 540);
 
     start->hide();
-    ui::fillDriveList(idrive);
+    m_folders = new ui::FolderChooser(idrive, idir, [this] { idir_Change(); });
     wireEvents();
     Form_Load();
 }
@@ -117,79 +111,33 @@ Finddir::Finddir(QWidget* parent)
 void Finddir::wireEvents()
 {
     connect(idrive, &QComboBox::currentIndexChanged, this, &Finddir::idrive_Change);
-    connect(idir->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { idir_CurrentChanged(current); });
     connect(start, &QPushButton::clicked, this, &Finddir::start_Click);
     connect(kreuz, &QPushButton::clicked, this, &Finddir::kreuz_Click);
-    // The folder model reads folders in the background: the rows above the chosen folder
-    // arrive after it was selected and push it out of sight, so follow it as they come.
-    connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-        if (m_path.startsWith(paths::absoluteFolder(loaded))) showInIdir(m_path);
-    });
-}
-
-void Finddir::selectDriveOf(const QString& folder)
-{
-    showDrive(ui::chooseDriveOf(idrive, folder));
-}
-
-void Finddir::showDrive(const QString& root)
-{
-    ui::showDrive(idir, m_folders, root);
 }
 
 void Finddir::Form_Load()
 {
-    const QString p = finddirStartFolder(getreg(reg::importpfad));
-    selectDriveOf(p);
-    setIdirPath(p);
+    m_folders->openAt(finddirStartFolder(getreg(reg::importpfad)));
 }
 
 QString Finddir::idirPath() const
 {
-    return m_path;
+    return m_folders->path();
 }
 
 void Finddir::setIdirPath(const QString& folder)
 {
-    const QString path = paths::absoluteFolder(folder);
-    if (!QFileInfo(path).isDir()) return;
-    showInIdir(path);
-    if (path == m_path) return;
-    m_path = path;
-    idir_Change();
-}
-
-void Finddir::showInIdir(const QString& path)
-{
-    const QModelIndex index = m_folders->index(path.size() > 1 ? path.chopped(1) : path);
-    if (!index.isValid()) return;
-    m_movingIdir = true;
-    idir->setCurrentIndex(index);
-    idir->expand(index);
-    idir->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    m_movingIdir = false;
-}
-
-void Finddir::idir_CurrentChanged(const QModelIndex& current)
-{
-    if (m_movingIdir || !current.isValid()) return;
-    setIdirPath(m_folders->filePath(current));
+    m_folders->setPath(folder);
 }
 
 void Finddir::idrive_Change()
 {
-    const QString root = idrive->currentData().toString();
-    // A drive that cannot be read (an empty card reader, a vanished mount) leaves the
-    // folder list where it was.
-    if (!QDir(root).isReadable()) return;
-    showDrive(root);
-    setIdirPath(root);
+    m_folders->driveChosen();
 }
 
 void Finddir::idir_Change()
 {
-    const FolderCheck check = inspectFolder(m_path);
+    const FolderCheck check = inspectFolder(idirPath());
     switch (check.kind) {
     case FolderKind::NoCookbook:
         status->setText(QStringLiteral("In diesem Verzeichnis ist kein Kochbuch."));
@@ -261,13 +209,6 @@ void Finddir::kreuz_Click()
     }
     leave();
     ui::WindowRegistry::unload(kName);
-}
-
-void Finddir::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    // Scrolling before the first layout has no viewport to measure against.
-    QTimer::singleShot(0, this, [this] { showInIdir(m_path); });
 }
 
 void showFinddirModal()

@@ -6,13 +6,15 @@
 #include <QString>
 
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
-class QModelIndex;
 class QPushButton;
 class QTreeView;
 
 namespace kv {
+
+namespace ui {
+class FolderChooser;
+}
 
 class Finddir : public ui::Dialog {
     Q_OBJECT
@@ -32,14 +34,9 @@ public:
     void idrive_Change();
     void idir_Change();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void wireEvents();
     void Form_Load();
-    void selectDriveOf(const QString& folder);
-    void idir_CurrentChanged(const QModelIndex& current);
 
     QLabel* top = nullptr;
     QLabel* Label2 = nullptr;
@@ -47,15 +44,10 @@ private:
     QComboBox* idrive = nullptr;
     QLabel* Label6 = nullptr;
     QTreeView* idir = nullptr;
-    QFileSystemModel* m_folders = nullptr;
+    ui::FolderChooser* m_folders = nullptr;
     QLabel* status = nullptr;
     QPushButton* start = nullptr;
     QPushButton* kreuz = nullptr;
-
-    QString m_path;
-    bool m_movingIdir = false;
-    void showInIdir(const QString& path);
-    void showDrive(const QString& root);
 };
 
 // Shows the dialog modally for the cookbook opening, which reads the folder it stored.

@@ -87,12 +87,7 @@ QString openfiledlg(const QString& filterName, const QString& pattern, const QSt
 WizardExport::WizardExport(QWidget* parent)
     : ui::Dialog(parent)
 {
-    setObjectName(kName);
-    setWindowTitle(QStringLiteral(" "));
-    ui::setDarkDialogLook(this);
-
-    top = ui::dialogCaption(QStringLiteral("R e z e p t e   e x p o r t i e r e n"), this);
-    top->setObjectName(QStringLiteral("top"));
+    top = ui::darkWindow(this, kName, QStringLiteral("R e z e p t e   e x p o r t i e r e n"));
     exp1 = label(this, QStringLiteral("exp1"), QStringLiteral("Kelvor-Kochbuch"));
     exp2 = label(this, QStringLiteral("exp2"), QStringLiteral("HTML-Webseite"));
     exp3 = label(this, QStringLiteral("exp3"), QStringLiteral("MealMaster-Datei"));

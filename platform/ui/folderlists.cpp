@@ -3,10 +3,13 @@
 #include "platform/paths.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QStorageInfo>
 #include <QStringList>
+#include <QTimer>
 #include <QTreeView>
 
 namespace kv::ui {
@@ -84,6 +87,65 @@ void setupFolderList(QTreeView* folders, QFileSystemModel* model)
 void showDrive(QTreeView* folders, QFileSystemModel* model, const QString& root)
 {
     folders->setRootIndex(model->index(root.size() > 1 && root.endsWith(u'/') ? root.chopped(1) : root));
+}
+
+FolderChooser::FolderChooser(QComboBox* drives, QTreeView* folders, std::function<void()> changed)
+    : QObject(folders), m_drives(drives), m_folders(folders), m_model(folderModel(this)), m_changed(std::move(changed))
+{
+    fillDriveList(m_drives);
+    setupFolderList(m_folders, m_model);
+    m_folders->installEventFilter(this);
+    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_moving && current.isValid()) setPath(m_model->filePath(current));
+            });
+    // The rows above the chosen folder arrive after it was selected and push it out of sight.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (m_path.startsWith(paths::absoluteFolder(loaded))) showInList(m_path);
+    });
+}
+
+void FolderChooser::setPath(const QString& folder)
+{
+    const QString path = paths::absoluteFolder(folder);
+    if (!QFileInfo(path).isDir()) return;
+    showInList(path);
+    if (path == m_path) return;
+    m_path = path;
+    if (m_changed) m_changed();
+}
+
+void FolderChooser::openAt(const QString& folder)
+{
+    showDrive(m_folders, m_model, chooseDriveOf(m_drives, paths::absoluteFolder(folder)));
+    setPath(folder);
+}
+
+void FolderChooser::driveChosen()
+{
+    const QString root = m_drives->currentData().toString();
+    if (!QDir(root).isReadable()) return;
+    showDrive(m_folders, m_model, root);
+    setPath(root);
+}
+
+void FolderChooser::showInList(const QString& path)
+{
+    const QModelIndex index = m_model->index(path.size() > 1 ? path.chopped(1) : path);
+    if (!index.isValid()) return;
+    m_moving = true;
+    m_folders->setCurrentIndex(index);
+    m_folders->expand(index);
+    m_folders->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_moving = false;
+}
+
+bool FolderChooser::eventFilter(QObject* watched, QEvent* event)
+{
+    // Scrolling before the first layout has no viewport to measure against.
+    if (watched == m_folders && event->type() == QEvent::Show)
+        QTimer::singleShot(0, this, [this] { showInList(m_path); });
+    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace kv::ui

@@ -1,14 +1,16 @@
 #pragma once
 // The drive list and the folder list of the windows that choose a folder (the cookbook
-// choice, the cookbook export): the drive list offers the root, the home folder and the
-// mounted volumes, each with its root ('/'-ended) as item data; the folder list shows the
-// folders of one drive.
+// choice, the import wizard, the cookbook export): the drive list offers the root, the
+// home folder and the mounted volumes, each with its root ('/'-ended) as item data; the
+// folder list shows the folders of one drive.
 
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 class QComboBox;
 class QFileSystemModel;
-class QObject;
 class QTreeView;
 
 namespace kv::ui {
@@ -25,5 +27,41 @@ void setupFolderList(QTreeView* folders, QFileSystemModel* model);
 // The folder list starts at the drive's root, so the folders of a deep drive (the home
 // folder) are in sight at once.
 void showDrive(QTreeView* folders, QFileSystemModel* model, const QString& root);
+
+// A drive list and a folder list that choose one folder together, as the directory
+// dialog and the import wizard have them. The folder model reads folders in the
+// background, so the chosen folder is followed into sight as its parents arrive and
+// again when the list is first shown.
+class FolderChooser : public QObject {
+    Q_OBJECT
+public:
+    // Fills the drive list and sets the folder list up; `changed` runs whenever the chosen
+    // folder becomes another one (the window's idir_Change).
+    FolderChooser(QComboBox* drives, QTreeView* folders, std::function<void()> changed);
+
+    // The chosen folder, ending with '/'.
+    QString path() const { return m_path; }
+    // Chooses an existing folder in the folder list; anything else is ignored.
+    void setPath(const QString& folder);
+    // Chooses the folder's drive in the drive list, shows that drive and chooses the folder.
+    void openAt(const QString& folder);
+    // The drive chosen in the drive list (the window's idrive_Change): its root becomes the
+    // chosen folder. A drive that cannot be read (an empty card reader, a vanished mount)
+    // leaves the lists as they were.
+    void driveChosen();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showInList(const QString& path);
+
+    QComboBox* m_drives;
+    QTreeView* m_folders;
+    QFileSystemModel* m_model;
+    std::function<void()> m_changed;
+    QString m_path;
+    bool m_moving = false;
+};
 
 }  // namespace kv::ui

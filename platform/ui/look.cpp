@@ -124,4 +124,14 @@ QPushButton* dialogButton(const QString& name, const QString& text, QWidget* par
     return button;
 }
 
+QLabel* darkWindow(QWidget* window, const QString& name, const QString& caption)
+{
+    window->setObjectName(name);
+    window->setWindowTitle(QStringLiteral(" "));
+    setDarkDialogLook(window);
+    QLabel* top = dialogCaption(caption, window);
+    top->setObjectName(QStringLiteral("top"));
+    return top;
+}
+
 }  // namespace kv::ui

@@ -50,5 +50,8 @@ void setOptionChosen(QLabel* option, bool chosen);
 void setDarkDialogLook(QWidget* dialog);
 QLabel* dialogCaption(const QString& text, QWidget* parent);
 QPushButton* dialogButton(const QString& name, const QString& text, QWidget* parent);
+// A window of that look under its system name with a blank title; returns its caption,
+// the label `top`.
+QLabel* darkWindow(QWidget* window, const QString& name, const QString& caption);
 
 }  // namespace kv::ui
