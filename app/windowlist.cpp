@@ -4,6 +4,8 @@
 #include "core/finddir.h"
 #include "core/warten.h"
 #include "exchange/exportwizard.h"
+#include "exchange/newsreaderwork.h"
+#include "exchange/newswizard.h"
 #include "mainwindow/about.h"
 #include "mainwindow/editor.h"
 #include "mainwindow/einheiten.h"
@@ -50,6 +52,8 @@ void registerAllWindows()
     add<Suchen>("suchen");
     add<Zutatensuche>("zutatensuche");
     add<WizardExport>("wizard_export");
+    add<WizardNews>("wizard_news");
+    add<Newsreaderwork>("newsreaderwork");
 }
 
 }  // namespace kv
