@@ -5,6 +5,8 @@
 #include "core/warten.h"
 #include "exchange/exportwizard.h"
 #include "exchange/importstatus.h"
+#include "exchange/newsreaderwork.h"
+#include "exchange/newswizard.h"
 #include "exchange/weiteresdateien.h"
 #include "exchange/wizardimport.h"
 #include "exchange/wizardimporterr.h"
@@ -60,7 +62,9 @@ void registerAllWindows()
     add<WizardImporterr>("wizard_importerr");
     add<WizardNachimport>("wizard_nachimport");
     add<WeiteresDateien>("weiteres_dateien");
-    // The import driver reaches these windows through its interface.
+    add<WizardNews>("wizard_news");
+    add<Newsreaderwork>("newsreaderwork");
+    // The import driver reaches its windows through its interface.
     exchange::setImportUi(&exchange::importWindows());
 }
 
