@@ -4,6 +4,7 @@
 // log, and a run during which the main window takes no input.
 
 #include "exchange/import.h"
+#include "exchange/importstatus.h"
 #include "exchange/newsreaderwork.h"
 #include "exchange/userdb.h"
 #include "platform/nntp/nntpclient.h"
@@ -13,6 +14,7 @@
 #include "tests/support/loopbacknntp.h"
 
 #include <QListView>
+#include <QListWidget>
 #include <QTest>
 
 namespace kv::test {
@@ -317,6 +319,39 @@ TEST_F(NewsWizard, WhileARunLastsOnlyItsCancelButtonTakesInput)
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte where rname like 'Newsrezept*'")), 1);
     EXPECT_EQ(userDb().scalar(QStringLiteral("select ldatum from newsgroups")).toInt(), 2);
     nntp::setDefaultLimits({});
+}
+
+TEST_F(NewsWizard, ARunEndsInTheProgramsOwnImportWindows)
+{
+    exchange::setImportUi(&exchange::importWindows());
+    LoopbackNntp server;
+    LoopbackNntp::Group& group = server.group(QStringLiteral("de.rec.kochen"));
+    for (qint64 n = 1; n <= 2; ++n)
+        group.articles[n] = LoopbackNntp::article(
+            "Rezept", "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: Newsrezept " + QByteArray::number(n) +
+                          "\n Categories: Xyzzy\n   Servings: 2\n\n      1 c  Mehl\n\n  Ruehren.\nMMMMM\n");
+    userDb().execute(QStringLiteral("insert into newsserver (sname, port) values ('127.0.0.1', ?)"), {server.port()});
+    userDb().execute(QStringLiteral("insert into newsgroups (servid, newsgroup, import) values (1, 'de.rec.kochen', 'X')"));
+    user.reset();
+
+    openWizard([this] {
+        dialogs.expect(QStringLiteral("Fertig."), ui::Answer::Ok);
+        control<QToolButton>(wizard, "start")->click();
+    });
+    dialogs.verify();
+
+    // The new recipes wait in the category window; the progress window is gone.
+    QWidget* nachimport = ui::WindowRegistry::loadedWindow(QStringLiteral("wizard_nachimport"));
+    ASSERT_NE(nachimport, nullptr);
+    EXPECT_TRUE(nachimport->isVisible());
+    auto* neurezgrid = control<QListWidget>(nachimport, "neurezgrid");
+    QStringList titles;
+    for (int i = 0; i < neurezgrid->count(); ++i) titles << neurezgrid->item(i)->text();
+    EXPECT_EQ(titles, QStringList({"Newsrezept 1", "Newsrezept 2"}));
+    QWidget* progress = ui::WindowRegistry::loadedWindow(QStringLiteral("importstatus"));
+    EXPECT_TRUE(progress == nullptr || !progress->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(userDb().scalar(QStringLiteral("select ldatum from newsgroups")).toInt(), 3);
 }
 
 }  // namespace kv::test
