@@ -15,6 +15,7 @@
 #include "mainwindow/weiteres_umlaute.h"
 #include "mainwindow/weiters_komment.h"
 #include "platform/ui/windows.h"
+#include "printing/print_rezept.h"
 #include "search/stichwortsuche.h"
 #include "search/suchen.h"
 #include "search/zutatensuche.h"
@@ -50,6 +51,7 @@ void registerAllWindows()
     add<Suchen>("suchen");
     add<Zutatensuche>("zutatensuche");
     add<WizardExport>("wizard_export");
+    add<PrintRezept>("print_rezept");
 }
 
 }  // namespace kv
