@@ -381,6 +381,9 @@ TEST_F(PrintForm, ALandscapeSheetIsFittedToTheWindowsWidth)
     EXPECT_NEAR(double(sheet.width()) / sheet.height(), double(g.physwidth) / g.physheight, 0.01);
     EXPECT_TRUE(sheet.contains(formControl<QLabel>("preview")->geometry()));
     EXPECT_EQ(layouts(), 1);
+    QFile log(printlogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(log.readAll()).contains(QStringLiteral("changeprinter -> calcrezsites\r\ncalcrezsizes start")));
     EXPECT_EQ(caption(), QStringLiteral("Seite : 1 von %1").arg(form()->layout().pagecount()));
 }
 
