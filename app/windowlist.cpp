@@ -22,6 +22,7 @@
 #include "mainwindow/weiteres_umlaute.h"
 #include "mainwindow/weiters_komment.h"
 #include "platform/ui/windows.h"
+#include "printing/print_rezept.h"
 #include "search/stichwortsuche.h"
 #include "search/suchen.h"
 #include "search/zutatensuche.h"
@@ -64,6 +65,7 @@ void registerAllWindows()
     add<WeiteresDateien>("weiteres_dateien");
     add<WizardNews>("wizard_news");
     add<Newsreaderwork>("newsreaderwork");
+    add<PrintRezept>("print_rezept");
     // The import driver reaches its windows through its interface.
     exchange::setImportUi(&exchange::importWindows());
 }

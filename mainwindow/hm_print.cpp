@@ -1,5 +1,5 @@
 // The print buttons of the main window: each fills the print hand-over and shows the print
-// window. They stay disabled while the program has no print window.
+// window, which lays the new rows out.
 
 #include "mainwindow/hm.h"
 
@@ -14,8 +14,8 @@ namespace kv {
 
 namespace {
 
-// Modeless and without owner; a print window already open lays out the new rows when it
-// is activated again.
+// Modeless and without owner; a print window already open is shown again, which lays out
+// the new rows.
 void showPrintWindow()
 {
     QWidget* window = ui::WindowRegistry::get(QStringLiteral("print_rezept"));

@@ -18,18 +18,6 @@ namespace kv {
 
 namespace {
 
-// Positions are whole pixels, and a fraction is rounded as a 32-bit integer takes a
-// number: a half to the even neighbour (std::nearbyint in the default rounding mode).
-int whole(double v)
-{
-    if (!std::isfinite(v))
-        throw std::range_error("Überlauf");
-    const double r = std::nearbyint(v);
-    if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
-        throw std::range_error("Überlauf");
-    return static_cast<int>(r);
-}
-
 // Centimetres of a margin in pixels, rounded down. The settings keep fifteen digits, so a
 // border written back may come back a hair below its whole pixel (99.99999999999992).
 int centimetresToPixels(double cm, int dpi)
@@ -177,6 +165,7 @@ void PrintLayout::cookbookClosing()
 {
     m_layoutDb.close();
     m_layoutdbopen = false;
+    m_printable = false;
 }
 
 int PrintLayout::measure(const QString& text, int font, int width)
@@ -212,6 +201,7 @@ PrintLayout::Run PrintLayout::calcrezsizes()
             m_runMeasure = std::make_unique<SurfaceTextMeasure>(m_geometry.dpiy);
             m_activeMeasure = m_runMeasure.get();
         }
+        m_booklet = bookletmode;
         readFonts();
         m_window.setBusy(true);
         busy = true;
@@ -263,8 +253,10 @@ PrintLayout::Run PrintLayout::calcrezsizes()
         if (m_currentpage > m_pagecount)
             m_currentpage = m_pagecount;
         fillHeadFootTexts();
-        tx.commit();
         printlog(QStringLiteral("calcrezsizes : calculated."));
+        if (m_booklet)
+            sortbooklet();
+        tx.commit();
 
         m_window.pagescapt();
         m_window.waitmess(false);
@@ -276,15 +268,8 @@ PrintLayout::Run PrintLayout::calcrezsizes()
         printlog(QStringLiteral("calcrezsizes Ende."));
         return Run::Done;
     } catch (const std::exception& e) {
-        int number = 0;
-        QString text = QString::fromUtf8(e.what());
-        if (const auto* dbe = dynamic_cast<const db::DbError*>(&e)) {
-            number = dbe->number();
-            text = dbe->text();
-        } else if (dynamic_cast<const std::range_error*>(&e)) {
-            number = 6;
-        }
-        printlog(QStringLiteral("calcrezsizes Error %1 : %2").arg(QString::number(number), text));
+        const auto [number, text] = printErrorOf(e);
+        printlogError(QStringLiteral("calcrezsizes Error "), e);
         // Half a layout must not look finished: the next run starts from a new file, and
         // nothing is printed before a run succeeds.
         m_layoutdbopen = false;
@@ -335,7 +320,7 @@ void PrintLayout::computeColumns()
     LayoutState& s = m_state;
     s.printwidth = whole(m_geometry.printareahorz - s.margleft - s.margright);
     // Two pages side by side on one sheet.
-    if (bookletmode)
+    if (m_booklet)
         s.printwidth = whole(s.printwidth / 2.0 - s.margright);
     const double printheight = m_geometry.printareavert - s.margtop - s.margbottom;
     s.rezwidth = double(s.printwidth) / std::max<int>(m_columncount, 1) * 0.9;

@@ -140,8 +140,11 @@ public:
     // Lays the hand-over rows out anew: the layout database is made at the first run and
     // emptied by later ones; ends by drawing the current page.
     Run calcrezsizes();
-    // True after a run that succeeded, until a run fails.
+    // True after a run that succeeded, until a run fails or the cookbook closes.
     bool printable() const { return m_printable; }
+    // Whether the last run laid out a booklet. The page drawing and the print job go by
+    // this, not by the booklet box, which may have changed since.
+    bool booklet() const { return m_booklet; }
     bool running() const { return m_running; }
     bool layoutdbopen() const { return m_layoutdbopen; }
     LayoutDatabase& layoutDatabase() { return m_layoutDb; }
@@ -154,9 +157,14 @@ public:
     // The header's or footer's three texts for `page`, from the order string and own text
     // in the settings; the page count is that of the last run.
     HeadFootTexts headfoottext(int page, bool header);
+    // Imposes the laid-out pages as a booklet of folded sheets: a title page first unless
+    // `printbookletfirsttitle` is exactly "yes", blank pages up to a multiple of four, and
+    // each sheet side carrying two pages side by side; pagecount becomes the sheet sides.
+    // Run by calcrezsizes in booklet mode.
+    void sortbooklet();
 
-    // The cookbook is about to be closed or replaced: the layout database closes, and the
-    // next run makes it anew.
+    // The cookbook is about to be closed or replaced: the layout database closes, nothing
+    // is printed, and the next run makes it anew.
     void cookbookClosing();
 
 private:
@@ -191,6 +199,7 @@ private:
     bool m_layoutdbopen = false;
     bool m_printable = false;
     bool m_running = false;
+    bool m_booklet = false;
 
     // The flow position of the run.
     int m_x = 0;

@@ -4,7 +4,11 @@
 #include "platform/paths.h"
 #include "platform/ui/dialogs.h"
 
+#include "platform/db/database.h"
+
 #include <QFile>
+
+#include <stdexcept>
 
 namespace kv {
 
@@ -62,6 +66,19 @@ void printlog(const QString& text)
         file.close();
         giveUpLog();
     }
+}
+
+PrintError printErrorOf(const std::exception& e)
+{
+    if (const auto* dbe = dynamic_cast<const db::DbError*>(&e))
+        return {dbe->number(), dbe->text()};
+    return {dynamic_cast<const std::range_error*>(&e) ? 6 : 0, QString::fromUtf8(e.what())};
+}
+
+void printlogError(const QString& tag, const std::exception& e)
+{
+    const PrintError error = printErrorOf(e);
+    printlog(tag + QString::number(error.number) + QStringLiteral(" : ") + error.text);
 }
 
 }  // namespace kv

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <exception>
+
 namespace kv {
 
 // Asks "Soll ein Logfile ..." when `printlogging` is "1"; Yes starts the file afresh.
@@ -21,5 +23,15 @@ void setPrintlogon(bool on);
 
 // Where the log lies on this machine.
 QString printlogPath();
+
+// A failure as the print log writes it: a database error with its number and text, an
+// overflow of a position as number 6, anything else as 0 with its message.
+struct PrintError {
+    int number = 0;
+    QString text;
+};
+PrintError printErrorOf(const std::exception& e);
+// Logs `tag`, the number, " : " and the text of `e`.
+void printlogError(const QString& tag, const std::exception& e);
 
 }  // namespace kv

@@ -1,6 +1,8 @@
 #include "printing/printnumber.h"
 
 #include <cmath>
+#include <limits>
+#include <stdexcept>
 
 namespace kv {
 
@@ -70,6 +72,17 @@ QString writePrintNumber(double value)
         text = QStringLiteral("0");
     text.replace(u'.', u',');
     return text;
+}
+
+int whole(double value)
+{
+    if (!std::isfinite(value))
+        throw std::range_error("Überlauf");
+    // std::nearbyint in the default rounding mode: halves to the even neighbour.
+    const double r = std::nearbyint(value);
+    if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
+        throw std::range_error("Überlauf");
+    return static_cast<int>(r);
 }
 
 }  // namespace kv

@@ -16,4 +16,8 @@ double readPrintNumber(const QString& text);
 // significant digits, no grouping, no exponent for the values margins and sizes take).
 QString writePrintNumber(double value);
 
+// A print position or size in whole pixels, rounded as a 32-bit integer takes a number: a
+// half to the even neighbour. Throws std::range_error ("Überlauf") when it does not fit.
+int whole(double value);
+
 }  // namespace kv

@@ -3,10 +3,9 @@
 // those rows measured with the real text engine at 600 dpi on A4 in two columns, once as a
 // new print window's first layout (the layout database is made) and once as a later one
 // (it is emptied). The goal for both together is under 0.8 s.
-//   KELVOR_BENCH_COOKBOOK  folder of a generated cookbook to copy (default: 20,000 recipes
-//                          are generated)
+//   KELVOR_BENCH_COOKBOOK  folder of a generated cookbook to copy (bench/printing/hundredrecipes.h)
 
-#include "bench/db/gencookbook.h"
+#include "bench/printing/hundredrecipes.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
 #include "mainwindow/printhandover.h"
@@ -127,25 +126,13 @@ int main(int argc, char** argv)
     kv::settings::setStoreFile(g_temp->filePath(QStringLiteral("settings.ini")));
     kv::defaultprint();
 
-    const QString folder = g_temp->filePath(QStringLiteral("kochbuch"));
-    const QString file = folder + QStringLiteral("/kelvor-daten.mdb");
-    const QString given = qEnvironmentVariable("KELVOR_BENCH_COOKBOOK");
-    if (given.isEmpty()) {
-        kv::bench::generateCookbook(folder, 20000);
-    } else {
-        QDir().mkpath(folder);
-        if (!QFile::copy(QDir(given).filePath(QStringLiteral("kelvor-daten.mdb")), file))
-            return 1;
-    }
+    const QString file = kv::bench::printBenchCookbook(g_temp->filePath(QStringLiteral("kochbuch")));
+    if (file.isEmpty())
+        return 1;
     g_book = kv::db::Database::open(file);
-    const qint64 recipes = g_book->scalar(QStringLiteral("select count(*) from rezepte")).toLongLong();
-    std::fprintf(stderr, "bench_printing: %lld recipes\n", recipes);
-    // 100 recipes spread over the whole cookbook, each for 4 servings.
-    g_book->execute(QStringLiteral("insert into auswahlen (aname,adat) values ('Hundert','2026-01-01')"));
-    g_aid = g_book->lastInsertId();
-    g_book->execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) select ?,rid,rname,4 from rezepte "
-                                   "where rid in (select rid from zutaten) order by rid % ?, rid limit 100"),
-                    {g_aid, recipes / 100 + 1});
+    std::fprintf(stderr, "bench_printing: %lld recipes\n",
+                 g_book->scalar(QStringLiteral("select count(*) from rezepte")).toLongLong());
+    g_aid = kv::bench::addHundredRecipeList(*g_book);
     std::fprintf(stderr, "bench_printing: %lld rows handed over\n",
                  [] {
                      kv::handOverList(*g_book, false, g_aid, QString());

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QSpinBox>
 #include <QTextEdit>
+#include <QWindow>
 
 #include <exception>
 #include <stdexcept>
@@ -561,6 +562,52 @@ void onClick(QWidget* w, std::function<void()> handler)
         QObject::connect(combo, &QComboBox::activated, helper, fire);
     else
         QObject::connect(view, &QAbstractItemView::clicked, helper, fire);
+}
+
+namespace {
+
+// Follows the program's active window, so that an activation can tell where it came from.
+class ActivationWatcher : public QObject {
+public:
+    ActivationWatcher(QWidget* window, std::function<void(QWidget*)> handler)
+        : QObject(window), m_window(window), m_handler(std::move(handler)), m_last(QApplication::activeWindow())
+    {
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, &ActivationWatcher::focusWindowChanged);
+    }
+
+private:
+    static QWidget* widgetOf(const QWindow* w)
+    {
+        if (!w)
+            return nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowHandle() == w)
+                return top;
+        return nullptr;
+    }
+
+    void focusWindowChanged(QWindow* focus)
+    {
+        QWidget* top = widgetOf(focus);
+        // A combo's list or a menu is part of the window it opens from.
+        if (top && (top->windowType() == Qt::Popup || top->windowType() == Qt::ToolTip))
+            return;
+        const QPointer<QWidget> from = m_last;
+        m_last = top;
+        if (top == m_window && from != m_window)
+            guarded(m_window, "Activate", [&] { m_handler(from); });
+    }
+
+    QWidget* m_window;
+    std::function<void(QWidget*)> m_handler;
+    QPointer<QWidget> m_last;
+};
+
+}  // namespace
+
+void onActivate(QWidget* window, std::function<void(QWidget* from)> handler)
+{
+    new ActivationWatcher(window, std::move(handler));
 }
 
 }  // namespace kv::ui

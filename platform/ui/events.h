@@ -35,4 +35,9 @@ void onClick(QWidget* w, std::function<void()> handler);
 // The system's key code of a Qt key event (0 when it has none).
 int keyCodeOf(int qtKey);
 
+// Activate: `window` (a top-level window) becomes the active window; `from` is the
+// program's window that was active before it, null when none was (the user comes back
+// from another program) or when that one is gone since.
+void onActivate(QWidget* window, std::function<void(QWidget* from)> handler);
+
 }  // namespace kv::ui

@@ -144,6 +144,17 @@ protected:
         }
     }
 
+    // `count` recipes "Rezept 01" ..., each too long to share a page with another when the
+    // page has one column.
+    void onePagePerRecipe(int count, const QString& aname = QStringLiteral("Liste"))
+    {
+        QStringList lines;
+        for (int i = 1; i <= 13; ++i)
+            lines << QStringLiteral("Zutat %1").arg(i);
+        for (int r = 1; r <= count; ++r)
+            addRecipe(r, QStringLiteral("Rezept %1").arg(r, 2, 10, QLatin1Char('0')), 4, lines, {}, {}, aname);
+    }
+
     // One column of numbers of the layout database, in the order given.
     QVariantList column(const QString& sql)
     {

@@ -1,11 +1,10 @@
-// The print buttons of the started program. A stand-in print window holds the layout state
-// as the print window does and lays the hand-over out each time it is shown.
+// The print buttons of the started program: each hands over and shows the print window,
+// which lays the rows out.
 
 #include "core/settings.h"
 #include "mainwindow/recipeview.h"
 #include "platform/paths.h"
-#include "platform/ui/closinghooks.h"
-#include "printing/layout.h"
+#include "printing/print_rezept.h"
 #include "printing/printlog.h"
 #include "tests/mainwindow/startedprogram.h"
 
@@ -13,46 +12,18 @@
 
 #include <QDir>
 #include <QFile>
-#include <QWidget>
 
 namespace kv::test {
 namespace {
 
 using ui::Answer;
 
-class StandInPrintWindow : public QWidget, public LayoutWindow {
-public:
-    StandInPrintWindow() : m_layout(*this)
-    {
-        setObjectName(QStringLiteral("print_rezept"));
-        m_layout.setGeometry({100, 100, 4761, 6816, 4961, 7016, 600, 600});
-        m_layout.setColumncount(2);
-        ui::onCookbookClosing(this, [this] { m_layout.cookbookClosing(); });
-    }
-    void waitmess(bool) override {}
-    void setBusy(bool) override {}
-    void pagescapt() override {}
-    void printpage(int) override {}
-
-    PrintLayout& layout() { return m_layout; }
-
-protected:
-    void showEvent(QShowEvent*) override { m_layout.calcrezsizes(); }
-
-private:
-    PrintLayout m_layout;
-};
-
 class PrintButtons : public StartedProgram {
 protected:
-    static void registerStandIn()
-    {
-        ui::WindowRegistry::registerWindow(QStringLiteral("print_rezept"), [] { return new StandInPrintWindow; });
-    }
     void SetUp() override
     {
         setPrintlogon(false);
-        start(registerStandIn);
+        start();
     }
     void TearDown() override
     {
@@ -61,9 +32,9 @@ protected:
         paths::setAccessCheck({});
     }
 
-    StandInPrintWindow* printWindow()
+    PrintRezept* printWindow()
     {
-        return static_cast<StandInPrintWindow*>(ui::WindowRegistry::loadedWindow(QStringLiteral("print_rezept")));
+        return qobject_cast<PrintRezept*>(ui::WindowRegistry::loadedWindow(QStringLiteral("print_rezept")));
     }
     bool printWindowShown() { return printWindow() && printWindow()->isVisible(); }
     // The user closes the print window.
@@ -142,7 +113,7 @@ TEST_F(PrintButtons, AReadOnlyCookbookSaysSoAndShowsNothing)
         return std::nullopt;
     });
     dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
-    ASSERT_NO_FATAL_FAILURE(launch(registerStandIn));
+    ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_TRUE(cookbook().readOnly());
 
     savereg(reg::printlogging, QStringLiteral("1"));
@@ -164,7 +135,7 @@ TEST_F(PrintButtons, AfterAYesTheRecipePrintAndTheShoppingListLogTooWithoutAQues
     ASSERT_TRUE(printWindowShown());
     const QString afterList = logText();
     EXPECT_TRUE(afterList.startsWith(QStringLiteral("main.druckaus start\r\nmain.druckaus ende -> print_rezept.show\r\n"
-                                                    "calcrezsizes start\r\n")));
+                                                    "print_rezept.form_load Start\r\n")));
     EXPECT_EQ(afterList.count(QStringLiteral("calcrezsizes Ende.")), 1);
 
     closePrintWindow();

@@ -1,0 +1,121 @@
+#pragma once
+// The print window `print_rezept`: the laid-out pages one at a time as a preview of the
+// sheet, paging, the number of columns, booklet printing, the printer, the stored settings
+// schemes, and the print button. Modeless and without owner; the main window fills the
+// print hand-over and shows it. It holds the layout, which every activation lays out anew.
+
+#include "printing/layout.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QToolButton;
+
+namespace kv {
+
+namespace db {
+class DataControl;
+class Database;
+class RecordsetListModel;
+}  // namespace db
+
+class PageCanvas;
+
+class PrintRezept : public QWidget, public LayoutWindow {
+    Q_OBJECT
+public:
+    explicit PrintRezept(QWidget* parent = nullptr);
+    ~PrintRezept() override;
+
+    // Public procedures.
+    void changeprinter();
+    // Fits the sheet and its printable area to the window from the page geometry.
+    void resizepreview();
+    // Draws `page` into the preview, or, for the print job, onto `canvas`.
+    void printpage(bool preview, int page, PageCanvas* canvas);
+    // Lays the hand-over out anew; the print settings window calls it after each change.
+    PrintLayout::Run calcrezsizes();
+    void pagescapt() override;
+    // Appends to a status file while its flag is set; nothing sets it.
+    void sta(const QString& text);
+    // The layout with its state: geometry, column count, pages, the layout database.
+    PrintLayout& layout() { return m_layout; }
+
+    void kreuz_Click();
+    void druckaus_Click();
+    void einstell_Click();
+    void makebooklet_Click();
+    void minus_Click();
+    void plus_Click();
+    void pageminus_Click();
+    void pageplus_Click();
+    void printpreview_Click();
+
+    // Showing the window, also again while it is open, is an activation.
+    void setVisible(bool visible) override;
+
+    // What the layout asks of the window.
+    void waitmess(bool visible) override;
+    void setBusy(bool busy) override;
+    void printpage(int page) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void wireEvents();
+    void placePanel();
+
+    void Form_Load();
+    void Form_Activate();
+    void Form_Resize();
+    void Form_Unload();
+    void activated(QWidget* from);
+    // The preview box in the sheet at `scale` window pixels per printer pixel.
+    void placePreview(double scale);
+    void setColumns(quint8 count);
+    void updatePrintButton();
+
+    // Controls.
+    QWidget* m_panel = nullptr;  // the controls above the sheet
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label24 = nullptr;
+    QFrame* printrand = nullptr;
+    QLabel* preview = nullptr;
+    QLabel* anzseit = nullptr;
+    QToolButton* pageminus = nullptr;
+    QToolButton* pageplus = nullptr;
+    QLabel* spaltlabel = nullptr;
+    QToolButton* minus = nullptr;
+    QToolButton* plus = nullptr;
+    QCheckBox* makebooklet = nullptr;
+    QToolButton* druckaus = nullptr;
+    QToolButton* einstell = nullptr;
+    db::DataControl* printsettdata = nullptr;
+    QComboBox* printsettings = nullptr;
+    db::RecordsetListModel* m_schemes = nullptr;
+    QToolButton* printpreview = nullptr;
+    QToolButton* kreuz = nullptr;
+    QLabel* m_waitmess = nullptr;  // the label `waitmess`
+
+    // Window-level state; the layout keeps the column count, the page count, the current
+    // page, the page geometry and whether its layout database is open.
+    PrintLayout m_layout;
+    std::unique_ptr<db::Database> m_printsettingsDb;
+    bool m_statusFile = false;
+    // A show has run Form_Activate; the activation the show brings is the same one.
+    bool m_showActivationPending = false;
+    bool m_busy = false;
+};
+
+}  // namespace kv

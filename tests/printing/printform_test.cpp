@@ -1,0 +1,476 @@
+// The print window on the started program, printing to PDF (the machine has no printer
+// queue). Activations are driven the way the window system drives them: a window is
+// activated, and when one closes the next is activated at once. Set KELVOR_PRINT_PDF_DIR
+// to a folder to keep the PDF files printed here for looking at.
+
+#include "core/settings.h"
+#include "platform/db/database.h"
+#include "platform/print/printdlgapi.h"
+#include "platform/print/printerdevmode.h"
+#include "platform/ui/closinghooks.h"
+#include "printing/layoutdb.h"
+#include "printing/print_rezept.h"
+#include "printing/printjob.h"
+#include "printing/printlog.h"
+#include "tests/mainwindow/startedprogram.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QResizeEvent>
+#include <QTemporaryDir>
+
+namespace kv::test {
+namespace {
+
+using ui::Answer;
+
+const QString kPdfQuestion = QStringLiteral("Druck als PDF-Datei speichern");
+
+// The settings window as far as the print window needs it: its cross lays out and closes it.
+class StandInPrintSetup : public QWidget {
+public:
+    StandInPrintSetup() : QWidget(nullptr, Qt::Window)
+    {
+        auto* kreuz = new QToolButton(this);
+        kreuz->setObjectName(QStringLiteral("kreuz"));
+        connect(kreuz, &QToolButton::clicked, this, [] {
+            ui::WindowRegistry::instance<PrintRezept>(QStringLiteral("print_rezept"))->calcrezsizes();
+            ui::WindowRegistry::unload(QStringLiteral("print_setup"));
+        });
+    }
+};
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+// The pages of a PDF file as Qt writes it: one page object each.
+int pdfPages(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+void keepForLooking(const QString& file)
+{
+    const QString folder = qEnvironmentVariable("KELVOR_PRINT_PDF_DIR");
+    if (!folder.isEmpty()) {
+        const QString copy = QDir(folder).filePath(QFileInfo(file).fileName());
+        QFile::remove(copy);
+        QFile::copy(file, copy);
+    }
+}
+
+class PrintForm : public StartedProgram {
+protected:
+    void SetUp() override
+    {
+        setPrinterQueueSource([] { return PrinterQueues{}; });
+        setPrintlogon(false);
+        // A fresh program run: no booklet box has been ticked yet.
+        bookletmode = false;
+        start([] {
+            ui::WindowRegistry::registerWindow(QStringLiteral("print_setup"), [] { return new StandInPrintSetup; });
+        });
+        ASSERT_TRUE(out.isValid());
+    }
+    void TearDown() override
+    {
+        StartedProgram::TearDown();
+        setPrintlogon(false);
+        bookletmode = false;
+        setPrinterQueueSource({});
+        setChosenPrinter({});
+    }
+
+    PrintRezept* form()
+    {
+        return qobject_cast<PrintRezept*>(ui::WindowRegistry::loadedWindow(QStringLiteral("print_rezept")));
+    }
+    template <class T = QToolButton>
+    T* formControl(const char* name)
+    {
+        return control<T>(form(), QString::fromLatin1(name));
+    }
+    QString caption() { return formControl<QLabel>("anzseit")->text(); }
+    qint64 previewKey() { return formControl<QLabel>("preview")->pixmap().cacheKey(); }
+
+    // The print window shown for the quick list, with the print log on from here.
+    void showForm()
+    {
+        button("druckaus")->click();
+        ASSERT_TRUE(form() && form()->isVisible());
+        settle();
+        setPrintlogon(true);
+        QFile::remove(printlogPath());
+    }
+    // Layouts run since the print log was started.
+    int layouts()
+    {
+        QFile f(printlogPath());
+        return f.open(QIODevice::ReadOnly) ? int(QString::fromUtf8(f.readAll()).count(QStringLiteral("calcrezsizes start")))
+                                           : 0;
+    }
+    // Every recipe of the cookbook in the quick list: several pages.
+    void fillQuickList()
+    {
+        db().execute(QStringLiteral("delete from rezinaus where aid=1"));
+        db().execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) select 1,rid,rname,4 from rezepte"));
+    }
+    void activate(QWidget* window)
+    {
+        window->activateWindow();
+        settle();
+    }
+
+    QTemporaryDir out;
+};
+
+TEST_F(PrintForm, DruckausShowsTheFormWithEveryControlAtPageOne)
+{
+    button("druckaus")->click();
+    PrintRezept* f = form();
+    ASSERT_TRUE(f && f->isVisible());
+    EXPECT_EQ(f->parentWidget(), nullptr);
+    EXPECT_EQ(caption(), QStringLiteral("Seite : 1 von %1").arg(f->layout().pagecount()));
+    EXPECT_GE(f->layout().pagecount(), 1);
+
+    const std::pair<const char*, const char*> labels[] = {
+        {"Label1", "D r u c k e n"},
+        {"Label2", "Druckereigenschaften :"},
+        {"Label4", "Seitenformatierung :"},
+        {"Label5", "Druckschema :"},
+        {"Label24", "Als Heft drucken :"},
+        {"spaltlabel", "Spaltenanzahl : 2"},
+        {"waitmess", "Kelvor berechnet das Seitenlayout; bitte warten Sie einen Augenblick."},
+    };
+    for (const auto& [name, text] : labels)
+        EXPECT_EQ(formControl<QLabel>(name)->text(), QString::fromUtf8(text)) << name;
+    EXPECT_FALSE(formControl<QLabel>("waitmess")->isVisible());
+    const std::pair<const char*, const char*> tips[] = {
+        {"preview", "Vorschau; beachten Sie daß die Zubereitung hier oft kleiner erscheint"},
+        {"makebooklet", "Ankreuzen, um eine Heft zu drucken"},
+        {"minus", "eine Spalte weniger"},
+        {"druckaus", "Druckereigenschaften ändern"},
+        {"printsettings", "Gespeicherte Einstellungen wieder laden"},
+    };
+    for (const auto& [name, tip] : tips)
+        EXPECT_EQ(formControl<QWidget>(name)->toolTip(), QString::fromUtf8(tip)) << name;
+    for (const char* name : {"pageminus", "pageplus", "plus", "einstell", "printpreview", "kreuz"})
+        EXPECT_NO_THROW(formControl(name)) << name;
+    EXPECT_NO_THROW(formControl<QFrame>("printrand"));
+    EXPECT_NO_THROW(formControl<QCheckBox>("makebooklet"));
+    EXPECT_NO_THROW(control<db::DataControl>(f, QStringLiteral("printsettdata")));
+    EXPECT_EQ(formControl<QComboBox>("printsettings")->currentText(), QStringLiteral("aktuelle Einstellungen"));
+    EXPECT_TRUE(formControl("printpreview")->isEnabled());
+
+    // The page is drawn into the preview, which is the printable area of the sheet.
+    QLabel* preview = formControl<QLabel>("preview");
+    const QImage page = preview->pixmap().toImage();
+    EXPECT_EQ(page.size(), preview->size());
+    EXPECT_TRUE(formControl<QFrame>("printrand")->geometry().contains(preview->geometry()));
+    int ink = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            ink += qGray(page.pixel(x, y)) < 128;
+    EXPECT_GT(ink, 500);
+}
+
+TEST_F(PrintForm, PagingStopsAtBothEnds)
+{
+    fillQuickList();
+    showForm();
+    const int n = form()->layout().pagecount();
+    ASSERT_GE(n, 3);
+    const qint64 first = previewKey();
+    formControl("pageminus")->click();
+    EXPECT_EQ(caption(), QStringLiteral("Seite : 1 von %1").arg(n));
+    EXPECT_EQ(previewKey(), first);
+    for (int page = 2; page <= n; ++page) {
+        const qint64 before = previewKey();
+        formControl("pageplus")->click();
+        EXPECT_EQ(caption(), QStringLiteral("Seite : %1 von %2").arg(page).arg(n));
+        EXPECT_NE(previewKey(), before);
+    }
+    const qint64 last = previewKey();
+    formControl("pageplus")->click();
+    EXPECT_EQ(caption(), QStringLiteral("Seite : %1 von %1").arg(n));
+    EXPECT_EQ(previewKey(), last);
+    formControl("pageminus")->click();
+    EXPECT_EQ(caption(), QStringLiteral("Seite : %1 von %2").arg(n - 1).arg(n));
+    EXPECT_EQ(layouts(), 0);
+}
+
+TEST_F(PrintForm, TheColumnButtonsStopAtOneAndAt24)
+{
+    savereg(reg::printspalten, QStringLiteral("1"));
+    showForm();
+    QLabel* spaltlabel = formControl<QLabel>("spaltlabel");
+    EXPECT_EQ(spaltlabel->text(), QStringLiteral("Spaltenanzahl : 1"));
+    formControl("minus")->click();
+    EXPECT_EQ(spaltlabel->text(), QStringLiteral("Spaltenanzahl : 1"));
+    EXPECT_EQ(layouts(), 0);
+
+    formControl("plus")->click();
+    EXPECT_EQ(spaltlabel->text(), QStringLiteral("Spaltenanzahl : 2"));
+    EXPECT_EQ(getreg(reg::printspalten), QStringLiteral("2"));
+    EXPECT_EQ(form()->layout().columncount(), 2);
+    EXPECT_EQ(layouts(), 1);
+    formControl("minus")->click();
+    EXPECT_EQ(getreg(reg::printspalten), QStringLiteral("1"));
+    EXPECT_EQ(layouts(), 2);
+
+    formControl("kreuz")->click();
+    savereg(reg::printspalten, QStringLiteral("24"));
+    dialogs.expect(QStringLiteral("Obacht !"), Answer::Ok);
+    showForm();
+    dialogs.expect(QStringLiteral("Mehr als 24 Spalten sind nicht möglich."), Answer::Ok)
+        .withTitle(QStringLiteral(" "))
+        .withStyle(64);
+    formControl("plus")->click();
+    dialogs.verify();
+    EXPECT_EQ(formControl<QLabel>("spaltlabel")->text(), QStringLiteral("Spaltenanzahl : 24"));
+    EXPECT_EQ(getreg(reg::printspalten), QStringLiteral("24"));
+    EXPECT_EQ(layouts(), 0);
+}
+
+TEST_F(PrintForm, AMissingOrUnreadableColumnCountGivesTwoAndIsWrittenBack)
+{
+    for (const char* stored : {"", "keine", "300"}) {
+        savereg(reg::printspalten, QString::fromLatin1(stored));
+        button("druckaus")->click();
+        ASSERT_TRUE(form());
+        EXPECT_EQ(formControl<QLabel>("spaltlabel")->text(), QStringLiteral("Spaltenanzahl : 2")) << stored;
+        EXPECT_EQ(getreg(reg::printspalten), QStringLiteral("2")) << stored;
+        formControl("kreuz")->click();
+    }
+}
+
+TEST_F(PrintForm, AnActivationFromTheMainWindowLaysOutOnceAndABoxClosingDoesNot)
+{
+    // Shown and activated by the window system: one layout.
+    setPrintlogon(true);
+    button("druckaus")->click();
+    settle();
+    ASSERT_TRUE(form() && form()->isActiveWindow());
+    EXPECT_EQ(layouts(), 1);
+    QFile::remove(printlogPath());
+
+    activate(hm);
+    activate(form());
+    EXPECT_EQ(layouts(), 1);
+
+    // The booklet was switched on elsewhere: the box follows and lays out, once. (One
+    // column: two would be too narrow on half a sheet.)
+    savereg(reg::printbooklet, QStringLiteral("1"));
+    savereg(reg::printspalten, QStringLiteral("1"));
+    formControl("minus")->click();
+    EXPECT_EQ(layouts(), 2);
+    activate(hm);
+    activate(form());
+    EXPECT_EQ(layouts(), 3);
+    EXPECT_TRUE(formControl<QCheckBox>("makebooklet")->isChecked());
+    EXPECT_TRUE(form()->layout().booklet());
+    EXPECT_EQ(form()->layout().pagecount(), 2);
+
+    // A box of its own closes and the window system hands the window back.
+    {
+        QMessageBox box(form());
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        settle();
+        box.hide();
+        activate(form());
+    }
+    EXPECT_EQ(layouts(), 3);
+
+    // Back from a window that has closed, as from another program: nothing was changed.
+    {
+        QWidget elsewhere;
+        elsewhere.show();
+        settle();
+        elsewhere.hide();
+        activate(form());
+    }
+    EXPECT_EQ(layouts(), 3);
+
+    // The user unticks the box: one layout, without booklet.
+    formControl<QCheckBox>("makebooklet")->click();
+    EXPECT_EQ(layouts(), 4);
+    EXPECT_EQ(getreg(reg::printbooklet), QStringLiteral("0"));
+    EXPECT_FALSE(form()->layout().booklet());
+}
+
+TEST_F(PrintForm, ThePrintSettingsWindowLaysOutOnceAsItClosesAndGoesWithTheForm)
+{
+    showForm();
+    ASSERT_TRUE(formControl("einstell")->isEnabled());
+    formControl("einstell")->click();
+    QWidget* setup = ui::WindowRegistry::loadedWindow(QStringLiteral("print_setup"));
+    ASSERT_TRUE(setup && setup->isVisible());
+    settle();
+    // Coming back to the form while the settings window stays open is an activation.
+    activate(form());
+    EXPECT_EQ(layouts(), 1);
+    activate(setup);
+
+    control<QToolButton>(setup, QStringLiteral("kreuz"))->click();
+    activate(form());
+    EXPECT_EQ(layouts(), 2);
+    EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("print_setup")));
+
+    formControl("einstell")->click();
+    ASSERT_TRUE(ui::WindowRegistry::isLoaded(QStringLiteral("print_setup")));
+    formControl("kreuz")->click();
+    EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("print_rezept")));
+    EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("print_setup")));
+}
+
+TEST_F(PrintForm, KreuzAndShowingAgainMakesTheLayoutDatabaseAfresh)
+{
+    showForm();
+    form()->layout().layoutDatabase().db().execute(QStringLiteral("create table marker (x integer)"));
+    formControl("kreuz")->click();
+    EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("print_rezept")));
+    settle();
+
+    button("druckaus")->click();
+    ASSERT_TRUE(form());
+    EXPECT_EQ(form()->layout().layoutDatabase().db()
+                  .scalar(QStringLiteral("select count(*) from sqlite_master where name='marker'"))
+                  .toInt(),
+              0);
+    EXPECT_TRUE(form()->layout().layoutdbopen());
+}
+
+TEST_F(PrintForm, ACookbookClosingDropsTheLayoutUntilTheNextActivation)
+{
+    showForm();
+    ui::runCookbookClosing();
+    EXPECT_FALSE(form()->layout().layoutdbopen());
+    EXPECT_FALSE(formControl("printpreview")->isEnabled());
+    activate(hm);
+    activate(form());
+    EXPECT_TRUE(form()->layout().layoutdbopen());
+    EXPECT_TRUE(formControl("printpreview")->isEnabled());
+}
+
+TEST_F(PrintForm, ALandscapeSheetIsFittedToTheWindowsWidth)
+{
+    showForm();
+    dialogs.expectPrinterSetup([](PrinterChoice& c) {
+        c.orientation = QPageLayout::Landscape;
+        return true;
+    });
+    formControl("druckaus")->click();
+    dialogs.verify();
+    const PageGeometry& g = form()->layout().geometry();
+    ASSERT_GT(g.physwidth, g.physheight);
+    const QRect sheet = formControl<QFrame>("printrand")->geometry();
+    EXPECT_NEAR(sheet.width(), form()->width() - 2 * sheet.x(), 1);
+    EXPECT_NEAR(double(sheet.width()) / sheet.height(), double(g.physwidth) / g.physheight, 0.01);
+    EXPECT_TRUE(sheet.contains(formControl<QLabel>("preview")->geometry()));
+    EXPECT_EQ(layouts(), 1);
+    QFile log(printlogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(log.readAll()).contains(QStringLiteral("changeprinter -> calcrezsites\r\ncalcrezsizes start")));
+    EXPECT_EQ(caption(), QStringLiteral("Seite : 1 von %1").arg(form()->layout().pagecount()));
+}
+
+TEST_F(PrintForm, AResizeBeforeTheFirstLayoutOrToATinyWindowDoesNothing)
+{
+    setPrintlogon(true);
+    auto* f = ui::WindowRegistry::instance<PrintRezept>(QStringLiteral("print_rezept"));
+    QWidget* sheet = control<QFrame>(f, QStringLiteral("printrand"));
+    QWidget* preview = control<QLabel>(f, QStringLiteral("preview"));
+    const QRect sheetBefore = sheet->geometry();
+    QResizeEvent early(QSize(900, 600), f->size());
+    QCoreApplication::sendEvent(f, &early);
+    EXPECT_EQ(sheet->geometry(), sheetBefore);
+    EXPECT_EQ(preview->geometry(), sheetBefore);
+
+    button("druckaus")->click();
+    settle();
+    const QRect shown = sheet->geometry();
+    const QRect previewShown = preview->geometry();
+    const qint64 drawn = previewKey();
+    for (QSize tiny : {QSize(300, 120), QSize(10, 10)}) {
+        f->resize(tiny);
+        settle();
+        EXPECT_EQ(sheet->geometry(), shown);
+        EXPECT_EQ(preview->geometry(), previewShown);
+        EXPECT_EQ(previewKey(), drawn);
+    }
+
+    // A larger window: the sheet is as high as the window leaves it, the page drawn anew.
+    f->resize(760, 1000);
+    settle();
+    EXPECT_EQ(sheet->height(), 1000 - sheet->y() - 32);
+    EXPECT_NE(previewKey(), drawn);
+    EXPECT_EQ(formControl<QLabel>("preview")->pixmap().size(), preview->size());
+}
+
+TEST_F(PrintForm, APdfOfTheQuickListHasAsManyPagesAsThePreview)
+{
+    showForm();
+    const int n = form()->layout().pagecount();
+    const QString file = out.filePath(QStringLiteral("schnell.pdf"));
+    dialogs.expectFile(kPdfQuestion, file);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    EXPECT_EQ(pdfPages(file), n);
+    keepForLooking(file);
+    // Printed: hidden, with its layout kept.
+    ASSERT_TRUE(form());
+    EXPECT_FALSE(form()->isVisible());
+    EXPECT_TRUE(form()->layout().printable());
+}
+
+TEST_F(PrintForm, ABookletToPdfGivesTwoFilesTheSecondWithMinus2)
+{
+    savereg(reg::printbooklet, QStringLiteral("1"));
+    savereg(reg::printspalten, QStringLiteral("1"));
+    fillQuickList();
+    showForm();
+    const int sides = form()->layout().pagecount();
+    ASSERT_GE(sides, 4);
+    const QString file = out.filePath(QStringLiteral("heft.pdf"));
+    dialogs.expectFile(kPdfQuestion, file);
+    dialogs.expect(kBookletQuestion, Answer::Yes);
+    dialogs.expect(kBookletTurnOver, Answer::Ok);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    EXPECT_EQ(pdfPages(file), sides / 2);
+    EXPECT_EQ(pdfPages(out.filePath(QStringLiteral("heft-2.pdf"))), sides / 2);
+    keepForLooking(file);
+    keepForLooking(out.filePath(QStringLiteral("heft-2.pdf")));
+    EXPECT_FALSE(form()->isVisible());
+}
+
+TEST_F(PrintForm, AFileThatCannotBeWrittenIsSaidAndTheFormStays)
+{
+    showForm();
+    const QString file = out.filePath(QStringLiteral("fehlt/liste.pdf"));
+    dialogs.expectFile(kPdfQuestion, file);
+    dialogs.expect(QStringLiteral("Der Druck wurde abgebrochen: Die Datei %1 kann nicht geschrieben werden.").arg(file),
+                   Answer::Ok)
+        .withTitle(QStringLiteral(" F E H L E R"));
+    formControl("printpreview")->click();
+    dialogs.verify();
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+}  // namespace
+}  // namespace kv::test
