@@ -14,7 +14,7 @@ namespace kv {
 extern std::unique_ptr<db::Database> kochbuchdb;
 // The six tables that hold rows of one recipe, in deletion order.
 extern QStringList reztabellen;
-// Line feed followed by carriage return, as the system writes it into texts.
+// Line feed followed by carriage return, as the program writes it into texts.
 extern QString linebreak;
 extern bool startingup;
 extern bool nocookbook;
@@ -27,7 +27,7 @@ extern bool bookletmode;
 extern bool skipexisting;
 extern bool importcancel;
 
-// Thrown where the system ends the program at once (Cancel in the opening's error box,
+// Thrown where the program ends at once (Cancel in the opening's error box,
 // leaving the directory dialog during the opening). Entry points catch it and quit.
 struct ProgramEnd {};
 

@@ -1,5 +1,5 @@
 #pragma once
-// The settings of the system: the store's procedures and every value with its default.
+// The program's settings: the store's procedures and every value with its default.
 
 #include <QList>
 #include <QString>
@@ -84,7 +84,7 @@ inline const QString HTMLstart = QStringLiteral(
     "</HEAD>\r\n"
     "<BODY BGCOLOR=\"#ffffff\" LINK=\"#0000d9\" VLINK=\"#808080\">\r\n");
 inline const QString HTMLstop = QStringLiteral("</BODY>\r\n</HTML>");
-// As the system stores them; readers map them with kv::paths::localPath.
+// As the program stores them; readers map them with kv::paths::localPath.
 inline const QString exportpfad = QStringLiteral("c:\\");
 inline const QString importpfad = QStringLiteral("c:\\");
 // Where the import wizard and the directory dialog start when `importpfad` is

@@ -73,7 +73,7 @@ QString boxText(const QPlainTextEdit* box)
     return box->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
 }
 
-// The open dialog of the system named the file to write; here it is the save dialog, so a
+// An open dialog used to name the file to write; here it is the save dialog, so a
 // new name can be typed. The wizard asks before it replaces a file, so the dialog does not.
 QString openfiledlg(const QString& filterName, const QString& pattern, const QString& title,
                     const QString& initialDir)
@@ -328,7 +328,7 @@ void WizardExport::exportToFile()
                    ui::Exclamation | ui::OkOnly, kTitel);
         return;
     }
-    // A bare name typed into the box lands in the home folder, the system's "c:\".
+    // A bare name typed into the box lands in the home folder, the program's "c:\".
     const QString file = QDir(paths::homeFolder()).absoluteFilePath(name);
     if (QFileInfo::exists(file) &&
         ui::msgbox(QStringLiteral("Die Datei '") + name + QStringLiteral("' gibt es schon. Soll sie überschrieben werden ?"),

@@ -29,7 +29,7 @@ void setImportUi(ImportUi* ui);
 ImportUi* importUi();
 
 // The file through which the newsgroup reader and the clipboard import hand their text
-// over, as the system names it ...
+// over, as the program names it ...
 inline const QString kHandOverName = QStringLiteral("c:\\news$$$$.txt");
 // ... and where it lives: in the program's private temp folder, UTF-8.
 QString handOverFile();

@@ -42,7 +42,7 @@ private:
     QPlainTextEdit* status = nullptr;
     QToolButton* abbruch = nullptr;
 
-    // The log as the system keeps it, lines ended by CR LF.
+    // The log as the program keeps it, lines ended by CR LF.
     QString m_log;
     exchange::NewsRun m_run;
 };

@@ -68,7 +68,7 @@ void followGrid(QTableView* grid, db::DataControl* control, db::RecordsetTableMo
                      });
 }
 
-// start_Click shows a failure in the system's words and goes on with its next step.
+// start_Click shows a failure in the program's words and goes on with its next step.
 void step(const std::function<void()>& body)
 {
     QString failure;

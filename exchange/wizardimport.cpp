@@ -180,7 +180,7 @@ void WizardImport::idrive_Change()
 void WizardImport::idir_Change()
 {
     // The files as the import reads them: regular files (also through links), not hidden;
-    // "*.*" of the system means every file, also one without a dot.
+    // "*.*" of the program means every file, also one without a dot.
     ifile->clear();
     const QString folder = ifilePath();
     if (folder.isEmpty()) return;

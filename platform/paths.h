@@ -1,5 +1,5 @@
 #pragma once
-// Where the program keeps its files. The program folder of the system must be
+// Where the program keeps its files. The program folder must be
 // writable, so on Linux it is a per-user data folder, filled on first use from
 // what the program ships. The process's current directory is never changed.
 
@@ -14,7 +14,7 @@ namespace kv::paths {
 // ($XDG_DATA_HOME or ~/.local/share, then "kelvor"). Created and filled from the
 // shipped files (cookbook folder `kochbuch`, ExclList.txt, RepList.txt, the logo,
 // the help) on first use; files already there are never overwritten. Absolute, with
-// no trailing '/': callers append "/kochbuch/" where the system appends "\kochbuch\".
+// no trailing '/': callers append "/kochbuch/" where the program appends "\kochbuch\".
 QString programFolder();
 // The folder of the files the program ships (next to the executable, or
 // $KELVOR_SHIPPED when set).
@@ -22,7 +22,7 @@ QString shippedFolder();
 // Test hook: forget the cached program folder so the next call reads the environment again.
 void resetForTests();
 
-QString homeFolder();     // stands for the system's "c:\" and "C:\"; no trailing '/'
+QString homeFolder();     // stands for the program's "c:\" and "C:\"; no trailing '/'
 QString tempFolder();     // stands for TEMP; no trailing '/'
 // A folder under the temp folder that only this run of the program uses, readable by
 // nobody else (mode 0700), made on first use and removed when the program ends: files
@@ -30,13 +30,13 @@ QString tempFolder();     // stands for TEMP; no trailing '/'
 // cannot be read or replaced by another user of a shared temp folder. No trailing '/'.
 // Empty when it cannot be made.
 QString privateTempFolder();
-// Maps a path as the system writes it ("c:\", "C:\news$$$$.txt") to a local path:
+// Maps a path as the program writes it ("c:\", "C:\news$$$$.txt") to a local path:
 // a drive root becomes the home folder, backslashes become '/'. A path that ends
 // with a separator keeps one ("c:\" gives the home folder followed by '/').
 QString localPath(const QString& systemPath);
 // Absolute, cleaned path; a folder path keeps one trailing '/'.
 QString absoluteFolder(const QString& folder);
-// True for an existing file, not for a folder (the system's file search finds files only).
+// True for an existing file, not for a folder (the program's file search finds files only).
 bool fileExists(const QString& path);
 bool folderExists(const QString& path);
 

@@ -1,7 +1,6 @@
 #pragma once
-// Opening a file in the desktop's editor for text files, in place of the system's
-// WordPad: the application the desktop has chosen for "text/plain", started on its own
-// without waiting for it.
+// Opening a file in the desktop's editor for text files: the application the desktop
+// has chosen for "text/plain", started on its own without waiting for it.
 
 #include <QString>
 #include <QStringList>

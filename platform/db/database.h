@@ -1,8 +1,8 @@
 #pragma once
-// A small DAO-like layer over SQLite. The system's code was written against an
-// engine with case-insensitive text comparison, '*'-style like patterns,
-// per-table index names and recordsets that navigate, edit and seek; this layer
-// gives it those semantics on SQLite files.
+// A small database layer over SQLite. The program's cookbook code relies on
+// case-insensitive text comparison, '*'-style like patterns, per-table index names
+// and recordsets that navigate, edit and seek; this layer gives those semantics on
+// SQLite files.
 
 #include <QString>
 #include <QStringList>
@@ -41,7 +41,7 @@ private:
     QString m_sql;
 };
 
-// Field types with the engine's numbers, so schema checks read like the system's
+// Field types with the engine's numbers, so schema checks read like the program's
 // ("type byte", "attributes 17").
 enum class FieldType {
     Boolean = 1,
@@ -87,7 +87,7 @@ struct FieldDef {
 };
 
 struct IndexDef {
-    QString name;            // as the system names it, per table ("PrimaryKey", "zutat")
+    QString name;            // as the program names it, per table ("PrimaryKey", "zutat")
     QStringList fields;      // in key order, ascending
     bool primary = false;
     bool unique = false;     // primary implies unique
@@ -107,7 +107,7 @@ enum class RecordsetType {
     Snapshot, // an SQL text, read-only
 };
 
-// A cursor over rows with the navigation, editing and finding the system uses.
+// A cursor over rows with the navigation, editing and finding the program uses.
 // Rows are fetched on demand: opening a recordset of 250,000 rows does not read
 // them all. Null is an invalid QVariant.
 //
@@ -151,7 +151,7 @@ public:
     virtual std::unique_ptr<Recordset> clone() const = 0;
     virtual void requery() = 0;
 
-    // Criteria as the system writes them: "col=n", "col='text'", "col like 'A*'",
+    // Criteria as the program writes them: "col=n", "col='text'", "col like 'A*'",
     // combined with "and". Ignore case like the engine. A failed find leaves the
     // position where it was and sets noMatch().
     virtual bool findFirst(const QString& criteria) = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// Reading the SQL text that the system hands to the layer: enough of a tokenizer to
+// Reading the SQL text that the program hands to the layer: enough of a tokenizer to
 // split a SELECT into its parts, tell a one-table query from a join or an aggregate,
 // and take CREATE TABLE statements apart column by column for table rebuilds.
 
@@ -27,7 +27,7 @@ std::vector<Token> tokenize(const QString& sql);
 
 // "name" with inner double quotes doubled; safe for any table, column or index name.
 QString quoteName(const QString& name);
-// A table name as the system writes it ("[rep-korbliste]", "rezepte", "\"x\"") unquoted.
+// A table name as the program writes it ("[rep-korbliste]", "rezepte", "\"x\"") unquoted.
 QString unquoteName(const QString& name);
 // The text without a trailing ';' and surrounding blanks.
 QString withoutTerminator(const QString& sql);

@@ -63,7 +63,7 @@ private:
 // The German word list the program ships.
 QByteArray shippedWordList();
 
-// The stand-in for the system's replacement library. InitReplacer loads the two lists
+// The umlaut replacement. InitReplacer loads the two lists
 // and the word list (a missing list file counts as empty); it answers 1, or 0 when
 // neither list file could be read. DoSimpleReplace replaces in the text in place; the
 // text never grows.

@@ -105,7 +105,7 @@ bool guarded(const QString& tag, const std::function<void()>& body)
 
 QString displayText(const QString& text)
 {
-    // The system breaks lines with LF CR; texts from files bring CR LF or a lone CR.
+    // The program breaks lines with LF CR; texts from files bring CR LF or a lone CR.
     // Each pair is one break, so LF CR LF CR stays two breaks.
     QString out;
     out.reserve(text.size());

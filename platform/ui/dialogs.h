@@ -15,7 +15,7 @@ struct PrinterChoice;
 
 namespace kv::ui {
 
-// Button sets and icons, combined with '|' as the system writes them.
+// Button sets and icons, combined with '|' as the program writes them.
 enum MsgStyle : int {
     OkOnly = 0,
     OkCancel = 1,
@@ -73,7 +73,7 @@ QString existingFolder(const QString& caption, const QString& startFolder);
 int runModal(const QString& name, const std::function<int()>& exec);
 bool printerSetup(PrinterChoice& choice);
 
-// The system's error box: tag, number, " : ", text; critical icon, title " F E H L E R".
+// The program's error box: tag, number, " : ", text; critical icon, title " F E H L E R".
 Answer errorbox(const QString& tag, int number, const QString& text, int buttons = OkOnly);
 
 // Runs a handler, or one statement of a procedure that guards itself: a failure is shown in
@@ -81,7 +81,7 @@ Answer errorbox(const QString& tag, int number, const QString& text, int buttons
 // on, so nothing unwinds through the event loop. False when the body failed.
 bool guarded(const QString& tag, const std::function<void()>& body);
 
-// The system's line break inside message texts (line feed, carriage return) shown as
+// The program's line break inside message texts (line feed, carriage return) shown as
 // one line break.
 QString displayText(const QString& text);
 

@@ -26,7 +26,7 @@ namespace kv::ui {
 namespace {
 
 // A handler's failure must not unwind through Qt's event dispatch, which is not
-// exception-safe. It is shown the way the system showed an error nobody caught.
+// exception-safe. It is shown the way an error nobody caught is shown.
 template <class Fn>
 void guarded(const QObject* control, const char* event, Fn&& fn)
 {
@@ -290,7 +290,7 @@ private:
         for (QWidget* t : targets) {
             if (t != m_widget)
                 t->installEventFilter(this);
-            // The system reported every move over a control, not only drags.
+            // MouseMove handlers hear every move over a control, not only drags.
             if (tracking)
                 t->setMouseTracking(true);
         }

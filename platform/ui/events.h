@@ -1,7 +1,7 @@
 #pragma once
-// The system's event handlers by name (Change, GotFocus, LostFocus, KeyDown, KeyPress,
+// The program's event handlers by name (Change, GotFocus, LostFocus, KeyDown, KeyPress,
 // MouseDown, MouseMove, DblClick) on top of Qt signals and event filters. Key codes
-// are the system's: Home 36, End 35, Delete 46, Enter 13, letters 65..90.
+// are the program's: Home 36, End 35, Delete 46, Enter 13, letters 65..90.
 
 #include <QWidget>
 
@@ -32,7 +32,7 @@ void onClick(QWidget* w, std::function<void()> handler);
 // A handler that throws is reported as an error box "<objectName>_<Event> : <what>", so the
 // failure never unwinds through Qt.
 
-// The system's key code of a Qt key event (0 when it has none).
+// The program's key code of a Qt key event (0 when it has none).
 int keyCodeOf(int qtKey);
 
 // Activate: `window` (a top-level window) becomes the active window; `from` is the

@@ -19,7 +19,7 @@ namespace {
 constexpr int buttonSetMask = 0x0F;
 constexpr int iconMask = 0x70;
 
-// In the order the system places them; the first is the default button.
+// In the order the program places them; the first is the default button.
 std::vector<Answer> answersOf(int style)
 {
     switch (style & buttonSetMask) {

@@ -1,6 +1,6 @@
 #pragma once
 // The program's dialog host: message boxes, input boxes and file dialogs as Qt widgets,
-// with the system's German button texts set here rather than left to translations.
+// with the program's German button texts set here rather than left to translations.
 
 #include "platform/ui/dialogs.h"
 
@@ -21,7 +21,7 @@ public:
 
     // A blank title shows the program's name.
     static QString windowTitle(const QString& title);
-    // "OK", "Ja", "Nein", ... as the system labels its buttons.
+    // "OK", "Ja", "Nein", ... as the program labels its buttons.
     static QString buttonText(Answer answer);
 };
 

@@ -50,7 +50,7 @@ Entry& known(const QString& name)
 }
 
 // Close runs the window's unload step. A window that ignores the event is unloaded all
-// the same: the system's unload steps never cancel, and shut-down must not stall on one.
+// the same: the program's unload steps never cancel, and shut-down must not stall on one.
 void runUnloadStep(QWidget* w)
 {
     QPointer<QWidget> guard(w);

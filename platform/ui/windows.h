@@ -1,6 +1,6 @@
 #pragma once
 // One instance per window, created on first use and released on unload, through one
-// registry, so that shut-down can release windows in the order the system gives and
+// registry, so that shut-down can release windows in the order the program gives and
 // "is it loaded" can be answered without creating the window.
 
 #include <QDialog>
