@@ -26,7 +26,7 @@ namespace kv::ui {
 namespace {
 
 // A handler's failure must not unwind through Qt's event dispatch, which is not
-// exception-safe. It is shown the way an error nobody caught is shown.
+// exception-safe; it goes to the error box instead.
 template <class Fn>
 void guarded(const QObject* control, const char* event, Fn&& fn)
 {
