@@ -16,6 +16,7 @@
 #include "mainwindow/weiters_komment.h"
 #include "platform/ui/windows.h"
 #include "printing/print_rezept.h"
+#include "printing/print_setup.h"
 #include "search/stichwortsuche.h"
 #include "search/suchen.h"
 #include "search/zutatensuche.h"
@@ -52,6 +53,7 @@ void registerAllWindows()
     add<Zutatensuche>("zutatensuche");
     add<WizardExport>("wizard_export");
     add<PrintRezept>("print_rezept");
+    add<PrintSetup>("print_setup");
 }
 
 }  // namespace kv
