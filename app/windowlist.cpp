@@ -23,6 +23,7 @@
 #include "mainwindow/weiters_komment.h"
 #include "platform/ui/windows.h"
 #include "printing/print_rezept.h"
+#include "printing/print_setup.h"
 #include "search/stichwortsuche.h"
 #include "search/suchen.h"
 #include "search/zutatensuche.h"
@@ -66,6 +67,7 @@ void registerAllWindows()
     add<WizardNews>("wizard_news");
     add<Newsreaderwork>("newsreaderwork");
     add<PrintRezept>("print_rezept");
+    add<PrintSetup>("print_setup");
     // The import driver reaches its windows through its interface.
     exchange::setImportUi(&exchange::importWindows());
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/events.h"
 #include "platform/ui/look.h"
 #include "platform/ui/windows.h"
+#include "printing/print_setup.h"
 #include "printing/printerdocument.h"
 #include "printing/printjob.h"
 #include "printing/printlog.h"
@@ -30,6 +31,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPrinter>
+#include <QSignalBlocker>
 #include <QTextStream>
 #include <QToolButton>
 
@@ -62,6 +64,24 @@ void step(const QString& tag, Fn&& fn)
     } catch (const std::exception& e) {
         printlogError(tag, e);
     }
+}
+
+// No column count (none stored, no number, one beyond 0..255) is two, written back: the
+// layout divides by it.
+quint8 columnsOrTwo(quint8 columns)
+{
+    if (columns != 0)
+        return columns;
+    savereg(reg::printspalten, QStringLiteral("2"));
+    return 2;
+}
+
+// The settings window when it is open.
+PrintSetup* settingsWindow()
+{
+    if (!ui::WindowRegistry::isRegistered(kPrintSetup))
+        return nullptr;
+    return qobject_cast<PrintSetup*>(ui::WindowRegistry::loadedWindow(kPrintSetup));
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, int size = 10, bool bold = false)
@@ -106,8 +126,7 @@ void PrintRezept::buildControls()
                                  QStringLiteral("Druckereigenschaften ändern"));
     einstell = ui::pictureButton(m_panel, QStringLiteral("einstell"), QStringLiteral("settings"),
                                  QStringLiteral("Druckeinstellungen"));
-    // The settings window belongs to the print settings; until the program has one, the
-    // door to it stays shut.
+    // A program without the settings window keeps the door to it shut.
     einstell->setEnabled(ui::WindowRegistry::isRegistered(kPrintSetup));
     spaltlabel = label(m_panel, "spaltlabel", QStringLiteral("Spaltenanzahl : 2"), 10, true);
     minus = ui::pictureButton(m_panel, QStringLiteral("minus"), QStringLiteral("minus"),
@@ -213,6 +232,10 @@ void PrintRezept::wireEvents()
     // setChecked.
     connect(makebooklet, &QCheckBox::stateChanged, this,
             handler("MAKEBOOKLET_CLICK : ", &PrintRezept::makebooklet_Click));
+    // The user's choice of a scheme, also of the one shown: it is loaded again.
+    connect(printsettings, &QComboBox::activated, this,
+            handler("PRINTSETTINGS_CHANGE : ", &PrintRezept::printsettings_Change));
+    ui::onKeyDown(printsettings, [this](int& keyCode, int shift) { printsettings_KeyDown(keyCode, shift); });
 }
 
 void PrintRezept::placePanel()
@@ -224,18 +247,9 @@ void PrintRezept::Form_Load()
 {
     const QString tag = QStringLiteral("print_rezept.form_load -> Error ");
     printlog(QStringLiteral("print_rezept.form_load Start"));
-    quint8 columns = 0;
-    step(tag, [&] {
-        const double value = std::nearbyint(readPrintNumber(getreg(reg::printspalten)));
-        if (value < 0 || value > 255)
-            throw std::range_error("Überlauf");
-        columns = quint8(value);
-    });
+    quint8 columns = storedColumns(tag);
     printlog(QStringLiteral("Spalten in Registry = ") + QString::number(columns));
-    if (columns == 0) {
-        columns = 2;
-        savereg(reg::printspalten, QStringLiteral("2"));
-    }
+    columns = columnsOrTwo(columns);
     printlog(QStringLiteral("Spalten neu = ") + QString::number(columns));
     setColumns(columns);
     m_layout.setCurrentpage(1);
@@ -250,6 +264,18 @@ void PrintRezept::Form_Load()
     printlog(QStringLiteral("print_rezept.form_load -> getpagesize"));
     step(tag, [&] { m_layout.setGeometry(kv::getpagesize()); });
     printlog(QStringLiteral("print_rezept.form_load Ende"));
+}
+
+quint8 PrintRezept::storedColumns(const QString& tag)
+{
+    quint8 columns = 0;
+    step(tag, [&] {
+        const double value = std::nearbyint(readPrintNumber(getreg(reg::printspalten)));
+        if (value < 0 || value > 255)
+            throw std::range_error("Überlauf");
+        columns = quint8(value);
+    });
+    return columns;
 }
 
 void PrintRezept::setVisible(bool visible)
@@ -288,16 +314,32 @@ void PrintRezept::Form_Activate()
     printlog(QStringLiteral("print_rezept.form_activate -> resizepreview"));
     step(tag, [this] { resizepreview(); });
     step(tag, [&] {
-        const bool booklet = readPrintNumber(getreg(reg::printbooklet)) != 0;
-        if (makebooklet->isChecked() != booklet) {
-            // The box's change lays out.
-            makebooklet->setChecked(booklet);
-        } else {
+        if (!bookletFollowsSetting()) {
             printlog(QStringLiteral("print_rezept.form_activate -> calcrezsizes"));
             calcrezsizes();
         }
     });
     printlog(QStringLiteral("print_rezept.form_activate Ende"));
+}
+
+bool PrintRezept::bookletFollowsSetting()
+{
+    const bool booklet = readPrintNumber(getreg(reg::printbooklet)) != 0;
+    if (makebooklet->isChecked() == booklet)
+        return false;
+    makebooklet->setChecked(booklet);
+    return true;
+}
+
+bool PrintRezept::bookletTicked() const
+{
+    return makebooklet->isChecked();
+}
+
+void PrintRezept::showBooklet(bool on)
+{
+    const QSignalBlocker quiet(makebooklet);
+    makebooklet->setChecked(on);
 }
 
 void PrintRezept::resizeEvent(QResizeEvent* event)
@@ -441,6 +483,8 @@ void PrintRezept::makebooklet_Click()
     const bool on = makebooklet->isChecked();
     savereg(reg::printbooklet, on ? QStringLiteral("1") : QStringLiteral("0"));
     bookletmode = on;
+    if (auto* setup = settingsWindow())
+        setup->showBooklet(on);
     calcrezsizes();
 }
 
@@ -531,6 +575,45 @@ void PrintRezept::printpreview_Click()
     // The window stays with its layout for the next print; after a failure it stays open.
     if (printJob(m_layout, document, drawPage) == JobEnd::Printed)
         hide();
+}
+
+void PrintRezept::printsettings_Change()
+{
+    const int row = printsettings->currentIndex();
+    const QString scheme = row >= 0 ? m_schemes->boundValue(row).toString() : QString();
+    // "aktuelle Einstellungen" (0) is what the settings hold now.
+    if (scheme.isEmpty() || scheme == QLatin1String("0") || m_layout.geometry().physwidth == 0)
+        return;
+    if (!loadprintsettings(scheme.toLongLong())) {
+        ui::msgbox(QStringLiteral("Zu diesem Druckschema sind keine Einstellungen gespeichert; es bleibt alles, wie "
+                                  "es ist."),
+                   ui::Exclamation, QStringLiteral(" "));
+        return;
+    }
+    setColumns(columnsOrTwo(storedColumns(QStringLiteral("printsettings_change -> Error "))));
+    if (auto* setup = settingsWindow())
+        setup->showSettings();
+    if (!bookletFollowsSetting())
+        calcrezsizes();
+}
+
+void PrintRezept::printsettings_KeyDown(int& keyCode, int)
+{
+    const int row = printsettings->currentIndex();
+    if (keyCode != ui::KeyDelete || row < 0)
+        return;
+    // The row shown is the one named and the one deleted.
+    if (ui::msgbox(QStringLiteral("Wollen Sie das Schema '") + printsettings->itemText(row) +
+                       QStringLiteral("' löschen ?"),
+                   ui::YesNo | ui::Question, QStringLiteral(" ")) != ui::Answer::Yes)
+        return;
+    deleteprintsettings(m_schemes->boundValue(row).toLongLong());
+    requerySchemes();
+}
+
+void PrintRezept::requerySchemes()
+{
+    printsettdata->refresh();
 }
 
 void PrintRezept::kreuz_Click()

@@ -45,6 +45,13 @@ public:
     void sta(const QString& text);
     // The layout with its state: geometry, column count, pages, the layout database.
     PrintLayout& layout() { return m_layout; }
+    // The booklet box, for the settings window, which shows the same.
+    bool bookletTicked() const;
+    // The booklet box follows the settings window's, without its click step: the setting
+    // is stored already, and the pages follow at the next layout.
+    void showBooklet(bool on);
+    // The scheme list reads its rows again, after a scheme was saved.
+    void requerySchemes();
 
     void kreuz_Click();
     void druckaus_Click();
@@ -55,6 +62,8 @@ public:
     void pageminus_Click();
     void pageplus_Click();
     void printpreview_Click();
+    void printsettings_Change();
+    void printsettings_KeyDown(int& keyCode, int shift);
 
     // Showing the window, also again while it is open, is an activation.
     void setVisible(bool visible) override;
@@ -81,6 +90,12 @@ private:
     // The preview box in the sheet at `scale` window pixels per printer pixel.
     void placePreview(double scale);
     void setColumns(quint8 count);
+    // `printspalten` as a column count, its leading number; 0 for none, and, logged under
+    // `tag`, for one beyond 0..255.
+    quint8 storedColumns(const QString& tag);
+    // The booklet box follows the setting; when that changes it, its click step lays the
+    // pages out. True then; false when the box already showed the setting.
+    bool bookletFollowsSetting();
     void updatePrintButton();
 
     // Controls.

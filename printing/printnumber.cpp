@@ -74,6 +74,40 @@ QString writePrintNumber(double value)
     return text;
 }
 
+std::optional<double> exactPrintNumber(const QString& text)
+{
+    int digits = 0;
+    int separators = 0;
+    for (const QChar c : text) {
+        if (isDigit(c))
+            ++digits;
+        else if (c == u',' || c == u'.')
+            ++separators;
+        else
+            return std::nullopt;
+    }
+    if (digits == 0 || separators > 1)
+        return std::nullopt;
+    return readPrintNumber(text);
+}
+
+std::optional<QString> marginEntry(const QString& typed)
+{
+    QString entry = typed.left(typed.indexOf(u' '));
+    const qsizetype point = entry.indexOf(u'.');
+    if (point >= 0)
+        entry[point] = u',';
+    if (!entry.isEmpty() && !exactPrintNumber(entry))
+        return std::nullopt;
+    return entry;
+}
+
+QString shownPrintNumber(const QString& stored)
+{
+    const std::optional<double> number = exactPrintNumber(stored);
+    return number ? writePrintNumber(*number) : stored;
+}
+
 int whole(double value)
 {
     if (!std::isfinite(value))

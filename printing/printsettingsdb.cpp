@@ -1,9 +1,12 @@
 #include "printing/printsettingsdb.h"
 
+#include "core/settings.h"
 #include "platform/db/database.h"
 #include "platform/paths.h"
+#include "platform/ui/dialogs.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -51,6 +54,24 @@ bool readableFile(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly);
 }
+
+// The print window's list keeps a read open on its connection; a second connection's write
+// would wait for it and fail. Without the window the file is opened for the one call.
+class SchemeFile {
+public:
+    SchemeFile() : m_db(db::Database::byName(printsettingsPath()))
+    {
+        if (!m_db) {
+            m_own = db::Database::open(printsettingsPath());
+            m_db = m_own.get();
+        }
+    }
+    db::Database& db() { return *m_db; }
+
+private:
+    std::unique_ptr<db::Database> m_own;
+    db::Database* m_db;
+};
 
 }  // namespace
 
@@ -118,6 +139,68 @@ void createprintsettingsdb()
         removeWithLogs(temporary);
         throw;
     }
+}
+
+std::optional<qint64> saveprintsettings()
+{
+    SchemeFile file;
+    db::Database& db = file.db();
+    const std::optional<QString> name =
+        ui::inputbox(QStringLiteral("Bitte geben Sie einen Namen für diese Einstellungen ein :"), QStringLiteral(" "));
+    if (!name)
+        return std::nullopt;
+
+    QString columns = QStringLiteral("cid");
+    QString places = QStringLiteral("?");
+    QVariantList values;
+    for (const PrintSettingColumn& column : printsettingsColumns()) {
+        columns += QStringLiteral(",") + QLatin1String(column.name);
+        places += QStringLiteral(",?");
+        values << getreg(QLatin1String(column.name));
+    }
+
+    db::Transaction tx(db);
+    const QVariant highest = db.scalar(QStringLiteral("select max(cid) from choices"));
+    const qint64 cid = highest.isNull() ? 1 : highest.toLongLong() + 1;
+    db.execute(QStringLiteral("insert into choices (cid,cname) values (?,?)"), {cid, *name});
+    values.prepend(cid);
+    db.execute(QStringLiteral("insert into settings (%1) values (%2)").arg(columns, places), values);
+    tx.commit();
+    return cid;
+}
+
+bool loadprintsettings(qint64 cid)
+{
+    SchemeFile file;
+    db::Statement row(file.db(), QStringLiteral("select * from settings where cid=?"));
+    row.bind(1, cid);
+    if (!row.step())
+        return false;
+    QHash<QString, QString> scheme;
+    for (int i = 0; i < row.columnCount(); ++i)
+        scheme.insert(row.columnName(i).toLower(), row.text(i));
+    // Every value is read before the first is written: a scheme missing one changes nothing.
+    QList<QPair<QString, QString>> values;
+    for (const reg::Default& setting : reg::printdefaults()) {
+        const auto found = scheme.constFind(setting.name.toLower());
+        if (found == scheme.constEnd())
+            throw db::DbError(db::errItemNotFound,
+                              QStringLiteral("Das Druckschema hat keinen Wert für %1.").arg(setting.name));
+        values.append({setting.name, *found});
+    }
+    for (const auto& [name, value] : values)
+        savereg(name, value);
+    return true;
+}
+
+void deleteprintsettings(qint64 cid)
+{
+    SchemeFile file;
+    db::Database& db = file.db();
+    db::Transaction tx(db);
+    db.execute(QStringLiteral("delete from settings where cid=?"), {cid});
+    db.execute(QStringLiteral("delete from choices where cid=?"), {cid});
+    tx.commit();
 }
 
 }  // namespace kv

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace kv {
@@ -28,5 +29,19 @@ bool printsettingsComplete();
 // unreadable) file is there or the file cannot be written; the file appears whole
 // or not at all.
 void createprintsettingsdb();
+
+// The schemes are read and written through the connection the print window holds open,
+// else through one of their own for the call. Each throws kv::db::DbError when the file
+// is missing or refuses, and then has changed nothing.
+
+// Asks for a name and stores the 29 print values of the settings as a new scheme numbered
+// one above the highest (1 in an empty file), its row in `choices` and its values in one
+// transaction. Cancel saves nothing (nullopt); an empty name is kept. Returns the number.
+std::optional<qint64> saveprintsettings();
+// Writes the 29 values of scheme `cid` into the settings, after reading them whole. False,
+// with nothing written, when the scheme has no values.
+bool loadprintsettings(qint64 cid);
+// Removes scheme `cid`, its values and its row in `choices`, in one transaction.
+void deleteprintsettings(qint64 cid);
 
 }  // namespace kv

@@ -58,6 +58,11 @@ public:
         shown << name;
         return 0;
     }
+    bool fontDialog(kv::ui::FontChoice& font) override
+    {
+        shown << font.name;
+        return false;
+    }
 
     // The first box that is not one of the index messages in their order, or "".
     QString unexpected() const

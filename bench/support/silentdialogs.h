@@ -1,7 +1,7 @@
 #pragma once
 // A dialog host for benchmarks and tools that run without a user: no box is expected on
 // their way, so one that shows up anyway is reported on stderr and answered with Ok, and
-// every file dialog and window is cancelled.
+// every file dialog, font dialog and window is cancelled.
 
 #include "platform/ui/dialogs.h"
 
@@ -28,6 +28,11 @@ public:
     {
         report("window", name);
         return 0;
+    }
+    bool fontDialog(ui::FontChoice& font) override
+    {
+        report("font dialog", font.name);
+        return false;
     }
 
 protected:

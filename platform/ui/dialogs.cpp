@@ -28,6 +28,11 @@ bool DialogHost::printerSetup(PrinterChoice&)
     throw std::logic_error("the dialog host shows no printer dialog");
 }
 
+bool DialogHost::fontDialog(FontChoice&)
+{
+    throw std::logic_error("the dialog host shows no font dialog");
+}
+
 void setDialogHost(DialogHost* h)
 {
     g_host = h;
@@ -73,6 +78,11 @@ int runModal(const QString& name, const std::function<int()>& exec)
 bool printerSetup(PrinterChoice& choice)
 {
     return host(QStringLiteral("printer dialog")).printerSetup(choice);
+}
+
+bool fontDialog(FontChoice& font)
+{
+    return host(QStringLiteral("font dialog")).fontDialog(font);
 }
 
 Answer errorbox(const QString& tag, int number, const QString& text, int buttons)

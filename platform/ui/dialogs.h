@@ -31,6 +31,15 @@ enum MsgStyle : int {
 
 enum class Answer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
+// A font as the font dialog shows and returns it: the face, the size in points, bold and
+// italic.
+struct FontChoice {
+    QString name;
+    double size = 0;
+    bool bold = false;
+    bool italic = false;
+};
+
 // Whether the save dialog itself asks before an existing file is chosen; a caller that
 // asks in its own words afterwards leaves the dialog's question out.
 enum class OverwriteQuestion { Ask, Skip };
@@ -54,6 +63,10 @@ public:
     // into it on OK (true); Cancel returns false and leaves `choice` as it was. A host
     // made for tools that never print throws std::logic_error here, as with no host.
     virtual bool printerSetup(PrinterChoice& choice);
+    // The font dialog offering the installed fonts, opened on `font`: OK writes the choice
+    // into it (true); Cancel returns false and leaves it as it was. A host made for tools
+    // that never choose a font throws std::logic_error here, as with no host.
+    virtual bool fontDialog(FontChoice& font);
 };
 
 // The installed host; without one every box throws std::logic_error carrying its text
@@ -72,6 +85,7 @@ QString saveFileName(const QString& caption, const QString& startFolder, const Q
 QString existingFolder(const QString& caption, const QString& startFolder);
 int runModal(const QString& name, const std::function<int()>& exec);
 bool printerSetup(PrinterChoice& choice);
+bool fontDialog(FontChoice& font);
 
 // The program's error box: tag, number, " : ", text; critical icon, title " F E H L E R".
 Answer errorbox(const QString& tag, int number, const QString& text, int buttons = OkOnly);

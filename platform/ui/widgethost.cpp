@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -187,6 +190,34 @@ int WidgetDialogHost::runModal(const QString&, const std::function<int()>& exec)
 bool WidgetDialogHost::printerSetup(PrinterChoice& choice)
 {
     return execPrinterDialog(choice, ownerWindow());
+}
+
+bool WidgetDialogHost::fontDialog(FontChoice& font)
+{
+    QFont preset(font.name);
+    if (font.size > 0)
+        preset.setPointSizeF(font.size);
+    preset.setBold(font.bold);
+    preset.setItalic(font.italic);
+    // A face that is not installed opens on the installed one that stands in for it.
+    if (!QFontDatabase::hasFamily(font.name))
+        preset.setFamily(QFontInfo(preset).family());
+    // Qt's own dialog on every platform: it lists the installed font families, which is
+    // what the print fonts are chosen from.
+    QFontDialog dlg(preset, ownerWindow());
+    dlg.setOption(QFontDialog::DontUseNativeDialog);
+    dlg.setWindowTitle(QStringLiteral("Schriftart"));
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    const QFont chosen = dlg.selectedFont();
+    font.name = chosen.family();
+    // The dialog offers whole points only and shows 10.5 as 11: a size left as it was shown
+    // keeps its fraction.
+    if (chosen.pointSize() != qRound(font.size))
+        font.size = chosen.pointSizeF();
+    font.bold = chosen.bold();
+    font.italic = chosen.italic();
+    return true;
 }
 
 void installWidgetDialogHost()

@@ -18,6 +18,7 @@ public:
     QString existingFolder(const QString& caption, const QString& startFolder) override;
     int runModal(const QString& name, const std::function<int()>& exec) override;
     bool printerSetup(PrinterChoice& choice) override;
+    bool fontDialog(FontChoice& font) override;
 
     // A blank title shows the program's name.
     static QString windowTitle(const QString& title);

@@ -1,23 +1,16 @@
-// The print window on the started program, printing to PDF (the machine has no printer
-// queue). Activations are driven the way the window system drives them: a window is
-// activated, and when one closes the next is activated at once. Set KELVOR_PRINT_PDF_DIR
-// to a folder to keep the PDF files printed here for looking at.
+// The print window: its controls, paging, columns, activations, the printer and the print
+// job. Set KELVOR_PRINT_PDF_DIR to a folder to keep the PDF files printed here for looking at.
 
 #include "core/settings.h"
 #include "platform/db/database.h"
-#include "platform/print/printdlgapi.h"
-#include "platform/print/printerdevmode.h"
 #include "platform/ui/closinghooks.h"
 #include "printing/layoutdb.h"
-#include "printing/print_rezept.h"
 #include "printing/printjob.h"
-#include "printing/printlog.h"
-#include "tests/mainwindow/startedprogram.h"
+#include "tests/printing/printwindowtest.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QMessageBox>
@@ -31,26 +24,6 @@ namespace {
 using ui::Answer;
 
 const QString kPdfQuestion = QStringLiteral("Druck als PDF-Datei speichern");
-
-// The settings window as far as the print window needs it: its cross lays out and closes it.
-class StandInPrintSetup : public QWidget {
-public:
-    StandInPrintSetup() : QWidget(nullptr, Qt::Window)
-    {
-        auto* kreuz = new QToolButton(this);
-        kreuz->setObjectName(QStringLiteral("kreuz"));
-        connect(kreuz, &QToolButton::clicked, this, [] {
-            ui::WindowRegistry::instance<PrintRezept>(QStringLiteral("print_rezept"))->calcrezsizes();
-            ui::WindowRegistry::unload(QStringLiteral("print_setup"));
-        });
-    }
-};
-
-void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
-}
 
 // The pages of a PDF file as Qt writes it: one page object each.
 int pdfPages(const QString& path)
@@ -71,66 +44,21 @@ void keepForLooking(const QString& file)
     }
 }
 
-class PrintForm : public StartedProgram {
+class PrintForm : public PrintWindowTest {
 protected:
     void SetUp() override
     {
-        setPrinterQueueSource([] { return PrinterQueues{}; });
-        setPrintlogon(false);
-        // A fresh program run: no booklet box has been ticked yet.
-        bookletmode = false;
-        start([] {
-            ui::WindowRegistry::registerWindow(QStringLiteral("print_setup"), [] { return new StandInPrintSetup; });
-        });
+        PrintWindowTest::SetUp();
         ASSERT_TRUE(out.isValid());
     }
-    void TearDown() override
-    {
-        StartedProgram::TearDown();
-        setPrintlogon(false);
-        bookletmode = false;
-        setPrinterQueueSource({});
-        setChosenPrinter({});
-    }
 
-    PrintRezept* form()
-    {
-        return qobject_cast<PrintRezept*>(ui::WindowRegistry::loadedWindow(QStringLiteral("print_rezept")));
-    }
-    template <class T = QToolButton>
-    T* formControl(const char* name)
-    {
-        return control<T>(form(), QString::fromLatin1(name));
-    }
     QString caption() { return formControl<QLabel>("anzseit")->text(); }
     qint64 previewKey() { return formControl<QLabel>("preview")->pixmap().cacheKey(); }
-
-    // The print window shown for the quick list, with the print log on from here.
-    void showForm()
-    {
-        button("druckaus")->click();
-        ASSERT_TRUE(form() && form()->isVisible());
-        settle();
-        setPrintlogon(true);
-        QFile::remove(printlogPath());
-    }
-    // Layouts run since the print log was started.
-    int layouts()
-    {
-        QFile f(printlogPath());
-        return f.open(QIODevice::ReadOnly) ? int(QString::fromUtf8(f.readAll()).count(QStringLiteral("calcrezsizes start")))
-                                           : 0;
-    }
     // Every recipe of the cookbook in the quick list: several pages.
     void fillQuickList()
     {
         db().execute(QStringLiteral("delete from rezinaus where aid=1"));
         db().execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) select 1,rid,rname,4 from rezepte"));
-    }
-    void activate(QWidget* window)
-    {
-        window->activateWindow();
-        settle();
     }
 
     QTemporaryDir out;
@@ -309,31 +237,6 @@ TEST_F(PrintForm, AnActivationFromTheMainWindowLaysOutOnceAndABoxClosingDoesNot)
     EXPECT_EQ(layouts(), 4);
     EXPECT_EQ(getreg(reg::printbooklet), QStringLiteral("0"));
     EXPECT_FALSE(form()->layout().booklet());
-}
-
-TEST_F(PrintForm, ThePrintSettingsWindowLaysOutOnceAsItClosesAndGoesWithTheForm)
-{
-    showForm();
-    ASSERT_TRUE(formControl("einstell")->isEnabled());
-    formControl("einstell")->click();
-    QWidget* setup = ui::WindowRegistry::loadedWindow(QStringLiteral("print_setup"));
-    ASSERT_TRUE(setup && setup->isVisible());
-    settle();
-    // Coming back to the form while the settings window stays open is an activation.
-    activate(form());
-    EXPECT_EQ(layouts(), 1);
-    activate(setup);
-
-    control<QToolButton>(setup, QStringLiteral("kreuz"))->click();
-    activate(form());
-    EXPECT_EQ(layouts(), 2);
-    EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("print_setup")));
-
-    formControl("einstell")->click();
-    ASSERT_TRUE(ui::WindowRegistry::isLoaded(QStringLiteral("print_setup")));
-    formControl("kreuz")->click();
-    EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("print_rezept")));
-    EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("print_setup")));
 }
 
 TEST_F(PrintForm, KreuzAndShowingAgainMakesTheLayoutDatabaseAfresh)

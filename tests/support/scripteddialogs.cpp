@@ -27,6 +27,8 @@ const char* kindName(ScriptedDialogs::Kind kind)
         return "modal window";
     case ScriptedDialogs::Kind::PrinterSetup:
         return "printer dialog";
+    case ScriptedDialogs::Kind::Font:
+        return "font dialog";
     }
     return "?";
 }
@@ -95,6 +97,21 @@ std::string describe(const ScriptedDialogs::Shown& box)
     return d;
 }
 
+// A printer or font dialog answered by the test's handler. Copied: the handler may queue
+// further expectations while it runs. Cancel hands back the choice untouched, whatever the
+// handler changed.
+template <class Choice>
+bool chooseAsScripted(std::function<bool(Choice&)> handler, Choice& choice)
+{
+    if (!handler)
+        return false;
+    Choice shown = choice;
+    if (!handler(shown))
+        return false;
+    choice = shown;
+    return true;
+}
+
 }  // namespace
 
 ScriptedDialogs::Expectation& ScriptedDialogs::Expectation::withTitle(const QString& title)
@@ -118,8 +135,8 @@ bool ScriptedDialogs::Expectation::accepts(Kind kind, const QString& text, int s
     if (m_kind == Kind::Modal) {
         if (text != m_part)
             return false;
-    } else if (m_kind == Kind::PrinterSetup) {
-        // One printer dialog is like another; the handler looks at the choice.
+    } else if (m_kind == Kind::PrinterSetup || m_kind == Kind::Font) {
+        // One printer or font dialog is like another; the handler looks at the choice.
     } else if (!text.contains(m_part) && !kv::ui::displayText(text).contains(m_part)) {
         return false;
     }
@@ -221,6 +238,14 @@ ScriptedDialogs::Expectation& ScriptedDialogs::expectPrinterSetup(
     return queue(std::move(e));
 }
 
+ScriptedDialogs::Expectation& ScriptedDialogs::expectFont(std::function<bool(kv::ui::FontChoice&)> handler)
+{
+    Expectation e;
+    e.m_kind = Kind::Font;
+    e.m_fontHandler = std::move(handler);
+    return queue(std::move(e));
+}
+
 void ScriptedDialogs::verify()
 {
     for (; m_next < m_expected.size(); ++m_next)
@@ -317,14 +342,13 @@ int ScriptedDialogs::runModal(const QString& name, const std::function<int()>&)
 bool ScriptedDialogs::printerSetup(PrinterChoice& choice)
 {
     const Expectation* e = take({Kind::PrinterSetup, choice.name, 0, {}, choice.outputFile});
-    if (!e || !e->m_printerHandler)
-        return false;
-    const std::function<bool(PrinterChoice&)> handler = e->m_printerHandler;
-    PrinterChoice shown = choice;
-    if (!handler(shown))
-        return false;
-    choice = shown;
-    return true;
+    return e && chooseAsScripted(e->m_printerHandler, choice);
+}
+
+bool ScriptedDialogs::fontDialog(kv::ui::FontChoice& font)
+{
+    const Expectation* e = take({Kind::Font, font.name, 0, {}, QString::number(font.size)});
+    return e && chooseAsScripted(e->m_fontHandler, font);
 }
 
 }  // namespace kv::test

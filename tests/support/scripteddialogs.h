@@ -8,6 +8,7 @@
 //   dialogs.expectInput("Namen", QString("Sonntag"));
 //   dialogs.expectModal("suchen", [] { return 1; });
 //   dialogs.expectPrinterSetup([](kv::PrinterChoice& c) { c.name = "HP"; return true; });
+//   dialogs.expectFont([](kv::ui::FontChoice& f) { f.bold = true; return true; });
 //   ...code under test...
 //   dialogs.verify();   // also run by the destructor
 
@@ -26,13 +27,14 @@ namespace kv::test {
 
 class ScriptedDialogs : public kv::ui::DialogHost {
 public:
-    enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Modal, PrinterSetup };
+    enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Modal, PrinterSetup, Font };
 
     // One box as the code under test showed it.
     struct Shown {
         Kind kind;
-        QString text;    // message, prompt, caption, the window name of a modal, or the
-                         // printer the printer dialog opened with (empty: PDF output)
+        QString text;    // message, prompt, caption, the window name of a modal, the
+                         // printer the printer dialog opened with (empty: PDF output), or
+                         // the face the font dialog opened with
         int style = 0;   // message boxes: buttons | icon
         QString title;   // message and input boxes
         QString detail;  // input default text, or the start folder of a file dialog
@@ -58,6 +60,7 @@ public:
         std::optional<QString> m_text;  // input answer, or a path
         std::function<int()> m_handler;
         std::function<bool(PrinterChoice&)> m_printerHandler;
+        std::function<bool(kv::ui::FontChoice&)> m_fontHandler;
     };
 
     // Installs itself as the dialog host; the destructor verifies and restores the host
@@ -83,6 +86,9 @@ public:
     // user would and answers OK (true) or Cancel (false). Cancel hands back the choice
     // untouched, whatever the handler changed.
     Expectation& expectPrinterSetup(std::function<bool(PrinterChoice&)> handler);
+    // The font dialog, likewise: the handler gets the font it opened with, chooses as the
+    // user would and answers OK (true) or Cancel (false).
+    Expectation& expectFont(std::function<bool(kv::ui::FontChoice&)> handler);
 
     // Fails the test for every expectation not yet met, then forgets them.
     void verify();
@@ -103,6 +109,7 @@ public:
     QString existingFolder(const QString& caption, const QString& startFolder) override;
     int runModal(const QString& name, const std::function<int()>& exec) override;
     bool printerSetup(PrinterChoice& choice) override;
+    bool fontDialog(kv::ui::FontChoice& font) override;
 
 private:
     Expectation& queue(Expectation e);

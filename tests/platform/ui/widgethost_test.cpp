@@ -3,6 +3,8 @@
 #include "tests/support/guitest.h"
 
 #include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -168,6 +170,48 @@ TEST_F(WidgetHost, InputBoxReturnsTheTypedTextOrNothingOnCancel)
 
     whenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
     EXPECT_EQ(host.inputbox(QStringLiteral("Name :"), QStringLiteral(" "), {}), std::nullopt);
+}
+
+TEST_F(WidgetHost, FontDialogOpensOnTheFontGivenAndOkReturnsTheChoice)
+{
+    kv::ui::WidgetDialogHost host;
+    // A face that is not installed opens on the one that stands in for it; the dialog's
+    // whole points show 10.5 as 11, and a size left so keeps its fraction.
+    kv::ui::FontChoice font{QStringLiteral("Kein Solcher Font"), 10.5, true, false};
+    QFont opened;
+    whenModal([&opened](QWidget* w) {
+        auto* dlg = qobject_cast<QFontDialog*>(w);
+        ASSERT_NE(dlg, nullptr);
+        opened = dlg->currentFont();
+        dlg->accept();
+    });
+    ASSERT_TRUE(host.fontDialog(font));
+    EXPECT_TRUE(QFontDatabase::hasFamily(opened.family())) << opened.family().toStdString();
+    EXPECT_EQ(opened.pointSize(), 11);
+    EXPECT_TRUE(opened.bold());
+    EXPECT_EQ(font.name, opened.family());
+    EXPECT_EQ(font.size, 10.5);
+    EXPECT_TRUE(font.bold);
+
+    whenModal([](QWidget* w) {
+        auto* dlg = qobject_cast<QFontDialog*>(w);
+        dlg->setCurrentFont(QFont(QStringLiteral("Liberation Sans"), 14));
+        dlg->accept();
+    });
+    ASSERT_TRUE(host.fontDialog(font));
+    EXPECT_EQ(font.name, QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(font.size, 14);
+    EXPECT_FALSE(font.bold);
+
+    whenModal([](QWidget* w) {
+        auto* dlg = qobject_cast<QFontDialog*>(w);
+        QFont other = dlg->currentFont();
+        other.setPointSize(30);
+        dlg->setCurrentFont(other);
+        dlg->reject();
+    });
+    EXPECT_FALSE(host.fontDialog(font));
+    EXPECT_EQ(font.size, 14);
 }
 
 TEST_F(WidgetHost, InstalledHostAnswersTheLayer)

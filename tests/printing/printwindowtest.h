@@ -1,0 +1,78 @@
+#pragma once
+// The print window on the started program, printing to PDF (the machine has no printer
+// queue). Activations are driven the way the window system drives them: a window is
+// activated, and when one closes the next is activated at once. Layouts are counted in the
+// print log, which is on from the moment the window has been shown.
+
+#include "core/mainmod.h"
+#include "platform/print/printdlgapi.h"
+#include "platform/print/printerdevmode.h"
+#include "printing/print_rezept.h"
+#include "printing/printlog.h"
+#include "tests/mainwindow/startedprogram.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QToolButton>
+
+namespace kv::test {
+
+inline void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+class PrintWindowTest : public StartedProgram {
+protected:
+    void SetUp() override
+    {
+        setPrinterQueueSource([] { return PrinterQueues{}; });
+        setPrintlogon(false);
+        // A fresh program run: no booklet box has been ticked yet.
+        bookletmode = false;
+        start();
+    }
+    void TearDown() override
+    {
+        StartedProgram::TearDown();
+        setPrintlogon(false);
+        bookletmode = false;
+        setPrinterQueueSource({});
+        setChosenPrinter({});
+    }
+
+    PrintRezept* form()
+    {
+        return qobject_cast<PrintRezept*>(ui::WindowRegistry::loadedWindow(QStringLiteral("print_rezept")));
+    }
+    template <class T = QToolButton>
+    T* formControl(const char* name)
+    {
+        return control<T>(form(), QString::fromLatin1(name));
+    }
+
+    // The print window shown for the quick list, with the print log on from here.
+    void showForm()
+    {
+        button("druckaus")->click();
+        ASSERT_TRUE(form() && form()->isVisible());
+        settle();
+        setPrintlogon(true);
+        QFile::remove(printlogPath());
+    }
+    // Layouts run since the print log was started.
+    int layouts()
+    {
+        QFile f(printlogPath());
+        return f.open(QIODevice::ReadOnly) ? int(QString::fromUtf8(f.readAll()).count(QStringLiteral("calcrezsizes start")))
+                                           : 0;
+    }
+    void activate(QWidget* window)
+    {
+        window->activateWindow();
+        settle();
+    }
+};
+
+}  // namespace kv::test
