@@ -478,11 +478,16 @@ void PrintRezept::setColumns(quint8 count)
     spaltlabel->setText(QStringLiteral("Spaltenanzahl : ") + QString::number(count));
 }
 
+void PrintRezept::storeBooklet(bool on)
+{
+    savereg(reg::printbooklet, on ? QStringLiteral("1") : QStringLiteral("0"));
+    bookletmode = on;
+}
+
 void PrintRezept::makebooklet_Click()
 {
     const bool on = makebooklet->isChecked();
-    savereg(reg::printbooklet, on ? QStringLiteral("1") : QStringLiteral("0"));
-    bookletmode = on;
+    storeBooklet(on);
     if (auto* setup = settingsWindow())
         setup->showBooklet(on);
     calcrezsizes();

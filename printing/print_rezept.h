@@ -52,6 +52,8 @@ public:
     void showBooklet(bool on);
     // The scheme list reads its rows again, after a scheme was saved.
     void requerySchemes();
+    // Booklet printing on or off, as either window's box sets it.
+    static void storeBooklet(bool on);
 
     void kreuz_Click();
     void druckaus_Click();

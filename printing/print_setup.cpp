@@ -1,6 +1,5 @@
 #include "printing/print_setup.h"
 
-#include "core/mainmod.h"
 #include "core/settings.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/events.h"
@@ -466,8 +465,7 @@ void PrintSetup::mscroll_Change(int index)
 void PrintSetup::makebooklet1_Click()
 {
     const bool on = makebooklet1->isChecked();
-    savereg(reg::printbooklet, on ? QStringLiteral("1") : QStringLiteral("0"));
-    bookletmode = on;
+    PrintRezept::storeBooklet(on);
     // The print window's box shows the setting at once; its pages follow when they are
     // laid out next, as they do for every other change made here.
     if (PrintRezept* form = printForm())
