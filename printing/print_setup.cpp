@@ -280,7 +280,35 @@ void PrintSetup::showMargin(int index, const QString& stored)
     // stays in the box as it is.
     const QSignalBlocker quiet(mscroll[index]);
     mscroll[index]->setValue(centimetres ? int(std::lround(std::min(*centimetres * 100, double(kMarginMax)))) : 0);
-    marg[index]->setText(cm(centimetres ? writePrintNumber(*centimetres) : stored));
+    marg[index]->setText(marginText(stored));
+}
+
+QString PrintSetup::marginText(const QString& stored)
+{
+    const std::optional<double> centimetres = exactPrintNumber(stored);
+    return cm(centimetres ? writePrintNumber(*centimetres) : stored);
+}
+
+bool PrintSetup::storePendingMargins(bool refuse)
+{
+    for (int k = 0; k < 4; ++k) {
+        if (marg[k]->text() == marginText(getreg(reg::printmarg(k))))
+            continue;
+        const std::optional<QString> entry = marginEntry(marg[k]->text());
+        if (entry) {
+            savereg(reg::printmarg(k), *entry);
+        } else if (refuse) {
+            refuseMargin(k);
+            return false;
+        }
+    }
+    return true;
+}
+
+void PrintSetup::refuseMargin(int index)
+{
+    ui::msgbox(QStringLiteral("Bitte geben Sie anständige Zahlen ein."), ui::Critical, QStringLiteral(" "));
+    marg[index]->setFocus();
 }
 
 void PrintSetup::showOrder(const QString& key)
@@ -449,8 +477,7 @@ void PrintSetup::marg_LostFocus(int index)
 {
     const std::optional<QString> entry = marginEntry(marg[index]->text());
     if (!entry) {
-        ui::msgbox(QStringLiteral("Bitte geben Sie anständige Zahlen ein."), ui::Critical, QStringLiteral(" "));
-        marg[index]->setFocus();
+        refuseMargin(index);
         return;
     }
     savereg(reg::printmarg(index), *entry);
@@ -490,6 +517,10 @@ void PrintSetup::storeOwnTexts()
 
 void PrintSetup::kreuz_Click()
 {
+    // A margin typed or scrolled to and not yet left counts as left now, and one that is
+    // no number keeps the window open as leaving its box would.
+    if (!storePendingMargins(true))
+        return;
     leave();
     ui::WindowRegistry::unload(kName);
     if (PrintRezept* form = printForm())
@@ -506,8 +537,10 @@ void PrintSetup::closeEvent(QCloseEvent* event)
 
 void PrintSetup::Form_Unload()
 {
-    // Typed text is kept however the window closes: closing moves no focus.
+    // Typed text is kept however the window closes: closing moves no focus. Closed with
+    // the print window, a margin that is no number is dropped rather than asked about.
     storeOwnTexts();
+    storePendingMargins(false);
 }
 
 }  // namespace kv

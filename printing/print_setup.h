@@ -88,6 +88,12 @@ private:
     void showFont(int index);
     // The box and the scroll bar of margin `index` for the stored text.
     void showMargin(int index, const QString& stored);
+    // What a margin's box shows for the stored text.
+    static QString marginText(const QString& stored);
+    // Stores each margin whose box shows other than the stored value; with `refuse`, the
+    // first that is no number is refused as on leaving its box (false).
+    bool storePendingMargins(bool refuse);
+    void refuseMargin(int index);
     // The own texts of the header and footer, when they differ from the stored ones.
     void storeOwnTexts();
     // A field button's drag, started from its mouse events.

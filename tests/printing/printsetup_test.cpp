@@ -233,7 +233,7 @@ TEST_F(PrintSettingsWindow, OwnTextIsStoredWhenDroppedWhenLeftAndWhenTheWindowCl
     EXPECT_EQ(form()->layout().headfoottext(1, false).left, QStringLiteral("Feiertag "));
 }
 
-TEST_F(PrintSettingsWindow, AMarginIsStoredWithADecimalCommaAndWhatIsNoNumberRefused)
+TEST_F(PrintSettingsWindow, AMarginIsStoredWithADecimalCommaWhenLeftOrClosedAndWhatIsNoNumberRefused)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     openSetup();
@@ -265,6 +265,19 @@ TEST_F(PrintSettingsWindow, AMarginIsStoredWithADecimalCommaAndWhatIsNoNumberRef
     EXPECT_EQ(marg(3)->text(), QStringLiteral("2,5 cm"));
     EXPECT_EQ(getreg(reg::printmarg(3)), QStringLiteral("2"));
     EXPECT_EQ(marg(0)->text(), QStringLiteral("1,5 cm"));
+
+    // Closing moves no focus, yet counts as leaving: what is no number keeps the window
+    // open, a number is stored, and so is the scrolled one.
+    marg(0)->setText(QStringLiteral("x"));
+    dialogs.expect(kRefused, Answer::Ok);
+    setupControl<QToolButton>("kreuz")->click();
+    dialogs.verify();
+    ASSERT_TRUE(ui::WindowRegistry::isLoaded(kSetup));
+    marg(0)->setText(QStringLiteral("3"));
+    setupControl<QToolButton>("kreuz")->click();
+    EXPECT_FALSE(ui::WindowRegistry::isLoaded(kSetup));
+    EXPECT_EQ(getreg(reg::printmarg(0)), QStringLiteral("3"));
+    EXPECT_EQ(getreg(reg::printmarg(3)), QStringLiteral("2,5"));
 }
 
 TEST_F(PrintSettingsWindow, TheFontDialogOpensOnTheStoredFontAndOnlyOkStores)
