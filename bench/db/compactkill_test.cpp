@@ -3,6 +3,7 @@
 // (kelvor_compacttool) that is sent SIGKILL.
 
 #include "bench/db/gencookbook.h"
+#include "bench/support/toolrun.h"
 #include "platform/db/database.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,11 @@ namespace {
 constexpr int kRecipes = 20000;
 constexpr int kKills = 40;
 
-bool compact(const QString& file, QString* error = nullptr)
+::testing::AssertionResult compact(const QString& file)
 {
     QProcess tool;
     tool.start(QStringLiteral(KELVOR_COMPACTTOOL), {file});
-    if (!tool.waitForFinished(300000)) return false;
-    if (error) *error = QString::fromLocal8Bit(tool.readAllStandardError());
-    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    return kv::bench::ranToTheEnd(tool, 300000, "the compaction");
 }
 
 TEST(CompactionKill, TheCookbookStaysWholeWhereverTheCompactionIsKilled)
@@ -44,8 +43,7 @@ TEST(CompactionKill, TheCookbookStaysWholeWhereverTheCompactionIsKilled)
 
     QElapsedTimer clock;
     clock.start();
-    QString error;
-    ASSERT_TRUE(compact(file, &error)) << error.toStdString();
+    ASSERT_TRUE(compact(file));
     const qint64 fullRun = clock.elapsed();
 
     const unsigned seed = std::random_device{}();
@@ -68,7 +66,7 @@ TEST(CompactionKill, TheCookbookStaysWholeWhereverTheCompactionIsKilled)
             ASSERT_EQ(db->scalar(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
             ASSERT_EQ(db->recordCount(QStringLiteral("rezepte")), recipes);
         }
-        ASSERT_TRUE(compact(file, &error)) << error.toStdString();
+        ASSERT_TRUE(compact(file));
     }
     EXPECT_GT(killedMidway, kKills / 2);
 }

@@ -3,6 +3,7 @@
 // (kelvor_opentool) that is sent SIGKILL, as a user's kill or a crash would end it.
 
 #include "bench/db/gencookbook.h"
+#include "bench/support/toolrun.h"
 #include "platform/db/database.h"
 
 #include <gtest/gtest.h>
@@ -76,11 +77,7 @@ protected:
     {
         QProcess tool;
         startTool(tool, name);
-        if (!tool.waitForFinished(300000)) return ::testing::AssertionFailure() << "the opening did not end";
-        if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
-            return ::testing::AssertionFailure() << "exit " << tool.exitCode() << ": "
-                                                 << tool.readAllStandardError().toStdString();
-        return ::testing::AssertionSuccess();
+        return kv::bench::ranToTheEnd(tool, 300000, "the opening");
     }
 
     QTemporaryDir m_dir;

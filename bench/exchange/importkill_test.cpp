@@ -4,6 +4,7 @@
 
 #include "bench/exchange/genmealmaster.h"
 #include "bench/exchange/importhost.h"
+#include "bench/support/toolrun.h"
 #include "core/indizieren.h"
 #include "platform/db/database.h"
 #include "platform/settings/regstore.h"
@@ -94,11 +95,7 @@ protected:
     {
         QProcess tool;
         startTool(tool, name);
-        if (!tool.waitForFinished(120000)) return ::testing::AssertionFailure() << "the import did not end";
-        if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
-            return ::testing::AssertionFailure() << "exit " << tool.exitCode() << ": "
-                                                 << tool.readAllStandardError().toStdString();
-        return ::testing::AssertionSuccess();
+        return kv::bench::ranToTheEnd(tool, 120000, "the import");
     }
 
     QTemporaryDir m_dir;
