@@ -654,22 +654,29 @@ private:
                 zutat.reset();
             }
 
-            zubereit.bind(1, rid);
-            zubereit.bind(2, preparation(lines, dish));
-            zubereit.step();
-            zubereit.reset();
+            addPreparationAndKeywords(zubereit, stich, rid, lines, dish);
+        }
+    }
 
-            const int keywords = pick(4);
-            qint64 previous = -1;
-            for (int i = 0; i < keywords; ++i) {
-                const qint64 sid = chance(0.8) ? pickOf(m_keywords) : pickOf(m_freeKeywords);
-                if (sid == previous) continue;
-                previous = sid;
-                stich.bind(1, rid);
-                stich.bind(2, sid);
-                stich.step();
-                stich.reset();
-            }
+    // A recipe's preparation and up to four keywords, mostly from the tree.
+    void addPreparationAndKeywords(db::Statement& zubereit, db::Statement& stich, qint64 rid,
+                                   const std::vector<size_t>& lines, const Dish& dish)
+    {
+        zubereit.bind(1, rid);
+        zubereit.bind(2, preparation(lines, dish));
+        zubereit.step();
+        zubereit.reset();
+
+        const int keywords = pick(4);
+        qint64 previous = -1;
+        for (int i = 0; i < keywords; ++i) {
+            const qint64 sid = chance(0.8) ? pickOf(m_keywords) : pickOf(m_freeKeywords);
+            if (sid == previous) continue;
+            previous = sid;
+            stich.bind(1, rid);
+            stich.bind(2, sid);
+            stich.step();
+            stich.reset();
         }
     }
 
@@ -797,22 +804,7 @@ private:
                 addLine(rid, tid, nr++, eid, oldAmount, ingredient.zutid);
             }
 
-            zubereit.bind(1, rid);
-            zubereit.bind(2, preparation(lines, dish));
-            zubereit.step();
-            zubereit.reset();
-
-            const int keywords = pick(4);
-            qint64 previous = -1;
-            for (int i = 0; i < keywords; ++i) {
-                const qint64 sid = chance(0.8) ? pickOf(m_keywords) : pickOf(m_freeKeywords);
-                if (sid == previous) continue;
-                previous = sid;
-                stich.bind(1, rid);
-                stich.bind(2, sid);
-                stich.step();
-                stich.reset();
-            }
+            addPreparationAndKeywords(zubereit, stich, rid, lines, dish);
         }
     }
 
