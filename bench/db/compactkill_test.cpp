@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <random>
 
@@ -48,19 +47,14 @@ TEST(CompactionKill, TheCookbookStaysWholeWhereverTheCompactionIsKilled)
 
     const unsigned seed = std::random_device{}();
     std::mt19937 random(seed);
-    std::uniform_int_distribution<qint64> moment(0, fullRun);
     int killedMidway = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE(testing::Message() << "kill " << kill << ", seed " << seed);
         QProcess tool;
         tool.start(QStringLiteral(KELVOR_COMPACTTOOL), {file});
         ASSERT_TRUE(tool.waitForStarted());
-        QThread::msleep(static_cast<unsigned long>(moment(random)));
-        if (tool.state() == QProcess::Running) {
-            tool.kill();
+        if (kv::bench::killAfterAMoment(tool, random, fullRun))
             ++killedMidway;
-        }
-        tool.waitForFinished();
         {
             auto db = kv::db::Database::open(file);
             ASSERT_EQ(db->scalar(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));

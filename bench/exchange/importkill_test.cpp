@@ -17,7 +17,6 @@
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <random>
 
@@ -114,19 +113,14 @@ TEST_F(ImportKill, EveryStoredRecipeIsWholeAndTheNextRunCompletesTheImport)
 
     const unsigned seed = std::random_device{}();
     std::mt19937 random(seed);
-    std::uniform_int_distribution<qint64> moment(0, fullRun);
     int killedMidway = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE(testing::Message() << "kill " << kill << ", seed " << seed);
         freshCopy(QStringLiteral("lauf"));
         QProcess tool;
         startTool(tool, QStringLiteral("lauf"));
-        QThread::msleep(static_cast<unsigned long>(moment(random)));
-        if (tool.state() == QProcess::Running) {
-            tool.kill();
+        if (kv::bench::killAfterAMoment(tool, random, fullRun))
             ++killedMidway;
-        }
-        tool.waitForFinished();
 
         const QMap<QString, QString> stored = recipesOf(cookbook(QStringLiteral("lauf")));
         for (auto it = stored.begin(); it != stored.end(); ++it)
