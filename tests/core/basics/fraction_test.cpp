@@ -5,6 +5,7 @@
 
 #include <QLocale>
 
+#include <limits>
 #include <optional>
 
 using kv::bruch;
@@ -43,6 +44,8 @@ TEST_F(Fraction, WorkedValues)
         {0.129, 4, 4, {}, "0,12"},     {50, 4, 4, {}, "50"},           {50.5, 4, 4, {}, "50"},
         {0, 4, 4, {}, "0"},            {3, 4, 2, {}, "1 1/2"},         {3, 4, 2, 115, "3"},
         {1, 3, 7, {}, "2 1/3"},        {200, 4, 1, {}, "50"},
+        // Only unit 115 is left unscaled.
+        {3, 4, 2, 114, "1 1/2"},       {100, 2, 8, 115, "100"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.amount << " for " << c.servings << " wanted " << c.wanted);
@@ -55,14 +58,10 @@ TEST_F(Fraction, WorkedValues)
 
 TEST_F(Fraction, AboveFiftyIsWholeWithHalvesToEven)
 {
-    EXPECT_EQ(shown(50), "50");
     EXPECT_EQ(shown(50.25), "50");
-    EXPECT_EQ(shown(50.5), "50");
     EXPECT_EQ(shown(51.5), "52");
     EXPECT_EQ(shown(52.5), "52");
-    EXPECT_EQ(shown(50.75), "51");
     EXPECT_EQ(shown(1234.4), "1234") << "no digit grouping";
-    EXPECT_EQ(bruch(50.5), "50");
     EXPECT_EQ(bruch(51.5), "52");
     EXPECT_EQ(bruch(1e20), "100000000000000000000");
     EXPECT_EQ(bruchmenge(75.0, 4, 4, {}).kind, DisplayAmount::Number);
@@ -78,42 +77,28 @@ TEST_F(Fraction, SixteenthsUseTheKitchenNames)
     }
     EXPECT_EQ(shown(1.0625), "1 1/16");
     EXPECT_EQ(shown(1.07), "1,07");
-    EXPECT_EQ(shown(0.5), "1/2");
     EXPECT_EQ(bruchmenge(0.5, 4, 4, {}).kind, DisplayAmount::Text);
 }
 
 TEST_F(Fraction, ThirdsKeepTheirWholePart)
 {
-    EXPECT_EQ(scaled(1, 3, 7), "2 1/3");
     EXPECT_EQ(scaled(8, 3, 4), "10 2/3");
     EXPECT_EQ(scaled(37, 3, 4), "49 1/3");
     EXPECT_EQ(scaled(2, 3, 1), "2/3");
     EXPECT_EQ(bruch(10 + 2.0 / 3), "10 2/3");
-    EXPECT_EQ(bruch(49 + 1.0 / 3), "49 1/3");
 }
 
-TEST_F(Fraction, RoundedThirdsStayDecimals)
+// Rounded thirds are no thirds, and the two places are cut from the value's decimal
+// text: a float or a division that cannot hold 0.29 exactly must not give "0,28".
+TEST_F(Fraction, DecimalsAreCutNotRoundedAndRoundedThirdsStayDecimals)
 {
     EXPECT_EQ(shown(2.33), "2,33");
-    EXPECT_EQ(shown(0.33), "0,33");
-    EXPECT_EQ(shown(0.66), "0,66");
     EXPECT_EQ(shown(0.666), "0,66");
-    EXPECT_EQ(bruch(0.333), "0,33");
     EXPECT_EQ(bruchmenge(0.33, 4, 4, {}).kind, DisplayAmount::Number);
-}
-
-TEST_F(Fraction, DecimalsAreCutNotRounded)
-{
-    EXPECT_EQ(shown(0.129), "0,12");
     EXPECT_EQ(shown(0.999), "0,99");
-    EXPECT_EQ(shown(49.99), "49,99");
     EXPECT_EQ(shown(0.005), "0");
-    // Values a float or a division cannot hold exactly keep their two places.
-    EXPECT_EQ(shown(0.7), "0,7");
-    EXPECT_EQ(shown(0.29), "0,29");
     EXPECT_EQ(shown(49.29), "49,29");
     EXPECT_EQ(scaled(0.87, 3, 3), "0,87");
-    EXPECT_EQ(bruch(0.7), "0,7");
     EXPECT_EQ(bruch(0.29), "0,29");
     EXPECT_EQ(bruch(0.1 + 0.2), "0,3");
     EXPECT_EQ(bruch(double(0.29f)), "0,29") << "an amount stored from single precision";
@@ -133,34 +118,25 @@ TEST_F(Fraction, DecimalSeparatorFollowsTheLocale)
 TEST_F(Fraction, MissingAmountsAndServings)
 {
     EXPECT_EQ(bruch(std::nullopt), "");
-    const DisplayAmount noAmount = bruchmenge(std::nullopt, 4, 2, {});
+    EXPECT_EQ(bruch(std::numeric_limits<double>::quiet_NaN()), "");
+    EXPECT_EQ(bruch(std::numeric_limits<double>::infinity()), "");
+    const DisplayAmount noAmount = bruchmenge(std::nullopt, 4, 2, 115);
     EXPECT_EQ(noAmount.kind, DisplayAmount::Text);
     EXPECT_EQ(noAmount.toText(), "");
-    EXPECT_EQ(bruchmenge(std::nullopt, 4, 2, 115).kind, DisplayAmount::Text);
 
     EXPECT_EQ(bruchmenge(3.0, 0, 2, {}).kind, DisplayAmount::Empty);
     EXPECT_EQ(bruchmenge(3.0, 0, 2, 115).kind, DisplayAmount::Empty);
-    EXPECT_EQ(bruchmenge(std::nullopt, 0, 2, {}).kind, DisplayAmount::Empty);
-    EXPECT_EQ(bruchmenge(3.0, 0, 2, {}).toText(), "");
-}
-
-TEST_F(Fraction, OnlyUnit115IsNeverScaled)
-{
-    EXPECT_EQ(scaled(3, 4, 2, 115), "3");
-    EXPECT_EQ(scaled(3, 4, 2, 114), "1 1/2");
-    EXPECT_EQ(scaled(100, 2, 8, 115), "100");
+    EXPECT_EQ(bruchmenge(std::nullopt, 0, 2, {}).toText(), "");
 }
 
 TEST_F(Fraction, NegativeAmountsKeepTheirSign)
 {
     EXPECT_EQ(shown(-1.5), "-1 1/2");
-    EXPECT_EQ(shown(-0.5), "-1/2");
     EXPECT_EQ(shown(-2.0 / 3), "-2/3");
     EXPECT_EQ(shown(-0.7), "-0,7");
     EXPECT_EQ(shown(-75.5), "-76");
     EXPECT_EQ(shown(-0.001), "0");
     EXPECT_EQ(bruch(-1.5), "-1 1/2");
-    EXPECT_EQ(bruch(-0.29), "-0,29");
 }
 
 TEST_F(Fraction, BruchAndBruchmengeAgreeOnUnscaledAmounts)

@@ -57,39 +57,6 @@ void markAllStepsDone(db::Database& db)
                               "(110), (111)"));
 }
 
-RecordingStartup::RecordingStartup()
-    : m_previous(startupUi())
-{
-    setStartupUi(this);
-}
-
-RecordingStartup::~RecordingStartup()
-{
-    setStartupUi(m_previous);
-}
-
-void RecordingStartup::showWait()
-{
-    ++waits;
-    calls << QStringLiteral("showWait");
-    if (onWait) onWait(waits);
-}
-
-void RecordingStartup::unloadWait()
-{
-    calls << QStringLiteral("unloadWait");
-}
-
-void RecordingStartup::doEvents()
-{
-    calls << QStringLiteral("doEvents");
-}
-
-void RecordingStartup::setBusy(bool busy)
-{
-    calls << (busy ? QStringLiteral("busy") : QStringLiteral("normal"));
-}
-
 void RecordingStartup::showFinddirModal()
 {
     calls << QStringLiteral("finddir");
@@ -98,37 +65,6 @@ void RecordingStartup::showFinddirModal()
         throw ProgramEnd{};
     }
     onFinddir();
-}
-
-void RecordingStartup::setRecipeCount(const QString& text)
-{
-    calls << QStringLiteral("rezzahl=") + text;
-}
-
-void RecordingStartup::binddaten()
-{
-    calls << QStringLiteral("binddaten");
-}
-
-void RecordingStartup::inithm()
-{
-    calls << QStringLiteral("inithm");
-    if (onInithm) onInithm();
-}
-
-void RecordingStartup::loadEditorHidden()
-{
-    calls << QStringLiteral("loadEditorHidden");
-}
-
-void RecordingStartup::showMain()
-{
-    calls << QStringLiteral("showMain");
-}
-
-void RecordingStartup::beep()
-{
-    calls << QStringLiteral("beep");
 }
 
 QStringList dumpTable(db::Database& db, const QString& table)

@@ -24,25 +24,32 @@ void markAllStepsDone(db::Database& db);
 // Installs itself as the start-up windows and records every call.
 class RecordingStartup : public StartupUi {
 public:
-    RecordingStartup();
-    ~RecordingStartup() override;
+    RecordingStartup() : m_previous(startupUi()) { setStartupUi(this); }
+    ~RecordingStartup() override { setStartupUi(m_previous); }
 
-    void showWait() override;
-    void unloadWait() override;
-    void doEvents() override;
-    void setBusy(bool busy) override;
+    void showWait() override
+    {
+        calls << QStringLiteral("showWait");
+        ++waits;
+    }
+    void unloadWait() override { calls << QStringLiteral("unloadWait"); }
+    void doEvents() override { calls << QStringLiteral("doEvents"); }
+    void setBusy(bool busy) override { calls << (busy ? QStringLiteral("busy") : QStringLiteral("normal")); }
     void showFinddirModal() override;
-    void setRecipeCount(const QString& text) override;
-    void binddaten() override;
-    void inithm() override;
-    void loadEditorHidden() override;
-    void showMain() override;
-    void beep() override;
+    void setRecipeCount(const QString& text) override { calls << QStringLiteral("rezzahl=") + text; }
+    void binddaten() override { calls << QStringLiteral("binddaten"); }
+    void inithm() override
+    {
+        calls << QStringLiteral("inithm");
+        if (onInithm) onInithm();
+    }
+    void loadEditorHidden() override { calls << QStringLiteral("loadEditorHidden"); }
+    void showMain() override { calls << QStringLiteral("showMain"); }
+    void beep() override { calls << QStringLiteral("beep"); }
 
     QStringList calls;
     int waits = 0;
     std::function<void()> onFinddir;   // the dialog's work; none = the test fails
-    std::function<void(int)> onWait;   // before the n-th step attempt (from 1)
     std::function<void()> onInithm;
 
 private:

@@ -16,34 +16,25 @@ namespace {
 
 class SmallWindows : public kv::test::WindowsTest {};
 
-TEST(WartenDots, GrowByOneAndFoldIntoOneMoreBarEveryFortyTicks)
-{
-    QString dots = QStringLiteral(" .");
-    dots = kv::Warten::nextDots(dots);
-    EXPECT_EQ(dots, QStringLiteral(" . ."));
-    for (int tick = 2; tick < 40; ++tick) dots = kv::Warten::nextDots(dots);
-    EXPECT_EQ(dots.size(), 80);
-    dots = kv::Warten::nextDots(dots);
-    EXPECT_EQ(dots, QStringLiteral("|"));
-    for (int tick = 0; tick < 40; ++tick) dots = kv::Warten::nextDots(dots);
-    EXPECT_EQ(dots, QStringLiteral("||"));
-}
-
+// The dots grow by one every tick and fold into one more bar every forty.
 TEST_F(SmallWindows, WaitWindowTicksEveryTwoSecondsIntoItsLabel)
 {
     auto* warten = WindowRegistry::instance<kv::Warten>(QStringLiteral("warten"));
     ASSERT_TRUE(warten);
     EXPECT_EQ(warten->windowTitle(), QStringLiteral(" K e l v o r"));
-    EXPECT_EQ(control<QLabel>(warten, "top")->text(),
-              QStringLiteral("B i t t e   w a r t e n   . . ."));
+    EXPECT_EQ(control<QLabel>(warten, "top")->text(), QStringLiteral("B i t t e   w a r t e n   . . ."));
     const QTimer* timer = control<QTimer>(warten, "Timer1");
     EXPECT_EQ(timer->interval(), 2000);
     EXPECT_TRUE(timer->isActive());
 
     const QLabel* wtime = control<QLabel>(warten, "wtime");
     EXPECT_EQ(wtime->text(), QStringLiteral(" ."));
-    for (int tick = 0; tick < 40; ++tick) warten->Timer1_Timer();
+    warten->Timer1_Timer();
+    EXPECT_EQ(wtime->text(), QStringLiteral(" . ."));
+    for (int tick = 1; tick < 40; ++tick) warten->Timer1_Timer();
     EXPECT_EQ(wtime->text(), QStringLiteral("|"));
+    for (int tick = 0; tick < 40; ++tick) warten->Timer1_Timer();
+    EXPECT_EQ(wtime->text(), QStringLiteral("||"));
 }
 
 TEST_F(SmallWindows, AboutBoxShowsVersionAndLogoAndIsBuiltAnewAfterClosing)

@@ -14,27 +14,10 @@
 
 namespace kv::test {
 
-RecordingMain::RecordingMain()
-    : m_previous(startupUi())
-{
-    setStartupUi(this);
-}
-
-RecordingMain::~RecordingMain()
-{
-    setStartupUi(m_previous);
-}
-
 void RecordingMain::showFinddirModal()
 {
     calls << QStringLiteral("finddir");
     kv::showFinddirModal();
-}
-
-void RecordingMain::setRecipeCount(const QString& text)
-{
-    calls << QStringLiteral("rezzahl=") + text;
-    rezzahl = text;
 }
 
 void RecordingMain::binddaten()

@@ -20,15 +20,19 @@ namespace kv::test {
 // show are read from the open cookbook at the moment they are bound and initialised.
 class RecordingMain : public StartupUi {
 public:
-    RecordingMain();
-    ~RecordingMain() override;
+    RecordingMain() : m_previous(startupUi()) { setStartupUi(this); }
+    ~RecordingMain() override { setStartupUi(m_previous); }
 
     void showWait() override {}
     void unloadWait() override {}
     void doEvents() override {}
     void setBusy(bool) override {}
     void showFinddirModal() override;
-    void setRecipeCount(const QString& text) override;
+    void setRecipeCount(const QString& text) override
+    {
+        calls << QStringLiteral("rezzahl=") + text;
+        rezzahl = text;
+    }
     void binddaten() override;
     void inithm() override;
     void loadEditorHidden() override {}

@@ -1,8 +1,8 @@
 #include "tests/platform/db/dbfixture.h"
+#include "tests/support/testenv.h"
 
 #include "platform/paths.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,20 +15,6 @@ using kv::db::DbError;
 using kv::test::DbTest;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-}
-
-QByteArray digest(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
 
 // What the user may not do, told to the layer in place of the permission bits: the tests
 // run as root, whom the system lets read and write everything.
@@ -67,7 +53,7 @@ TEST_P(ReadOnlyPlace, FileOpensReadOnlyAndNothingIsWrittenInOrBesideIt)
     exec("INSERT INTO rezepte VALUES (1, 'Suppe')");
     exec(QStringLiteral("PRAGMA journal_mode=%1").arg(QLatin1String(GetParam())));
     db->close();
-    const QByteArray before = digest(path());
+    const QByteArray before = kv::test::fileBytes(path());
     const QStringList files = QDir(dirPath("")).entryList(QDir::Files);
     const Denied denied(dirPath(""), kv::paths::Access::Write);
 
@@ -82,7 +68,7 @@ TEST_P(ReadOnlyPlace, FileOpensReadOnlyAndNothingIsWrittenInOrBesideIt)
         EXPECT_TRUE(e.text().startsWith("Die Datenbank ist schreibgeschützt.")) << e.text().toStdString();
     }
     ro.reset();
-    EXPECT_EQ(digest(path()), before);
+    EXPECT_EQ(kv::test::fileBytes(path()), before);
     EXPECT_EQ(QDir(dirPath("")).entryList(QDir::Files), files);
 }
 
@@ -138,7 +124,9 @@ TEST_F(DatabaseFile, RepeatedKeysAreDroppedOnlyWhereAsked)
     EXPECT_THROW(db->executeDroppingRepeatedKeys("delete from importdateien"), DbError);
 }
 
-TEST_F(DatabaseFile, OpenRefusesMissingAndForeignFiles)
+// Neither open nor the read-only look at a candidate creates a missing file or alters a
+// text file; create refuses a file that is there.
+TEST_F(DatabaseFile, MissingAndForeignFilesAreRefusedAndNeverCreatedOrAltered)
 {
     const QString missing = dirPath("fehlt.mdb");
     try {
@@ -147,33 +135,26 @@ TEST_F(DatabaseFile, OpenRefusesMissingAndForeignFiles)
     } catch (const DbError& e) {
         EXPECT_EQ(e.number(), kv::db::errFileNotFound);
     }
-    EXPECT_FALSE(QFileInfo::exists(missing));
-
-    const QString text = dirPath("liesmich.txt");
-    writeFile(text, QByteArray("Dies ist keine Datenbank, sondern ein Text mit genug Zeichen.\n").repeated(20));
-    try {
-        Database::open(text);
-        FAIL() << "opened a text file";
-    } catch (const DbError& e) {
-        EXPECT_EQ(e.number() & 0xFF, 26);  // SQLITE_NOTADB
-        EXPECT_FALSE(e.text().isEmpty());
-    }
-}
-
-TEST_F(DatabaseFile, CandidateIsReadOnlyAndNeverCreatesOrAltersAFile)
-{
-    const QString missing = dirPath("fehlt.mdb");
     EXPECT_EQ(Database::openCandidate(missing), nullptr);
     EXPECT_FALSE(QFileInfo::exists(missing));
 
     const QString text = dirPath("liesmich.txt");
-    const QByteArray content = QByteArray("kein SQLite, nur Text\n").repeated(40);
-    writeFile(text, content);
+    const QByteArray content = QByteArray("Dies ist keine Datenbank, sondern ein Text.\n").repeated(40);
+    kv::test::writeFileBytes(text, content);
+    try {
+        Database::open(text);
+        FAIL() << "opened a text file";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number() & 0xFF, SQLITE_NOTADB);
+        EXPECT_FALSE(e.text().isEmpty());
+    }
     EXPECT_EQ(Database::openCandidate(text), nullptr);
-    QFile f(text);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), content);
+    EXPECT_EQ(kv::test::fileBytes(text), content);
+    EXPECT_THROW(Database::create(path()), DbError);
+}
 
+TEST_F(DatabaseFile, CandidateIsReadOnlyAndLeavesNoLogFiles)
+{
     exec("CREATE TABLE kochbuchname (bname VARCHAR(50) COLLATE NOCASE_DE)");
     auto candidate = Database::openCandidate(path());
     ASSERT_NE(candidate, nullptr);
@@ -190,11 +171,6 @@ TEST_F(DatabaseFile, CandidateIsReadOnlyAndNeverCreatesOrAltersAFile)
     quiet.reset();
     EXPECT_FALSE(QFileInfo::exists(path() + "-wal"));
     EXPECT_FALSE(QFileInfo::exists(path() + "-shm"));
-}
-
-TEST_F(DatabaseFile, CreateRefusesAnExistingFile)
-{
-    EXPECT_THROW(Database::create(path()), DbError);
 }
 
 TEST_F(DatabaseFile, WritableConnectionsUseTheRollbackJournalWithFullSync)
@@ -268,12 +244,15 @@ TEST_F(DatabaseFile, NestedTransactionsAreSavepoints)
     EXPECT_EQ(scalar("SELECT group_concat(x) FROM t").toString(), "1,3,6");
 }
 
-TEST_F(DatabaseFile, CloseClosesRecordsetsAndForgetsTheName)
+TEST_F(DatabaseFile, ByNameFindsTheConnectionUntilCloseClosesItAndItsRecordsets)
 {
     makeRecipes(3);
     auto rs = db->openRecordset("select * from rezepte");
     auto table = db->openRecordset("rezepte", kv::db::RecordsetType::Table);
-    EXPECT_EQ(Database::byName(path()), db.get());
+    QDir(dirPath("")).mkdir("sub");
+    EXPECT_EQ(Database::byName(dirPath("sub/../kelvor-daten.mdb")), db.get());
+    EXPECT_EQ(db->name(), QFileInfo(path()).absoluteFilePath());
+    EXPECT_EQ(Database::byName(dirPath("anderes.mdb")), nullptr);
     db->close();
     EXPECT_FALSE(rs->isOpen());
     EXPECT_FALSE(table->isOpen());
@@ -285,15 +264,6 @@ TEST_F(DatabaseFile, CloseClosesRecordsetsAndForgetsTheName)
     }
     EXPECT_EQ(Database::byName(path()), nullptr);
     rs.reset();  // destroying a closed recordset after its database is harmless
-}
-
-TEST_F(DatabaseFile, ByNameFindsTheConnectionUnderAnySpellingOfItsPath)
-{
-    QDir(dirPath("")).mkdir("sub");
-    const QString roundabout = dirPath("sub/../kelvor-daten.mdb");
-    EXPECT_EQ(Database::byName(roundabout), db.get());
-    EXPECT_EQ(db->name(), QFileInfo(path()).absoluteFilePath());
-    EXPECT_EQ(Database::byName(dirPath("anderes.mdb")), nullptr);
 }
 
 TEST_F(DatabaseFile, CompactIntoWritesACompleteCopy)

@@ -50,8 +50,16 @@ TEST_F(DataControls, RefreshBindsToTheOpenConnectionByFileName)
     db->rollback();
     EXPECT_EQ(refreshed, 1);
     EXPECT_EQ(changed, 0);
-    rez.recordset()->moveNext();
+    // A move, a stored edit and a delete are changes; editing the buffer is none yet.
+    auto* rs = rez.recordset();
+    rs->moveNext();
     EXPECT_EQ(changed, 1);
+    rs->edit();
+    rs->setValue("port", 8);
+    EXPECT_EQ(changed, 1);
+    rs->update();
+    rs->deleteCurrent();
+    EXPECT_EQ(changed, 3);
 
     rez.setRecordSource("select * from gibtsnicht");
     EXPECT_THROW(rez.refresh(), DbError);

@@ -331,19 +331,3 @@ TEST_F(Recordsets, ValuesChangedBySqlAreSeenAndRequeryReloads)
     rs->moveNext();
     EXPECT_FALSE(rs->value("rname").isValid());  // gone behind the recordset's back: reads as Null
 }
-
-TEST_F(Recordsets, ChangeCallbackFollowsMovesAndEdits)
-{
-    makeRecipes(3);
-    auto rs = db->openRecordset("rezepte", RecordsetType::Table);
-    int calls = 0;
-    rs->setChangeCallback([&] { ++calls; });
-    rs->moveNext();
-    rs->edit();
-    rs->setValue("port", 8);
-    EXPECT_EQ(calls, 1);
-    rs->update();
-    EXPECT_EQ(calls, 2);
-    rs->deleteCurrent();
-    EXPECT_EQ(calls, 3);
-}

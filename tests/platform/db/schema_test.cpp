@@ -107,17 +107,6 @@ TEST_F(Schema, PrimaryIndexOnDuplicateKeysFailsWithoutTrace)
     EXPECT_EQ(db->recordCount("hauptkat"), 2);
 }
 
-TEST_F(Schema, RepeatedPrimaryKeyIsDroppedByInsertOrIgnore)
-{
-    exec("CREATE TABLE [rep-korbliste] (rid LONG, tid LONG, nr SMALLINT, zname VARCHAR(255) COLLATE NOCASE_DE)");
-    db->createIndex("rep-korbliste", IndexDef{"PrimaryKey", {"rid", "tid", "nr"}, true});
-    exec("CREATE TABLE quelle (rid LONG, tid LONG, nr SMALLINT, zname VARCHAR(255) COLLATE NOCASE_DE)");
-    exec("INSERT INTO quelle VALUES (1, 1, 1, 'Mehl'), (1, 1, 1, 'Mehl doppelt'), (1, 1, 2, 'Zucker')");
-    exec("INSERT OR IGNORE INTO [rep-korbliste] (rid, tid, nr, zname) SELECT rid, tid, nr, zname FROM quelle");
-    EXPECT_EQ(db->recordCount("[rep-korbliste]"), 2);
-    EXPECT_THROW(exec("INSERT INTO [rep-korbliste] (rid, tid, nr) VALUES (1, 1, 2)"), DbError);
-}
-
 TEST_F(Schema, DeletingAnIndexedFieldRebuildsTheTableKeepingRowsAndOtherIndexes)
 {
     exec("CREATE TABLE [rep-korbliste] (id INTEGER PRIMARY KEY AUTOINCREMENT, rid LONG, tid LONG, nr BYTE, "

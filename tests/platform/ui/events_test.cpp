@@ -164,29 +164,6 @@ TEST_F(Events, ChangeFiresAlsoForTextTheProgramWrites)
     EXPECT_THROW(kv::ui::onChange(form->titel, [] {}), std::logic_error);
 }
 
-TEST_F(Events, ChangeMarkerPatternIgnoresTextWrittenBeforeTheUserEnters)
-{
-    bool typed = false;
-    QStringList saved;
-    kv::ui::onChange(form->zub, [&typed] { typed = true; });
-    kv::ui::onGotFocus(form->zub, [&typed] { typed = false; });
-    kv::ui::onLostFocus(form->zub, [&] {
-        if (typed)
-            saved << form->zub->text();
-        typed = false;
-    });
-
-    form->zub->setText(QStringLiteral("geladen"));
-    focus(form->zub);
-    focus(form->stich);
-    EXPECT_TRUE(saved.isEmpty());
-
-    focus(form->zub);
-    QTest::keyClicks(form->zub, QStringLiteral("!"));
-    focus(form->stich);
-    EXPECT_EQ(saved, QStringList{QStringLiteral("geladen!")});
-}
-
 TEST_F(Events, KeyDownGivesTheSystemsCodesAndZeroSwallowsTheKey)
 {
     QList<std::pair<int, int>> keys;
@@ -206,6 +183,9 @@ TEST_F(Events, KeyDownGivesTheSystemsCodesAndZeroSwallowsTheKey)
     // The modifier keys themselves come as keys too, as they did.
     EXPECT_EQ(keys, (QList<std::pair<int, int>>{
                         {36, 0}, {46, 0}, {16, 1}, {65, 1}, {17, 2}, {13, 2}, {113, 0}}));
+    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_End), kv::ui::KeyEnd);
+    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_Enter), 13) << "the keypad's Enter is Return";
+    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_Adiaeresis), 0) << "no key code of its own";
 }
 
 TEST_F(Events, KeyPressGivesCharacterCodesAndMayRefuseOrReplaceThem)
@@ -224,18 +204,6 @@ TEST_F(Events, KeyPressGivesCharacterCodesAndMayRefuseOrReplaceThem)
     QTest::keyClick(form->zub, Qt::Key_Left);
     EXPECT_EQ(form->zub->text(), QStringLiteral("AB"));
     EXPECT_EQ(codes, (QList<int>{'a', '1', 'b', 13}));
-}
-
-TEST_F(Events, KeyCodesOfTheSystem)
-{
-    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_Z), 90);
-    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_0), 48);
-    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_Enter), 13);
-    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_End), 35);
-    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_Escape), 27);
-    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_Down), 40);
-    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_F1), 112);
-    EXPECT_EQ(kv::ui::keyCodeOf(Qt::Key_Adiaeresis), 0);
 }
 
 TEST_F(Events, MouseEventsOfAListArriveFromItsViewport)
