@@ -23,6 +23,13 @@ protected:
         for (const qint64 rid : imported()) all.push_back(rowsOf(rid));
         return all;
     }
+    // Where a file's recipe is like those before, its count of rows and the lines that
+    // make it different.
+    static void expectRows(const QStringList& recipe, qsizetype rows, const QStringList& lines)
+    {
+        EXPECT_EQ(recipe.size(), rows) << recipe.first().toStdString();
+        for (const QString& line : lines) EXPECT_TRUE(recipe.contains(line)) << line.toStdString();
+    }
 };
 
 }  // namespace
@@ -42,19 +49,9 @@ TEST_F(Corpus, GourmetRangesFillingTheAmountFieldStayIngredients)
                                  "1.8 2 ts Soy Sauce",
                                  "1.9 1 ds White Pepper",
                                  "1.10 2 tb Cream Cheese, Optional *"}));
-    EXPECT_EQ(r[1], QStringList({"Almond Puff|6|Vorspeisen",
-                                 "1.1 0.5 c Butter (or margarine), softened",
-                                 "1.2 1 c Gold Medal flour",
-                                 "1.3 2 tb Water",
-                                 "1.4 0.5 c Butter (or margarine)",
-                                 "1.5 1 c Water",
-                                 "1.6 1 ts Almond extract",
-                                 "1.7 1 c Gold Medal flour",
-                                 "1.8 3 - Eggs"}));
-    EXPECT_EQ(r[2], QStringList({"Almond Stuffed Dates with Bacon|6|Vorspeisen",
-                                 "1.1 1 pk (4-oz) blanched whole almonds",
-                                 "1.2 1 lb Pitted dates",
-                                 "1.3 1.5 lb Lean thinly sliced bacon cut into thirds"}));
+    // The plain ones between them, by their titles.
+    EXPECT_EQ(r[1].first(), "Almond Puff|6|Vorspeisen");
+    EXPECT_EQ(r[2].first(), "Almond Stuffed Dates with Bacon|6|Vorspeisen");
     EXPECT_EQ(r[3], QStringList({"Anchovy Olive Dip|6|Saucen & Dips",
                                  "1.1 1 c Dairy sour cream",
                                  "1.2 0.5 c Finely chopped stuffed green olives",
@@ -166,19 +163,8 @@ TEST_F(Corpus, RecipyaFilesOfEachVersion)
 
     r = importCorpus("recipya-rs/v6_20.mmf");
     ASSERT_EQ(r.size(), 3u);
-    EXPECT_EQ(r[2], QStringList({"Magic Pan Orange Almond Salad|6|Salate",
-                                 "1.1 0.25 c Almonds; slivered",
-                                 "1.2 2 ea Onions; green, chopped",
-                                 "1.3 1 ea Lettuce; romaine",
-                                 "1.4 1 c Mandarin oranges; drained 1",
-                                 "1.5 0.5 c Mushrooms; sliced (optional",
-                                 "1.6 1 x Dressing:",
-                                 "1.7 1 ts Sugar",
-                                 "1.8 0.5 ts Tarragon; dried",
-                                 "1.9 0.3333 c Oil; vegetable",
-                                 "1.10 1 x Salt & pepper",
-                                 "1.11 0.125 ts Tabasco sauce",
-                                 "1.12 1 ea Egg yolk"}));
+    expectRows(r[2], 13, {"Magic Pan Orange Almond Salad|6|Salate", "1.5 0.5 c Mushrooms; sliced (optional",
+                          "1.6 1 x Dressing:", "1.9 0.3333 c Oil; vegetable", "1.12 1 ea Egg yolk"});
 
     // A range that does not fill the amount field starts the preparation.
     r = importCorpus("recipya-rs/v7_01.mmf");
@@ -197,15 +183,8 @@ TEST_F(Corpus, RecipyaFilesOfEachVersion)
 
     r = importCorpus("recipya-rs/v7_04.mmf");
     ASSERT_EQ(r.size(), 5u);
-    EXPECT_EQ(r[4], QStringList({"Apple Pork Chops|1|Fleisch",
-                                 "1.1 6 - Pork chops",
-                                 "1.2 - - Pork chop fat or oil",
-                                 "1.3 2 ts Butter salt and pepper to taste",
-                                 "1.4 3 - Apples-unpeeled with cores",
-                                 "1.5 1 ts Sugar",
-                                 "1.6 - - Cinnamon",
-                                 "#Benoit",
-                                 "#French can"}));
+    expectRows(r[4], 9, {"Apple Pork Chops|1|Fleisch", "1.3 2 ts Butter salt and pepper to taste", "#Benoit",
+                         "#French can"});
 
     r = importCorpus("recipya-rs/v8_00.mmf");
     ASSERT_EQ(r.size(), 6u);
@@ -251,47 +230,15 @@ TEST_F(Corpus, RecipyaFilesOfEachVersion)
     // An ingredient the cookbook knows in another case is that one: "Butter".
     r = importCorpus("recipya-rs/v8_05.mmf");
     ASSERT_EQ(r.size(), 8u);
-    EXPECT_EQ(r[7], QStringList({"South of the Border Stew|6|Hauptgerichte",
-                                 "1.1 0.25 c Butter",
-                                 "1.2 2 lb boneless round steak, cubed",
-                                 "1.3 5 ea medium zucchini, sliced thin",
-                                 "1.4 3 c corn",
-                                 "1.5 4 oz green chilies, chopped",
-                                 "1.6 2 ea cloves garlic, minced",
-                                 "1.7 1 ts salt",
-                                 "1.8 0.25 ts oregano",
-                                 "1.9 0.25 ts cumin",
-                                 "1.10 1 c cheddar cheese, shredded",
-                                 "1.11 0.25 c chopped cilantro"}));
+    expectRows(r[7], 12, {"South of the Border Stew|6|Hauptgerichte", "1.1 0.25 c Butter", "1.7 1 ts salt",
+                          "1.9 0.25 ts cumin"});
 
     // "Cumin" and "Salt" find the "cumin" and "salt" of the stew before.
     r = importCorpus("recipya-rs/v8_06.mmf");
     ASSERT_EQ(r.size(), 9u);
-    EXPECT_EQ(r[8], QStringList({"Yellow Rice & Shrimp Casserole|6|Fisch & Meeresfrüchte",
-                                 "1.1 0.5 c Olive oil",
-                                 "1.2 1 sm Onion; chopped",
-                                 "1.3 1 sm Green pepper; chopped",
-                                 "1.4 1 - Garlic clove; minced",
-                                 "1.5 1 - Parsley sprig",
-                                 "1.6 1 lg Ripe tomato peeled, seeded & chopped",
-                                 "1.7 1 - Bay leaf",
-                                 "1.8 0.25 ts Nutmeg",
-                                 "1.9 0.25 ts cumin",
-                                 "1.10 0.25 ts Thyme",
-                                 "1.11 1 pn Saffron; toasted",
-                                 "1.12 1 lb Shrimp, raw shelled, deveined",
-                                 "1.13 1 c -Hot water",
-                                 "1.14 0.25 c Dry white wine",
-                                 "1.15 1 tb Lemon juice",
-                                 "1.16 1 tb salt",
-                                 "1.17 0.5 ts Hot sauce",
-                                 "1.18 2 c Long grain white rice",
-                                 "1.19 2.5 c -Water",
-                                 "1.20 0.5 c Beer",
-                                 "1.21 - - Cooked peas",
-                                 "1.22 - - Pimiento strips",
-                                 "1.23 - - Parsley bouquets",
-                                 "#Ethnic"}));
+    expectRows(r[8], 25, {"Yellow Rice & Shrimp Casserole|6|Fisch & Meeresfrüchte", "1.9 0.25 ts cumin",
+                          "1.13 1 c -Hot water", "1.16 1 tb salt", "1.19 2.5 c -Water", "1.23 - - Parsley bouquets",
+                          "#Ethnic"});
     EXPECT_EQ(count("select count(*) from importerrors"), 0);
 }
 

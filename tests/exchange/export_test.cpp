@@ -18,16 +18,11 @@ namespace kv::test {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QDate kHeute(2025, 2, 3);
 const QString kKopfzeile =
     QStringLiteral("MMMMM----- Meal-Master-Rezept-Format - exportiert aus Kelvor 2.0 am 03.02.2025");
 const QString kHinweis =
     QStringLiteral("############ In dieser Anzeige nach 30 Rezepten abgeschnitten ###########\r\n"
                    "(In die Datei werden alle Rezepte geschrieben; in die Zwischenablage nur die hier angezeigten.)");
-
-constexpr qint64 kEL = 29;  // ekurz "tb"
-constexpr qint64 kGramm = 11;
-constexpr qint64 kMilliliter = 13;
 
 QString lines(const QStringList& list)
 {

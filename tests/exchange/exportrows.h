@@ -3,6 +3,7 @@
 
 #include "platform/db/database.h"
 
+#include <QDate>
 #include <QString>
 #include <QVariant>
 
@@ -10,6 +11,12 @@
 #include <vector>
 
 namespace kv::test {
+
+// Units of the delivered cookbook, and the date the writers put in their header.
+inline constexpr qint64 kEL = 29;  // ekurz "tb"
+inline constexpr qint64 kGramm = 11;
+inline constexpr qint64 kMilliliter = 13;
+inline const QDate kHeute(2025, 2, 3);
 
 // One row of `zutaten`; nr 0 is a heading of the ingredient list.
 struct ExportLine {

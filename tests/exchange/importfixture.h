@@ -1,6 +1,7 @@
 #pragma once
 // A fresh copy of the delivered cookbook opened as the program's cookbook, scripted
-// import windows and message boxes, and the rows of an imported recipe as text.
+// import windows and message boxes, recipes to import, and the rows of an imported recipe
+// as text.
 
 #include "core/mainmod.h"
 #include "exchange/import.h"
@@ -20,6 +21,19 @@
 
 namespace kv::test {
 
+// A small recipe as Meal-Master writes it, and the same cut off by the file's end inside
+// its ingredient list.
+inline QByteArray mmRecipe(const QByteArray& title, const QByteArray& category = "Test")
+{
+    return "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: " + title + "\n Categories: " + category +
+           "\n   Servings: 2\n\n      1 c  Mehl\n\n  Gut ruehren.\nMMMMM\n";
+}
+inline QByteArray mmBroken(const QByteArray& title)
+{
+    return "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: " + title +
+           "\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\n";
+}
+
 // The import's windows as a test sees them: what was shown and written, and hooks to
 // act while the import runs (the cancel button).
 class ScriptedImportUi : public exchange::ImportUi {
@@ -38,7 +52,6 @@ public:
     void unloadImportstatus() override { loaded = false; }
     void doEvents() override
     {
-        ++events;
         if (onEvents) onEvents();
     }
     void setBusy(bool on) override { busy = on; }
@@ -50,7 +63,6 @@ public:
     bool loaded = false;
     QStringList idat;
     QString irez;
-    int events = 0;
     bool busy = false;
     int beeps = 0;
     QString next;

@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "platform/texteditor.h"
 #include "platform/ui/look.h"
+#include "tests/exchange/importfixture.h"
 #include "tests/mainwindow/startedprogram.h"
 
 #include <gtest/gtest.h>
@@ -27,23 +28,12 @@
 #include <QTreeView>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace kv::test {
 namespace {
 
 using ui::Answer;
-
-QByteArray recipe(const QByteArray& title, const QByteArray& category = "Suppen")
-{
-    return "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: " + title + "\n Categories: " + category +
-           "\n   Servings: 2\n\n      1 c  Mehl\n\n  Gut ruehren.\nMMMMM\n";
-}
-
-// A recipe whose file ends inside its ingredient list.
-QByteArray broken(const QByteArray& title)
-{
-    return "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: " + title +
-           "\n Categories: Suppen\n   Servings: 2\n\n      1 c  Mehl\n";
-}
 
 QString corpus(const QString& path)
 {
@@ -142,18 +132,11 @@ protected:
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
     // A click that goes the way of the window system's, which a modal window blocks
-    // (QTest hands its events to the widget directly).
+    // (QTest hands its events for a widget to the widget directly).
     static void clickAsTheWindowSystem(QWidget* widget)
     {
-        QWindow* window = widget->window()->windowHandle();
-        ASSERT_NE(window, nullptr);
-        const QPointF local = widget->mapTo(widget->window(), widget->rect().center());
-        const QPointF global = widget->mapToGlobal(widget->rect().center());
-        QMouseEvent press(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, local, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &press);
-        QCoreApplication::sendEvent(window, &release);
+        QTest::mouseClick(widget->window()->windowHandle(), Qt::LeftButton, {},
+                          widget->mapTo(widget->window(), widget->rect().center()));
     }
     static void choose(QListWidget* list, const QString& text)
     {
@@ -203,25 +186,13 @@ protected:
 
 TEST_F(ImportWindows, TheWizardOpensOnTheLastFolderWithItsFilesAndEveryLoadSkipsExistingTitles)
 {
-    write(QStringLiteral("start/rezepte.mmf"), recipe("A"));
-    write(QStringLiteral("start/ohnepunkt"), recipe("B"));
-    write(QStringLiteral("start/.versteckt"), recipe("C"));
-    write(QStringLiteral("start/unter/tief.mmf"), recipe("D"));
+    write(QStringLiteral("start/rezepte.mmf"), mmRecipe("A"));
+    write(QStringLiteral("start/ohnepunkt"), mmRecipe("B"));
+    write(QStringLiteral("start/.versteckt"), mmRecipe("C"));
+    write(QStringLiteral("start/unter/tief.mmf"), mmRecipe("D"));
     skipexisting = false;
     inWizard(files() + QStringLiteral("start/"), [&](QWidget* w) {
-        EXPECT_EQ(control<QLabel>(w, "top")->text(), "M e a l M a s t e r - R e z e p t e    i m p o r t i e r e n");
-        EXPECT_EQ(control<QLabel>(w, "Label4")->text(), "1. Importieren von");
-        EXPECT_EQ(control<QLabel>(w, "typ0")->text(), "einer Datei");
-        EXPECT_EQ(control<QLabel>(w, "Label1")->text(), "ganzem Verzeichnis");
-        EXPECT_EQ(control<QLabel>(w, "Label3")->text(), "Verzeichnis mit Unterverzeichnissen");
-        EXPECT_EQ(control<QLabel>(w, "Label7")->text(), "4. Datei");
-        EXPECT_EQ(control<QLabel>(w, "Label10")->text(), "Ist der Text in der Zwischenablage, hier klicken :");
-        EXPECT_EQ(control<QToolButton>(w, "start")->toolTip(), "Start");
-        EXPECT_EQ(control<QToolButton>(w, "inclip")->toolTip(), "Start");
-        EXPECT_EQ(control<QToolButton>(w, "kreuz")->toolTip(), "Ende");
-        EXPECT_TRUE(button("men6")->isEnabled());
         EXPECT_TRUE(control<QRadioButton>(w, "styp0")->isChecked());
-        EXPECT_TRUE(control<QWidget>(w, "stypo")->isAncestorOf(control<QRadioButton>(w, "styp2")));
         // Every file the import would read, also one without a dot; no hidden one.
         EXPECT_EQ(texts(control<QListWidget>(w, "ifile")), QStringList({"ohnepunkt", "rezepte.mmf"}));
         EXPECT_TRUE(skipexisting);
@@ -302,8 +273,8 @@ TEST_F(ImportWindows, AFileAFolderAndATreeShowInTheListItsCountAndTheFileFilter)
 
 TEST_F(ImportWindows, IgnorierenSkipsATitleThatExistsAndEinlesenReadsItAgain)
 {
-    write(QStringLiteral("doppelt/erste.mmf"), recipe("Kaiserschmarrn"));
-    write(QStringLiteral("doppelt/zweite.mmf"), recipe("Kaiserschmarrn"));
+    write(QStringLiteral("doppelt/erste.mmf"), mmRecipe("Kaiserschmarrn"));
+    write(QStringLiteral("doppelt/zweite.mmf"), mmRecipe("Kaiserschmarrn"));
     const QString title = QStringLiteral("select count(*) from rezepte where rname = 'Kaiserschmarrn'");
     ASSERT_EQ(count(title), 1);
 
@@ -325,7 +296,7 @@ TEST_F(ImportWindows, ClipboardTextIsImportedAsOneFileAndAnEmptyClipboardIsSaid)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    const QByteArray text = recipe("Aus der Zwischenablage");
+    const QByteArray text = mmRecipe("Aus der Zwischenablage");
     const QString before = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy"));
     inWizard(files(), [&](QWidget* w) {
         dialogs.expect(QStringLiteral("In der Zwischenablage befindet sich kein Text."), Answer::Ok)
@@ -352,9 +323,9 @@ TEST_F(ImportWindows, ClipboardTextIsImportedAsOneFileAndAnEmptyClipboardIsSaid)
 
 TEST_F(ImportWindows, ACancelStopsAFolderImportWhileOnlyTheProgressWindowTakesInput)
 {
-    write(QStringLiteral("drei/a.mmf"), recipe("Eins"));
-    write(QStringLiteral("drei/b.mmf"), recipe("Zwei"));
-    write(QStringLiteral("drei/c.mmf"), recipe("Drei"));
+    write(QStringLiteral("drei/a.mmf"), mmRecipe("Eins"));
+    write(QStringLiteral("drei/b.mmf"), mmRecipe("Zwei"));
+    write(QStringLiteral("drei/c.mmf"), mmRecipe("Drei"));
     bool looked = false;
     watched.onIdat = [&](const QString& path) {
         if (watched.files != 2) return;
@@ -365,7 +336,6 @@ TEST_F(ImportWindows, ACancelStopsAFolderImportWhileOnlyTheProgressWindowTakesIn
         EXPECT_EQ(QApplication::activeModalWidget(), status);
         EXPECT_EQ(in<QLabel>("importstatus", "idat")->text(), path);
         EXPECT_EQ(in<QLabel>("importstatus", "irez")->text(), "1");
-        EXPECT_EQ(in<QLabel>("importstatus", "top")->text(), "I m p o r t i e r e n   . . .");
         // The main window takes no click: a second import would fail the script.
         clickAsTheWindowSystem(button("men6"));
         clickAsTheWindowSystem(button("men7"));
@@ -386,7 +356,7 @@ TEST_F(ImportWindows, ACancelStopsAFolderImportWhileOnlyTheProgressWindowTakesIn
 
 TEST_F(ImportWindows, TheEndShowsTheErrorListAfterABrokenFileAndTheCategoryWindowOtherwise)
 {
-    write(QStringLiteral("gut/neu.mmf"), recipe("Unbekannte Rubrik", "Xyzzy"));
+    write(QStringLiteral("gut/neu.mmf"), mmRecipe("Unbekannte Rubrik", "Xyzzy"));
     importThroughWizard(files() + QStringLiteral("gut/"), 0, QStringLiteral("neu.mmf"));
     EXPECT_EQ(window("wizard_importerr"), nullptr);
     ASSERT_NE(window("wizard_nachimport"), nullptr);
@@ -394,14 +364,13 @@ TEST_F(ImportWindows, TheEndShowsTheErrorListAfterABrokenFileAndTheCategoryWindo
     EXPECT_EQ(texts(list("wizard_nachimport", "neurezgrid")), QStringList({"Unbekannte Rubrik"}));
 
     // The next import closes the lists of the last one.
-    write(QStringLiteral("schlecht/kaputt.mmf"), recipe("Vorher") + broken("Halb"));
+    write(QStringLiteral("schlecht/kaputt.mmf"), mmRecipe("Vorher", "Suppen") + mmBroken("Halb"));
     importThroughWizard(files() + QStringLiteral("schlecht/"), 0, QStringLiteral("kaputt.mmf"), true);
     EXPECT_EQ(window("wizard_nachimport"), nullptr);
     ASSERT_NE(window("wizard_importerr"), nullptr);
     EXPECT_TRUE(window("wizard_importerr")->isVisible());
     const qint64 errid = count(QStringLiteral("select errid from importerrors"));
     EXPECT_EQ(texts(list("wizard_importerr", "fehlgrid")), QStringList({QString::number(errid) + " - kaputt.mmf"}));
-    EXPECT_EQ(in<QLabel>("wizard_importerr", "top")->text(), "F e h l e r   b e i m   E i n l e s e n");
 
     // Closing the list leads on to the category window.
     press("wizard_importerr", "kreuz");
@@ -411,10 +380,10 @@ TEST_F(ImportWindows, TheEndShowsTheErrorListAfterABrokenFileAndTheCategoryWindo
     EXPECT_EQ(count("select count(*) from importerrors"), 1) << "closing keeps the rows";
 
     // The first error of a run is announced once while the program runs.
-    write(QStringLiteral("schlecht/zwei.mmf"), broken("Auch halb"));
+    write(QStringLiteral("schlecht/zwei.mmf"), mmBroken("Auch halb"));
     importThroughWizard(files() + QStringLiteral("schlecht/"), 0, QStringLiteral("zwei.mmf"));
     ASSERT_NE(window("wizard_importerr"), nullptr);
-    write(QStringLiteral("gut2/noch.mmf"), recipe("Noch eins"));
+    write(QStringLiteral("gut2/noch.mmf"), mmRecipe("Noch eins"));
     importThroughWizard(files() + QStringLiteral("gut2/"), 1);
     EXPECT_EQ(window("wizard_importerr"), nullptr);
     EXPECT_NE(window("wizard_nachimport"), nullptr);
@@ -422,7 +391,7 @@ TEST_F(ImportWindows, TheEndShowsTheErrorListAfterABrokenFileAndTheCategoryWindo
 
 TEST_F(ImportWindows, TheErrorListShowsTheDetailAndOpensOnlyAnExistingFileWhole)
 {
-    const QString file = write(QStringLiteral("mit Leerzeichen/kaputte datei.mmf"), broken("Halb"));
+    const QString file = write(QStringLiteral("mit Leerzeichen/kaputte datei.mmf"), mmBroken("Halb"));
     importThroughWizard(files() + QStringLiteral("mit Leerzeichen/"), 0, QStringLiteral("kaputte datei.mmf"), true);
     QListWidget* fehlgrid = list("wizard_importerr", "fehlgrid");
     auto* fehltext = in<QPlainTextEdit>("wizard_importerr", "fehltext");
@@ -441,27 +410,12 @@ TEST_F(ImportWindows, TheErrorListShowsTheDetailAndOpensOnlyAnExistingFileWhole)
     QTest::mouseClick(fehlgrid->viewport(), Qt::LeftButton, {}, fehlgrid->visualItemRect(fehlgrid->item(0)).center());
     const QString etext = db().scalar("select etext from importerrors").toString();
     EXPECT_EQ(fehltext->toPlainText(), "Rezept : Halb\nFehler : " + etext +
-                                           "\n\n      Title: Halb\n Categories: Suppen\n   Servings: 2\n\n      1 c  Mehl\n");
+                                           "\n\n      Title: Halb\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\n");
     press("wizard_importerr", "edit");
     EXPECT_EQ(opened, QStringList({file}));
 
     ASSERT_TRUE(QFile::remove(file));
     dialogs.expect(QStringLiteral("Die Datei '") + file + QStringLiteral("' gibt es nicht mehr."), Answer::Ok);
-    press("wizard_importerr", "edit");
-    dialogs.verify();
-    EXPECT_EQ(opened.size(), 1);
-
-    // A clipboard import names no file.
-    QGuiApplication::clipboard()->setText(QString::fromLatin1(broken("Geklebt")));
-    inWizard({}, [&](QWidget* w) { QTest::mouseClick(control<QToolButton>(w, "inclip"), Qt::LeftButton); });
-    dialogs.expect(QStringLiteral("Fertig."), Answer::Ok);
-    button("men6")->click();
-    dialogs.verify();
-    fehlgrid = list("wizard_importerr", "fehlgrid");
-    ASSERT_EQ(fehlgrid->count(), 1);
-    EXPECT_TRUE(fehlgrid->item(0)->text().contains(" - Newsgroup-Import ")) << fehlgrid->item(0)->text().toStdString();
-    fehlgrid->setCurrentRow(0);
-    dialogs.expect(QStringLiteral("Es gibt keine Datei zum Bearbeiten."), Answer::Ok);
     press("wizard_importerr", "edit");
     dialogs.verify();
     EXPECT_EQ(opened.size(), 1);
@@ -478,15 +432,19 @@ TEST_F(ImportWindows, DoubleClicksOnEitherSideGiveTheCategoryAndMoveToTheNextRec
 {
     db().execute("update rezepte set kid = null where rname in ('Ratatouille', 'Hefezopf', 'Gurkensalat mit Dill', "
                  "'Vanillekipferl')");
+    db().execute("update rezepte set kid = 0 where rname = 'Kräuterquark'");
     button("men7")->click();
     control<QPushButton>(window("weiteres"), "ohnerub")->click();
     EXPECT_EQ(window("weiteres"), nullptr);
     QListWidget* neurezgrid = list("wizard_nachimport", "neurezgrid");
     QListWidget* rublist = list("wizard_nachimport", "rublist");
-    EXPECT_EQ(in<QLabel>("wizard_nachimport", "top")->text(), "N e u e   R e z e p t e");
+    // By title, only those without a category; every category by name but "- alle Rubriken -".
     EXPECT_EQ(texts(neurezgrid), QStringList({"Gurkensalat mit Dill", "Hefezopf", "Ratatouille", "Vanillekipferl"}));
     EXPECT_EQ(rublist->count(), count("select count(*) from hauptkat") - 1);
-    EXPECT_TRUE(rublist->findItems("- alle Rubriken -", Qt::MatchExactly).isEmpty());
+    const QStringList kategorien = texts(rublist);
+    EXPECT_TRUE(std::is_sorted(kategorien.begin(), kategorien.end(), [](const QString& a, const QString& b) {
+        return QString::localeAwareCompare(a, b) < 0;
+    }));
     const auto kidOf = [this](const char* title) {
         return db().scalar(QStringLiteral("select kid from rezepte where rname = '%1'").arg(QLatin1String(title)));
     };
@@ -525,7 +483,7 @@ TEST_F(ImportWindows, DoubleClicksOnEitherSideGiveTheCategoryAndMoveToTheNextRec
 
 TEST_F(ImportWindows, ACookbookSwitchClosesTheErrorListAndTheCategoryWindow)
 {
-    write(QStringLiteral("k/kaputt.mmf"), broken("Halb"));
+    write(QStringLiteral("k/kaputt.mmf"), mmBroken("Halb"));
     importThroughWizard(files() + QStringLiteral("k/"), 0, QStringLiteral("kaputt.mmf"), true);
     exchange::showModeless(QStringLiteral("wizard_nachimport"));
     ASSERT_NE(window("wizard_importerr"), nullptr);
@@ -561,8 +519,6 @@ TEST_F(ImportWindows, AMergeGathersTheRecipesUnderOneNewEntryOrChangesNothing)
         auto* newlist = control<QListWidget>(w, "newlist");
         auto* neunam = control<QLineEdit>(w, "neunam");
         const auto click = [&](const char* name) { QTest::mouseClick(control<QToolButton>(w, name), Qt::LeftButton); };
-        EXPECT_EQ(control<QLabel>(w, "top")->text(), "I m p o r t i e r t e   D a t e i e n");
-        EXPECT_EQ(control<QLabel>(w, "l_klick1")->text(), "Markieren mit STRG | Umschalt möglich");
         EXPECT_EQ(texts(implist), QStringList({"Beispielrezepte", "fünf", "zehn"}));
 
         // Marked out of order, moved in list order.

@@ -18,15 +18,9 @@ namespace kv::test {
 
 namespace {
 
-QByteArray recipe(const QByteArray& title)
-{
-    return "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: " + title +
-           "\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\n\n  Gut ruehren.\nMMMMM\n";
-}
-
 QByteArray recipeArticle(const QByteArray& title, const QByteArray& charset = {})
 {
-    return LoopbackNntp::article(title, "Ein Rezept:\n\n" + recipe(title), charset);
+    return LoopbackNntp::article(title, "Ein Rezept:\n\n" + mmRecipe(title), charset);
 }
 
 // The window as the run sees it: the log as lines, the counter over the last one.
@@ -87,6 +81,12 @@ protected:
         user->execute(QStringLiteral("insert into newsserver (sname, port) values (?, ?)"), {name, port});
         return user->lastInsertId();
     }
+    // The test's server, stored once.
+    qint64 local()
+    {
+        if (!m_local) m_local = addServer(QStringLiteral("127.0.0.1"), server.port());
+        return m_local;
+    }
     qint64 addGroup(qint64 servid, const QString& name, const QVariant& ldatum = {}, const QString& userid = {},
                     const QString& password = {})
     {
@@ -137,6 +137,7 @@ protected:
     ScriptedReaderHost host;
     std::shared_ptr<db::Database> user;
     std::unique_ptr<exchange::NewsRun> run;
+    qint64 m_local = 0;
 };
 
 }  // namespace
@@ -151,9 +152,9 @@ TEST_F(NewsReading, GroupsOfOneServerShareOneLoggedInConnectionAndReadOnFromThei
     LoopbackNntp::Group& backen = server.group(QStringLiteral("de.rec.backen"));
     backen.first = 5;
     for (qint64 n = 5; n <= 7; ++n) backen.articles[n] = recipeArticle("Kuchen " + QByteArray::number(n));
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 k = addGroup(servid, QStringLiteral("de.rec.kochen"), 57, QStringLiteral("koch"), QStringLiteral("geheim"));
-    const qint64 b = addGroup(servid, QStringLiteral("de.rec.backen"), {}, QStringLiteral("koch"), QStringLiteral("geheim"));
+    const QString koch = QStringLiteral("koch");
+    const qint64 k = addGroup(local(), QStringLiteral("de.rec.kochen"), 57, koch, QStringLiteral("geheim"));
+    const qint64 b = addGroup(local(), QStringLiteral("de.rec.backen"), {}, koch, QStringLiteral("geheim"));
 
     readAndImport();
 
@@ -202,10 +203,9 @@ TEST_F(NewsReading, TwoHundredArticlesAreReadWithoutAQuestionAndANoAt201Reconnec
     }
     server.group(QStringLiteral("a.zweihundert")).count = 200;
     server.group(QStringLiteral("b.zweihundertundeins")).count = 201;
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 a = addGroup(servid, QStringLiteral("a.zweihundert"));
-    const qint64 b = addGroup(servid, QStringLiteral("b.zweihundertundeins"), 0);
-    const qint64 c = addGroup(servid, QStringLiteral("c.danach"));
+    const qint64 a = addGroup(local(), QStringLiteral("a.zweihundert"));
+    const qint64 b = addGroup(local(), QStringLiteral("b.zweihundertundeins"), 0);
+    const qint64 c = addGroup(local(), QStringLiteral("c.danach"));
 
     dialogs
         .expect(QStringLiteral("Es befinden sich mehr als 200 Nachrichten (nämlich 201 auf dem Server. Wollen Sie "
@@ -251,9 +251,8 @@ TEST_F(NewsReading, AnEmptyGroupKeepsItsStartAnAbsentArticleIsSkippedAndDotsAreU
         s.reply("423 gelöscht");
         return true;
     };
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 leer = addGroup(servid, QStringLiteral("leer"), 33);
-    const qint64 voll = addGroup(servid, QStringLiteral("voll"));
+    const qint64 leer = addGroup(local(), QStringLiteral("leer"), 33);
+    const qint64 voll = addGroup(local(), QStringLiteral("voll"));
 
     readAndImport();
 
@@ -275,8 +274,7 @@ TEST_F(NewsReading, ArticlesKeepTheirUmlautsByTheirCharsetOrByTheRuleForFiles)
     g.articles[1] = recipeArticle("Gem\xfcsesuppe f\xfcr G\xe4ste", "ISO-8859-1");
     g.articles[2] = recipeArticle("Apfelstrudel f\xc3\xbcr K\xc3\xa4the", "utf-8");
     g.articles[3] = recipeArticle("K\xe4sesp\xe4tzle mit Spie\xdf");
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    addGroup(servid, QStringLiteral("de.rec.kochen"));
+    addGroup(local(), QStringLiteral("de.rec.kochen"));
 
     readAndImport();
 
@@ -304,8 +302,7 @@ TEST_F(NewsReading, AnEndlessArticleAndALineWithoutEndAreSkippedAndTheRestIsRead
         }
         return false;
     };
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 ngid = addGroup(servid, QStringLiteral("de.rec.kochen"));
+    const qint64 ngid = addGroup(local(), QStringLiteral("de.rec.kochen"));
 
     QElapsedTimer clock;
     clock.start();
@@ -337,9 +334,8 @@ TEST_F(NewsReading, ADroppedConnectionKeepsTheGroupMarkedFromTheArticleNotFetche
         s.close();
         return true;
     };
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 kochen = addGroup(servid, QStringLiteral("de.rec.kochen"));
-    const qint64 lecker = addGroup(servid, QStringLiteral("de.rec.lecker"));
+    const qint64 kochen = addGroup(local(), QStringLiteral("de.rec.kochen"));
+    const qint64 lecker = addGroup(local(), QStringLiteral("de.rec.lecker"));
 
     readAndImport();
 
@@ -361,8 +357,7 @@ TEST_F(NewsReading, AStalledReplyEndsTheGroupAfterTheTimeOut)
     LoopbackNntp::Group& g = server.group(QStringLiteral("de.rec.kochen"));
     for (qint64 n = 1; n <= 3; ++n) g.articles[n] = recipeArticle("Rezept " + QByteArray::number(n));
     server.onCommand = [](LoopbackNntp::Session&, const QByteArray& command) { return command == "ARTICLE 2"; };
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 ngid = addGroup(servid, QStringLiteral("de.rec.kochen"));
+    const qint64 ngid = addGroup(local(), QStringLiteral("de.rec.kochen"));
 
     QElapsedTimer clock;
     clock.start();
@@ -386,8 +381,7 @@ TEST_F(NewsReading, MalformedOverviewLinesAreSkippedAndCounted)
         s.send("224 Übersicht\r\n1\tEins\r\nkein Tab und keine Nummer\r\n\tleer\r\n-4\tnegativ\r\n2\tZwei\r\n.\r\n");
         return true;
     };
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 ngid = addGroup(servid, QStringLiteral("de.rec.kochen"));
+    const qint64 ngid = addGroup(local(), QStringLiteral("de.rec.kochen"));
 
     readAndImport();
 
@@ -405,9 +399,8 @@ TEST_F(NewsReading, AnUnknownGroupAndARefusedServerKeepTheirMarksAndTheRunGoesOn
     const int refusedPort = gone.serverPort();
     gone.close();
     server.group(QStringLiteral("de.rec.kochen")).articles[1] = recipeArticle("Gefunden");
-    const qint64 here = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 unknown = addGroup(here, QStringLiteral("de.gibt.es.nicht"), 12);
-    const qint64 known = addGroup(here, QStringLiteral("de.rec.kochen"));
+    const qint64 unknown = addGroup(local(), QStringLiteral("de.gibt.es.nicht"), 12);
+    const qint64 known = addGroup(local(), QStringLiteral("de.rec.kochen"));
     const qint64 away = addGroup(addServer(QStringLiteral("127.0.0.2"), refusedPort), QStringLiteral("de.rec.backen"), 7);
 
     readAndImport();
@@ -436,8 +429,7 @@ TEST_F(NewsReading, AFirstCancelImportsWhatWasWrittenAndTheNextRunBeginsWithTheA
         }
         return false;
     };
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 ngid = addGroup(servid, QStringLiteral("de.rec.kochen"));
+    const qint64 ngid = addGroup(local(), QStringLiteral("de.rec.kochen"));
 
     readAndImport();
 
@@ -469,9 +461,8 @@ TEST_F(NewsReading, ASecondCancelAnsweredYesImportsNothingAndKeepsWhatWasSaved)
         EXPECT_FALSE(run->abbruch_Click()) << "the run unwinds first";
         return true;  // the article never comes: the run must not wait for it
     };
-    const qint64 servid = addServer(QStringLiteral("127.0.0.1"), server.port());
-    const qint64 erste = addGroup(servid, QStringLiteral("a.erste"));
-    const qint64 zweite = addGroup(servid, QStringLiteral("b.zweite"), 1);
+    const qint64 erste = addGroup(local(), QStringLiteral("a.erste"));
+    const qint64 zweite = addGroup(local(), QStringLiteral("b.zweite"), 1);
     const qint64 before = recipes();
 
     QElapsedTimer clock;

@@ -28,11 +28,6 @@
 namespace kv::test {
 namespace {
 
-const QDate kHeute(2025, 2, 3);
-constexpr qint64 kGramm = 11;
-constexpr qint64 kMilliliter = 13;
-constexpr qint64 kEL = 29;
-
 struct Item {
     std::optional<double> menge;
     std::optional<qint64> eid;
