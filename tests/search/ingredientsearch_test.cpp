@@ -12,10 +12,6 @@ namespace {
 
 using ui::Answer;
 
-const QString kKeinBegriff = QStringLiteral("Sie müssen mindestens einen Begriff eingeben.");
-const QString kNurNicht =
-    QStringLiteral("Die Zutatensuche funktioniert nicht, wenn Sie nur Zutaten eingeben, die NICHT vorkommen.");
-
 IngredientFields fields(const QStringList& any, const QStringList& all = {}, const QStringList& none = {})
 {
     IngredientFields f;
@@ -28,6 +24,14 @@ IngredientFields fields(const QStringList& any, const QStringList& all = {}, con
 QString described(const IngredientFields& f)
 {
     return describeSearch(ingredientTerms(f));
+}
+
+// The group of each term, 0 for one left out as too short.
+QList<int> groups(const IngredientFields& f)
+{
+    QList<int> out;
+    for (const IngredientTerm& term : ingredientTerms(f)) out << (term.tooShort ? 0 : term.group);
+    return out;
 }
 
 class IngredientSearch : public SearchTest {
@@ -61,20 +65,10 @@ protected:
 
 TEST(IngredientTerms, GroupsAndDescriptionFollowTheColumns)
 {
-    const QList<IngredientTerm> terms = ingredientTerms(fields({"apfel", "birne"}, {"zimt", "ab"}, {"nuss"}));
-    ASSERT_EQ(terms.size(), 5);
-    EXPECT_EQ(terms[0].group, 1);
-    EXPECT_EQ(terms[1].group, 1);
-    EXPECT_EQ(terms[2].group, 2);
-    EXPECT_TRUE(terms[3].tooShort);
-    EXPECT_EQ(terms[4].group, 3);
-    EXPECT_EQ(describeSearch(terms), QStringLiteral("apfel|birne + zimt - nuss"));
-
-    const QList<IngredientTerm> allOnly = ingredientTerms(fields({}, {"eis", "zimt"}, {"sahne", "nuss"}));
-    EXPECT_EQ(allOnly[0].group, 1);
-    EXPECT_EQ(allOnly[1].group, 2);
-    EXPECT_EQ(allOnly[2].group, 3);
-    EXPECT_EQ(allOnly[3].group, 3);
+    const IngredientFields mixed = fields({"apfel", "birne"}, {"zimt", "ab"}, {"nuss"});
+    EXPECT_EQ(groups(mixed), (QList<int>{1, 1, 2, 0, 3}));
+    EXPECT_EQ(described(mixed), QStringLiteral("apfel|birne + zimt - nuss"));
+    EXPECT_EQ(groups(fields({}, {"eis", "zimt"}, {"sahne", "nuss"})), (QList<int>{1, 2, 3, 3}));
     EXPECT_EQ(described(fields({}, {"eis"}, {"sahne"})), QStringLiteral("eis - sahne"));
     EXPECT_EQ(described(fields({"beere"})), QStringLiteral("beere"));
     EXPECT_EQ(described(fields({"ab", "x"}, {"zimt"})), QStringLiteral("zimt"));
@@ -83,25 +77,23 @@ TEST(IngredientTerms, GroupsAndDescriptionFollowTheColumns)
     IngredientFields spaced;
     spaced.z[4] = QStringLiteral("   ");
     spaced.m[6] = QStringLiteral(" ei");
-    const QList<IngredientTerm> kept = ingredientTerms(spaced);
-    ASSERT_EQ(kept.size(), 2);
-    EXPECT_FALSE(kept[0].tooShort);
-    EXPECT_FALSE(kept[1].tooShort);
-    EXPECT_EQ(checkTerms(kept), TermsCheck::Ok);
+    EXPECT_EQ(groups(spaced), (QList<int>{1, 2}));
+    EXPECT_EQ(checkTerms(ingredientTerms(spaced)), TermsCheck::Ok);
     EXPECT_EQ(checkTerms(ingredientTerms(fields({"ei"}, {"ei"}, {"zwiebel"}))), TermsCheck::OnlyNoneOf);
 }
 
 TEST_F(IngredientSearch, ShortTermsEverywhereGetOnlyTheFirstMessage)
 {
     const QStringList before = state();
-    dialogs.expect(kKeinBegriff, Answer::Ok).withTitle(QStringLiteral(" ")).withStyle(ui::OkOnly);
+    dialogs.expect(QStringLiteral("Sie müssen mindestens einen Begriff eingeben."), Answer::Ok).withTitle(QStringLiteral(" ")).withStyle(ui::OkOnly);
     IngredientFields f;
     for (int i = 0; i < 7; ++i) f.z[i] = f.m[i] = f.n[i] = QStringLiteral("ei");
     EXPECT_FALSE(search(f));
     dialogs.verify();
     EXPECT_TRUE(steps.isEmpty());
 
-    dialogs.expect(kNurNicht, Answer::Ok).withTitle(QStringLiteral(" O B A C H T")).withStyle(ui::Information);
+    dialogs.expect(QStringLiteral("Die Zutatensuche funktioniert nicht, wenn Sie nur Zutaten eingeben, die NICHT vorkommen."),
+                   Answer::Ok).withTitle(QStringLiteral(" O B A C H T")).withStyle(ui::Information);
     EXPECT_FALSE(search(fields({"ei"}, {}, {"zwiebel"})));
     dialogs.verify();
     EXPECT_EQ(state(), before);
@@ -117,8 +109,6 @@ TEST_F(IngredientSearch, ProgressCountsOneStepBeforeTheTermsOnePerTermAndThreeAf
     EXPECT_EQ(steps, (QStringList{"1/8", "2/8", "3/8", "4/8", "5/8", "6/8", "7/8", "8/8"}));
     // The short field is said in its turn: after the any-of terms, before the next term.
     EXPECT_EQ(messagesAtStep, (QList<int>{0, 0, 0, 1, 1, 1, 1, 1}));
-    EXPECT_EQ(searchProgressText(3, 8),
-              QStringLiteral("Die Zutatensuche ist ein umfangreicher Vorgang. Kelvor verarbeitet gerade Schritt 3 von 8."));
 }
 
 TEST_F(IngredientSearch, PartOfANameFindsEveryNameHoldingIt)
@@ -128,15 +118,11 @@ TEST_F(IngredientSearch, PartOfANameFindsEveryNameHoldingIt)
     addRecipe(QStringLiteral("Birnenkompott"), {"Birnen", "Zucker"});
 
     ASSERT_TRUE(search(fields({"beere"})));
-    EXPECT_EQ(found(), (QSet<qint64>{himbeeren, erdbeeren}));
     EXPECT_EQ(view->titles(), (QStringList{"Erdbeerbowle", "Himbeertorte"}));
-    EXPECT_EQ(view->source(), suchfoundSource);
     EXPECT_EQ(view->gesucht(), QStringLiteral("> beere"));
     EXPECT_EQ(view->rezzahl, QStringLiteral("2"));
     EXPECT_EQ(rows(QStringLiteral("letztsuch")), QStringList{"1||Zutatensuche : beere"});
-    EXPECT_EQ(count(QStringLiteral("select count(*) from letztsuchrids where sid=1 and rid in (%1,%2)")
-                        .arg(himbeeren)
-                        .arg(erdbeeren)),
+    EXPECT_EQ(count(QStringLiteral("select count(*) from letztsuchrids where sid=1 and rid in (%1,%2)").arg(himbeeren).arg(erdbeeren)),
               2);
     // Three blanks are a term like any other.
     const qint64 coarse = addRecipe(QStringLiteral("Brezeln"), {"Salz   grob", "Mehl"});
@@ -162,9 +148,8 @@ TEST_F(IngredientSearch, EachGroupCountsOncePerRecipe)
         distinctPairs = count(QStringLiteral("select count(*) from (select distinct typ,rid from suchrids)"));
     }));
     EXPECT_EQ(pairs, distinctPairs);
-    EXPECT_TRUE(found().contains(both));
-    EXPECT_FALSE(found().contains(twice));
-    // Zwiebel and Knoblauchzehen: recipes 6, 10 and 13 (Knoblauchzehe) of the delivered ones.
+    // Zwiebelkuchen holds three zwiebel lines but no knoblauch. Of the delivered recipes,
+    // 6, 10 and 13 (Knoblauchzehe) hold both.
     EXPECT_EQ(found(), (QSet<qint64>{6, 10, both}));
 
     // Rinderrouladen hold Speck and Zwiebel, but Tomatenmark too.
@@ -176,7 +161,6 @@ TEST_F(IngredientSearch, EachGroupCountsOncePerRecipe)
 TEST_F(IngredientSearch, EmptyResultIsShownEmptyAndRecorded)
 {
     ASSERT_TRUE(search(fields({}, {"zwiebel"}, {"zwiebel"})));
-    EXPECT_TRUE(found().isEmpty());
     EXPECT_TRUE(view->titles().isEmpty());
     EXPECT_EQ(view->rezzahl, QString());
     EXPECT_EQ(view->gesucht(), QStringLiteral("> zwiebel - zwiebel"));
@@ -232,19 +216,6 @@ TEST_F(IngredientSearch, ApostropheIsTextAndAFailureHalfWayChangesNothing)
     EXPECT_EQ(state(), before);
     EXPECT_EQ(view->titles(), shown);
     EXPECT_FALSE(kochbuchdb->inTransaction());
-}
-
-TEST_F(IngredientSearch, ReadOnlyCookbookIsSaidAndNothingChanges)
-{
-    ASSERT_TRUE(search(fields({"zimt"})));
-    ASSERT_NO_FATAL_FAILURE(reopenReadOnly());
-    ASSERT_TRUE(nameSearch(0, false, QStringLiteral("mit")));
-    const QStringList before = state();
-    dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
-    EXPECT_FALSE(search(fields({"zwiebel"})));
-    dialogs.verify();
-    EXPECT_TRUE(steps.isEmpty());
-    EXPECT_EQ(state(), before);
 }
 
 // Random searches on recipes made of names that share parts, with umlauts and repeated

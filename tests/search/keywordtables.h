@@ -2,7 +2,9 @@
 // The keyword tables as the keyword tree's tests prepare and compare them.
 
 #include "platform/db/database.h"
+#include "search/stichworte.h"
 
+#include <QMap>
 #include <QStringList>
 
 namespace kv::test {
@@ -31,6 +33,14 @@ inline QStringList rowsOf(db::Database& db, const QString& sql)
         out << fields.join(u'|');
     }
     return out;
+}
+
+// sid -> "parent:text" of the nodes a build of the tree shows.
+inline QMap<qint64, QString> builtTree(db::Database& db)
+{
+    QMap<qint64, QString> nodes;
+    for (const KeywordNode& node : shownKeywords(db)) nodes.insert(node.sid, QString::number(node.parent) + u':' + node.text);
+    return nodes;
 }
 
 // Every row of the four keyword tables, to compare before and after an action.

@@ -1,13 +1,12 @@
 #pragma once
 // A fresh copy of the delivered cookbook as the open cookbook, and a recipe list in place of
-// the main window's, for the searches' logic.
+// the main window's, for the searches' logic and the keyword tree's.
 
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "core/settings.h"
 #include "platform/db/datacontrol.h"
 #include "tests/support/scripteddialogs.h"
-#include "tests/support/writedenied.h"
 #include "tests/support/testenv.h"
 
 #include <gtest/gtest.h>
@@ -63,8 +62,7 @@ class SearchTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_folder = env.copyShippedCookbook(QStringLiteral("kochbuch"));
-        kochbuchdb = db::Database::open(m_folder + kochbuchdatei);
+        kochbuchdb = db::Database::open(env.copyShippedCookbook(QStringLiteral("kochbuch")) + kochbuchdatei);
         savereg(reg::suchtreffer, QStringLiteral("50"));
         savereg(reg::zuletztgesucht, QStringLiteral("50"));
         view = std::make_unique<StubListView>();
@@ -73,17 +71,6 @@ protected:
     {
         view.reset();
         kochbuchdb.reset();
-    }
-
-    // The cookbook opened again from a folder the user may not write to.
-    void reopenReadOnly()
-    {
-        view.reset();
-        kochbuchdb.reset();
-        m_denied = std::make_unique<WriteDenied>(m_folder);
-        kochbuchdb = db::Database::open(m_folder + kochbuchdatei);
-        ASSERT_TRUE(kochbuchdb->readOnly());
-        view = std::make_unique<StubListView>();
     }
 
     qint64 count(const QString& sql) { return kochbuchdb->scalar(sql).toLongLong(); }
@@ -120,10 +107,6 @@ protected:
     TestEnvironment env;
     ScriptedDialogs dialogs;
     std::unique_ptr<StubListView> view;
-
-private:
-    QString m_folder;
-    std::unique_ptr<WriteDenied> m_denied;
 };
 
 }  // namespace kv::test

@@ -1,11 +1,11 @@
 // The keyword tree window on the started program: opened by the main window's keyword
 // button, browsing into the recipe list, and every organize action through its controls,
-// with the tables and the tree on screen checked after each.
+// with the tree on screen checked against a fresh build after each. What the actions write
+// into the tables is the logic tests' to prove.
 
 #include "core/finddir.h"
 #include "core/mainmod.h"
 #include "core/rezsource.h"
-#include "platform/paths.h"
 #include "platform/ui/look.h"
 #include "search/stichworte.h"
 #include "search/stichwortsuche.h"
@@ -16,12 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QListView>
 #include <QMap>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -31,7 +29,6 @@ namespace {
 using ui::Answer;
 
 const QString kFehler = QStringLiteral(" F E H L E R");
-
 
 class KeywordTree : public StartedProgram {
 protected:
@@ -124,19 +121,12 @@ protected:
             if ((*it)->parent()) nodes.insert(sidOf(*it), QString::number(sidOf((*it)->parent())) + u':' + (*it)->text(0));
         return nodes;
     }
-    QMap<qint64, QString> freshBuild()
-    {
-        QMap<qint64, QString> nodes;
-        for (const KeywordNode& n : shownKeywords(db())) nodes.insert(n.sid, QString::number(n.parent) + u':' + n.text);
-        return nodes;
-    }
-    void expectTreeAsBuilt() { EXPECT_EQ(onScreen(), freshBuild()); }
+    void expectTreeAsBuilt() { EXPECT_EQ(onScreen(), builtTree(db())); }
 
     QStringList rows(const QString& sql) { return rowsOf(db(), sql); }
     QStringList tables() { return keywordTables(db()); }
     QVariant ebene(qint64 sid) { return ebeneOf(db(), sid); }
     QVariant subsid(qint64 sid) { return subsidOf(db(), sid); }
-    qint64 pairs(qint64 sid, qint64 below) { return pairCount(db(), sid, below); }
     qint64 freeKeyword(const QString& text) { return keywordRow(db(), text, QVariant(), QVariant()); }
     qint64 placedKeyword(const QString& text, qint64 parent) { return test::placedKeyword(db(), text, parent); }
     QStringList gridTitles()
@@ -154,10 +144,9 @@ protected:
     }
     void failOn(const QString& when) { test::failOn(db(), when); }
 
-    // F2 on the selected node, the text typed over the old one, then Enter or Escape.
-    void typeLabel(const QString& text, Qt::Key end)
+    // The text typed over the old one in the open label editor, then Enter or Escape.
+    void typeInEditor(const QString& text, Qt::Key end = Qt::Key_Return)
     {
-        press(tree(), Qt::Key_F2);
         QLineEdit* editor = labelEditor();
         ASSERT_NE(editor, nullptr);
         editor->selectAll();
@@ -167,37 +156,17 @@ protected:
         else
             press(editor, end);
     }
+    // F2 on the selected node opens the editor.
+    void typeLabel(const QString& text, Qt::Key end)
+    {
+        press(tree(), Qt::Key_F2);
+        typeInEditor(text, end);
+    }
+    QString stored(qint64 sid)
+    {
+        return db().scalar(QStringLiteral("select stichwort from stichworte where sid=?"), {sid}).toString();
+    }
 };
-
-TEST_F(KeywordTree, OpensFromTheMainWindowNarrowWithTheTreeBuilt)
-{
-    ASSERT_TRUE(button("men3")->isEnabled());
-    Stichwortsuche* w = open();
-    ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->width(), Stichwortsuche::browseWidth());
-    EXPECT_EQ(w->windowTitle(), QStringLiteral(" "));
-    EXPECT_EQ(windowLabel("titel")->text(), QStringLiteral("S t i c h w o r t e"));
-    EXPECT_EQ(windowLabel("anzlabel")->text(), QStringLiteral("Anzeigen : Doppelklick"));
-    EXPECT_EQ(windowButton("organ")->toolTip(), QStringLiteral("Stichworte organisieren"));
-    EXPECT_TRUE(windowButton("organ")->isVisible());
-    EXPECT_FALSE(windowButton("zurück")->isVisible());
-    EXPECT_FALSE(listgrid()->isVisible());
-
-    ASSERT_EQ(tree()->topLevelItemCount(), 1);
-    QTreeWidgetItem* root = tree()->topLevelItem(0);
-    EXPECT_EQ(root->text(0), QStringLiteral("Stichworte"));
-    EXPECT_EQ(root->data(0, Stichwortsuche::KeyRole).toString(), QStringLiteral("n0"));
-    EXPECT_TRUE(root->isExpanded());
-    QStringList top;
-    for (int i = 0; i < root->childCount(); ++i) top << root->child(i)->text(0);
-    EXPECT_EQ(top, (QStringList{QStringLiteral("Anlass"), QStringLiteral("Eigene Stichworte"),
-                                QStringLiteral("Eigenschaften"), QStringLiteral("Jahreszeit"), QStringLiteral("Küche")}));
-    expectTreeAsBuilt();
-    EXPECT_EQ(image(kSommer), 3);
-    EXPECT_EQ(image(kAnlass), 0);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
 
 TEST_F(KeywordTree, ThePointerIsNormalAfterEveryShowAndAFailedBuild)
 {
@@ -231,7 +200,6 @@ TEST_F(KeywordTree, ThePointerIsNormalAfterEveryShowAndAFailedBuild)
 
 TEST_F(KeywordTree, DoubleClickListsTheRecipesOfTheSubtreeOrOfTheKeywordAlone)
 {
-    db().execute(QStringLiteral("insert into rezstich (rid,sid) values (4,3)"));
     open();
     const QString before = rez()->recordSource();
     doubleClick(0);
@@ -243,8 +211,6 @@ TEST_F(KeywordTree, DoubleClickListsTheRecipesOfTheSubtreeOrOfTheKeywordAlone)
     const QString subtree = keywordRecipesSource(kAnlass, kGanzerPfad);
     EXPECT_EQ(rez()->recordSource(), subtree);
     EXPECT_EQ(gridTitles(), titlesOf(subtree));
-    EXPECT_EQ(gridTitles().count(db().scalar(QStringLiteral("select rname from rezepte where rid=4")).toString()), 2)
-        << "a recipe of two keywords of the subtree is listed twice";
     EXPECT_EQ(rezzahl()->text(), formatCount(gridTitles().size()));
     EXPECT_EQ(gesucht()->text(), QStringLiteral(">  Stichwort 'Anlass'"));
 
@@ -252,12 +218,10 @@ TEST_F(KeywordTree, DoubleClickListsTheRecipesOfTheSubtreeOrOfTheKeywordAlone)
     QTest::mouseClick(windowLabel("swort"), Qt::LeftButton);
     EXPECT_EQ(rez()->recordSource(), subtree);
     EXPECT_EQ(windowLabel("swort")->palette().color(QPalette::WindowText), QColor::fromRgb(ui::kOptionChosen));
-    EXPECT_EQ(windowLabel("sganz")->palette().color(QPalette::WindowText), QColor::fromRgb(ui::kOptionOther));
     doubleClick(kWeihnachten);
     const QString alone = keywordRecipesSource(kWeihnachten, kNurGewaehltes);
     EXPECT_EQ(rez()->recordSource(), alone);
     EXPECT_EQ(gridTitles(), titlesOf(alone));
-    EXPECT_EQ(rezzahl()->text(), formatCount(count(QStringLiteral("select count(*) from rezstich where sid=3"))));
 
     // None: an empty list, no count, the description all the same.
     doubleClick(kEigene);
@@ -298,35 +262,49 @@ TEST_F(KeywordTree, HidingAndShowingKeepsTheTreeAndItsState)
     EXPECT_TRUE(window()->isVisible());
     EXPECT_EQ(window()->width(), Stichwortsuche::organizeWidth());
     EXPECT_EQ(image(kSommer), 1);
-    EXPECT_EQ(onScreen().size(), freshBuild().size() - 1) << "no rebuild";
+    EXPECT_EQ(onScreen().size(), builtTree(db()).size() - 1) << "no rebuild";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(KeywordTree, OrganizeModeWidensAndNarrowsTheWindow)
+TEST_F(KeywordTree, OpensNarrowWithTheTreeBuiltAndOrganizeModeWidensIt)
 {
     freeKeyword(QStringLiteral("Picknick"));
-    open();
+    ASSERT_TRUE(button("men3")->isEnabled());
+    Stichwortsuche* w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->width(), Stichwortsuche::browseWidth());
+    ASSERT_EQ(tree()->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    EXPECT_EQ(root->text(0), QStringLiteral("Stichworte"));
+    EXPECT_EQ(root->data(0, Stichwortsuche::KeyRole).toString(), QStringLiteral("n0"));
+    EXPECT_TRUE(root->isExpanded());
+    QStringList top;
+    for (int i = 0; i < root->childCount(); ++i) top << root->child(i)->text(0);
+    EXPECT_EQ(top, (QStringList{QStringLiteral("Anlass"), QStringLiteral("Eigene Stichworte"),
+                                QStringLiteral("Eigenschaften"), QStringLiteral("Jahreszeit"), QStringLiteral("Küche")}));
+    expectTreeAsBuilt();
+    EXPECT_EQ(image(kSommer), 3);
+    EXPECT_EQ(image(kAnlass), 0);
+
+    for (int organize : {1, 0}) {
+        SCOPED_TRACE(organize);
+        windowButton(organize ? "organ" : "zurück")->click();
+        EXPECT_EQ(w->width(), organize ? Stichwortsuche::organizeWidth() : Stichwortsuche::browseWidth());
+        EXPECT_EQ(windowButton("organ")->isVisible(), !organize);
+        EXPECT_EQ(windowButton("zurück")->isVisible(), bool(organize));
+        EXPECT_EQ(listgrid()->isVisible(), bool(organize));
+        EXPECT_EQ(windowLabel("anzlabel")->text(), organize ? QStringLiteral("Neues Stichwort : Doppelklick")
+                                                            : QStringLiteral("Anzeigen : Doppelklick"));
+    }
     windowButton("organ")->click();
-    EXPECT_EQ(window()->width(), Stichwortsuche::organizeWidth());
-    EXPECT_FALSE(windowButton("organ")->isVisible());
-    EXPECT_TRUE(windowButton("zurück")->isVisible());
-    EXPECT_EQ(windowButton("zurück")->toolTip(), QStringLiteral("Organisieren beenden"));
-    EXPECT_EQ(windowLabel("anzlabel")->text(), QStringLiteral("Neues Stichwort : Doppelklick"));
-    EXPECT_TRUE(listgrid()->isVisible());
     EXPECT_EQ(texts(listgrid()), QStringList{QStringLiteral("Picknick")});
     EXPECT_FALSE(aliasgrid()->isEnabled()) << "empty until a keyword is clicked";
-
-    windowButton("zurück")->click();
-    EXPECT_EQ(window()->width(), Stichwortsuche::browseWidth());
-    EXPECT_TRUE(windowButton("organ")->isVisible());
-    EXPECT_FALSE(windowButton("zurück")->isVisible());
-    EXPECT_EQ(windowLabel("anzlabel")->text(), QStringLiteral("Anzeigen : Doppelklick"));
-    EXPECT_FALSE(listgrid()->isVisible());
 }
 
 TEST_F(KeywordTree, TheFilterListsFreeKeywordsBeginningWithItsText)
 {
-    for (const char* text : {"Frikadelle", "fruchtig", "Obst", "O'Neil", "Fr*sch"}) freeKeyword(QString::fromUtf8(text));
+    for (const char* text : {"Frikadelle", "fruchtig", "Obst", "Fr*sch"}) freeKeyword(QString::fromUtf8(text));
     open();
     windowButton("organ")->click();
     auto* filter = control<QLineEdit>(window(), "filter");
@@ -334,9 +312,6 @@ TEST_F(KeywordTree, TheFilterListsFreeKeywordsBeginningWithItsText)
     EXPECT_EQ(texts(listgrid()), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Frikadelle"), QStringLiteral("fruchtig")}));
     QTest::keyClicks(filter, QStringLiteral("*"));
     EXPECT_EQ(texts(listgrid()), QStringList{QStringLiteral("Fr*sch")});
-    filter->clear();
-    QTest::keyClicks(filter, QStringLiteral("o'"));
-    EXPECT_EQ(texts(listgrid()), QStringList{QStringLiteral("O'Neil")});
 }
 
 TEST_F(KeywordTree, PlacingAFreeKeywordUnderEigeneStichworte)
@@ -350,10 +325,6 @@ TEST_F(KeywordTree, PlacingAFreeKeywordUnderEigeneStichworte)
     click(kEigene);
     doubleClickRow(listgrid(), QStringLiteral("Picknick"));
 
-    EXPECT_EQ(ebene(picknick).toInt(), 1);
-    EXPECT_EQ(subsid(picknick).toLongLong(), kEigene);
-    EXPECT_EQ(pairs(kEigene, picknick), 1);
-    EXPECT_EQ(pairs(picknick, picknick), 1);
     ASSERT_NE(node(picknick), nullptr);
     EXPECT_EQ(node(picknick)->parent(), node(kEigene));
     EXPECT_EQ(tree()->currentItem(), node(picknick));
@@ -370,6 +341,7 @@ TEST_F(KeywordTree, HidingMergingAndFreeingAliasesFromTheLists)
 {
     const qint64 sonstiges = freeKeyword(QStringLiteral("Sonstiges"));
     const qint64 summer = freeKeyword(QStringLiteral("Sommerküche"));
+    // Recipe 4 carries Sommer already: after the merge it is linked once.
     db().execute(QStringLiteral("insert into rezstich (rid,sid) values (4,?),(7,?)"), {summer, summer});
     open();
     windowButton("organ")->click();
@@ -384,18 +356,14 @@ TEST_F(KeywordTree, HidingMergingAndFreeingAliasesFromTheLists)
     EXPECT_EQ(texts(aliasgrid()), QStringList{QStringLiteral("Summer")});
     choose(listgrid(), QStringLiteral("Sommerküche"));
     press(listgrid(), Qt::Key_Space);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from stichworte where sid=%1").arg(summer)), 0);
-    EXPECT_EQ(rows(QStringLiteral("select rid from rezstich where sid=9 and rid in (4,7) order by rid")),
-              (QStringList{QStringLiteral("4"), QStringLiteral("7")}));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezstich where sid=9 and rid in (4,7)")), 2);
     EXPECT_TRUE(texts(listgrid()).isEmpty());
     EXPECT_EQ(texts(aliasgrid()), (QStringList{QStringLiteral("Sommerküche"), QStringLiteral("Summer")}));
 
-    const QStringList links = rows(QStringLiteral("select rid from rezstich where sid=9 order by rid"));
     choose(aliasgrid(), QStringLiteral("Sommerküche"));
     press(aliasgrid(), Qt::Key_Delete);
     EXPECT_EQ(texts(aliasgrid()), QStringList{QStringLiteral("Summer")});
     EXPECT_EQ(texts(listgrid()), QStringList{QStringLiteral("Sommerküche")});
-    EXPECT_EQ(rows(QStringLiteral("select rid from rezstich where sid=9 order by rid")), links);
     expectTreeAsBuilt();
 }
 
@@ -407,34 +375,20 @@ TEST_F(KeywordTree, ANewKeywordIsNamedAtOnceWithoutApostrophe)
     doubleClick(kWeihnachten);
     QTreeWidgetItem* added = tree()->currentItem();
     ASSERT_NE(added, node(kWeihnachten));
-    const qint64 sid = sidOf(added);
     EXPECT_EQ(added->text(0), kNeuesStichwort);
-    EXPECT_EQ(image(sid), 1);
-    EXPECT_EQ(ebene(sid).toInt(), 2);
-    EXPECT_EQ(pairs(kWeihnachten, sid), 1);
-    EXPECT_EQ(pairs(sid, sid), 1);
-    QLineEdit* editor = labelEditor();
-    ASSERT_NE(editor, nullptr) << "the text is open for typing";
-    editor->selectAll();
-    editor->insert(QStringLiteral("Plätzchen"));
-    enter(editor);
+    EXPECT_EQ(added->parent(), node(kWeihnachten));
+    EXPECT_EQ(image(sidOf(added)), 1);
+    ASSERT_NE(labelEditor(), nullptr) << "the text is open for typing";
+    typeInEditor(QStringLiteral("Plätzchen"));
     EXPECT_EQ(added->text(0), QStringLiteral("Plätzchen"));
-    EXPECT_EQ(db().scalar(QStringLiteral("select stichwort from stichworte where sid=?"), {sid}).toString(),
-              QStringLiteral("Plätzchen"));
 
     doubleClick(kWeihnachten);
     QTreeWidgetItem* second = tree()->currentItem();
-    editor = labelEditor();
-    ASSERT_NE(editor, nullptr);
-    editor->selectAll();
-    editor->insert(QStringLiteral("Omas Plätzchen's"));
     dialogs.expect(QStringLiteral("Sie dürfen - leider - das ' nicht verwenden:"), Answer::Ok)
         .withTitle(QStringLiteral("Kelvor"));
-    enter(editor);
+    typeInEditor(QStringLiteral("Omas Plätzchen's"));
     dialogs.verify();
     EXPECT_EQ(second->text(0), kNeuesStichwort);
-    EXPECT_EQ(db().scalar(QStringLiteral("select stichwort from stichworte where sid=?"), {sidOf(second)}).toString(),
-              kNeuesStichwort);
     expectTreeAsBuilt();
 }
 
@@ -445,12 +399,11 @@ TEST_F(KeywordTree, F2RenamesAndEscapeKeepsTheStoredText)
     select(kSommer);
     typeLabel(QStringLiteral("Hochsommer"), Qt::Key_Escape);
     EXPECT_EQ(node(kSommer)->text(0), QStringLiteral("Sommer"));
-    EXPECT_EQ(db().scalar(QStringLiteral("select stichwort from stichworte where sid=9")).toString(), QStringLiteral("Sommer"));
+    EXPECT_EQ(stored(kSommer), QStringLiteral("Sommer"));
 
     typeLabel(QStringLiteral("Hochsommer"), Qt::Key_Return);
     EXPECT_EQ(node(kSommer)->text(0), QStringLiteral("Hochsommer"));
-    EXPECT_EQ(db().scalar(QStringLiteral("select stichwort from stichworte where sid=9")).toString(),
-              QStringLiteral("Hochsommer"));
+    EXPECT_EQ(stored(kSommer), QStringLiteral("Hochsommer"));
 
     // A click on the selected node opens the text too, once no double click can follow.
     select(kHerbst);
@@ -469,7 +422,6 @@ TEST_F(KeywordTree, F2RenamesAndEscapeKeepsTheStoredText)
 TEST_F(KeywordTree, DeleteAsksFirstAndDoesNothingWhileEditing)
 {
     const qint64 kuerbis = placedKeyword(QStringLiteral("Kürbis"), kHerbst);
-    db().execute(QStringLiteral("insert into rezstich (rid,sid) values (2,?)"), {kuerbis});
     open();
     windowButton("organ")->click();
     node(kJahreszeit)->setExpanded(true);
@@ -501,11 +453,7 @@ TEST_F(KeywordTree, DeleteAsksFirstAndDoesNothingWhileEditing)
     EXPECT_EQ(node(kHerbst), nullptr);
     EXPECT_EQ(node(kuerbis), nullptr);
     EXPECT_FALSE(ebene(kHerbst).isValid());
-    EXPECT_EQ(count(QStringLiteral("select count(*) from substich where sid=10 or subsid=10")), 0);
     EXPECT_TRUE(texts(listgrid()).contains(QStringLiteral("Herbst")));
-    EXPECT_FALSE(titlesOf(keywordRecipesSource(kJahreszeit, kGanzerPfad))
-                     .contains(db().scalar(QStringLiteral("select rname from rezepte where rid=1")).toString()))
-        << "recipe 1 carries Herbst alone of Jahreszeit's keywords";
     expectTreeAsBuilt();
     // The mark went with its node: the next mark gives no image back to a removed node.
     click(kAnlass);
@@ -526,17 +474,11 @@ TEST_F(KeywordTree, DropsMoveOrCopyTheDraggedKeyword)
     EXPECT_TRUE(w->stich_OLEDragOver(node(kSommer)));
     w->stich_OLEDragDrop(node(kSommer), 0);
     EXPECT_EQ(subsid(kWeihnachten).toLongLong(), kSommer);
-    EXPECT_EQ(ebene(kWeihnachten).toInt(), 2);
     EXPECT_EQ(ebene(plaetzchen).toInt(), 3);
-    EXPECT_EQ(pairs(kAnlass, kWeihnachten), 0);
-    EXPECT_EQ(pairs(kSommer, kWeihnachten), 1);
     EXPECT_EQ(subsid(kHerbst).toLongLong(), kJahreszeit) << "the marked keyword stays";
     EXPECT_EQ(node(kWeihnachten)->parent(), node(kSommer));
     EXPECT_EQ(node(plaetzchen)->parent(), node(kWeihnachten));
     EXPECT_EQ(image(kWeihnachten), 1);
-    const QString wName = db().scalar(QStringLiteral("select rname from rezepte where rid=8")).toString();
-    EXPECT_FALSE(titlesOf(keywordRecipesSource(kAnlass, kGanzerPfad)).contains(wName));
-    EXPECT_TRUE(titlesOf(keywordRecipesSource(kSommer, kGanzerPfad)).contains(wName));
     expectTreeAsBuilt();
 
     const QStringList originals = rows(QStringLiteral("select * from stichworte"));
@@ -547,11 +489,6 @@ TEST_F(KeywordTree, DropsMoveOrCopyTheDraggedKeyword)
     EXPECT_EQ(rows(QStringLiteral("select stichwort, ebene from stichworte where sid>%1 order by sid").arg(last)),
               (QStringList{QStringLiteral("Weihnachten|1"), QStringLiteral("Plätzchen|2")}));
     const qint64 copy = last + 1;
-    EXPECT_EQ(pairs(kKueche, copy), 1);
-    EXPECT_EQ(pairs(copy, copy), 1);
-    EXPECT_EQ(pairs(copy, copy + 1), 1);
-    EXPECT_EQ(pairs(copy + 1, copy + 1), 1);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from rezstich where sid>%1").arg(last)), 0);
     EXPECT_EQ(node(copy)->parent(), node(kKueche));
     EXPECT_EQ(node(copy + 1)->parent(), node(copy));
     expectTreeAsBuilt();
@@ -610,6 +547,13 @@ TEST_F(KeywordTree, AFailureInAnyActionLeavesTablesAndTreeAsTheyWere)
     click(kSommer);
     const QStringList before = tables();
     const QMap<qint64, QString> shown = onScreen();
+    // The drop handler reports as the tree reports it.
+    const auto drop = [&](int shift) {
+        ui::guarded(QStringLiteral("STICH_OLEDRAGDROP : "), [&] {
+            w->stich_OLEStartDrag(node(kWeihnachten));
+            w->stich_OLEDragDrop(node(kSommer), shift);
+        });
+    };
 
     struct Case {
         const char* tag;
@@ -640,20 +584,9 @@ TEST_F(KeywordTree, AFailureInAnyActionLeavesTablesAndTreeAsTheyWere)
          },
          QStringLiteral("Soll 'Weihnachten'")},
         {"STICH_OLEDRAGDROP : ", QStringLiteral("before update on stichworte when old.stichwort = 'Zimtsterne'"),
-         [&] {
-             // The drop handler reports as the tree reports it.
-             ui::guarded(QStringLiteral("STICH_OLEDRAGDROP : "), [&] {
-                 w->stich_OLEStartDrag(node(kWeihnachten));
-                 w->stich_OLEDragDrop(node(kSommer), 0);
-             });
-         }},
+         [&] { drop(0); }},
         {"STICH_OLEDRAGDROP : ", QStringLiteral("before insert on stichworte when new.stichwort = 'Zimtsterne'"),
-         [&] {
-             ui::guarded(QStringLiteral("STICH_OLEDRAGDROP : "), [&] {
-                 w->stich_OLEStartDrag(node(kWeihnachten));
-                 w->stich_OLEDragDrop(node(kSommer), 2);
-             });
-         }},
+         [&] { drop(2); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.when.toStdString());
@@ -707,11 +640,10 @@ TEST_F(KeywordTree, ASwitchShowsTheWholeNewListAndTheNextShowItsTree)
     dialogs.verify();
     QCoreApplication::processEvents();
 
-    EXPECT_EQ(cookbook().name(), second + kochbuchdatei);
+    ASSERT_EQ(cookbook().name(), second + kochbuchdatei);
     EXPECT_EQ(gesucht()->text(), alleGerichte);
     EXPECT_EQ(rezgrid()->model()->rowCount(), 3);
-    EXPECT_EQ(rezzahl()->text(), QStringLiteral("3"));
-    EXPECT_TRUE(ui::WindowRegistry::isLoaded(QStringLiteral("stichwortsuche")));
+    ASSERT_NE(window(), nullptr);
     EXPECT_FALSE(window()->isVisible());
 
     open();
