@@ -59,14 +59,25 @@ TEST_F(BookletTest, FivePagesGetATitlePageAndBecomeFourSheetSides)
     EXPECT_EQ(window.calls.filter(QStringLiteral("printpage")).last(), QStringLiteral("printpage 4"));
 }
 
-TEST_F(BookletTest, WithYesFourPagesGiveFourOneAndTwoThree)
+TEST_F(BookletTest, WithYesFourPagesGiveFourOneAndTwoThreeWithTheirNumbersOutside)
 {
     savereg(reg::printbookletfirsttitle, QStringLiteral("yes"));
+    savereg(reg::printtitleorder, QStringLiteral("LALS"));
     onePagePerRecipe(4);
     run();
     EXPECT_EQ(layout->pagecount(), 2);
     EXPECT_EQ(sides(), QStringLiteral("1:1:1160,2:2:160,3:2:1160,4:1:160"));
     EXPECT_EQ(value(QStringLiteral("select count(*) from headpos")).toInt(), 4);
+    // Side 1 carries page 4 (left) and page 1 (right): the header is mirrored on the odd
+    // page, the footer on the even one, so the numbers stand outside.
+    const QString head = QStringLiteral("select coalesce(htextl,'-')||'|'||coalesce(htextr,'-') from headpos "
+                                        "where page=1 and hx=%1");
+    const QString foot = QStringLiteral("select coalesce(ftextl,'-')||'|'||coalesce(ftextr,'-') from footpos "
+                                        "where page=1 and fx=%1");
+    EXPECT_EQ(value(head.arg(160)).toString(), QStringLiteral("Liste  Seite 4 |"));
+    EXPECT_EQ(value(head.arg(1160)).toString(), QStringLiteral("|Liste  Seite 1 "));
+    EXPECT_EQ(value(foot.arg(160)).toString(), QStringLiteral(" Seite 4 von 4 |"));
+    EXPECT_EQ(value(foot.arg(1160)).toString(), QStringLiteral("| Seite 1 von 4 "));
 }
 
 TEST_F(BookletTest, OnePageWithItsTitlePageMakesTwoSides)
@@ -105,24 +116,6 @@ TEST_F(BookletTest, EightPagesNestOnFourSheetSides)
                             "select count(*) from zubpos z join blockpos b on z.rid=b.rid where z.page<>b.page "
                             "or z.tx<>b.gx"})
         EXPECT_EQ(value(QString::fromLatin1(sql)).toInt(), 0) << sql;
-}
-
-TEST_F(BookletTest, HeadersAndFootersAreMirroredSoPageNumbersStandOutside)
-{
-    savereg(reg::printbookletfirsttitle, QStringLiteral("yes"));
-    savereg(reg::printtitleorder, QStringLiteral("LALS"));
-    onePagePerRecipe(4);
-    run();
-    // Side 1 carries page 4 (left) and page 1 (right): the header is mirrored on the odd
-    // page, the footer on the even one.
-    const QString head = QStringLiteral("select coalesce(htextl,'-')||'|'||coalesce(htextr,'-') from headpos "
-                                        "where page=1 and hx=%1");
-    const QString foot = QStringLiteral("select coalesce(ftextl,'-')||'|'||coalesce(ftextr,'-') from footpos "
-                                        "where page=1 and fx=%1");
-    EXPECT_EQ(value(head.arg(160)).toString(), QStringLiteral("Liste  Seite 4 |"));
-    EXPECT_EQ(value(head.arg(1160)).toString(), QStringLiteral("|Liste  Seite 1 "));
-    EXPECT_EQ(value(foot.arg(160)).toString(), QStringLiteral(" Seite 4 von 4 |"));
-    EXPECT_EQ(value(foot.arg(1160)).toString(), QStringLiteral("| Seite 1 von 4 "));
 }
 
 TEST_F(BookletTest, AnOddPrintableWidthMovesRightHandPagesByItsHalfRoundedToEven)

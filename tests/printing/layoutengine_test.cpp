@@ -1,13 +1,10 @@
 // The layout with the real text engine: the delivered cookbook's recipes measured in Liberation
 // Sans Narrow at 600 dpi, flowed over several columns and pages. Set KELVOR_LAYOUT_SHEET to a
-// file name to keep the first page of the two-column layout as a PNG for looking at: every
-// rectangle outlined, its text drawn into it.
+// file name to keep the pages of the two-column layout as PNG files for looking at.
 
 #include "mainwindow/printhandover.h"
-#include "printing/printtext.h"
+#include "printing/render.h"
 #include "tests/printing/layoutfixture.h"
-
-#include <QPainter>
 
 #include <algorithm>
 #include <map>
@@ -90,45 +87,8 @@ protected:
     {
         const PageGeometry& g = layout->geometry();
         ImageSurface image(g.dpiy, QSize(g.printareahorz, g.printareavert));
-        PrintSurface& surface = image.surface();
-        const LayoutState& s = layout->state();
-        const auto font = [&](int f) { return s.fonts[f]; };
-        const auto text = [&](const QString& t, int f, int x, int y, int w, int h, int flags = textflags::wordbreak) {
-            surface.painter().setPen(QColor(120, 170, 255));
-            surface.painter().drawRect(x, y, w, h);
-            drawtextblock(surface, t, font(f).name, font(f).size, font(f).bold, font(f).italic, x, y, w, h, flags);
-        };
-        db::Database& db = layout->layoutDatabase().db();
-        const QString p = QString::number(page);
-        db::Statement bands(db, QStringLiteral("select hx,hy,hw,hh,htextl,htextc,htextr,fx,fy,fw,fh,ftextl,ftextc,ftextr "
-                                               "from headpos h join footpos f on f.page=h.page where h.page=") + p);
-        while (bands.step())
-            for (int band : {0, 7})
-                for (int i = 0; i < 3; ++i)
-                    text(bands.text(band + 4 + i), band ? 4 : 0, int(bands.int64(band)), int(bands.int64(band + 1)),
-                         int(bands.int64(band + 2)), int(bands.int64(band + 3)),
-                         std::array{textflags::left, textflags::center, textflags::right}[i]);
-        db::Statement blocks(db, QStringLiteral("select b.gx,b.gy,b.gw,b.gh,b.ph,r.rname,r.p from blockpos b join "
-                                                "(select distinct rid,rname,p from rezepte) r on r.rid=b.rid where page=") + p);
-        while (blocks.step()) {
-            const int x = int(blocks.int64(0)), y = int(blocks.int64(1)), w = int(blocks.int64(2));
-            text(blocks.text(5), 1, x, y, w, int(blocks.int64(3)));
-            if (!blocks.isNull(6))
-                text(blocks.text(6) + QStringLiteral(" Portionen"), 2, x, y + int(blocks.int64(3)), w, int(blocks.int64(4)));
-        }
-        const int amountWidth = 18 * s.zutchar;
-        db::Statement lines(db, QStringLiteral("select z.zx,z.zy,z.zw,z.zh,r.men,r.ename,r.zname from zutpos z join rezepte r "
-                                               "on r.rid=z.rid and r.tid=z.tid and r.nr=z.nr where page=") + p);
-        while (lines.step()) {
-            const int x = int(lines.int64(0)), y = int(lines.int64(1)), w = int(lines.int64(2)), h = int(lines.int64(3));
-            text(lines.text(4) + u' ' + lines.text(5), 2, x, y, amountWidth, h);
-            text(lines.text(6), 2, x + amountWidth, y, w - amountWidth, h);
-        }
-        db::Statement pieces(db, QStringLiteral("select z.tx,z.ty,z.tw,z.th,substr(r.ztext,z.startchar,z.endchar-z.startchar+1) "
-                                                "from zubpos z join (select distinct rid,ztext from rezepte) r on r.rid=z.rid "
-                                                "where page=") + p);
-        while (pieces.step())
-            text(pieces.text(4), 3, int(pieces.int64(0)), int(pieces.int64(1)), int(pieces.int64(2)), int(pieces.int64(3)));
+        SurfaceCanvas canvas(image.surface());
+        printpage(*layout, false, page, canvas);
         image.finish().save(file, "PNG");
     }
 };

@@ -37,7 +37,6 @@ public:
 
     int textHeight(const QString& text, const PrintFontDef& font, int width) override
     {
-        ++calls;
         return lines(text, width) * lineHeight(font);
     }
     int averageCharWidth(const PrintFontDef&) override { return charWidth; }
@@ -73,8 +72,6 @@ public:
         }
         return n;
     }
-
-    int calls = 0;
 };
 
 // The print window as the layout sees it: what it was asked to do, in order.

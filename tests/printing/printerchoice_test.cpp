@@ -1,6 +1,7 @@
 #include "platform/print/pagesize.h"
 #include "platform/print/printdlgapi.h"
 #include "platform/print/printerdevmode.h"
+#include "platform/ui/widgethost.h"
 #include "printing/printtext.h"
 
 #include "tests/printing/printtest.h"
@@ -8,9 +9,15 @@
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QTabWidget>
 
 using namespace kv;
+using kv::test::control;
 using kv::ui::Answer;
 
 namespace kv {
@@ -191,4 +198,47 @@ TEST_F(ChosenPrinter, AnImageMeasuresAsThePdfPrints)
                                         italic));
             }
     painter.end();
+}
+
+namespace {
+
+// The real printer dialog through the widget host: the setup form, its file field filled
+// with `file`, left with OK or Cancel.
+bool runPrinterDialog(PrinterChoice& choice, const QString& file, bool ok)
+{
+    kv::test::whenModal([file, ok](QWidget* w) {
+        auto* dialog = qobject_cast<QPrintDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Druckeinrichtung"));
+        auto* tabs = control<QTabWidget>(dialog, "tabs");
+        EXPECT_FALSE(tabs->isTabVisible(tabs->indexOf(control(dialog, "copiesTab"))));
+        control<QLineEdit>(dialog, "filename")->setText(file);
+        if (ok)
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        else
+            dialog->reject();
+    });
+    kv::ui::WidgetDialogHost host;
+    return host.printerSetup(choice);
+}
+
+}  // namespace
+
+TEST(PrinterDialog, SetupFormTakesThePdfFileOnOkAndNothingOnCancel)
+{
+    kv::test::guiApp();
+    kv::test::TestEnvironment env;
+    PrinterChoice choice;
+    choice.orientation = QPageLayout::Landscape;
+    const PrinterChoice before = choice;
+    EXPECT_FALSE(runPrinterDialog(choice, env.tempPath(QStringLiteral("verworfen.pdf")), false));
+    EXPECT_EQ(choice, before);
+
+    const QString file = env.tempPath(QStringLiteral("rezepte.pdf"));
+    EXPECT_TRUE(runPrinterDialog(choice, file, true));
+    EXPECT_TRUE(choice.isPdf());
+    EXPECT_EQ(choice.outputFile, file);
+    EXPECT_EQ(choice.orientation, QPageLayout::Landscape);
+    EXPECT_EQ(choice.paper, QPageSize(QPageSize::A4));
+    EXPECT_EQ(choice.resolution, 1200);
 }

@@ -105,19 +105,9 @@ TEST_F(PrintJobTest, WithoutBookletEveryPageIsDrawnOnceInOrderInOneDocument)
     run();
     // The box says booklet now; the layout printed is none.
     bookletmode = true;
-    setPrintlogon(true);
-    QFile::remove(printlogPath());
     EXPECT_EQ(print(), JobEnd::Printed);
     EXPECT_EQ(document.events, list({"begin 1", "draw 1", "page", "draw 2", "page", "draw 3", "end"}));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    QFile log(printlogPath());
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromUtf8(log.readAll())
-                    .startsWith(QStringLiteral("print_rezept.printpreview start\r\nprint_rezept.printpreview page=1\r\n"
-                                               "print_rezept.printpreview result startdoc=1\r\n"
-                                               "print_rezept.printpreview result startpage=1\r\n"
-                                               "print_rezept.printpreview result endpage=1\r\n"
-                                               "print_rezept.printpreview page=2\r\n")));
 }
 
 TEST_F(PrintJobTest, ABookletPrintsTheFrontsThenTheBacksWithOneFoldMarkOnTheCentreSpread)
@@ -148,19 +138,14 @@ TEST_F(PrintJobTest, ABookletPrintsTheFrontsThenTheBacksWithOneFoldMarkOnTheCent
 TEST_F(PrintJobTest, TwoSheetSidesPrintSideOneThenSideTwoWithTheFoldMarkWhateverTheAnswer)
 {
     booklet(2);
+    const QStringList front = list({"begin 1", "draw 1", "end", "begin 2"});
     expectBookletBoxes(Answer::Yes);
     print();
-    dialogs.verify();
-    EXPECT_EQ(document.events, (QStringList{QStringLiteral("begin 1"), QStringLiteral("draw 1"), QStringLiteral("end"),
-                                            QStringLiteral("begin 2"), QStringLiteral("draw 2"), kFoldMark,
-                                            QStringLiteral("end")}));
+    EXPECT_EQ(document.events, QStringList(front) << QStringLiteral("draw 2") << kFoldMark << QStringLiteral("end"));
     document.events.clear();
     expectBookletBoxes(Answer::No);
     print();
-    dialogs.verify();
-    EXPECT_EQ(document.events, (QStringList{QStringLiteral("begin 1"), QStringLiteral("draw 1"), QStringLiteral("end"),
-                                            QStringLiteral("begin 2"), kFoldMark, QStringLiteral("draw 2"),
-                                            QStringLiteral("end")}));
+    EXPECT_EQ(document.events, QStringList(front) << kFoldMark << QStringLiteral("draw 2") << QStringLiteral("end"));
 }
 
 TEST_F(PrintJobTest, NoPagesBeginNoDocument)
@@ -201,13 +186,6 @@ TEST_F(PrintJobTest, ABookletWhoseSecondDocumentIsRefusedStopsBeforeTheTurnOver)
     dialogs.expect(QStringLiteral("Der Druck wurde abgebrochen"), Answer::Ok);
     EXPECT_EQ(print(), JobEnd::Failed);
     EXPECT_EQ(document.events, list({"begin 1", "draw 1", "end", "begin 2 refused"}));
-}
-
-TEST(PrintJob, TheSecondDocumentOfABookletGoesToAFileOfItsOwn)
-{
-    EXPECT_EQ(secondPassFile(QStringLiteral("/home/k/liste.pdf")), QStringLiteral("/home/k/liste-2.pdf"));
-    EXPECT_EQ(secondPassFile(QStringLiteral("/home/k/LISTE.PDF")), QStringLiteral("/home/k/LISTE-2.PDF"));
-    EXPECT_EQ(secondPassFile(QStringLiteral("/home/k/liste")), QStringLiteral("/home/k/liste-2"));
 }
 
 }  // namespace

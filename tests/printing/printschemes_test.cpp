@@ -4,12 +4,11 @@
 #include "core/settings.h"
 #include "platform/db/database.h"
 #include "printing/printsettingsdb.h"
+#include "tests/printing/printtest.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
 #include <gtest/gtest.h>
-
-#include <QMap>
 
 namespace kv::test {
 namespace {
@@ -44,13 +43,6 @@ protected:
         dialogs.expectInput(QStringLiteral("Bitte geben Sie einen Namen für diese Einstellungen ein :"), name)
             .withTitle(QStringLiteral(" "));
         return saveprintsettings();
-    }
-    static QMap<QString, QString> printValues()
-    {
-        QMap<QString, QString> values;
-        for (const reg::Default& d : reg::printdefaults())
-            values.insert(d.name, getreg(d.name));
-        return values;
     }
 
     TestEnvironment env;

@@ -1,13 +1,19 @@
 #pragma once
 // What the printing tests share: an application object for fonts, the check that the print
-// fonts are the faces every figure here was worked out for, and ink found in pixels.
+// fonts are the faces every figure here was worked out for, ink found in pixels, the print
+// log's text and the print settings' values.
+
+#include "core/settings.h"
+#include "printing/printlog.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFont>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QList>
+#include <QMap>
 #include <QRect>
 
 #include <gtest/gtest.h>
@@ -88,6 +94,22 @@ inline QList<int> inkedBands(const QImage& image, int top, int bandHeight)
             }
     }
     return bands;
+}
+
+// Everything logged since the log file was started.
+inline QString logText()
+{
+    QFile f(printlogPath());
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// Every print setting a scheme holds, by name.
+inline QMap<QString, QString> printValues()
+{
+    QMap<QString, QString> values;
+    for (const reg::Default& d : reg::printdefaults())
+        values.insert(d.name, getreg(d.name));
+    return values;
 }
 
 }  // namespace kv::test

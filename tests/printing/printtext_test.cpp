@@ -1,15 +1,23 @@
+// The drawing primitives of the print device, on images at printer resolution: text blocks,
+// bitmaps and lines, and a test sheet with all of them. Set KELVOR_TEST_SHEET to a file name
+// to keep the sheet as a PNG for looking at.
+
+#include "printing/printbitmaps.h"
 #include "printing/printtext.h"
 
 #include "tests/printing/printtest.h"
+#include "tests/support/testenv.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QPainter>
 
 #include <climits>
 
 using namespace kv;
 using kv::test::inkBounds;
 using kv::test::inkedBands;
+using kv::test::isInk;
 
 namespace {
 
@@ -39,6 +47,11 @@ TEST_F(PrintText, CellHeightIsSizeTimesResolutionOver72WithHalvesToEven)
     EXPECT_EQ(fontCellHeight(9, dpi), 75);
     // A line is one cell: ascent + descent of the face, not its em.
     EXPECT_EQ(lineHeight(12), 100);
+    // A size whose cell rounds to nothing measures with the cell of the default size.
+    ImageSurface s(dpi);
+    EXPECT_EQ(lineHeight(0.01), lineHeight(defaultFontSize));
+    EXPECT_EQ(gettextmetric(s.surface(), arialNarrow, 0.01, false, false),
+              gettextmetric(s.surface(), arialNarrow, defaultFontSize, false, false));
 }
 
 TEST_F(PrintText, BoldIsWiderAndItalicIsTheItalicFaceOfTheSameWidth)
@@ -57,17 +70,6 @@ TEST_F(PrintText, BoldIsWiderAndItalicIsTheItalicFaceOfTheSameWidth)
     EXPECT_EQ(italicFace.family(), kv::test::narrowFace);
     EXPECT_TRUE(italicFace.italic());
     EXPECT_EQ(italicFace.styleName(), QStringLiteral("Italic"));
-}
-
-TEST_F(PrintText, ASizeRoundingToNothingMeasuresWithTheFixedDefaultSize)
-{
-    ImageSurface s(dpi);
-    const QString text = QStringLiteral("Salz und Pfeffer");
-    EXPECT_EQ(measuretextblock(s.surface(), text, arialNarrow, 0.01, false, false, 0, 0, 5000, 0),
-              measuretextblock(s.surface(), text, arialNarrow, defaultFontSize, false, false, 0,
-                               0, 5000, 0));
-    EXPECT_EQ(gettextmetric(s.surface(), arialNarrow, 0.01, false, false),
-              gettextmetric(s.surface(), arialNarrow, defaultFontSize, false, false));
 }
 
 TEST_F(PrintText, MeasuredHeightIsTheHeightOfTheLinesDrawn)
@@ -90,9 +92,7 @@ TEST_F(PrintText, MeasuredHeightIsTheHeightOfTheLinesDrawn)
         {"CR LF", QStringLiteral("Zwiebeln\r\nKarotten"), 3000, {0, 1}, 2},
         {"LF CR, the program's own break", QStringLiteral("Zwiebeln\n\rKarotten"), 3000, {0, 1}, 2},
         {"lone CR", QStringLiteral("Zwiebeln\rKarotten"), 3000, {0, 1}, 2},
-        {"lone LF", QStringLiteral("Zwiebeln\nKarotten"), 3000, {0, 1}, 2},
-        {"two breaks, an empty line", QStringLiteral("Zwiebeln\r\n\r\nKarotten"), 3000, {0, 2}, 3},
-        {"LF CR LF CR is two breaks", QStringLiteral("Zwiebeln\n\r\n\rKarotten"), 3000, {0, 2}, 3},
+        {"LF CR LF CR is two breaks, an empty line", QStringLiteral("Zwiebeln\n\r\n\rKarotten"), 3000, {0, 2}, 3},
         {"a final break opens no line", QStringLiteral("Zwiebeln\r\n"), 3000, {0}, 1},
         {"wrapped at blanks", QStringLiteral("Zwiebeln schälen und würfeln"), twoWords, {0, 1, 2},
          3},
@@ -125,13 +125,11 @@ TEST_F(PrintText, MeasuredHeightIsTheHeightOfTheLinesDrawn)
 TEST_F(PrintText, AWidthOfZeroOrLessGivesEveryWordALine)
 {
     ImageSurface s(dpi);
-    const QString text = QStringLiteral("eins zwei drei");
-    const int lh = lineHeight();
-    for (int width : {0, -1, -500})
-        EXPECT_EQ(measuretextblock(s.surface(), text, arialNarrow, 12, false, false, 0, 0, width, 0),
-                  3 * lh)
+    for (int width : {0, -500})
+        EXPECT_EQ(measuretextblock(s.surface(), QStringLiteral("eins zwei drei"), arialNarrow, 12, false, false,
+                                   0, 0, width, 0),
+                  3 * lineHeight())
             << "width " << width;
-    EXPECT_EQ(measuretextblock(s.surface(), text, arialNarrow, 12, false, false, 0, 0, 5000, 0), lh);
 }
 
 TEST_F(PrintText, EachAlignmentPlacesItsLinesInTheRectangle)
@@ -175,4 +173,95 @@ TEST_F(PrintText, AnOverflowingRectangleDrawsNothing)
     drawtextblock(s.surface(), QStringLiteral("Salz"), arialNarrow, 12, false, false, 10, 10, 100,
                   0, textflags::left);
     EXPECT_TRUE(inkBounds(s.finish()).isEmpty());
+}
+
+TEST(PrintBitmaps, BitmapIsScaledToTheWidthAndStandsOnTheBaselineAndAMissingOneDrawsNothing)
+{
+    kv::test::ensureFontApplication();
+    kv::test::TestEnvironment env;
+    QImage black(300, 100, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    const QString path = env.tempPath(QStringLiteral("logo.bmp"));
+    ASSERT_TRUE(black.save(path, "BMP"));
+
+    ImageSurface s(600, QSize(1000, 1000));
+    printbitmap(path, s.surface(), 10.7, 500, 150);
+    printbitmap(env.tempPath(QStringLiteral("fehlt.bmp")), s.surface(), 500, 300, 150);
+    const QImage image = s.finish();
+    EXPECT_EQ(inkBounds(image), QRect(10, 450, 150, 50));
+    EXPECT_TRUE(isInk(image.pixel(80, 475)));
+}
+
+TEST(PrintBitmaps, LineIsBlackAndOneDevicePixelWide)
+{
+    kv::test::ensureFontApplication();
+    ImageSurface s(600, QSize(400, 400));
+    printline(s.surface(), 200, 20, 200, 300);
+    const QImage image = s.finish();
+    const QRect line = inkBounds(image);
+    EXPECT_EQ(line.width(), 1);
+    EXPECT_NEAR(line.top(), 20, 1);
+    EXPECT_NEAR(line.bottom(), 300, 1);
+    EXPECT_EQ(image.pixel(200, 100), qRgb(0, 0, 0));
+}
+
+TEST(TestSheet, EverythingIsDrawnAndTheWrappedBlockFillsItsMeasuredRectangle)
+{
+    kv::test::ensureFontApplication();
+    ASSERT_TRUE(kv::test::arialNarrowIsLiberationSansNarrow());
+    // An A4 PDF at 600 dpi: the whole sheet is printable.
+    ImageSurface sheet(dpi, QSize(4958, 7017));
+    PrintSurface& s = sheet.surface();
+    // Outlines in a colour light enough not to count as ink.
+    s.painter().setPen(QColor(120, 170, 255));
+    const int left = 400, width = 4158;
+
+    // The default print fonts, all "Arial Narrow", neither bold nor italic.
+    int y = 300;
+    const std::pair<const char*, double> fonts[] = {
+        {"Seitenkopf", 12}, {"Rezepttitel", 10}, {"Portionen und Zutaten", 9}, {"Zubereitung", 9}, {"Seitenfuß", 9}};
+    for (const auto& [use, size] : fonts) {
+        const QString text = QStringLiteral("%1: Arial Narrow %2 pt – Äpfel, Öl & Süßes").arg(QString::fromUtf8(use)).arg(size);
+        const int h = measuretextblock(s, text, arialNarrow, size, false, false, left, y, width, 0);
+        drawtextblock(s, text, arialNarrow, size, false, false, left, y, width, h, textflags::left);
+        y += h + 40;
+    }
+    drawtextblock(s, QStringLiteral("fett und kursiv: Rinderbraten mit Klößen"), arialNarrow, 10, true, true, left,
+                  y, width, 200, textflags::left);
+    y += 200;
+    for (int flags : {textflags::left, textflags::center, textflags::right, textflags::wordbreak,
+                      textflags::wordbreakRight}) {
+        const QRect box(left, y, 1800, 230);
+        s.painter().drawRect(box.adjusted(-1, -1, 0, 0));
+        const QString text = flags < textflags::wordbreak
+                                 ? QStringLiteral("%1: Salz & Pfeffer").arg(flags)
+                                 : QStringLiteral("%1: Die Zwiebeln schälen, fein würfeln und in Butter glasig "
+                                                  "dünsten; dann Mehl & Milch dazu.").arg(flags);
+        drawtextblock(s, text, arialNarrow, 9, false, false, box.x(), box.y(), box.width(), box.height(), flags);
+        y += 300;
+    }
+
+    const QString preparation = QStringLiteral(
+        "Das Fleisch waschen, trockentupfen und mit Salz und Pfeffer einreiben.\n\r"
+        "In einem Bräter das Öl erhitzen und das Fleisch von allen Seiten scharf anbraten. "
+        "Zwiebeln, Karotten und Sellerie zugeben und kurz mitrösten, mit Rotwein ablöschen.\r\n"
+        "Zugedeckt bei 160 °C etwa zwei Stunden schmoren lassen; dabei gelegentlich wenden & "
+        "mit Bratensaft übergießen.");
+    const QRect block(left, y + 50, 1800, measuretextblock(s, preparation, arialNarrow, 9, false, false, 0, 0, 1800, 0));
+    drawtextblock(s, preparation, arialNarrow, 9, false, false, block.x(), block.y(), block.width(), block.height(),
+                  textflags::wordbreak);
+    s.painter().drawRect(block.adjusted(-1, -1, 0, 0));
+    printbitmap(QStringLiteral(KELVOR_SHIPPED_DIR "/kelvor-logo.bmp"), s, 3000, block.bottom(), 1200);
+    printline(s, left, block.bottom() + 200, left + width, block.bottom() + 200);
+
+    const QImage image = sheet.finish();
+    const QByteArray keep = qgetenv("KELVOR_TEST_SHEET");
+    if (!keep.isEmpty())
+        image.save(QString::fromLocal8Bit(keep), "PNG");
+
+    // The block's ink lies inside the measured rectangle and reaches its last line.
+    const QRect ink = inkBounds(image, block.adjusted(-100, -49, 100, 100));
+    EXPECT_TRUE(block.contains(ink)) << "ink " << ink.y() << ".." << ink.bottom() << ", block " << block.y() << ".."
+                                     << block.bottom();
+    EXPECT_GT(ink.bottom(), block.bottom() - fontCellHeight(9, dpi));
 }

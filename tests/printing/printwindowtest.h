@@ -10,6 +10,7 @@
 #include "printing/print_rezept.h"
 #include "printing/printlog.h"
 #include "tests/mainwindow/startedprogram.h"
+#include "tests/printing/printtest.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -62,12 +63,7 @@ protected:
         QFile::remove(printlogPath());
     }
     // Layouts run since the print log was started.
-    int layouts()
-    {
-        QFile f(printlogPath());
-        return f.open(QIODevice::ReadOnly) ? int(QString::fromUtf8(f.readAll()).count(QStringLiteral("calcrezsizes start")))
-                                           : 0;
-    }
+    int layouts() { return int(logText().count(QStringLiteral("calcrezsizes start"))); }
     void activate(QWidget* window)
     {
         window->activateWindow();

@@ -7,7 +7,6 @@
 #include "printing/render.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace kv::test {
@@ -41,12 +40,6 @@ public:
     void printline(int x1, int y1, int x2, int y2) override
     {
         *m_sink << QStringLiteral("line|%1,%2,%3,%4").arg(x1).arg(y1).arg(x2).arg(y2);
-    }
-
-    // The calls of one kind ("text", "bitmap", "line").
-    QStringList of(const QString& kind) const
-    {
-        return m_sink->filter(QRegularExpression(QStringLiteral("^%1\\|").arg(kind)));
     }
 
     QStringList calls;
