@@ -10,7 +10,6 @@
 #include "platform/paths.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/startedprogram.h"
-#include "tests/support/writedenied.h"
 
 #include <gtest/gtest.h>
 
@@ -108,10 +107,7 @@ TEST_F(Editor, ANewRecipeIsTypedWithTheKeysAndSaved)
     button("neurez")->click();
     ASSERT_TRUE(editor()->isVisible());
     EXPECT_TRUE(units()->isVisible());
-    EXPECT_EQ(editor()->windowTitle(), QStringLiteral("  N e u e s   R e z e p t"));
-    EXPECT_EQ(control<QLabel>(editor(), "zpers")->text(), QStringLiteral("Z u t a t e n   f ü r   4   P o r t i o n e n :"));
     focus(box("reznam"));
-    EXPECT_EQ(QApplication::focusWidget(), box("reznam"));
     type(QStringLiteral("Zwiebelkuchen"));
     chooseCategory(QStringLiteral("Gemüse"));
 
@@ -233,10 +229,13 @@ TEST_F(Editor, AnEditSavedUnchangedKeepsEveryAmountAndTheViewShowsWhatWasStored)
 {
     const qint64 rid = count(QStringLiteral("select rid from rezepte where rname='Apfelkuchen aus der Springform'"));
     const qint64 mehl = count(QStringLiteral("select zutid from zutindex where zutat='Mehl'"));
+    // A second "g", not in the units list: its line keeps it though a lookup by name would
+    // find the standard "g".
+    db().execute(QStringLiteral("insert into einheiten (eid,ename,ekurz,mmunit) values (200,'g','$$',0)"));
     int nr = 10;
-    for (const char* amount : {"62.5", "0.129", "0.004"})
-        db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values (?,2,?,11,?,?)"),
-                     {rid, nr++, QString::fromLatin1(amount).toDouble(), mehl});
+    for (const auto& [amount, eid] : {std::pair{"62.5", 11}, {"0.129", 200}, {"0.004", 11}})
+        db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values (?,2,?,?,?,?)"),
+                     {rid, nr++, eid, QString::fromLatin1(amount).toDouble(), mehl});
     const auto lines = [&] {
         QStringList rows;
         db::Statement st(db(), QStringLiteral("select nr,coalesce(eid,-1),coalesce(menge,-1),zutid from zutaten "
@@ -246,6 +245,7 @@ TEST_F(Editor, AnEditSavedUnchangedKeepsEveryAmountAndTheViewShowsWhatWasStored)
         return rows;
     };
     const QStringList before = lines();
+    const qint64 units = count(QStringLiteral("select count(*) from einheiten"));
     rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid));
     const int listRow = rezgrid()->currentIndex().row();
 
@@ -259,6 +259,7 @@ TEST_F(Editor, AnEditSavedUnchangedKeepsEveryAmountAndTheViewShowsWhatWasStored)
 
     EXPECT_FALSE(editor()->isVisible());
     EXPECT_EQ(lines(), before);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from einheiten")), units);
     EXPECT_EQ(zub()->toPlainText(), QStringLiteral("Neu geschrieben.")) << "the view shows what was stored";
     EXPECT_EQ(rezgrid()->currentIndex().row(), listRow) << "the list stays where it was";
 
@@ -277,6 +278,13 @@ TEST_F(Editor, ARecipeEditedFromAListEntryKeepsItsOwnValuesAndItsCopiesFollow)
     const QString ownServings = text(QStringLiteral("select port from rezepte where rid=%1").arg(rid));
     db().execute(QStringLiteral("insert into menues (mid,mname) values (7,'Italienisch')"));
     db().execute(QStringLiteral("insert into rezinmen (mid,rid,nr,rname,port) values (7,?,1,'Spaghetti',2)"), {rid});
+    db().execute(QStringLiteral("update rezepte set komid=1 where rid=?"), {rid});
+    db().execute(QStringLiteral("update rezinaus set komid=2 where rid=?"), {rid});
+    db().execute(QStringLiteral("update rezinaus set port=9 where rid<>?"), {rid});  // servings chosen for the entry
+    const QString others = QStringLiteral("select group_concat(rname || '/' || ifnull(port,'') || '/' || ifnull(katego,''))"
+                                          " from (select rname, port, katego from rezinaus where rid<>%1 union all "
+                                          "select rname, port, katego from rezinmen where rid<>%1)").arg(rid);
+    const QString othersBefore = text(others);
     rez()->recordset()->moveFirst();
     focus(ausgrid());
     ausgrid()->setCurrentIndex(ausgrid()->model()->index(1, 0));
@@ -286,18 +294,20 @@ TEST_F(Editor, ARecipeEditedFromAListEntryKeepsItsOwnValuesAndItsCopiesFollow)
     EXPECT_EQ(box("port")->text(), ownServings);
     EXPECT_EQ(category()->currentText(), text(QStringLiteral("select kname from hauptkat h join rezepte r on r.kid=h.kid "
                                                              "where r.rid=%1").arg(rid)));
-    box("reznam")->setText(QStringLiteral("Spaghetti mit einer sehr langen Tomatensauce nach Art des Hauses Napoli"));
+    box("reznam")->setText(QStringLiteral("Spaghetti mit einer sehr langen Tomatensoße nach Art des Hauses Napoli"));
     box("port")->setText(QStringLiteral("6"));
     chooseCategory(QStringLiteral("Nudeln & Reis"));
     control<QToolButton>(editor(), "saveedit")->click();
 
     EXPECT_EQ(text(QStringLiteral("select rname from rezinaus where aid=1 and rid=%1").arg(rid)),
-              QStringLiteral("Spaghetti mit einer sehr langen Tomatensauce nach Art des Hauses Napoli"));
+              QStringLiteral("Spaghetti mit einer sehr langen Tomatensoße nach Art des Hauses Napoli"));
     EXPECT_EQ(text(QStringLiteral("select rname from rezinmen where mid=7")),
-              QStringLiteral("Spaghetti mit einer sehr langen Tomatensauce nach Art").left(kMenuNameLength));
+              QStringLiteral("Spaghetti mit einer sehr langen Tomatensoße nach Art").left(kMenuNameLength));
     EXPECT_EQ(count(QStringLiteral("select port from rezinaus where aid=1 and rid=%1").arg(rid)), 6);
     EXPECT_EQ(count(QStringLiteral("select port from rezinmen where mid=7")), 6);
     EXPECT_EQ(count(QStringLiteral("select katego from rezinmen where mid=7")), 20);
+    EXPECT_EQ(count(QStringLiteral("select komid from rezinaus where rid=%1").arg(rid)), 1);
+    EXPECT_EQ(text(others), othersBefore);
 }
 
 TEST_F(Editor, ASaveThatCannotBeMadeSaysWhyAndChangesNothing)
@@ -379,20 +389,6 @@ TEST_F(Editor, ACookbookSwitchClosesTheEditorWhichThenWorksOnTheNewCookbook)
     type(QStringLiteral("Becher"));
     press(Qt::Key_Tab);
     EXPECT_EQ(cell(0, 2), QStringLiteral("Becher")) << "the new cookbook's unit passes the check";
-}
-
-TEST_F(Editor, ACookbookThatCanOnlyBeReadOpensNoEditor)
-{
-    shutDown();
-    const WriteDenied denied(env.programFolder());
-    dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
-    ASSERT_NO_FATAL_FAILURE(launch());
-    dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
-    button("neurez")->click();
-    dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
-    button("editrez")->click();
-    dialogs.verify();
-    EXPECT_FALSE(editor()->isVisible());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 
 namespace kv::test {
@@ -45,7 +46,8 @@ protected:
         while (st.step()) list << st.text(0);
         return list;
     }
-    // Every write the main window offers, refused with the one sentence.
+    // Every write the main window offers, refused with the one sentence: in the window
+    // itself, the recipe editor and the maintenance window.
     void expectEveryWriteRefused()
     {
         const qint64 recipes = count(QStringLiteral("select count(*) from rezepte"));
@@ -54,12 +56,19 @@ protected:
         EXPECT_TRUE(komgrid()->lineEdit()->isReadOnly());
         dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
         QTest::keyClick(rezgrid(), Qt::Key_Delete);
-        dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
-        button("eininaus")->click();
-        dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
-        button("neuaus")->click();
+        for (const char* name : {"eininaus", "neuaus", "neurez", "editrez"}) {
+            dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
+            button(name)->click();
+        }
+        for (const char* action : {"komprim", "deldup", "komment", "umlaut"}) {
+            dialogs.expect(kSchreibgeschuetzt, Answer::Ok);
+            button("men7")->click();
+            control<QPushButton>(ui::WindowRegistry::loadedWindow(QStringLiteral("weiteres")), action)->click();
+        }
         dialogs.verify();
         EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte")), recipes);
+        EXPECT_FALSE(ui::WindowRegistry::get(QStringLiteral("neu_rezept"))->isVisible());
+        EXPECT_FALSE(ui::WindowRegistry::isLoaded(QStringLiteral("weiters_komment")));
     }
 };
 

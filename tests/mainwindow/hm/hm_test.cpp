@@ -46,27 +46,14 @@ protected:
     QStringList titles(const QString& sql)
     {
         QStringList list;
-        db::Statement st(db(), sql);
-        while (st.step())
-            list << st.text(0);
+        for (db::Statement st(db(), sql); st.step();) list << st.text(0);
         return list;
     }
-
     QStringList gridTitles()
     {
         QStringList list;
-        QAbstractItemModel* model = rezgrid()->model();
-        for (int r = 0; r < model->rowCount(); ++r)
-            list << model->index(r, 0).data().toString();
+        for (int r = 0; r < rezgrid()->model()->rowCount(); ++r) list << rezgrid()->model()->index(r, 0).data().toString();
         return list;
-    }
-
-    QStringList filterItems()
-    {
-        QStringList items;
-        for (int i = 0; i < katgrid()->count(); ++i)
-            items << katgrid()->itemText(i);
-        return items;
     }
 
     qint64 currentRid()
@@ -89,6 +76,21 @@ protected:
         return rid;
     }
 
+    // Ends the main window and starts it again on the same cookbook, as main does.
+    void restart(const std::function<void()>& before = {})
+    {
+        {
+            NoClosingScreen quiet;
+            ui::WindowRegistry::unload(QStringLiteral("hm"));
+        }
+        kochbuchdb->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (before) before();
+        Main();
+        hm = ui::WindowRegistry::instance<Hm>(QStringLiteral("hm"));
+        ASSERT_NE(hm, nullptr);
+    }
+
     qint64 childRows(qint64 rid)
     {
         qint64 n = 0;
@@ -108,58 +110,18 @@ TEST_F(HmTest, StartShowsTheDeliveredCookbookOrderedByTitle)
     EXPECT_EQ(label("bname")->text(), QStringLiteral("K o c h b u c h :  Kelvor-Kochbuch"));
     EXPECT_EQ(port()->text(), QStringLiteral("4"));
     EXPECT_EQ(gridTitles(), titles(QStringLiteral("select rname from rezepte order by rname")));
+    EXPECT_EQ(katgrid()->count(), count(QStringLiteral("select count(*) from hauptkat")));
     EXPECT_EQ(korbgrid()->currentText(), QStringLiteral("Schnellauswahl"));
     EXPECT_EQ(hm->korbgridBoundText(), QStringLiteral("1"));
-    EXPECT_EQ(label("ger")->text(), QStringLiteral("R u b r i k :"));
 
-    const QStringList comments = titles(QStringLiteral("select komment from komment order by komment"));
-    ASSERT_EQ(komgrid()->count(), comments.size());
-    for (int i = 0; i < comments.size(); ++i) {
-        EXPECT_EQ(komgrid()->itemText(i), comments[i]);
-        EXPECT_EQ(komgrid()->itemData(i).toLongLong(),
-                  count(QStringLiteral("select komid from komment where komment='%1'").arg(comments[i])));
-    }
-
-    // A button is enabled exactly when the program has the window it leads to.
-    const std::pair<const char*, const char*> leadsTo[] = {
-        {"men1", "suchen"},          {"men2", "zutatensuche"},  {"men3", "stichwortsuche"},
-        {"men5", "wizard_news"},     {"men6", "wizard_import"}, {"men7", "weiteres"},
-        {"export", "wizard_export"}, {"editrez", "neu_rezept"}, {"neurez", "neu_rezept"},
-        {"druckaus", "print_rezept"}, {"druckrez", "print_rezept"}, {"einkauf", "print_rezept"},
-        {"loadkoch", "finddir"},     {"kelvorlogo", "about"}};
-    for (const auto& [name, window] : leadsTo)
-        EXPECT_EQ(button(name)->isEnabled(), ui::WindowRegistry::isRegistered(QString::fromLatin1(window))) << name;
-    for (QToolButton* b : {button("hilf"), button("rubmodechange"), button("loeschaus")})
-        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-}
-
-TEST_F(HmTest, EveryControlCarriesItsName)
-{
-    for (const char* name :
-         {"rezgrid", "katgrid", "ger", "rubmodechange", "gesucht", "rezzahl", "loeschaus", "ausw", "men4",
-          "men4t", "korbgrid", "ausgrid", "neuaus", "loeschsel", "auswahlalle", "eininaus", "reznam", "zpers",
-          "plus", "minus", "mehr", "port", "zutgrid", "menugrid", "menlabel", "zubt", "zub", "stichlabel",
-          "stich", "komt", "komgrid", "druckaus", "druckrez", "einkauf", "einkaufmen", "editrez", "neurez",
-          "export", "men1", "men1t", "men7", "men7t", "loadkoch", "hilf", "kelvorlogo", "bname", "makevoll",
-          "splitter_rez", "splitter_aus", "rez", "korb", "kat", "auswahl", "menu"})
-        EXPECT_NE(hm->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_EQ(label("men3t")->text(), QStringLiteral("S t i c h w o r t e"));
-    EXPECT_EQ(label("men4t")->text(), QStringLiteral("M e n ü"));
-}
-
-TEST_F(HmTest, FilterModesCycleThroughCategoriesCommentsAndFiles)
-{
-    EXPECT_EQ(filterItems(), titles(QStringLiteral("select kname from hauptkat order by kname")));
-    button("rubmodechange")->click();
-    EXPECT_EQ(label("ger")->text(), QStringLiteral("Kommentar :"));
-    EXPECT_EQ(filterItems(), titles(QStringLiteral("select komment from komment order by komment")));
-    button("rubmodechange")->click();
-    EXPECT_EQ(label("ger")->text(), QStringLiteral("D a t e i :"));
-    EXPECT_EQ(filterItems(), titles(QStringLiteral("select dname from importdateien order by dname")));
-    button("rubmodechange")->click();
-    EXPECT_EQ(label("ger")->text(), QStringLiteral("R u b r i k :"));
-    EXPECT_EQ(filterItems(), titles(QStringLiteral("select kname from hauptkat order by kname")));
-    EXPECT_EQ(rezgrid()->model()->rowCount(), count(QStringLiteral("select count(*) from rezepte")));
+    // Every window a button leads to is registered, so none may stay disabled.
+    for (const char* name : {"men1", "men2", "men3", "men5", "men6", "men7", "export", "editrez", "neurez",
+                             "druckaus", "druckrez", "einkauf", "loadkoch", "kelvorlogo", "hilf", "loeschaus"})
+        EXPECT_TRUE(button(name)->isEnabled()) << name;
+    // The editor is loaded at the start, hidden, so its first opening is quick.
+    QWidget* editor = ui::WindowRegistry::loadedWindow(QStringLiteral("neu_rezept"));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->isVisible());
 }
 
 TEST_F(HmTest, CategoryNarrowsTheListWithCountAndDescription)
@@ -176,6 +138,7 @@ TEST_F(HmTest, CategoryNarrowsTheListWithCountAndDescription)
 
     // A comment replaces the category, in the list and in its description.
     button("rubmodechange")->click();
+    EXPECT_EQ(katgrid()->count(), count(QStringLiteral("select count(*) from komment")));
     EXPECT_EQ(rezgrid()->model()->rowCount(), soups) << "switching the mode keeps the list";
     chooseFilter(QStringLiteral("Familienrezept"));
     EXPECT_EQ(gridTitles(), titles(QStringLiteral("select rname from rezepte where komid=1 order by rname")));
@@ -225,15 +188,6 @@ TEST_F(HmTest, KeysMoveThroughTheList)
     QTest::keyClick(rezgrid(), Qt::Key(Qt::Key_A + (letter.unicode() - 'A')));
     EXPECT_EQ(reznam()->text(), m.first());
     EXPECT_EQ(rezgrid()->currentIndex().data().toString(), m.first());
-
-    const int row = rezgrid()->currentIndex().row();
-    QTest::keyClick(rezgrid(), Qt::Key_7);
-    EXPECT_EQ(rezgrid()->currentIndex().row(), row);
-
-    // A row the user picks becomes the current recipe and is shown.
-    rezgrid()->setCurrentIndex(rezgrid()->model()->index(2, 0));
-    EXPECT_EQ(reznam()->text(), all[2]);
-    EXPECT_EQ(rez()->recordset()->value(QStringLiteral("rname")).toString(), all[2]);
 }
 
 TEST_F(HmTest, DeleteKeyAsksAndDeletesOneRecipeWithItsRows)
@@ -244,7 +198,6 @@ TEST_F(HmTest, DeleteKeyAsksAndDeletesOneRecipeWithItsRows)
     const qint64 before = count(QStringLiteral("select count(*) from rezepte"));
     ASSERT_TRUE(rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid)));
     ASSERT_EQ(rezgrid()->currentIndex().data().toString(), title);
-    ASSERT_GT(childRows(rid), 3);
     const qint64 quickList = count(QStringLiteral("select count(*) from rezinaus where aid=1"));
     const qint64 entries = count(QStringLiteral("select count(*) from rezinaus where aid=1 and rid=%1").arg(rid));
     ASSERT_EQ(ausgrid()->model()->rowCount(), quickList);
@@ -254,14 +207,12 @@ TEST_F(HmTest, DeleteKeyAsksAndDeletesOneRecipeWithItsRows)
     QTest::keyClick(rezgrid(), Qt::Key_Delete);
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte")), before);
-    EXPECT_GT(childRows(rid), 3);
 
     dialogs.expect(QStringLiteral("Rezept ") + title + QStringLiteral(" löschen ?"), Answer::Yes);
     QTest::keyClick(rezgrid(), Qt::Key_Delete);
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte where rid=%1").arg(rid)), 0);
     EXPECT_EQ(childRows(rid), 0);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte")), before - 1);
     EXPECT_FALSE(gridTitles().contains(title));
     EXPECT_EQ(rezzahl()->text(), formatCount(before - 1));
     EXPECT_EQ(ausgrid()->model()->rowCount(), quickList - entries) << "the quick list lost its entries";
@@ -280,26 +231,6 @@ TEST_F(HmTest, DeleteWithSeveralRowsSelectedDeletesNothing)
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte")), before);
     EXPECT_EQ(rez()->recordset()->absolutePosition(), 1) << "the list moves one row on";
-}
-
-TEST_F(HmTest, FailedDeleteShowsTheErrorAndKeepsTheRecipe)
-{
-    const qint64 rid = recipeWithRows();
-    const qint64 rows = childRows(rid);
-    const qint64 before = count(QStringLiteral("select count(*) from rezepte"));
-    db().execute(QStringLiteral("create trigger gesperrt before delete on rezepte "
-                                "begin select raise(abort, 'Tabelle gesperrt'); end"));
-    ASSERT_TRUE(rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid)));
-
-    dialogs.expect(QStringLiteral("Rezept "), Answer::Yes);
-    dialogs.expect(QStringLiteral("REZGRID_KEYDOWN : "), Answer::Ok).withTitle(QStringLiteral(" F E H L E R"));
-    QTest::keyClick(rezgrid(), Qt::Key_Delete);
-    dialogs.verify();
-    EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte")), before);
-    EXPECT_EQ(childRows(rid), rows);
-    EXPECT_EQ(rezgrid()->model()->rowCount(), before);
-    EXPECT_EQ(currentRid(), rid);
-    EXPECT_EQ(rezzahl()->text(), formatCount(before));
 }
 
 TEST_F(HmTest, LoeschausAsksTwiceAndDeletesTheShownListWithItsEmptyFile)
@@ -321,6 +252,7 @@ TEST_F(HmTest, LoeschausAsksTwiceAndDeletesTheShownListWithItsEmptyFile)
     chooseFilter(QStringLiteral("Testdatei"));
     ASSERT_EQ(rezgrid()->model()->rowCount(), 2);
 
+    // Either question answered No stops it.
     dialogs.expect(QStringLiteral("Wollen Sie wirklich alle 2 Rezepte löschen ?"), Answer::No)
         .withTitle(QStringLiteral(" "));
     button("loeschaus")->click();
@@ -348,7 +280,7 @@ TEST_F(HmTest, LoeschausAsksTwiceAndDeletesTheShownListWithItsEmptyFile)
     EXPECT_NE(katgrid()->findText(QStringLiteral("Beispielrezepte")), -1);
 }
 
-TEST_F(HmTest, FailedLoeschausKeepsEveryRecipe)
+TEST_F(HmTest, FailedDeletesShowTheErrorAndKeepEveryRecipe)
 {
     const qint64 kid = count(QStringLiteral("select kid from rezepte group by kid order by count(*) desc limit 1"));
     chooseFilter(db().scalar(QStringLiteral("select kname from hauptkat where kid=%1").arg(kid)).toString());
@@ -356,11 +288,21 @@ TEST_F(HmTest, FailedLoeschausKeepsEveryRecipe)
     ASSERT_GT(shown, 1);
     const qint64 before = count(QStringLiteral("select count(*) from rezepte"));
     const qint64 lines = count(QStringLiteral("select count(*) from zutaten"));
-    // The last recipe cannot be deleted; the ones before it must come back.
-    db().execute(QStringLiteral("create trigger gesperrt before delete on rezepte when old.rid = "
-                                "(select rid from rezepte where kid=%1 order by rname desc limit 1) "
-                                "begin select raise(abort, 'Tabelle gesperrt'); end")
-                     .arg(kid));
+    // The last recipe of the list cannot be deleted; whatever went before it must come back.
+    const qint64 last = count(QStringLiteral("select rid from rezepte where kid=%1 order by rname desc limit 1").arg(kid));
+    db().execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) select 1,rid,rname,port from rezepte "
+                                "where rid=%1").arg(last));
+    const qint64 rows = childRows(last);
+    db().execute(QStringLiteral("create trigger gesperrt before delete on rezepte when old.rid = %1 "
+                                "begin select raise(abort, 'Tabelle gesperrt'); end").arg(last));
+
+    ASSERT_TRUE(rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(last)));
+    dialogs.expect(QStringLiteral("Rezept "), Answer::Yes);
+    dialogs.expect(QStringLiteral("REZGRID_KEYDOWN : "), Answer::Ok).withTitle(QStringLiteral(" F E H L E R"));
+    QTest::keyClick(rezgrid(), Qt::Key_Delete);
+    dialogs.verify();
+    EXPECT_EQ(currentRid(), last);
+    EXPECT_EQ(rezzahl()->text(), formatCount(shown));
 
     dialogs.expect(QStringLiteral("Wollen Sie wirklich alle "), Answer::Yes);
     dialogs.expect(QStringLiteral("Die Rezeptliste wird dann leer !"), Answer::Yes);
@@ -369,12 +311,13 @@ TEST_F(HmTest, FailedLoeschausKeepsEveryRecipe)
     dialogs.verify();
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte")), before);
     EXPECT_EQ(count(QStringLiteral("select count(*) from zutaten")), lines);
+    EXPECT_EQ(childRows(last), rows);
     EXPECT_EQ(rezgrid()->model()->rowCount(), shown);
     EXPECT_TRUE(rezgrid()->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(HmTest, InithmRestoresCommentsAndRecipeWithoutACookbookName)
+TEST_F(HmTest, InithmRestoresCommentsAndTheStoredRecipeOrElseShowsTheFirst)
 {
     const qint64 rid = count(QStringLiteral("select max(rid) from rezepte"));
     const QString title = db().scalar(QStringLiteral("select rname from rezepte where rid=%1").arg(rid)).toString();
@@ -388,15 +331,6 @@ TEST_F(HmTest, InithmRestoresCommentsAndRecipeWithoutACookbookName)
     EXPECT_EQ(currentRid(), rid);
     EXPECT_EQ(reznam()->text(), title);
 
-    db().execute(QStringLiteral("insert into kochbuchname (bname,binfo) values (null,'x')"));
-    komgrid()->clear();
-    hm->inithm();
-    EXPECT_EQ(label("bname")->text(), QStringLiteral("K o c h b u c h :  "));
-    EXPECT_EQ(komgrid()->count(), count(QStringLiteral("select count(*) from komment")));
-}
-
-TEST_F(HmTest, StoredRecipeThatIsGoneLeavesTheFirstShown)
-{
     savereg(reg::currentrez, QStringLiteral("999999"));
     rez()->refresh();
     hm->inithm();
@@ -417,54 +351,27 @@ TEST_F(HmTest, ClosingStoresListRecipeAndWindowState)
     EXPECT_EQ(quits, 0);
 }
 
-TEST_F(HmTest, ClosingANormalWindowWithAnEmptyListKeepsTheStoredRecipe)
+TEST_F(HmTest, ClosingWithAnEmptyListKeepsTheStoredRecipeAndMinimisedStoresNormalbild)
 {
     savereg(reg::currentrez, QStringLiteral("5"));
     rez()->setRecordSource(QStringLiteral("select rid,kid,port,rname,komid from rezepte where rid<0;"));
     rez()->refresh();
+    // Minimised from maximised, the window is not shown maximised.
+    hm->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
     hm->close();
     EXPECT_EQ(getreg(reg::currentrez), QStringLiteral("5"));
     EXPECT_EQ(getreg(reg::bildmode), QStringLiteral("normalbild"));
 }
 
-TEST_F(HmTest, ClosingAWindowMinimisedFromMaximisedStoresNormalbild)
-{
-    hm->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
-    hm->close();
-    EXPECT_EQ(getreg(reg::bildmode), QStringLiteral("normalbild"));
-}
-
-TEST_F(HmTest, RestartShowsTheCookbookAgain)
+TEST_F(HmTest, RestartShowsTheCookbookAgainAndEditableTitlesTakeLettersAsText)
 {
     rezgrid()->setCurrentIndex(rezgrid()->model()->index(4, 0));
     const QString title = reznam()->text();
-    {
-        NoClosingScreen quiet;
-        ui::WindowRegistry::unload(QStringLiteral("hm"));
-    }
-    kochbuchdb->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Main();
-    hm = ui::WindowRegistry::instance<Hm>(QStringLiteral("hm"));
-    ASSERT_NE(hm, nullptr);
+    ASSERT_NO_FATAL_FAILURE(restart([] { savereg(reg::aenderrezept, QStringLiteral("ON")); }));
     EXPECT_TRUE(hm->isVisible());
     EXPECT_EQ(rezzahl()->text(), formatCount(count(QStringLiteral("select count(*) from rezepte"))));
     EXPECT_EQ(reznam()->text(), title) << "the recipe shown at the close comes back";
-    chooseFilter(QStringLiteral("Suppen"));
-    EXPECT_EQ(gesucht()->text(), QStringLiteral("> Rubrik 'Suppen'"));
-}
 
-TEST_F(HmTest, EditableGridTakesLettersAsText)
-{
-    {
-        NoClosingScreen quiet;
-        ui::WindowRegistry::unload(QStringLiteral("hm"));
-    }
-    kochbuchdb->close();
-    savereg(reg::aenderrezept, QStringLiteral("ON"));
-    Main();
-    hm = ui::WindowRegistry::instance<Hm>(QStringLiteral("hm"));
-    ASSERT_NE(hm, nullptr);
     rezgrid()->setCurrentIndex(rezgrid()->model()->index(1, 0));
     EXPECT_TRUE(rezgrid()->model()->flags(rezgrid()->currentIndex()) & Qt::ItemIsEditable);
     QTest::keyClick(rezgrid(), Qt::Key_Z);
@@ -533,22 +440,6 @@ TEST_F(HmTest, HelpOpensTheShippedPage)
     EXPECT_EQ(catcher.opened,
               QUrl::fromLocalFile(QDir(paths::programFolder()).filePath(QStringLiteral("kelvor-hilfe.html"))));
     EXPECT_TRUE(QFile::exists(catcher.opened.toLocalFile()));
-}
-
-class EditorAtStart : public StartedProgram {
-protected:
-    void SetUp() override
-    {
-        start([] { ui::WindowRegistry::registerWindow(QStringLiteral("neu_rezept"), [] { return new QWidget; }); });
-    }
-};
-
-TEST_F(EditorAtStart, StartLoadsTheEditorWithoutShowingIt)
-{
-    QWidget* editor = ui::WindowRegistry::loadedWindow(QStringLiteral("neu_rezept"));
-    ASSERT_NE(editor, nullptr);
-    EXPECT_FALSE(editor->isVisible());
-    EXPECT_TRUE(hm->isVisible());
 }
 
 TEST_F(HmTest, LogoOpensTheAboutBoxModally)

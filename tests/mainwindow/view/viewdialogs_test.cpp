@@ -52,29 +52,6 @@ protected:
     int m_ubport = 0;
 };
 
-TEST_F(ViewDialogs, ServingsOutOfRangeAreRefusedAndTheBoxEmptied)
-{
-    kv::NeuPortion* d = openPortion();
-    const struct {
-        const char* typed;
-        const char* message;
-    } cases[] = {{"0", "Von nichts kommt nichts."},
-                 {"-2", "Von nichts kommt nichts."},
-                 {"0,4", "Von nichts kommt nichts."},
-                 {"32768", "Wer soll das alles essen ?"},
-                 {"vier", "Bitte geben Sie die Zahl der Portionen"}};
-    for (const auto& c : cases) {
-        control<QLineEdit>(d, "port")->setText(QString::fromUtf8(c.typed));
-        dialogs.expect(QString::fromUtf8(c.message), Answer::Ok).withTitle(QStringLiteral(" ")).withStyle(kv::ui::OkOnly);
-        control<QPushButton>(d, "start")->click();
-        dialogs.verify();
-        EXPECT_TRUE(control<QLineEdit>(d, "port")->text().isEmpty()) << c.typed;
-        EXPECT_TRUE(d->isVisible()) << c.typed;
-    }
-    EXPECT_EQ(m_box->text(), QStringLiteral("4"));
-    EXPECT_EQ(m_ubport, 0);
-}
-
 TEST_F(ViewDialogs, AcceptedServingsGoToTheWindowThatOpenedTheDialog)
 {
     // The window gets the whole number its amounts will be scaled for.
@@ -94,81 +71,76 @@ TEST_F(ViewDialogs, AcceptedServingsGoToTheWindowThatOpenedTheDialog)
     EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("neu_portion")));
 }
 
-TEST_F(ViewDialogs, EnterActsOnlyAfterTyping)
+TEST_F(ViewDialogs, EnterActsOnlyAfterTypingAndServingsOutsideTheRangeAreRefused)
 {
     kv::NeuPortion* d = openPortion();
-    QTest::keyClick(control<QLineEdit>(d, "port"), Qt::Key_Return);
+    QLineEdit* port = control<QLineEdit>(d, "port");
+    QTest::keyClick(port, Qt::Key_Return);
     EXPECT_TRUE(d->isVisible());
+    for (const auto& [typed, message] : {std::pair{"0", "Von nichts kommt nichts."},
+                                         {"32768", "Wer soll das alles essen ?"},
+                                         {"vier", "Bitte geben Sie die Zahl der Portionen"}}) {
+        QTest::keyClicks(port, QString::fromUtf8(typed));
+        dialogs.expect(QString::fromUtf8(message), Answer::Ok).withTitle(QStringLiteral(" ")).withStyle(kv::ui::OkOnly);
+        QTest::keyClick(port, Qt::Key_Return);
+        dialogs.verify();
+        EXPECT_TRUE(port->text().isEmpty()) << typed;
+        EXPECT_TRUE(d->isVisible()) << typed;
+    }
     EXPECT_EQ(m_ubport, 0);
-    QTest::keyClicks(control<QLineEdit>(d, "port"), QStringLiteral("6"));
-    QTest::keyClick(control<QLineEdit>(d, "port"), Qt::Key_Return);
+    QTest::keyClicks(port, QStringLiteral("6"));
+    QTest::keyClick(port, Qt::Key_Return);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(m_box->text(), QStringLiteral("6"));
+    EXPECT_EQ(m_ubport, 1);
+
+    // The close box changes nothing.
+    d = openPortion();
+    QTest::keyClicks(control<QLineEdit>(d, "port"), QStringLiteral("8"));
+    control<QPushButton>(d, "kreuz")->click();
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(m_box->text(), QStringLiteral("6"));
     EXPECT_EQ(m_ubport, 1);
 }
 
-TEST_F(ViewDialogs, ClosingTheServingsDialogChangesNothing)
+QColor textColour(kv::NeuAuswahl* d, const char* option)
 {
-    kv::NeuPortion* d = openPortion();
-    QTest::keyClicks(control<QLineEdit>(d, "port"), QStringLiteral("8"));
-    control<QPushButton>(d, "kreuz")->click();
-    EXPECT_FALSE(d->isVisible());
-    EXPECT_EQ(m_box->text(), QStringLiteral("4"));
-    EXPECT_EQ(m_ubport, 0);
+    return control<QLabel>(d, option)->palette().color(QPalette::WindowText);
 }
 
-QColor textColour(const QLabel* label)
+TEST_F(ViewDialogs, ANewListTakesTheQuickListsRecipesOrStartsEmpty)
 {
-    return label->palette().color(QPalette::WindowText);
-}
-
-TEST_F(ViewDialogs, NewListOptionsShowTheChosenOneWhite)
-{
-    auto* d = WindowRegistry::instance<kv::NeuAuswahl>(QStringLiteral("neu_auswahl"));
-    d->show();
-    EXPECT_EQ(d->savemodeValue(), 2);
-    EXPECT_EQ(textColour(control<QLabel>(d, "o2")), QColor(0xFF, 0xFF, 0xFF));
-    EXPECT_EQ(textColour(control<QLabel>(d, "o1")), QColor(0x80, 0x80, 0x80));
-    QTest::mouseClick(control<QLabel>(d, "o1"), Qt::LeftButton);
-    EXPECT_EQ(d->savemodeValue(), 1);
-    EXPECT_EQ(textColour(control<QLabel>(d, "o1")), QColor(0xFF, 0xFF, 0xFF));
-    EXPECT_EQ(textColour(control<QLabel>(d, "o2")), QColor(0x80, 0x80, 0x80));
-    QTest::mouseClick(control<QLabel>(d, "o2"), Qt::LeftButton);
-    EXPECT_EQ(d->savemodeValue(), 2);
-    EXPECT_EQ(textColour(control<QLabel>(d, "o2")), QColor(0xFF, 0xFF, 0xFF));
-}
-
-TEST_F(ViewDialogs, NewListTakingTheRecipesEmptiesTheQuickList)
-{
-    auto* d = WindowRegistry::instance<kv::NeuAuswahl>(QStringLiteral("neu_auswahl"));
     qint64 saved = 0;
-    d->setHost([] { return QStringLiteral("1"); }, [&saved](qint64 aid) { saved = aid; });
-    d->show();
-    control<QPushButton>(d, "start")->click();  // no name: nothing happens
-    EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
-    EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen")), 1);
-
-    QTest::keyClicks(control<QLineEdit>(d, "aname"), QStringLiteral("Wochenende"));
-    QTest::mouseClick(control<QLabel>(d, "o1"), Qt::LeftButton);
-    control<QPushButton>(d, "start")->click();
-    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
-    ASSERT_GT(saved, 1);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aname='Wochenende' and aid=%1").arg(saved)), 1);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 0);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(saved)), 2);
-}
-
-TEST_F(ViewDialogs, NewEmptyListOnEnterAfterTyping)
-{
-    auto* d = WindowRegistry::instance<kv::NeuAuswahl>(QStringLiteral("neu_auswahl"));
-    qint64 saved = 0;
-    d->setHost([] { return QStringLiteral("1"); }, [&saved](qint64 aid) { saved = aid; });
-    d->show();
+    const auto open = [&saved] {
+        auto* d = WindowRegistry::instance<kv::NeuAuswahl>(QStringLiteral("neu_auswahl"));
+        d->setHost([] { return QStringLiteral("1"); }, [&saved](qint64 aid) { saved = aid; });
+        d->show();
+        return d;
+    };
+    // An empty list on Enter after typing; the quick list keeps its recipes.
+    kv::NeuAuswahl* d = open();
     QTest::keyClicks(control<QLineEdit>(d, "aname"), QStringLiteral("Grillabend"));
     QTest::keyClick(control<QLineEdit>(d, "aname"), Qt::Key_Return);
     ASSERT_GT(saved, 1);
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 2);
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(saved)), 0);
+
+    d = open();
+    EXPECT_EQ(textColour(d, "o2"), QColor(Qt::white)) << "the chosen option is white";
+    EXPECT_EQ(textColour(d, "o1"), QColor(0x80, 0x80, 0x80));
+    control<QPushButton>(d, "start")->click();  // no name: nothing happens
+    EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen")), 2);
+
+    QTest::keyClicks(control<QLineEdit>(d, "aname"), QStringLiteral("Wochenende"));
+    QTest::mouseClick(control<QLabel>(d, "o1"), Qt::LeftButton);
+    EXPECT_EQ(textColour(d, "o1"), QColor(Qt::white));
+    EXPECT_EQ(textColour(d, "o2"), QColor(0x80, 0x80, 0x80));
+    control<QPushButton>(d, "start")->click();
+    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aname='Wochenende' and aid=%1").arg(saved)), 1);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1")), 0);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=%1").arg(saved)), 2);
 }
 
 TEST_F(ViewDialogs, ClosingTheNamingDialogsSavesNothing)
@@ -185,20 +157,6 @@ TEST_F(ViewDialogs, ClosingTheNamingDialogsSavesNothing)
     EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_menue")));
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen")), 1);
     EXPECT_EQ(count(QStringLiteral("select count(*) from menues")), 1);
-}
-
-TEST_F(ViewDialogs, NewMenuIsStoredAndTheMainWindowTold)
-{
-    auto* d = WindowRegistry::instance<kv::NeuMenue>(QStringLiteral("neu_menue"));
-    qint64 saved = 0;
-    d->setHost([&saved](qint64 mid) { saved = mid; });
-    d->show();
-    EXPECT_EQ(control<QLineEdit>(d, "aname")->toolTip(), QStringLiteral("Name des Menüs"));
-    QTest::keyClicks(control<QLineEdit>(d, "aname"), QStringLiteral("Brunch"));
-    control<QPushButton>(d, "start")->click();
-    ASSERT_GT(saved, 1);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from menues where mname='Brunch' and mid=%1").arg(saved)), 1);
-    EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_menue")));
 }
 
 }  // namespace
