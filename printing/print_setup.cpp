@@ -277,16 +277,24 @@ void PrintSetup::showMargin(int index, const QString& stored)
 {
     const std::optional<double> centimetres = exactPrintNumber(stored);
     // Set by the program, the scroll bar does not write the box: a margin beyond its end
-    // stays in the box as it is.
-    const QSignalBlocker quiet(mscroll[index]);
-    mscroll[index]->setValue(centimetres ? int(std::lround(std::min(*centimetres * 100, double(kMarginMax)))) : 0);
+    // stays in the box as it is. An emptied box leaves its scroll bar where it was.
+    if (centimetres || !stored.isEmpty()) {
+        const QSignalBlocker quiet(mscroll[index]);
+        mscroll[index]->setValue(centimetres ? int(std::lround(std::min(*centimetres * 100, double(kMarginMax)))) : 0);
+    }
     marg[index]->setText(marginText(stored));
 }
 
 QString PrintSetup::marginText(const QString& stored)
 {
     const std::optional<double> centimetres = exactPrintNumber(stored);
-    return cm(centimetres ? writePrintNumber(*centimetres) : stored);
+    if (!centimetres)
+        return cm(stored);
+    // Within the scroll bar's reach the box shows what the bar would, to the hundredth: a
+    // printer's border written back as "0,423333333333333" shows as "0,42 cm".
+    if (*centimetres * 100 <= kMarginMax)
+        return cm(writePrintNumber(std::round(*centimetres * 100) / 100));
+    return cm(writePrintNumber(*centimetres));
 }
 
 bool PrintSetup::storePendingMargins(bool refuse)

@@ -112,7 +112,7 @@ TEST_F(PrintSettingsWindow, ItShowsTheStoredSettingsAndWritesNothingWhileItLoads
     savereg(reg::printtitleextra, QStringLiteral("Omas Küche"));
     showForm();
     // After the layout, which would write the printer's border for an empty margin.
-    savereg(reg::printmarg(0), QStringLiteral("1.5"));
+    savereg(reg::printmarg(0), QStringLiteral("1.504"));
     savereg(reg::printmarg(1), QString());
     savereg(reg::printmarg(2), QStringLiteral("abc"));
     savereg(reg::printmarg(3), QStringLiteral("15"));
@@ -128,8 +128,8 @@ TEST_F(PrintSettingsWindow, ItShowsTheStoredSettingsAndWritesNothingWhileItLoads
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(control<QLabel>(setup(), QStringLiteral("printfont%1").arg(i))->text(), QString::fromUtf8(fonts[i]));
 
-    // A number shows with a decimal comma and moves its scroll bar; anything else shows as
-    // stored; a margin beyond the bar's end puts it at the end.
+    // A number shows with a decimal comma, to the hundredth, and moves its scroll bar; anything
+    // else shows as stored; a margin beyond the bar's end stays whole and puts the bar at its end.
     const std::pair<const char*, int> margins[] = {{"1,5 cm", 150}, {" cm", 0}, {"abc cm", 0}, {"15 cm", 1000}};
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(marg(k)->text(), QString::fromUtf8(margins[k].first)) << k;
@@ -242,6 +242,7 @@ TEST_F(PrintSettingsWindow, AMarginIsStoredWithADecimalCommaWhenLeftOrClosedAndW
     typeAndLeave(marg(2), QString(), next);
     EXPECT_EQ(getreg(reg::printmarg(2)), QString());
     EXPECT_EQ(marg(2)->text(), QStringLiteral(" cm"));
+    EXPECT_EQ(mscroll(2)->value(), 200);
 
     // The scroll bar moves only its box; the box is stored when it is left.
     mscroll(3)->setValue(250);
