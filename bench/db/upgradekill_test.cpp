@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <random>
 
@@ -41,28 +40,15 @@ QStringList stateOf(const QString& file)
     return state;
 }
 
-class UpgradeKill : public ::testing::Test {
+class UpgradeKill : public kv::bench::ToolRunTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
+        ToolRunTest::SetUp();
         kv::bench::generateOldCookbook(path(QStringLiteral("vorlage")), kRecipes, 7);
     }
 
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    // A fresh copy of the old cookbook in its own folder, with its own program folder and
-    // settings, as a user's machine would have them.
-    QString freshCopy(const QString& name)
-    {
-        const QString folder = path(name) + u'/';
-        QDir(folder).removeRecursively();
-        QDir().mkpath(folder);
-        QDir(path(name + QStringLiteral("-programm"))).removeRecursively();
-        QFile::remove(path(name + QStringLiteral(".ini")));
-        EXPECT_TRUE(QFile::copy(path(QStringLiteral("vorlage/kelvor-daten.mdb")), folder + QStringLiteral("kelvor-daten.mdb")));
-        return folder;
-    }
+    void freshCopy(const QString& name) { ToolRunTest::freshCopy(name, cookbook(QStringLiteral("vorlage"))); }
 
     void startTool(QProcess& tool, const QString& name)
     {
@@ -78,8 +64,6 @@ protected:
         startTool(tool, name);
         return kv::bench::ranToTheEnd(tool, 300000, "the opening");
     }
-
-    QTemporaryDir m_dir;
 };
 
 TEST_F(UpgradeKill, EveryStartAfterAKillCompletesTheUpgradeAndConvertsEachHeadingOnce)

@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <random>
 
@@ -52,11 +51,11 @@ QMap<QString, QString> recipesOf(const QString& file)
     return recipes;
 }
 
-class ImportKill : public ::testing::Test {
+class ImportKill : public kv::bench::ToolRunTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
+        ToolRunTest::SetUp();
         m_generated = kv::bench::generateMealMaster(path(QStringLiteral("dateien")), kRecipes, kPerFile, 11);
         // The delivered cookbook as the first start leaves it, with its search indexes.
         QDir().mkpath(path(QStringLiteral("vorlage")));
@@ -69,18 +68,7 @@ protected:
         kv::ui::setDialogHost(nullptr);
     }
 
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString cookbook(const QString& name) const { return path(name) + QStringLiteral("/kelvor-daten.mdb"); }
-
-    // A fresh copy of the delivered cookbook with its own program folder and settings.
-    void freshCopy(const QString& name)
-    {
-        QDir(path(name)).removeRecursively();
-        QDir().mkpath(path(name));
-        QDir(path(name + QStringLiteral("-programm"))).removeRecursively();
-        QFile::remove(path(name + QStringLiteral(".ini")));
-        ASSERT_TRUE(QFile::copy(cookbook(QStringLiteral("vorlage")), cookbook(name)));
-    }
+    void freshCopy(const QString& name) { ToolRunTest::freshCopy(name, cookbook(QStringLiteral("vorlage"))); }
 
     void startTool(QProcess& tool, const QString& name)
     {
@@ -97,7 +85,6 @@ protected:
         return kv::bench::ranToTheEnd(tool, 120000, "the import");
     }
 
-    QTemporaryDir m_dir;
     kv::bench::GeneratedFiles m_generated;
 };
 

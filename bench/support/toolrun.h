@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <random>
@@ -32,5 +35,29 @@ inline bool killAfterAMoment(QProcess& tool, std::mt19937& random, qint64 longes
     tool.waitForFinished();
     return running;
 }
+
+// A temporary folder in which every run of the tool has a cookbook folder, a program
+// folder ("<name>-programm") and a settings file ("<name>.ini") of its own, as a user's
+// machine would have them.
+class ToolRunTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString cookbook(const QString& name) const { return path(name) + QStringLiteral("/kelvor-daten.mdb"); }
+
+    // The cookbook file `from` copied as run `name`'s cookbook, without a program folder or
+    // settings yet.
+    void freshCopy(const QString& name, const QString& from)
+    {
+        QDir(path(name)).removeRecursively();
+        QDir().mkpath(path(name));
+        QDir(path(name + QStringLiteral("-programm"))).removeRecursively();
+        QFile::remove(path(name + QStringLiteral(".ini")));
+        ASSERT_TRUE(QFile::copy(from, cookbook(name)));
+    }
+
+    QTemporaryDir m_dir;
+};
 
 }  // namespace kv::bench
