@@ -79,9 +79,7 @@ quint8 columnsOrTwo(quint8 columns)
 // The settings window when it is open.
 PrintSetup* settingsWindow()
 {
-    if (!ui::WindowRegistry::isRegistered(kPrintSetup))
-        return nullptr;
-    return qobject_cast<PrintSetup*>(ui::WindowRegistry::loadedWindow(kPrintSetup));
+    return ui::WindowRegistry::loaded<PrintSetup>(kPrintSetup);
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, int size = 10, bool bold = false)

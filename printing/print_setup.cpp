@@ -73,9 +73,7 @@ QString cm(const QString& margin)
 
 PrintRezept* printForm()
 {
-    if (!ui::WindowRegistry::isRegistered(kPrintForm))
-        return nullptr;
-    return qobject_cast<PrintRezept*>(ui::WindowRegistry::loadedWindow(kPrintForm));
+    return ui::WindowRegistry::loaded<PrintRezept>(kPrintForm);
 }
 
 QLabel* label(QWidget* parent, const QString& text, int size = 10, bool bold = true)

@@ -36,6 +36,12 @@ public:
     static bool isRegistered(const QString& name);
     // Null when not loaded; never creates.
     static QWidget* loadedWindow(const QString& name);
+    // The loaded window as T; null when it is not loaded or the program has no such window.
+    template <class T>
+    static T* loaded(const QString& name)
+    {
+        return isRegistered(name) ? qobject_cast<T*>(loadedWindow(name)) : nullptr;
+    }
     static bool isLoaded(const QString& name);
     // Runs the window's unload step (its closeEvent, which may not cancel) and releases
     // the instance at once; nothing when not loaded. The widget itself is deleted by the
