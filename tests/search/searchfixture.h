@@ -5,8 +5,8 @@
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "core/settings.h"
-#include "platform/db/datacontrol.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/stublistview.h"
 #include "tests/support/testenv.h"
 
 #include <gtest/gtest.h>
@@ -16,47 +16,6 @@
 #include <memory>
 
 namespace kv::test {
-
-class StubListView : public RecipeListView {
-public:
-    StubListView()
-    {
-        m_rez.setDatabaseName(kochbuchdb->name());
-        m_rez.setRecordSource(rezepteBasis);
-        m_rez.refresh();
-        m_kat.setDatabaseName(kochbuchdb->name());
-        m_kat.setRecordSource(QStringLiteral("select * from hauptkat order by kname"));
-        m_kat.refresh();
-        setRecipeListView(this);
-    }
-    ~StubListView() override { setRecipeListView(nullptr); }
-
-    db::DataControl* rez() override { return &m_rez; }
-    db::DataControl* kat() override { return &m_kat; }
-    void refreshKatgrid() override {}
-    QString gesucht() const override { return m_gesucht; }
-    void setGesucht(const QString& text) override { m_gesucht = text; }
-    void setRezzahl(const QString& text) override { rezzahl = text; }
-
-    // The titles the list shows, in its order.
-    QStringList titles()
-    {
-        QStringList out;
-        db::Recordset* rs = m_rez.recordset();
-        if (!rs || rs->recordCount() == 0) return out;
-        const std::unique_ptr<db::Recordset> copy = rs->clone();
-        for (copy->moveFirst(); !copy->eof(); copy->moveNext()) out << copy->value(QStringLiteral("rname")).toString();
-        return out;
-    }
-    QString source() const { return m_rez.recordSource(); }
-
-    QString rezzahl = QStringLiteral("14");
-
-private:
-    db::DataControl m_rez;
-    db::DataControl m_kat;
-    QString m_gesucht = alleGerichte;
-};
 
 class SearchTest : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 #include "platform/db/datacontrol.h"
 #include "tests/core/opening/oldcookbook.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/stublistview.h"
 #include "tests/support/testenv.h"
 
 #include <gtest/gtest.h>
@@ -137,39 +138,9 @@ TEST_F(RecipeRows, DeletionRemovesTheRowsOfAllSixTablesButNotTheRecipe)
     EXPECT_EQ(count(QStringLiteral("select count(*) from letztsuchrids where rid=2")), 1);
 }
 
-class ListView : public kv::RecipeListView {
-public:
-    ListView()
-    {
-        m_rez.setDatabaseName(kochbuchdb->name());
-        m_rez.setRecordSource(rezepteBasis);
-        m_rez.refresh();
-        m_kat.setDatabaseName(kochbuchdb->name());
-        m_kat.setRecordSource(QStringLiteral("select * from hauptkat order by kname"));
-        m_kat.refresh();
-        kv::setRecipeListView(this);
-    }
-    ~ListView() override { kv::setRecipeListView(nullptr); }
-
-    kv::db::DataControl* rez() override { return &m_rez; }
-    kv::db::DataControl* kat() override { return &m_kat; }
-    void refreshKatgrid() override { ++katgridRefreshes; }
-    QString gesucht() const override { return m_gesucht; }
-    void setGesucht(const QString& text) override { m_gesucht = text; }
-    void setRezzahl(const QString& text) override { rezzahl = text; }
-
-    QString rezzahl = QStringLiteral("alt");
-    int katgridRefreshes = 0;
-
-private:
-    kv::db::DataControl m_rez;
-    kv::db::DataControl m_kat;
-    QString m_gesucht = kv::alleGerichte;
-};
-
 TEST_F(RecipeRows, FilteredListIsCountedDescribedAndRecorded)
 {
-    ListView view;
+    kv::test::StubListView view;
 
     kv::rezfilter(QStringLiteral("kid=1"), false);
     kv::rezcaption(QStringLiteral("Rubrik 'Fleisch'"));
@@ -189,7 +160,7 @@ TEST_F(RecipeRows, FilteredListIsCountedDescribedAndRecorded)
 // list (which also clears the count) are not recorded.
 TEST_F(RecipeRows, OnlyListsBelowTheHitLimitAreRecorded)
 {
-    ListView view;
+    kv::test::StubListView view;
     for (const QString& limit : {QStringLiteral("2"), QStringLiteral("viele"), QStringLiteral("3")}) {
         kv::savereg(kv::reg::suchtreffer, limit);
         kv::rezfilter(QStringLiteral("kid=1"), false);
