@@ -323,15 +323,21 @@ bool RecordsetTableModel::setData(const QModelIndex& index, const QVariant& valu
         rs->setValue(rs->fieldName(field), value);
         rs->update();
     } catch (const DbError& e) {
-        try {
-            rs->cancelUpdate();
-        } catch (const DbError&) {
-        }
-        emit editFailed(e.number(), e.text());
+        refuseEdit(rs, e);
         return false;
     }
     emit dataChanged(index, index);
     return true;
+}
+
+void RecordsetTableModel::refuseEdit(Recordset* rs, const DbError& error)
+{
+    try {
+        rs->cancelUpdate();
+    } catch (const DbError&) {
+        // Nothing was pending; the error to report is the first one.
+    }
+    emit editFailed(error.number(), error.text());
 }
 
 bool RecordsetTableModel::addRecord(Recordset* rs, int field, const QVariant& value)
@@ -343,11 +349,7 @@ bool RecordsetTableModel::addRecord(Recordset* rs, int field, const QVariant& va
             rs->setValue(rs->fieldName(field), value);
             rs->update();
         } catch (const DbError& e) {
-            try {
-                rs->cancelUpdate();
-            } catch (const DbError&) {
-            }
-            emit editFailed(e.number(), e.text());
+            refuseEdit(rs, e);
             return false;
         }
         // The control stands on the new record, as it does on an edited one.

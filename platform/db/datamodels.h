@@ -121,6 +121,8 @@ private:
     bool wantsNewRow() const;
     void updateNewRow();
     bool addRecord(Recordset* rs, int field, const QVariant& value);
+    // A refused edit or new record: the recordset drops it and the model says why.
+    void refuseEdit(Recordset* rs, const DbError& error);
     bool deleteRecords(Recordset* rs, int row, int count);
 
     QStringList m_columns;
