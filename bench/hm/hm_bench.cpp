@@ -246,13 +246,19 @@ kv::NeuRezept* editor()
     return kv::ui::WindowRegistry::instance<kv::NeuRezept>(QStringLiteral("neu_rezept"));
 }
 
-void BM_EditorOpensOnASixtyLineRecipe(benchmark::State& state)
+// The program started and showing a new recipe of sixty lines.
+void startOnASixtyLineRecipe()
 {
     kv::Main();
     paintFirstScreen();
     const qint64 rid = sixtyLineRecipe();
     mainWindow()->findChild<kv::db::DataControl*>(QStringLiteral("rez"))->recordset()->findFirst(
         QStringLiteral("rid=%1").arg(rid));
+}
+
+void BM_EditorOpensOnASixtyLineRecipe(benchmark::State& state)
+{
+    startOnASixtyLineRecipe();
     for (auto _ : state) {
         button(mainWindow(), "editrez")->click();
         benchmark::DoNotOptimize(editor()->grab());
@@ -266,11 +272,7 @@ BENCHMARK(BM_EditorOpensOnASixtyLineRecipe)->Unit(benchmark::kMillisecond);
 
 void BM_EditorSavesAnEditedSixtyLineRecipe(benchmark::State& state)
 {
-    kv::Main();
-    paintFirstScreen();
-    const qint64 rid = sixtyLineRecipe();
-    mainWindow()->findChild<kv::db::DataControl*>(QStringLiteral("rez"))->recordset()->findFirst(
-        QStringLiteral("rid=%1").arg(rid));
+    startOnASixtyLineRecipe();
     for (auto _ : state) {
         state.PauseTiming();
         button(mainWindow(), "editrez")->click();
