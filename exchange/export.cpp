@@ -181,10 +181,10 @@ QString mmUeberschrift(const QString& heading)
 }
 
 // A reader joins the lines of a preparation with blanks and takes an empty line, or
-// one indented by three blanks, for a break; it ends the recipe at a line that begins
-// with "-----" or "MMMMM". So each stored break is written as an empty line before the
-// next line (a break of its own when that line is empty), and a line beginning with a
-// marker is indented instead. Blanks around a line are dropped, as a reader drops them.
+// one indented by three blanks, for a break; a line that begins with "-----" or "MMMMM"
+// ends the recipe or is read as a heading. So each stored break is written as an empty
+// line before the next line (a break of its own when that line is empty), and a line
+// beginning with a marker is indented instead. Blanks around a line are dropped, as a reader drops them.
 QString mmZubereitung(const QString& ztext)
 {
     const QStringList lines = ui::displayText(ztext).split(u'\n');

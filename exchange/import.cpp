@@ -18,7 +18,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 #include <deque>
 #include <set>
 #include <stdexcept>
@@ -31,42 +30,44 @@ namespace {
 ImportUi* g_ui = nullptr;
 ImportStats g_lastStats;
 
+// A path as the program shows it, and as the file system knows it: a name that the
+// system's encoding cannot hold (Latin-1 bytes on a UTF-8 system) is shown with a
+// stand-in character but reached by its bytes.
+struct Place {
+    QString shown;
+    QByteArray native;
+
+    static Place of(const QString& path) { return {path, QFile::encodeName(path)}; }
+    Place operator+(const QByteArray& name) const { return {shown + QFile::decodeName(name), native + name}; }
+};
+
 struct Entry {
-    QString path;
+    Place path;
     bool folder = false;
     std::pair<dev_t, ino_t> id;
 };
 
 // A folder's entries in the order the file system lists them: regular files and folders
 // (links followed) whose names do not begin with a dot. Pipes, sockets and devices are
-// left out: reading one would wait for ever. False, with the reason, when the folder
-// cannot be read.
-bool listFolder(const QString& folder, std::vector<Entry>& entries, QString& why)
+// left out: reading one would wait for ever, and so are dangling links. False, with the
+// reason, when the folder cannot be read.
+bool listFolder(const Place& folder, std::vector<Entry>& entries, QString& why)
 {
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR* dir = ::opendir(folder.native.constData());
     if (!dir) {
-        switch (errno) {
-        case ENOENT:
-            why = QStringLiteral("nicht vorhanden");
-            break;
-        case EACCES:
-        case EPERM:
-            why = QStringLiteral("keine Berechtigung");
-            break;
-        case ENOTDIR:
-            why = QStringLiteral("kein Verzeichnis");
-            break;
-        default:
-            why = QString::fromLocal8Bit(std::strerror(errno));
-        }
+        why = paths::refusal(errno);
         return false;
     }
     while (const dirent* e = ::readdir(dir)) {
-        const QString name = QFile::decodeName(e->d_name);
-        if (name.startsWith(u'.')) continue;
-        const QString path = folder + name;
+        const QByteArray name(e->d_name);
+        if (name.startsWith('.')) continue;
+        const Place path = folder + name;
         struct stat st {};
-        if (::stat(QFile::encodeName(path).constData(), &st) != 0) continue;  // a dangling link
+        if (::stat(path.native.constData(), &st) != 0) {
+            // A link to nothing is passed over; anything else is read, and says why it cannot be.
+            if (errno != ENOENT && errno != ELOOP) entries.push_back({path, false, {}});
+            continue;
+        }
         if (S_ISDIR(st.st_mode)) entries.push_back({path, true, {st.st_dev, st.st_ino}});
         else if (S_ISREG(st.st_mode)) entries.push_back({path, false, {st.st_dev, st.st_ino}});
     }
@@ -129,12 +130,12 @@ public:
     bool statusShown() const { return m_shown; }
 
 private:
-    void readFile(const QString& file, const QString& shownName, bool utf8)
+    void readFile(const Place& file, const QString& shownName, bool utf8)
     {
         const qint64 did = m_nextDid++;
         m_session->addFile(did, shownName);
-        m_ui.setIdat(file);
-        m_session->importmmfile(file, did, utf8);
+        m_ui.setIdat(file.shown);
+        m_session->importmmfile(file.shown, file.native, did, utf8);
     }
 
     void oneFile(const QString& path)
@@ -149,16 +150,17 @@ private:
                                              QLocale().toString(QDateTime::currentDateTime(),
                                                                 QStringLiteral("dd.MM.yyyy HH:mm:ss"))
                                        : file;
-        readFile(file, shown, handOver);
+        readFile(Place::of(file), shown, handOver);
         m_ui.beep();
     }
 
-    bool list(const QString& folder, std::vector<Entry>& entries)
+    bool list(const Place& folder, std::vector<Entry>& entries)
     {
         QString why;
         if (listFolder(folder, entries, why)) return true;
-        m_session->reportError(0, folder, QStringLiteral("Verzeichnis"),
-                               QStringLiteral("Das Verzeichnis %1 kann nicht gelesen werden (%2).").arg(folder, why));
+        m_session->reportError(
+            0, folder.shown, QStringLiteral("Verzeichnis"),
+            QStringLiteral("Das Verzeichnis %1 kann nicht gelesen werden (%2).").arg(folder.shown, why));
         return false;
     }
 
@@ -169,7 +171,7 @@ private:
             if (entry.folder) continue;
             m_session->serveUi();
             if (importcancel) return false;
-            readFile(entry.path, entry.path, false);
+            readFile(entry.path, entry.path.shown, false);
             if (importcancel) return false;
         }
         return true;
@@ -179,7 +181,7 @@ private:
     {
         savereg(reg::importpfad, folder);
         std::vector<Entry> entries;
-        if (list(folder, entries)) filesOf(entries);
+        if (list(Place::of(folder), entries)) filesOf(entries);
         m_ui.beep();
     }
 
@@ -188,21 +190,21 @@ private:
     {
         savereg(reg::importpfad, top);
         m_session->execute(QStringLiteral("delete from importsubdirs"));
-        const QString root = top.size() > 1 && top.endsWith(u'/') ? top.chopped(1) : top;
-        m_session->addSubdir(root);
+        const Place root = Place::of(top.size() > 1 && top.endsWith(u'/') ? top.chopped(1) : top);
+        m_session->addSubdir(root.shown);
         std::set<std::pair<dev_t, ino_t>> seen;
         struct stat st {};
-        if (::stat(QFile::encodeName(root).constData(), &st) == 0) seen.insert({st.st_dev, st.st_ino});
-        std::deque<QString> queue{root};
+        if (::stat(root.native.constData(), &st) == 0) seen.insert({st.st_dev, st.st_ino});
+        std::deque<Place> queue{root};
         while (!queue.empty() && !importcancel) {
-            const QString folder = queue.front().endsWith(u'/') ? queue.front() : queue.front() + u'/';
+            const Place folder = queue.front().native.endsWith('/') ? queue.front() : queue.front() + "/";
             queue.pop_front();
             std::vector<Entry> entries;
             if (!list(folder, entries)) continue;
             // A link back up the tree, or a second link to a folder, is searched once.
             for (const Entry& entry : entries) {
                 if (!entry.folder || !seen.insert(entry.id).second) continue;
-                m_session->addSubdir(entry.path);
+                m_session->addSubdir(entry.path.shown);
                 queue.push_back(entry.path);
             }
             if (!filesOf(entries)) break;

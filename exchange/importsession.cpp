@@ -2,11 +2,17 @@
 
 #include "core/mainmod.h"
 #include "exchange/import.h"
+#include "platform/paths.h"
 #include "platform/textreplace/textfile.h"
 #include "platform/ui/dialogs.h"
 
 #include <QFile>
-#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace kv::exchange {
 
@@ -324,7 +330,7 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
     m_stats.rowsNs += clock.nsecsElapsed() - lookupNs;
 }
 
-void ImportSession::importmmfile(const QString& path, qint64 did, bool utf8)
+void ImportSession::importmmfile(const QString& path, const QByteArray& native, qint64 did, bool utf8)
 {
     if (m_lookups.dnameexists(path, did)) {
         const ui::Answer answer = ui::msgbox(
@@ -339,13 +345,19 @@ void ImportSession::importmmfile(const QString& path, qint64 did, bool utf8)
              {}});
     }
 
-    // Only a regular file is opened: a pipe or a device would wait for ever.
-    QFile file(path);
-    const QFileInfo info(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file is read: a pipe or a device would wait for ever, so the file is
+    // opened without waiting and looked at before the first read.
+    QFile file;
+    QString why;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0) why = errno == ENOENT ? QStringLiteral("keine Datei") : paths::refusal(errno);
+    else if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) why = QStringLiteral("keine Datei");
+    else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) why = file.errorString();
+    if (!why.isEmpty()) {
+        if (fd >= 0 && !file.isOpen()) ::close(fd);
         reportError(did, QString(), QStringLiteral("Datei"),
-                    QStringLiteral("Die Datei kann nicht geöffnet werden: %1 (%2)")
-                        .arg(path, info.isFile() ? file.errorString() : QStringLiteral("keine Datei")));
+                    QStringLiteral("Die Datei kann nicht geöffnet werden: %1 (%2)").arg(path, why));
         return;
     }
     text::Encoding encoding = text::Encoding::Utf8;

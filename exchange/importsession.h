@@ -56,8 +56,9 @@ public:
 
     // Reads one file (the Meal-Master reader): asks before a file read before, stores
     // every complete recipe and reports every failure. The file is UTF-8 when told so,
-    // else its code page is found from its bytes.
-    void importmmfile(const QString& path, qint64 did, bool utf8);
+    // else its code page is found from its bytes. `path` names it to the user, `native`
+    // to the file system.
+    void importmmfile(const QString& path, const QByteArray& native, qint64 did, bool utf8);
 
     // Commits the open batch.
     void commit();

@@ -57,6 +57,8 @@ ImportLookups::ImportLookups(db::Database& db)
     load(m_zutindex, QStringLiteral("select zutat, zutid from zutindex order by zutid"));
     load(m_unitFolded, QStringLiteral("select ekurz, eid from einheiten order by eid"));
     load(m_impkat, QStringLiteral("select kimport, kid from impkat order by rowid"));
+    // Row 0 is the list's "all categories", no category of a recipe.
+    load(m_kname, QStringLiteral("select kname, kid from hauptkat where kid<>0 order by kid"));
     load(m_impstich, QStringLiteral("select istich, sid from impstich order by rowid"));
     load(m_stichworte, QStringLiteral("select stichwort, sid from stichworte order by sid"));
     db::Statement units(db, QStringLiteral("select ekurz, eid from einheiten where ekurz is not null order by eid"));
@@ -132,9 +134,10 @@ std::optional<qint64> ImportLookups::geteid(const QString& code)
 
 std::optional<qint64> ImportLookups::kidOf(const QString& category) const
 {
-    const auto found = m_impkat.constFind(foldKey(leftChars(category, 8).trimmed()));
-    if (found == m_impkat.constEnd()) return std::nullopt;
-    return *found;
+    if (const auto found = m_impkat.constFind(foldKey(leftChars(category, 8).trimmed())); found != m_impkat.constEnd())
+        return *found;
+    if (const auto named = m_kname.constFind(foldKey(category.trimmed())); named != m_kname.constEnd()) return *named;
+    return std::nullopt;
 }
 
 std::optional<qint64> ImportLookups::getkid(const QString& category, qint64 rid)

@@ -42,8 +42,9 @@ public:
     // that differs in case only, and "t" (teaspoon) and "T" (tablespoon) never meet. A
     // new code becomes a unit whose short and long name are the code.
     std::optional<qint64> geteid(const QString& code);
-    // The category whose import key is the first 8 characters of the text; none when
-    // there is none, and the text then becomes a keyword of the recipe.
+    // The category whose import key is the first 8 characters of the text, else the one
+    // the text names whole (as the export writes it); none when there is neither, and the
+    // text then becomes a keyword of the recipe.
     std::optional<qint64> getkid(const QString& category, qint64 rid);
     // getkid's lookup alone, for a text replaced already: nothing is added.
     std::optional<qint64> kidOf(const QString& category) const;
@@ -70,6 +71,7 @@ private:
     Map m_unitExact;
     Map m_unitFolded;
     Map m_impkat;
+    Map m_kname;
     Map m_impstich;
     Map m_stichworte;
     std::vector<std::pair<Map*, QString>> m_learnt;   // since the last commit

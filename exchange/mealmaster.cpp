@@ -53,27 +53,45 @@ bool isBlank(QStringView s)
     return true;
 }
 
-bool markerOnly(const QString& line)
+bool startsWithMarker(QStringView line)
 {
-    const QString t = line.trimmed();
-    return t == u"-----" || t == u"MMMMM";
+    return line.startsWith(u"-----") || line.startsWith(u"MMMMM");
 }
 
-bool startsWithMarker(const QString& line)
+// The line that ends a recipe: once trimmed, five or more characters, each "-" or "M"
+// ("MMMMM", "-----", a rule of dashes, "MMMMM-----").
+bool isEndLine(QStringView line)
 {
-    return line.startsWith(QLatin1String("-----")) || line.startsWith(QLatin1String("MMMMM"));
+    const QStringView t = line.trimmed();
+    if (t.size() < 5) return false;
+    for (const QChar c : t)
+        if (c != u'-' && c != u'M') return false;
+    return true;
 }
 
-// A heading inside the ingredient list: a marker line of 40 characters or more whose
-// middle is neither dashes nor blanks.
-bool isSectionLine(const QString& line)
+// In a preparation a line indented by three blanks is text of its own (the export writes
+// a stored line that looks like a marker that way), so only a line starting further
+// left ends it.
+bool endsPreparation(QStringView line)
 {
-    if (!startsWithMarker(line) || line.size() < 40) return false;
-    // Position length / 2 - 1, counted from 1, halves rounded to the even number.
-    const double middle = double(line.size()) / 2.0 - 1.0;
-    const auto p = qsizetype(std::nearbyint(middle));
-    const QStringView three = QStringView(line).mid(p - 1, 3);
-    return three != u"---" && three != u"   ";
+    return !line.startsWith(u"   ") && isEndLine(line);
+}
+
+// A heading inside a recipe: a line that begins with "-----" or "MMMMM" and holds a text
+// after its leading marks, cut before a closing run of dashes; a header naming
+// Meal-Master is none. Any length: short rules ("-----FOR THE SAUCE-----") are headings
+// as much as the long centred ones.
+std::optional<QString> sectionHeading(const QString& line)
+{
+    if (!startsWithMarker(line) || indexOfWord(line, QLatin1StringView("MEAL-MASTER")) >= 0) return std::nullopt;
+    QStringView text(line);
+    if (text.startsWith(u"MMMMM")) text = text.mid(5);
+    while (text.startsWith(u'-')) text = text.mid(1);
+    if (const qsizetype again = text.indexOf(u"-----"); again >= 0) text = text.left(again);
+    while (!text.isEmpty() && (text.back() == u'-' || text.back() == u' ')) text.chop(1);
+    text = text.trimmed();
+    if (text.isEmpty()) return std::nullopt;
+    return text.toString();
 }
 
 bool isDigit(QChar c)
@@ -208,13 +226,16 @@ bool TextLineSource::next(text::TextLine& line)
 
 MealMasterReader::MealMasterReader(LineSource& source, MmHost& host) : m_source(source), m_host(host) {}
 
-bool MealMasterReader::read(text::TextLine& line)
+// `again` tells whether the line was read before and put back.
+bool MealMasterReader::read(text::TextLine& line, bool* again)
 {
-    if (m_pushedBack) {
-        line = std::move(*m_pushedBack);
-        m_pushedBack.reset();
+    if (!m_ahead.empty()) {
+        line = std::move(m_ahead.front().line);
+        if (again) *again = m_ahead.front().inRecipe;
+        m_ahead.pop_front();
         return true;
     }
+    if (again) *again = false;
     if (m_atEnd || !m_source.next(line)) {
         m_atEnd = true;
         return false;
@@ -223,12 +244,19 @@ bool MealMasterReader::read(text::TextLine& line)
     return true;
 }
 
+// The line is read again next; inRecipe: it was counted and kept as the recipe's already.
+void MealMasterReader::pushBack(text::TextLine line, bool inRecipe)
+{
+    m_ahead.push_front({std::move(line), inRecipe});
+}
+
 // A line of the recipe: kept in its raw text; a line too long, or one more than a recipe
 // may have, puts the recipe over the limits.
 bool MealMasterReader::readInRecipe(text::TextLine& line)
 {
-    if (!read(line)) return false;
-    if (isHeader(line.text)) return true;
+    bool again = false;
+    if (!read(line, &again)) return false;
+    if (again || isHeader(line.text)) return true;
     ++m_recipeLines;
     if (line.cut) {
         cutOff(QStringLiteral("Zeile %1 ist zu lang.").arg(line.number), line.number);
@@ -252,7 +280,7 @@ bool MealMasterReader::readHeadLine(text::TextLine& line)
     }
     if (m_overLimit) return false;
     if (isHeader(line.text)) {
-        m_pushedBack = line;
+        pushBack(line, false);
         cutOff(QStringLiteral("Ein neues Rezept beginnt, bevor dieses vollständig ist (Zeile %1).").arg(line.number),
                line.number);
         return false;
@@ -309,9 +337,12 @@ std::optional<MmRecipe> MealMasterReader::next()
         m_recipe.categories = m_host.repstr(colon < 0 ? line.text : line.text.mid(colon + 1)).trimmed();
 
         m_step = QStringLiteral("Servings");
-        do {
-            if (!readHeadLine(line)) return std::move(m_recipe);
-        } while (line.text.isEmpty());
+        for (;;) {
+            do {
+                if (!readHeadLine(line)) return std::move(m_recipe);
+            } while (line.text.isEmpty());
+            if (!tagsLine(line.text)) break;
+        }
         servings(line.text, line.number);
 
         m_step = QStringLiteral("Zutaten");
@@ -324,6 +355,21 @@ std::optional<MmRecipe> MealMasterReader::next()
         m_recipe.zubereitung = m_host.repstr(m_recipe.zubereitung).trimmed();
         return std::move(m_recipe);
     }
+}
+
+// A line where the servings are looked for that lists keywords instead, as other programs
+// write them between the categories and the servings: its items become the recipe's.
+bool MealMasterReader::tagsLine(const QString& line)
+{
+    const QStringView text = QStringView(line).trimmed();
+    for (const QLatin1StringView word : {QLatin1StringView("Tags:"), QLatin1StringView("Keywords:"),
+                                          QLatin1StringView("Stichworte:")}) {
+        if (!text.startsWith(word, Qt::CaseInsensitive)) continue;
+        for (const QStringView item : text.mid(word.size()).split(u','))
+            if (!item.trimmed().isEmpty()) m_recipe.keywords << item.trimmed().toString();
+        return true;
+    }
+    return false;
 }
 
 void MealMasterReader::servings(const QString& line, qint64 number)
@@ -369,14 +415,14 @@ bool MealMasterReader::readIngredients(text::TextLine& line, QString& firstPrepa
             m_left.open = m_right.open = false;
             continue;
         }
-        if (markerOnly(text)) break;
         // A header in the list ends this recipe (its list has ended) and starts the next.
         if (isHeader(text)) {
-            m_pushedBack = line;
+            pushBack(line, false);
             break;
         }
-        if (isSectionLine(text)) {
-            sectionLine(text, line.number);
+        if (isEndLine(text)) break;
+        if (const std::optional<QString> heading = sectionHeading(text)) {
+            sectionLine(*heading, line.number);
             continue;
         }
         if (!ingredientLine(line, firstPreparationLine)) break;
@@ -396,7 +442,7 @@ bool MealMasterReader::ingredientLine(const text::TextLine& line, QString& first
             apply(m_right, true, parse(text.mid(41), m_right), line.number);
             return true;
         }
-    } else {
+    } else if (!startsPreparation(text)) {
         const Parsed parsed = parse(text, m_left);
         if (parsed.kind != Classified::Preparation) {
             apply(m_left, false, parsed, line.number);
@@ -406,6 +452,45 @@ bool MealMasterReader::ingredientLine(const text::TextLine& line, QString& first
     }
     firstPreparationLine = text.trimmed();
     return false;
+}
+
+// A line of one word outside the ingredient column that begins the preparation: a
+// sentence ("Backen.", "Fertig!"), or a title ending in ":" that stands above text
+// ("Zubereitung:"). Above an ingredient with an amount ("Teig:" above "200 g Mehl") it
+// names a part of the list and stays there.
+bool MealMasterReader::startsPreparation(const QString& text)
+{
+    qsizetype p = 0;
+    while (p < text.size() && text.at(p) == u' ') ++p;
+    if (p == 11) return false;
+    const QStringView word = QStringView(text).mid(p).trimmed();
+    if (word.isEmpty() || word.contains(u' ')) return false;
+    if (word.endsWith(u'.') || word.endsWith(u'!')) return true;
+    return word.endsWith(u':') && !amountLineFollows();
+}
+
+// Whether the next line that is not empty is an ingredient with an amount; the lines
+// looked at are read again afterwards.
+bool MealMasterReader::amountLineFollows()
+{
+    std::vector<std::pair<text::TextLine, bool>> seen;
+    bool amount = false;
+    text::TextLine line;
+    while (readInRecipe(line)) {
+        const bool header = isHeader(line.text);
+        seen.emplace_back(line, !header);
+        if (m_overLimit || header) break;
+        if (isBlank(line.text)) continue;
+        if (isEndLine(line.text) || sectionHeading(line.text)) break;
+        MmItem item;
+        QStringList problems;
+        amount = classify(isTwoColumn(line.text) ? line.text.left(39) : line.text, item, problems) ==
+                     Classified::Item &&
+                 item.menge.has_value();
+        break;
+    }
+    for (auto it = seen.rbegin(); it != seen.rend(); ++it) pushBack(std::move(it->first), it->second);
+    return amount;
 }
 
 MealMasterReader::Parsed MealMasterReader::parse(const QString& part, const Column& column)
@@ -550,15 +635,9 @@ double MealMasterReader::amountOf(const QString& word, QStringList& problems)
     return value;
 }
 
-void MealMasterReader::sectionLine(const QString& line, qint64 number)
+void MealMasterReader::sectionLine(const QString& text, qint64 number)
 {
-    qsizetype p = line.indexOf(QLatin1String("-----"));
-    if (p < 0) p = 10;
-    while (p < line.size() && line.at(p) == u'-') ++p;
-    QString text = line.mid(p);
-    const qsizetype again = text.indexOf(QLatin1String("-----"));
-    if (again >= 0) text.truncate(again);
-    const QString heading = m_host.repstr(text.trimmed());
+    const QString heading = m_host.repstr(text);
     m_left.open = m_right.open = false;
 
     // With servings that were not given, a heading "für 4 Personen" gives them.
@@ -612,19 +691,33 @@ void MealMasterReader::readPreparation(const QString& firstLine)
     // The first line is looked at for keywords only when it is a keyword line: a recipe
     // without preparation has the writer's "Stichworte:" line there.
     text = keywordLine(firstLine) ? examineKeywords(firstLine).value_or(QString()).trimmed() : firstLine;
+    if (text.startsWith(u':')) text = text.mid(1).trimmed();
+    // A line of its own: after a break, or at the start.
+    const auto onItsOwn = [&text](const QString& line) {
+        if (!text.isEmpty() && !text.endsWith(u'\n')) text += kCrLf;
+        text += line;
+    };
     text::TextLine line;
     while (readInRecipe(line)) {
         if (m_overLimit) return;
         // The next recipe's header ends this one and is read again as that recipe's.
         if (isHeader(line.text)) {
-            m_pushedBack = line;
+            pushBack(line, false);
             return;
         }
-        if (startsWithMarker(line.text) || markerOnly(line.text)) return;
+        if (endsPreparation(line.text)) return;
+        // A heading in the preparation stays, as a line of its own, and reading goes on.
+        if (const std::optional<QString> heading = sectionHeading(line.text)) {
+            onItsOwn(*heading);
+            text += kCrLf;
+            continue;
+        }
         const std::optional<QString> joined = examineKeywords(line.text);
         if (!joined) continue;
         const QString trimmed = joined->trimmed();
-        if (trimmed.isEmpty() || joined->startsWith(QLatin1String("   "))) text += kCrLf + trimmed;
+        // A colon first is a break forced by the writer.
+        if (trimmed.startsWith(u':')) onItsOwn(trimmed.mid(1).trimmed());
+        else if (trimmed.isEmpty() || joined->startsWith(QLatin1String("   "))) text += kCrLf + trimmed;
         else if (text.endsWith(u'\n')) text += trimmed;
         else text += u' ' + trimmed;
     }

@@ -12,7 +12,7 @@
 //            -sifted                                 text from 12; "-" in 12 continues
 //   MMMMM--------------TEIG--------------            a section: a new part with a heading
 //     Preparation text ...                           a line that is no ingredient
-//   MMMMM                                            the end ("-----" also)
+//   MMMMM                                            the end: five or more of "-" and "M"
 // A line of two ingredient columns (the second one shifted by 41 columns) gives both,
 // the left column of a part first.
 
@@ -21,8 +21,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <memory>
-
 #include <optional>
 #include <vector>
 
@@ -124,14 +124,18 @@ private:
         QStringList problems;
     };
 
-    bool read(text::TextLine& line);
+    bool read(text::TextLine& line, bool* again = nullptr);
+    void pushBack(text::TextLine line, bool inRecipe);
     bool readInRecipe(text::TextLine& line);
+    bool amountLineFollows();
+    bool startsPreparation(const QString& text);
+    bool tagsLine(const QString& line);
     bool readHeadLine(text::TextLine& line);
     void cutOff(const QString& description, qint64 line);
     void error(const QString& description, qint64 line);
     bool readIngredients(text::TextLine& line, QString& firstPreparationLine);
     bool ingredientLine(const text::TextLine& line, QString& firstPreparationLine);
-    void sectionLine(const QString& line, qint64 number);
+    void sectionLine(const QString& heading, qint64 number);
     Parsed parse(const QString& part, const Column& column);
     Classified classify(QString part, MmItem& item, QStringList& problems);
     void apply(Column& column, bool right, const Parsed& parsed, qint64 number);
@@ -141,9 +145,14 @@ private:
     double amountOf(const QString& word, QStringList& problems);
     void servings(const QString& line, qint64 number);
 
+    struct Ahead {
+        text::TextLine line;
+        bool inRecipe = false;        // already counted and kept in the recipe's raw text
+    };
+
     LineSource& m_source;
     MmHost& m_host;
-    std::optional<text::TextLine> m_pushedBack;
+    std::deque<Ahead> m_ahead;        // lines read again before the source's next
     bool m_atEnd = false;
     qint64 m_lastLine = 0;
 

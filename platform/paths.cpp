@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -224,6 +226,30 @@ bool mayAccess(const QString& path, Access access)
 void setAccessCheck(std::function<std::optional<bool>(const QString& path, Access access)> check)
 {
     g_accessCheck = std::move(check);
+}
+
+QString refusal(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("nicht vorhanden");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("keine Berechtigung");
+    case ENOTDIR:
+        return QStringLiteral("kein Verzeichnis");
+    case EISDIR:
+        return QStringLiteral("ein Verzeichnis");
+    case ENAMETOOLONG:
+        return QStringLiteral("Name zu lang");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("zu viele offene Dateien");
+    case EIO:
+        return QStringLiteral("Lesefehler");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
 }
 
 }  // namespace kv::paths

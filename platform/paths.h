@@ -40,6 +40,9 @@ QString absoluteFolder(const QString& folder);
 bool fileExists(const QString& path);
 bool folderExists(const QString& path);
 
+// Why the system refused a file or folder (an errno value), in a few German words.
+QString refusal(int error);
+
 // What the user may do with a file or folder, asked of the system (access(2)), so the
 // answer holds for the user running the program, not only for its permission bits.
 enum class Access { Read, Write };

@@ -416,11 +416,9 @@ DROP TABLE zeile;
 INSERT INTO zutimp (zutat, zutid)
   SELECT a.alias, i.zutid FROM (
     SELECT 'Zwiebeln' AS alias, 'Zwiebel' AS zutat
-    UNION ALL SELECT 'Knoblauch', 'Knoblauchzehen'
     UNION ALL SELECT 'Karotten', 'Möhren'
     UNION ALL SELECT 'Karotte', 'Möhre'
     UNION ALL SELECT 'Rahm', 'Sahne'
-    UNION ALL SELECT 'Pfeffer', 'Pfeffer, frisch gemahlen'
   ) a JOIN zutindex i ON i.zutat = a.zutat;
 
 INSERT INTO zutmehrzahl (zutid, mehrzahl)

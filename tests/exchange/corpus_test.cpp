@@ -142,13 +142,17 @@ TEST_F(Corpus, AHeaderWithoutTitleGivesNoRecipe)
 
 TEST_F(Corpus, RecipyaFilesOfEachVersion)
 {
-    // Servings come from the first non-empty line after the categories ("Tags:" here,
-    // without a number: 4, inexact), and "Yield: 36" is no ingredient: Cookmate's lines
-    // all go into the preparation.
+    // An empty "Tags:" line between the categories and the servings gives no keyword, and
+    // the servings come from "Yield: 36" after it; Cookmate writes its units after the
+    // unit column, so they stay in the ingredients' texts.
     auto r = importCorpus("recipya-rs/cookmate.mmf");
     ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0], QStringList({"Baklava with Cooky Filling|4~|Desserts", "#Greek"}));
-    EXPECT_TRUE(preparationOf(imported().last()).startsWith("Yield: 36\r\n\r\nKaren Mintzias\r\n2    c Sweet butter"));
+    EXPECT_EQ(r[0], QStringList({"Baklava with Cooky Filling|36|Desserts", "1.1 - - Karen Mintzias",
+                                 "1.2 2 - c Sweet butter 1 ts", "1.3 1 - c Confectioners' sugar 4 c Flour",
+                                 "1.4 1 - Egg yolk", "1.5 4 - c Granulated sugar 1 c Honey",
+                                 "1.6 4 - c Water Lemon juice to taste", "1.7 1 lb Toasted blanched almonds *",
+                                 "1.8 0.5 - c Zwieback crumbs 1 lb", "1.9 4 tb Granulated sugar 1 1/2 c", "#Greek"}));
+    EXPECT_TRUE(preparationOf(imported().last()).startsWith("*Note: Either toasted blanched almonds"));
 
     r = importCorpus("recipya-rs/v6_14.mmf");
     ASSERT_EQ(r.size(), 2u);

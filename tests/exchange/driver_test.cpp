@@ -11,6 +11,9 @@
 #include <QRegularExpression>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <utility>
 
@@ -194,6 +197,40 @@ TEST_F(Driver, AFileThatCannotBeOpenedIsOneErrorRow)
                                            files() + name + " (keine Datei)'"));
         EXPECT_EQ(ui.next, "wizard_importerr");
     }
+}
+
+TEST_F(Driver, AFolderReadsFilesByTheirBytesAndSaysWhichItCannotOpen)
+{
+    // A Latin-1 name on a UTF-8 system is shown with a stand-in but read; a file the
+    // system refuses to open (root too may not read a write-only kernel setting) is an
+    // error row; a link to nothing is passed over.
+    const QByteArray folder = QFile::encodeName(files() + "latin");
+    ASSERT_TRUE(QDir().mkpath(files() + "latin"));
+    const QByteArray latin = folder + "/K\xE4se.mmf";
+    FILE* out = std::fopen(latin.constData(), "wb");
+    ASSERT_NE(out, nullptr);
+    const QByteArray text = mmRecipe("Aus Latin-1");
+    std::fwrite(text.constData(), 1, std::size_t(text.size()), out);
+    std::fclose(out);
+    ASSERT_EQ(::symlink("/nirgends/da", (folder + "/weg.mmf").constData()), 0);
+    const char* refused = "/proc/sys/vm/drop_caches";
+    const bool canRefuse = QFileInfo(refused).isFile() && !QFile(refused).open(QIODevice::ReadOnly);
+    if (canRefuse) {
+        ASSERT_EQ(::symlink(refused, (folder + "/gesperrt.mmf").constData()), 0);
+    }
+
+    import(files() + "latin/", 1, canRefuse);
+    EXPECT_EQ(count("select count(*) from rezepte where rname='Aus Latin-1'"), 1);
+    const QString shown = files() + "latin/" + QFile::decodeName("K\xE4se.mmf");
+    EXPECT_TRUE(fileRows().contains(QStringLiteral("%1 %2").arg(count("select did from rezepte where rname='Aus Latin-1'")).arg(shown)));
+    if (canRefuse) {
+        EXPECT_EQ(errorRows(), QStringList(files() + "latin/gesperrt.mmf||Datei : Fehler 'Die Datei kann nicht geöffnet "
+                                                     "werden: " + files() + "latin/gesperrt.mmf (keine Berechtigung)'"));
+    } else {
+        EXPECT_TRUE(errorRows().isEmpty());
+    }
+    // The test folder's cleanup reaches files by their names as text only.
+    ::unlink(latin.constData());
 }
 
 TEST_F(Driver, AFileImportedBeforeIsReadAgainOnlyWhenTheUserSaysSo)

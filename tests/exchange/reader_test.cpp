@@ -303,4 +303,94 @@ TEST_F(Reader, ADatabaseFailureRollsTheRecipeBackReportsItAndForgetsWhatItAdded)
     EXPECT_TRUE(errors[0].contains("Das Rezept wurde nicht gespeichert (Zeile 12)")) << errors[0].toStdString();
 }
 
+TEST_F(Reader, OnlyALineOfMarksEndsTheRecipeAndAHeadingInThePreparationStaysAsALine)
+{
+    // A heading between two steps is a line of the text; the recipe reads on to its end.
+    auto r = read(recipe("Mit Sosse", {"      1 c  Mehl", "  Den Teig kneten.",
+                                       "MMMMM-----------------------F\xC3\xBCr die So\xC3\x9F" "e------------------------",
+                                       "  Sahne aufkochen."}));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(lastPreparation(), QString::fromUtf8("Den Teig kneten.\r\nFür die Soße\r\nSahne aufkochen."));
+
+    // A rule of dashes and "MMMMM-----" end it, also with blanks around them; shorter
+    // dashes and a marker line indented as the export writes one stay text.
+    const QByteArray next = recipe("Danach", {"      1 c  Milch"});
+    for (const QByteArray& end : {QByteArray(77, '-'), QByteArray("MMMMM-----"), QByteArray(" MMMMM  ")}) {
+        SCOPED_TRACE(end.constData());
+        skipexisting = false;
+        r = read(kHeader + "      Title: Geteilt\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\n\n"
+                           "  Erster Teil.\n  --\n  -\n     -----\n  Zweiter Teil.\n" +
+                 end + "\n  Nicht mehr dabei.\n" + next);
+        ASSERT_EQ(r.size(), 2u);
+        EXPECT_EQ(preparationOf(imported()[imported().size() - 2]),
+                  "Erster Teil. -- -\r\n----- Zweiter Teil.");
+        EXPECT_EQ(r[1].first(), "Danach|4|-");
+    }
+    EXPECT_EQ(count("select count(*) from importerrors"), 0);
+}
+
+TEST_F(Reader, ShortHeadingsOpenPartsAsLongOnesDo)
+{
+    const auto r = read(recipe("Kurz", {"      1 c  Mehl", "-----FOR THE SAUCE-----", "      2 c  Milch",
+                                        "MMMMM---F\xC3\xBCllung---", "      3 c  Quark", "MMMMM----- Ende -----"}));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0], QStringList({"Kurz|4|-", "1.1 1 c Mehl", "2.0 FOR THE SAUCE", "2.1 2 c Milch",
+                                 QString::fromUtf8("3.0 FÜLLUNG"), "3.1 3 c Quark", "4.0 ENDE", "#Test"}));
+}
+
+TEST_F(Reader, ALineOfOneWordStartsThePreparationWhenItReadsAsItsStart)
+{
+    // "Zubereitung:" above text, and a sentence of one word, begin the preparation; a title
+    // above an amount names a part of the list, and a plain word is an ingredient.
+    auto r = read(recipe("Ueberschrift", {"Teig:", "    200 g  Mehl", "Salz", "Zubereitung:", "",
+                                          "  Den Teig kneten."}));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0], QStringList({QString::fromUtf8("Überschrift|4|-"), "1.1 - - Teig:", "1.2 200 g Mehl",
+                                 "1.3 - - Salz", "#Test"}));
+    EXPECT_EQ(lastPreparation(), "Zubereitung:\r\nDen Teig kneten.");
+
+    // The file's last line: the recipe is stored with it as its preparation.
+    r = read(kHeader + "      Title: Zuletzt\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\nBacken.");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0], QStringList({"Zuletzt|2|-", "1.1 1 c Mehl", "#Test"}));
+    EXPECT_EQ(lastPreparation(), "Backen.");
+
+    // A colon at a line's start is a break the writer forced.
+    read(recipe("Doppelpunkt", {"      1 c  Mehl", "  Erster Satz.", ":Zweiter Satz.", "  Dritter Satz."}));
+    EXPECT_EQ(lastPreparation(), "Erster Satz.\r\nZweiter Satz. Dritter Satz.");
+}
+
+TEST_F(Reader, ATagsLineBeforeTheServingsGivesKeywordsAndTheServingsFollowIt)
+{
+    const QList<std::pair<QByteArray, QStringList>> cases = {
+        {"Tags: Sommer, Party\n\n   Servings: 6", {"#Party", "#Sommer", "#Test"}},
+        {"  KEYWORDS: Grillfest\n Stichworte: Herbst\n      Yield: 6 Stueck", {"#Grillfest", "#Herbst", "#Test"}},
+        {"Menge: 6 Personen", {"#Test"}}};
+    int n = 0;
+    for (const auto& [lines, keywords] : cases) {
+        SCOPED_TRACE(lines.constData());
+        const auto r = read(recipe("Markiert " + QByteArray::number(++n), {"      1 c  Mehl"}, "Test", lines));
+        ASSERT_EQ(r.size(), 1u);
+        EXPECT_EQ(r[0].first().section(u'|', 1, 1), "6");
+        EXPECT_EQ(r[0].mid(2), keywords);
+    }
+}
+
+TEST_F(Reader, ACategoryNamedAsTheCookbookNamesItIsThatCategoryAndAnImportKeyComesFirst)
+{
+    auto r = read(recipe("Fischkuchen", {"      1 c  Mehl"}, "Fisch & Meeresfr\xC3\xBC" "chte, Kuchen & Torten, Abend"));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0], QStringList({QString::fromUtf8("Fischkuchen|4|Fisch & Meeresfrüchte"), "1.1 1 c Mehl", "#Abend"}));
+    db().execute("insert into impkat (kimport, kid) values ('Kuchen &', 12)");
+    r = read(recipe("Nachtisch", {"      1 c  Mehl"}, "kuchen & torten"));
+    EXPECT_EQ(r[0].first(), "Nachtisch|4|Desserts");
+}
+
+TEST_F(Reader, IngredientsKeepTheirNamesWhereNoOtherNameMeansTheSame)
+{
+    const auto r = read(recipe("Gewuerze", {"           Pfeffer", "      1    Knoblauch", "      2    Karotten"}));
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].mid(1, 3), QStringList({"1.1 - - Pfeffer", "1.2 1 - Knoblauch", QString::fromUtf8("1.3 2 - Möhren")}));
+}
+
 }  // namespace kv::test

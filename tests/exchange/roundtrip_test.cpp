@@ -17,6 +17,7 @@
 
 #include "core/fraction.h"
 #include "exchange/export.h"
+#include "exchange/kochbuchexport.h"
 #include "platform/ui/dialogs.h"
 #include "tests/exchange/exportrows.h"
 #include "tests/exchange/importfixture.h"
@@ -253,6 +254,34 @@ TEST_F(RoundTrip, TheDeliveredRecipesComeBackAndASecondRoundTripChangesNothing)
                  {aid});
     ASSERT_EQ(selection(from, aid).size(), 14u);
     expectRoundTrips(aid);
+}
+
+TEST_F(RoundTrip, TheDeliveredRecipesComeBackWholeIntoACookbookExportedWithoutRecipes)
+{
+    // The cookbook of an empty selection knows the same categories, units and keywords,
+    // so nothing may come back as a stand-in: each category is the recipe's category again,
+    // and its keywords are its keywords.
+    db::Database& from = *source;
+    const qint64 aid = newSelection(from);
+    from.execute(QStringLiteral("insert into rezinaus (aid, rid, rname, port) "
+                                "select ?, rid, rname, case when rid % 3 = 0 then 3 else port end from rezepte"),
+                 {aid});
+    QString info;
+    const QString folder = env.tempPath(QStringLiteral("leer"));
+    exportCookbook(from, folder, QStringLiteral("Leer"), info, newSelection(from));
+    kochbuchdb = db::Database::open(folder + u'/' + kochbuchdatei);
+    ASSERT_EQ(recipes(), 0);
+
+    const auto sent = selection(from, aid);
+    const QList<qint64> back = roundTrip(from, aid, QStringLiteral("alle.mmf"));
+    ASSERT_EQ(back.size(), qsizetype(sent.size()));
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const Recipe original = load(from, sent[i].first);
+        const Recipe again = load(db(), back[qsizetype(i)]);
+        expectCameBack(original, sent[i].second, again);
+        EXPECT_EQ(again.kid, original.kid) << original.title.toStdString();
+        EXPECT_EQ(again.keywords, original.keywords) << original.title.toStdString();
+    }
 }
 
 TEST_F(RoundTrip, WhatTheColumnsCannotHoldComesBackWhole)
