@@ -585,7 +585,8 @@ void Stichwortsuche::setOrganizing(bool on)
     if (const QScreen* here = screen(); on && isVisible() && here) {
         const QRect area = here->availableGeometry();
         const QRect frame = frameGeometry();
-        if (frame.right() > area.right()) move(std::max(area.left(), frame.left() - (frame.right() - area.right())), frame.top());
+        if (frame.right() > area.right())
+            move(std::max(area.left(), frame.left() - (frame.right() - area.right())), frame.top());
     }
     m_organize->setVisible(on);
     organ->setVisible(!on);

@@ -328,7 +328,9 @@ TEST_F(Maintenance, WordsTypedOneAfterAnotherIntoTheNewRowAreAllKept)
 
     EXPECT_EQ(count(QStringLiteral("select count(*) from umlaute where alt='ae'")), before + 3);
     for (const char* word : {"Gaeta", "Raffaela", "Kaempfer"})
-        EXPECT_EQ(count(QStringLiteral("select count(*) from umlaute where alt='ae' and alttext='%1'").arg(QString::fromLatin1(word))), 1)
+        EXPECT_EQ(count(QStringLiteral("select count(*) from umlaute where alt='ae' and alttext='%1'")
+                            .arg(QString::fromLatin1(word))),
+                  1)
             << word;
     EXPECT_TRUE(grid->model()->data(grid->model()->index(grid->model()->rowCount() - 1, 0)).toString().isEmpty())
         << "the new row stays empty for the next word";
