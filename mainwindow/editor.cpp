@@ -10,6 +10,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/events.h"
 #include "platform/ui/look.h"
+#include "platform/ui/moveon.h"
 #include "platform/ui/windows.h"
 
 #include <QApplication>
@@ -33,27 +34,6 @@ namespace kv {
 namespace {
 
 enum Column { ColNr = 0, ColMenge = 1, ColEinheit = 2, ColZutat = 3 };
-
-// Enter finishes a cell and moves on to the next one, as Tab does.
-class MoveOnDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                auto* editor = static_cast<QWidget*>(object);
-                emit commitData(editor);
-                emit closeEditor(editor, QAbstractItemDelegate::EditNextItem);
-                return true;
-            }
-        }
-        return QStyledItemDelegate::eventFilter(object, event);
-    }
-};
 
 // The ingredient grid. A save finishes the cell still being typed in: the save button
 // takes no focus, so the cell is never left.
@@ -158,7 +138,7 @@ void NeuRezept::buildControls()
     m_lines->setAllowAddNew(true);
     m_lines->setAllowDelete(true);
     neugrid->setModel(m_lines);
-    neugrid->setItemDelegate(new MoveOnDelegate(neugrid));
+    neugrid->setItemDelegate(new ui::MoveOnDelegate(neugrid));
     neugrid->setSelectionBehavior(QAbstractItemView::SelectItems);
     neugrid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     neugrid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
@@ -262,6 +242,10 @@ void NeuRezept::wireEvents()
             });
     connect(m_lines, &db::RecordsetTableModel::editFailed, this,
             [](int number, const QString& text) { ui::errorbox(QStringLiteral("NEUGRID : "), number, text); });
+    // The caption names the servings as they are typed; the box shows the whole number
+    // once it is left, as after the buttons.
+    connect(port, &QLineEdit::textEdited, this, [this] { showServings(); });
+    connect(port, &QLineEdit::editingFinished, this, handler("PORT_LOSTFOCUS : ", &NeuRezept::ubport));
 }
 
 void NeuRezept::bindData()
@@ -285,6 +269,11 @@ void NeuRezept::ubport()
     // The box shows the whole number the caption names, as the main window's does.
     const Servings s = readServings(port->text());
     if (s.check == ServingsCheck::Ok) port->setText(QString::number(s.value));
+    showServings();
+}
+
+void NeuRezept::showServings()
+{
     zpers->setText(QStringLiteral("Z u t a t e n   f ü r   ") + port->text() + QStringLiteral("   P o r t i o n e n :"));
 }
 
@@ -352,10 +341,7 @@ void NeuRezept::reloadnew()
     kat->refresh();
     // An edited recipe shows its own category; a new one keeps the last choice.
     if (!m_kid.isEmpty()) katgrid->setCurrentIndex(m_categories->rowOfBoundValue(m_kid.toLongLong()));
-    if (Einheiten* units = unitsWindow()) {
-        units->show();
-        units->raise();
-    }
+    if (Einheiten* units = unitsWindow()) units->bringBack(this);
     raise();
     activateWindow();
     reznam->setFocus();
@@ -494,19 +480,26 @@ void NeuRezept::checkUnit(int row)
     }
     ui::msgbox(unknownUnitMessage(text), ui::Information | ui::OkOnly, QStringLiteral(" "));
     setCell(row, ColEinheit, QString());
-    // Back into "Einheit" once the grid has finished its own move to the next cell.
+    // Back into "Einheit" once the grid has finished its own move to the next cell. The
+    // keys go where the cell is marked, and the units list the message names is in sight.
     QMetaObject::invokeMethod(
         this,
         [this, row] {
             static_cast<LineGrid*>(neugrid)->dropEditing();
             goToCell(row, ColEinheit);
-            if (Einheiten* units = unitsWindow(); units && units->isVisible()) units->activateWindow();
+            if (!isVisible()) return;
+            if (Einheiten* units = unitsWindow()) units->bringBack(this);
+            activateWindow();
+            neugrid->setFocus(Qt::OtherFocusReason);
+            neugrid->edit(neugrid->currentIndex());
         },
         Qt::QueuedConnection);
 }
 
 void NeuRezept::takeUnit(const QString& ename)
 {
+    // What is open in a cell is stored first; the unit then takes its place in "Einheit".
+    static_cast<LineGrid*>(neugrid)->finishEditing();
     QModelIndex at = neugrid->currentIndex();
     if (!at.isValid()) at = m_lines->index(m_lines->rowCount() - 1, ColEinheit);
     const int row = at.row();

@@ -49,6 +49,8 @@ private:
     void buildControls();
     void wireEvents();
     void bindData();
+    // The caption names the servings the box holds.
+    void showServings();
     void plus_Click();
     void minus_Click();
     void mehr_Click();

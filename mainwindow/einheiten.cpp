@@ -4,6 +4,7 @@
 #include "mainwindow/units.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/look.h"
+#include "platform/ui/placement.h"
 #include "platform/ui/windows.h"
 
 #include <QCloseEvent>
@@ -13,17 +14,20 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace kv {
 
 namespace {
 
 constexpr int ShortName = Qt::UserRole + 1;
 
-int storedNumber(const QString& name)
+std::optional<int> storedNumber(const QString& name)
 {
     bool ok = false;
     const int value = getreg(name).toInt(&ok);
-    return ok ? value : 0;
+    if (!ok) return std::nullopt;
+    return value;
 }
 
 }  // namespace
@@ -49,8 +53,14 @@ Einheiten::Einheiten(QWidget* parent)
     layout->addWidget(elist, 1);
     layout->addLayout(foot);
     resize(220, 460);
-    // Where the user left it last time; a window placed here is not centred.
-    move(storedNumber(reg::einheit_left), storedNumber(reg::einheit_top));
+    // Where the user left it last time. Without a stored place it is put beside the editor
+    // when that first shows it, not into the corner of the screen.
+    const std::optional<int> left = storedNumber(reg::einheit_left);
+    const std::optional<int> top = storedNumber(reg::einheit_top);
+    if (left && top) {
+        move(*left, *top);
+        m_placed = true;
+    }
 
     connect(elist, &QListWidget::itemClicked, this,
             [this] { ui::guarded(QStringLiteral("ELIST_CLICK : "), [this] { elist_Click(); }); });
@@ -65,6 +75,17 @@ void Einheiten::fill(db::Database& db)
         item->setData(ShortName, row.ename);
         if (row.ename.isEmpty()) item->setFlags(Qt::ItemIsEnabled);
     }
+}
+
+void Einheiten::bringBack(QWidget* editor)
+{
+    if (!m_placed) {
+        ui::placeBeside(this, editor);
+        m_placed = true;
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
 }
 
 void Einheiten::elist_Click()
@@ -90,8 +111,10 @@ void Einheiten::closeEvent(QCloseEvent* event)
         dreieck_Click();
         return;
     }
-    savereg(reg::einheit_top, QString::number(y()));
-    savereg(reg::einheit_left, QString::number(x()));
+    if (m_placed) {
+        savereg(reg::einheit_top, QString::number(y()));
+        savereg(reg::einheit_left, QString::number(x()));
+    }
     QWidget::closeEvent(event);
 }
 

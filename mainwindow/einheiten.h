@@ -25,6 +25,10 @@ public:
     void fill(db::Database& db);
     // What a click on a unit does: the editor writes it into its current line.
     void setUnitChosen(std::function<void(const QString& ename)> chosen) { m_chosen = std::move(chosen); }
+    // Shows the list normal, not minimised, above the editor's windows: a tool window has no
+    // taskbar entry to bring it back by. The first time without a stored place it opens
+    // beside `editor`.
+    void bringBack(QWidget* editor);
 
     void elist_Click();
     void dreieck_Click();
@@ -37,6 +41,9 @@ private:
     QLabel* eorganisier = nullptr;
     QToolButton* dreieck = nullptr;
     std::function<void(const QString&)> m_chosen;
+    // A place of its own: stored from last time, or given beside the editor. Only such a
+    // place is stored again at the shut-down.
+    bool m_placed = false;
 };
 
 }  // namespace kv

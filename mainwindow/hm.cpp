@@ -8,6 +8,7 @@
 #include "platform/ui/closinghooks.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/events.h"
+#include "platform/ui/placement.h"
 #include "platform/ui/windows.h"
 
 #include <QApplication>
@@ -500,6 +501,13 @@ void Hm::men2_Click()
 
 void Hm::men3_Click()
 {
+    // First shown beside the recipe list, whose list and count it fills: both stay in
+    // sight. A place the user gave it stays.
+    QWidget* tree = ui::WindowRegistry::get(QStringLiteral("stichwortsuche"));
+    if (!tree->testAttribute(Qt::WA_Moved)) {
+        const auto global = [](const QWidget* w) { return QRect(w->mapToGlobal(QPoint(0, 0)), w->size()); };
+        ui::placeBeside(tree, global(rezgrid).united(global(rezzahl)).united(global(gesucht)), this);
+    }
     // The keyword tree takes its time to build and puts the pointer back itself.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     showModeless(QStringLiteral("stichwortsuche"));

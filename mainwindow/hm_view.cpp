@@ -466,17 +466,21 @@ void Hm::recipeSaved(qint64 rid, bool isNew)
 {
     db::Recordset* rs = rez->recordset();
     if (isNew) {
-        // Listed at once, and counted.
+        // Listed at once, counted, and the list stands on it when its filter takes it in.
         rez->refresh();
-        rezzahl->setText(formatCount(rez->recordset() ? rez->recordset()->recordCount() : 0));
+        rs = rez->recordset();
+        if (rs && rs->recordCount() > 0) rs->findFirst(QStringLiteral("rid=%1").arg(rid));
+        rezzahl->setText(formatCount(rs ? rs->recordCount() : 0));
         return;
     }
     // The list reads the stored name again and stays on the recipe; the view shows what
-    // was stored, so nothing older can be written back from its boxes.
+    // was stored, so nothing older can be written back from its boxes. A recipe its new
+    // category or name takes out of the list leaves it, and the count says so.
     if (rs) {
         rs->requery();
-        rs->findFirst(QStringLiteral("rid=%1").arg(rid));
+        if (rs->recordCount() > 0) rs->findFirst(QStringLiteral("rid=%1").arg(rid));
         followRecordset(rezgrid, rez);
+        rezzahl->setText(formatCount(rs->recordCount()));
     }
     if (m_rid == rid) showRecipeAgain(rid);
 }

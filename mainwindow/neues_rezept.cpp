@@ -290,6 +290,8 @@ std::vector<int> partNumbers(const std::vector<QVariant>& nrs)
 
 std::optional<QString> saveRefusal(const EditRecipe& recipe)
 {
+    // A recipe without a name is a blank row in every list.
+    if (recipe.name.trimmed().isEmpty()) return QStringLiteral("Bitte geben Sie einen Namen für das Rezept ein.");
     const Servings servings = readServings(recipe.servings);
     if (servings.check != ServingsCheck::Ok) return servingsMessage(servings.check);
     if (!categoryId(recipe.kid)) return QStringLiteral("Bitte wählen Sie eine Rubrik für das Rezept aus.");

@@ -69,8 +69,8 @@ std::optional<double> readAmount(const QString& text);
 std::vector<int> partNumbers(const std::vector<QVariant>& nrs);
 
 // What keeps a recipe from being saved, said in one German sentence; nothing when it may.
-// Checks the servings (1 to 32767), the category, every amount (no fraction of 0) and
-// the keyword text, before anything is written.
+// Checks the name (not blank), the servings (1 to 32767), the category, every amount (no
+// fraction of 0) and the keyword text, before anything is written.
 std::optional<QString> saveRefusal(const EditRecipe& recipe);
 
 // Stores the recipe from the editor in one transaction and returns its id: a new

@@ -10,6 +10,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/events.h"
 #include "platform/ui/look.h"
+#include "platform/ui/moveon.h"
 #include "platform/ui/windows.h"
 
 #include <QDir>
@@ -83,6 +84,7 @@ WeiteresUmlaute::WeiteresUmlaute(QWidget* parent)
     m_words->setAllowAddNew(true);
     m_words->setAllowDelete(true);
     umgrid->setModel(m_words);
+    umgrid->setItemDelegate(new ui::MoveOnDelegate(umgrid));
     umgrid->horizontalHeader()->setStretchLastSection(true);
     // A row added gets the chosen pair and its umlaut.
     m_words->onAddNew = [this](db::Recordset& added) {

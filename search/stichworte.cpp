@@ -3,6 +3,7 @@
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "platform/db/datacontrol.h"
+#include "platform/db/sqlfunctions.h"
 
 #include <QHash>
 #include <QSet>
@@ -59,20 +60,6 @@ void writePair(db::Database& db, qint64 sid, qint64 below)
 void dropPairs(db::Database& db, qint64 sid)
 {
     db.execute(QStringLiteral("delete from substich where sid=? or subsid=?"), {sid, sid});
-}
-
-// A typed beginning as a like pattern that matches only itself: the engine's wildcards
-// become one-character classes.
-QString literalPattern(const QString& text)
-{
-    QString out;
-    for (const QChar c : text) {
-        if (c == u'*' || c == u'?' || c == u'#' || c == u'[')
-            out += u'[' + QString(c) + u']';
-        else
-            out += c;
-    }
-    return out;
 }
 
 // The children the tree shows below `sid`, alphabetically.
@@ -209,8 +196,16 @@ void showKeywordRecipes(qint64 sid, const QString& text, qint16 showmode)
 QString freeKeywordsSource(const QString& filter)
 {
     if (filter.isEmpty()) return QStringLiteral("select * from stichworte where ebene is null order by stichwort;");
+    // The wildcards typed keep their meaning, as in the name search; quoted, an apostrophe
+    // stays a letter of the text.
     return QStringLiteral("select * from stichworte where ebene is null and stichwort like '%1*' order by stichwort")
-        .arg(db::sqlEscape(literalPattern(filter)));
+        .arg(db::sqlEscape(filter));
+}
+
+bool keywordBefore(const QString& text, qint64 sid, const QString& otherText, qint64 otherSid)
+{
+    const int order = db::detail::compareNoCaseDe(text.toUtf8(), otherText.toUtf8());
+    return order != 0 ? order < 0 : sid < otherSid;
 }
 
 QString aliasesSource(qint64 sid)

@@ -45,6 +45,10 @@ QList<qint64> detachOrphans(db::Database& db);
 // alphabetical order.
 std::vector<KeywordNode> shownKeywords(db::Database& db);
 
+// Whether a keyword stands before another among the children of one parent, as a build
+// orders them: by text as the cookbook compares it, then by id.
+bool keywordBefore(const QString& text, qint64 sid, const QString& otherText, qint64 otherSid);
+
 // The recipe list's source for a keyword: title order, the main list's columns. In
 // whole-subtree mode a recipe of two keywords paired with `sid` is listed twice.
 QString keywordRecipesSource(qint64 sid, qint16 showmode);
@@ -53,8 +57,8 @@ QString keywordRecipesSource(qint64 sid, qint16 showmode);
 // its count and its description as they were (throws db::DbError).
 void showKeywordRecipes(qint64 sid, const QString& text, qint16 showmode);
 
-// The free keywords beginning with `filter` (taken literally, wildcards included), in
-// alphabetical order; the source of the list `list`.
+// The free keywords beginning with `filter`, whose wildcards (* ? # [ ]) keep their
+// meaning, in alphabetical order; the source of the list `list`.
 QString freeKeywordsSource(const QString& filter = {});
 // The aliases of a keyword; the source of the list `alias`.
 QString aliasesSource(qint64 sid);

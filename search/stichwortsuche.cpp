@@ -21,11 +21,13 @@
 #include <QListView>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 
 namespace kv {
@@ -114,6 +116,23 @@ public:
         if (auto* line = qobject_cast<QLineEdit*>(editor); line && typed) typed(line->text());
     }
 };
+
+// A keyword's node sorts among its siblings as a build orders them, so a keyword added,
+// renamed or moved takes its place at once.
+class KeywordItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        return keywordBefore(text(0), sidOf(this), other.text(0), sidOf(&other));
+    }
+};
+
+void sortSiblings(QTreeWidgetItem* node)
+{
+    if (QTreeWidgetItem* parent = node->parent()) parent->sortChildren(0, Qt::AscendingOrder);
+}
 
 }  // namespace
 
@@ -418,7 +437,7 @@ void Stichwortsuche::Form_Load()
     QHash<qint64, QTreeWidgetItem*> nodes;
     nodes.insert(kStichRoot, root);
     for (const KeywordNode& keyword : shownKeywords(db)) {
-        auto* node = new QTreeWidgetItem(nodes.value(keyword.parent), QStringList{keyword.text});
+        auto* node = new KeywordItem(nodes.value(keyword.parent), QStringList{keyword.text});
         node->setData(0, KeyRole, keyOf(keyword.sid));
         node->setFlags(node->flags() | Qt::ItemIsEditable);
         node->setData(0, ImageRole, keyword.withRecipes ? 3 : 0);
@@ -497,11 +516,12 @@ void Stichwortsuche::markNode(QTreeWidgetItem* node)
 
 QTreeWidgetItem* Stichwortsuche::addNode(QTreeWidgetItem* parent, qint64 sid, const QString& text)
 {
-    auto* node = new QTreeWidgetItem(QStringList{text});
+    auto* node = new KeywordItem(QStringList{text});
     node->setData(0, KeyRole, keyOf(sid));
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     setImage(node, 0);
     parent->addChild(node);
+    sortSiblings(node);
     m_nodes.insert(sid, node);
     return node;
 }
@@ -561,6 +581,13 @@ void Stichwortsuche::setOrganizing(bool on)
 {
     orgmode = on ? 1 : 0;
     setFixedWidth(on ? organizeWidth() : browseWidth());
+    // Widened to the right, the lists must not end beyond the screen's edge.
+    if (const QScreen* here = screen(); on && isVisible() && here) {
+        const QRect area = here->availableGeometry();
+        const QRect frame = frameGeometry();
+        if (frame.right() > area.right())
+            move(std::max(area.left(), frame.left() - (frame.right() - area.right())), frame.top());
+    }
     m_organize->setVisible(on);
     organ->setVisible(!on);
     zurueck->setVisible(on);
@@ -728,6 +755,7 @@ void Stichwortsuche::stich_AfterLabelEdit(QTreeWidgetItem* node, bool& cancel, c
         return;
     }
     node->setText(0, newString);
+    sortSiblings(node);
 }
 
 void Stichwortsuche::stich_KeyDown(int& keyCode, int)
@@ -772,6 +800,7 @@ void Stichwortsuche::stich_OLEDragDrop(QTreeWidgetItem* target, int shift)
         if (!moveKeyword(cookbook(), sidOf(dragged), sidOf(target))) return;
         dragged->parent()->removeChild(dragged);
         target->addChild(dragged);
+        sortSiblings(dragged);
     }
     target->setExpanded(true);
     stich->scrollToItem(dragged);

@@ -196,19 +196,49 @@ TEST_F(Keywords, ListedRecipesEqualTheLinkTablesInBothModes)
     }));
 }
 
-TEST_F(Keywords, TheFilterTakesItsTextLiterally)
+TEST_F(Keywords, TheFilterKeepsItsWildcardsAndQuotesAnApostrophe)
 {
-    for (const char* text : {"Frikadelle", "fruchtig", "Obst", "Fr*sch", "O'Neil", "Fr?h"})
+    for (const char* text : {"Frikadelle", "fruchtig", "Obst", "Fr*sch", "O'Neil", "Fr?h", "Fr4nk"})
         keyword(QString::fromUtf8(text), QVariant(), QVariant());
     keyword(QStringLiteral("Früh versteckt"), QVariant(), 255);
-    EXPECT_EQ(freeKeywords(), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Fr?h"), QStringLiteral("Frikadelle"),
-                                           QStringLiteral("fruchtig"), QStringLiteral("O'Neil"), QStringLiteral("Obst")}));
-    EXPECT_EQ(freeKeywords(QStringLiteral("fr")), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Fr?h"),
-                                                               QStringLiteral("Frikadelle"), QStringLiteral("fruchtig")}));
-    EXPECT_EQ(freeKeywords(QStringLiteral("Fr*")), QStringList{QStringLiteral("Fr*sch")});
+    EXPECT_EQ(freeKeywords(), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Fr4nk"), QStringLiteral("Fr?h"),
+                                           QStringLiteral("Frikadelle"), QStringLiteral("fruchtig"),
+                                           QStringLiteral("O'Neil"), QStringLiteral("Obst")}));
+    EXPECT_EQ(freeKeywords(QStringLiteral("fr")), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Fr4nk"),
+                                                               QStringLiteral("Fr?h"), QStringLiteral("Frikadelle"),
+                                                               QStringLiteral("fruchtig")}));
+    EXPECT_EQ(freeKeywords(QStringLiteral("Fr*h")), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Fr?h"),
+                                                                 QStringLiteral("fruchtig")}));
+    EXPECT_EQ(freeKeywords(QStringLiteral("Fr?k")), QStringList{QStringLiteral("Frikadelle")});
+    EXPECT_EQ(freeKeywords(QStringLiteral("Fr#")), QStringList{QStringLiteral("Fr4nk")});
     EXPECT_EQ(freeKeywords(QStringLiteral("O'")), QStringList{QStringLiteral("O'Neil")});
     EXPECT_TRUE(freeKeywords(QStringLiteral("'")).isEmpty());
-    EXPECT_TRUE(freeKeywords(QStringLiteral("[")).isEmpty());
+    EXPECT_TRUE(freeKeywords(QStringLiteral("'; drop table stichworte; --")).isEmpty());
+    EXPECT_TRUE(freeKeywords(QStringLiteral("[")).isEmpty()) << "an open bracket is a letter";
+    EXPECT_EQ(number(QStringLiteral("select count(*) from stichworte where stichwort='Obst'")), 1);
+}
+
+TEST_F(Keywords, SiblingsSortedOnScreenStandAsABuildOrdersThem)
+{
+    // Case, umlauts, ß, digits, signs, and two keywords of one text told apart by id.
+    const QStringList names{QStringLiteral("äpfel"), QStringLiteral("Apfel"), QStringLiteral("Apfelmus"),
+                            QStringLiteral("Straße"), QStringLiteral("Strasse"), QStringLiteral("strand"),
+                            QStringLiteral("10 Minuten"), QStringLiteral("2 Personen"), QStringLiteral("Äpfel"),
+                            QStringLiteral("Zimt"), QStringLiteral("zimt"), QStringLiteral("Öl"), QStringLiteral("Oliven"),
+                            QStringLiteral("-frei"), QStringLiteral("Crème"), QStringLiteral("Creme")};
+    std::vector<std::pair<QString, qint64>> mine;
+    for (const QString& name : names) mine.emplace_back(name, placedKeyword(name, kAnlass));
+    std::sort(mine.begin(), mine.end(), [](const auto& a, const auto& b) {
+        return keywordBefore(a.first, a.second, b.first, b.second);
+    });
+    QList<qint64> sorted;
+    for (const auto& entry : mine) sorted << entry.second;
+    QList<qint64> built;
+    const QSet<qint64> added(sorted.begin(), sorted.end());
+    for (const KeywordNode& node : shownKeywords(db()))
+        if (node.parent == kAnlass && added.contains(node.sid)) built << node.sid;
+    EXPECT_EQ(sorted, built);
+    EXPECT_FALSE(keywordBefore(QStringLiteral("Zimt"), 5, QStringLiteral("zimt"), 5)) << "a keyword is not before itself";
 }
 
 TEST_F(Keywords, PlacingHidingMergingAndFreeingAnAlias)

@@ -302,16 +302,28 @@ TEST_F(KeywordTree, OpensNarrowWithTheTreeBuiltAndOrganizeModeWidensIt)
     EXPECT_FALSE(aliasgrid()->isEnabled()) << "empty until a keyword is clicked";
 }
 
-TEST_F(KeywordTree, TheFilterListsFreeKeywordsBeginningWithItsText)
+TEST_F(KeywordTree, TheFilterListsFreeKeywordsBeginningWithItsTextWildcardsIncluded)
 {
-    for (const char* text : {"Frikadelle", "fruchtig", "Obst", "Fr*sch"}) freeKeyword(QString::fromUtf8(text));
+    for (const char* text : {"Frikadelle", "fruchtig", "Obst", "Fr*sch", "O'Neil", "Ofenkartoffel"})
+        freeKeyword(QString::fromUtf8(text));
     open();
     windowButton("organ")->click();
     auto* filter = control<QLineEdit>(window(), "filter");
     QTest::keyClicks(filter, QStringLiteral("fr"));
     EXPECT_EQ(texts(listgrid()), (QStringList{QStringLiteral("Fr*sch"), QStringLiteral("Frikadelle"), QStringLiteral("fruchtig")}));
+    // The wildcards work as in the name search.
+    const QStringList fr{QStringLiteral("Fr*sch"), QStringLiteral("Frikadelle"), QStringLiteral("fruchtig")};
     QTest::keyClicks(filter, QStringLiteral("*"));
-    EXPECT_EQ(texts(listgrid()), QStringList{QStringLiteral("Fr*sch")});
+    EXPECT_EQ(texts(listgrid()), fr);
+    QTest::keyClicks(filter, QStringLiteral("del"));
+    EXPECT_EQ(texts(listgrid()), QStringList{QStringLiteral("Frikadelle")});
+    filter->clear();
+    QTest::keyClicks(filter, QStringLiteral("?b"));
+    EXPECT_EQ(texts(listgrid()), QStringList{QStringLiteral("Obst")});
+    // An apostrophe is a letter of the text, not the end of it.
+    filter->clear();
+    QTest::keyClicks(filter, QStringLiteral("O'"));
+    EXPECT_EQ(texts(listgrid()), QStringList{QStringLiteral("O'Neil")});
 }
 
 TEST_F(KeywordTree, PlacingAFreeKeywordUnderEigeneStichworte)
@@ -492,6 +504,89 @@ TEST_F(KeywordTree, DropsMoveOrCopyTheDraggedKeyword)
     EXPECT_EQ(node(copy)->parent(), node(kKueche));
     EXPECT_EQ(node(copy + 1)->parent(), node(copy));
     expectTreeAsBuilt();
+}
+
+TEST_F(KeywordTree, EveryKeywordAddedNamedOrMovedStandsInOrderAmongItsSiblings)
+{
+    const qint64 plaetzchen = placedKeyword(QStringLiteral("Plätzchen"), kWeihnachten);
+    const qint64 advent = freeKeyword(QStringLiteral("Advent"));
+    open();
+    windowButton("organ")->click();
+    node(kAnlass)->setExpanded(true);
+    node(kJahreszeit)->setExpanded(true);
+    node(kWeihnachten)->setExpanded(true);
+    // The children of a node on screen, in their order, against a fresh build's.
+    const auto expectInOrder = [&](qint64 parent) {
+        QStringList shown;
+        for (int i = 0; i < node(parent)->childCount(); ++i) shown << node(parent)->child(i)->text(0);
+        QStringList built;
+        for (const KeywordNode& k : shownKeywords(db()))
+            if (k.parent == parent) built << k.text;
+        EXPECT_EQ(shown, built) << parent;
+    };
+
+    click(kAnlass);
+    doubleClickRow(listgrid(), QStringLiteral("Advent"));
+    ASSERT_NE(node(advent), nullptr);
+    expectInOrder(kAnlass);
+    EXPECT_EQ(tree()->currentItem(), node(advent));
+
+    doubleClick(kAnlass);
+    QTreeWidgetItem* added = tree()->currentItem();
+    ASSERT_EQ(added->text(0), kNeuesStichwort);
+    expectInOrder(kAnlass);
+    typeInEditor(QStringLiteral("Abendessen"));
+    expectInOrder(kAnlass);
+    EXPECT_EQ(node(kAnlass)->child(0), added);
+    EXPECT_EQ(tree()->currentItem(), added) << "the renamed keyword stays the selected one";
+
+    // A renamed keyword moves with its subtree, which stays open.
+    click(kWeihnachten);
+    typeLabel(QStringLiteral("Christfest"), Qt::Key_Return);
+    expectInOrder(kAnlass);
+    EXPECT_TRUE(node(kWeihnachten)->isExpanded());
+    EXPECT_EQ(node(plaetzchen)->parent(), node(kWeihnachten));
+    EXPECT_EQ(tree()->currentItem(), node(kWeihnachten));
+
+    Stichwortsuche* w = window();
+    ASSERT_TRUE(w->stich_OLEStartDrag(node(kSommer)));
+    w->stich_OLEDragDrop(node(kAnlass), 0);
+    expectInOrder(kAnlass);
+    expectInOrder(kJahreszeit);
+    ASSERT_TRUE(w->stich_OLEStartDrag(node(kHerbst)));
+    w->stich_OLEDragDrop(node(kAnlass), 1);
+    expectInOrder(kAnlass);
+    expectTreeAsBuilt();
+}
+
+TEST_F(KeywordTree, TheWindowOpensBesideTheRecipeListAndLeavesTheCountVisible)
+{
+    Stichwortsuche* w = open();
+    ASSERT_TRUE(w->isVisible());
+    const QRect placed = w->frameGeometry();
+    const QRect list(rezgrid()->mapToGlobal(QPoint(0, 0)), rezgrid()->size());
+    const QRect counted(rezzahl()->mapToGlobal(QPoint(0, 0)), rezzahl()->size());
+    EXPECT_FALSE(placed.intersects(list)) << "the list stays in sight";
+    EXPECT_FALSE(placed.intersects(counted)) << "the count stays in sight";
+    EXPECT_GE(placed.left(), list.right()) << "beside the list";
+    EXPECT_TRUE(w->screen()->availableGeometry().contains(placed));
+
+    // Moved by the user, it keeps its place at the next show.
+    w->move(placed.topLeft() + QPoint(10, 20));
+    windowButton("kreuz")->click();
+    open();
+    EXPECT_EQ(w->frameGeometry().topLeft(), placed.topLeft() + QPoint(10, 20));
+}
+
+TEST_F(KeywordTree, OrganizeModeWidensTheWindowWithinTheScreen)
+{
+    Stichwortsuche* w = open();
+    const QRect area = w->screen()->availableGeometry();
+    w->move(area.right() + 1 - w->frameGeometry().width(), area.top() + 40);
+    windowButton("organ")->click();
+    EXPECT_EQ(w->width(), Stichwortsuche::organizeWidth());
+    EXPECT_TRUE(area.contains(w->frameGeometry())) << "the lists end inside the screen";
+    EXPECT_EQ(w->frameGeometry().top(), area.top() + 40);
 }
 
 TEST_F(KeywordTree, RefusedActionsChangeNeitherTablesNorTree)

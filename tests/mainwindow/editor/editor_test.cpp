@@ -4,16 +4,19 @@
 #include "core/fraction.h"
 #include "core/mainmod.h"
 #include "core/rezsource.h"
+#include "core/settings.h"
 #include "mainwindow/editor.h"
 #include "mainwindow/einheiten.h"
 #include "mainwindow/panel.h"
 #include "platform/paths.h"
+#include "platform/ui/placement.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/startedprogram.h"
 
 #include <gtest/gtest.h>
 
 #include <QListWidget>
+#include <QScreen>
 #include <QTest>
 
 namespace kv::test {
@@ -155,7 +158,8 @@ TEST_F(Editor, ANewRecipeIsTypedWithTheKeysAndSaved)
     dialogs.verify();
     EXPECT_EQ(cell(5, 2), QString());
     EXPECT_EQ(at().column(), 2);
-    EXPECT_EQ(QApplication::focusWidget(), control<QListWidget>(units(), "elist")) << "the units window offers its units";
+    EXPECT_TRUE(grid()->isAncestorOf(QApplication::focusWidget())) << "the keys go into the cell marked";
+    EXPECT_TRUE(units()->isVisible()) << "the units window offers its units";
     editCell(5, 2);
     type(QStringLiteral("x"));
     press(Qt::Key_Return);
@@ -389,6 +393,243 @@ TEST_F(Editor, ACookbookSwitchClosesTheEditorWhichThenWorksOnTheNewCookbook)
     type(QStringLiteral("Becher"));
     press(Qt::Key_Tab);
     EXPECT_EQ(cell(0, 2), QStringLiteral("Becher")) << "the new cookbook's unit passes the check";
+}
+
+
+// What the user sees after each step: the units window, the focus after a refused unit,
+// the servings caption, the name, and the recipe list after a save.
+class EditorAsSeen : public Editor {
+protected:
+    QLabel* caption() { return control<QLabel>(editor(), "zpers"); }
+    QToolButton* editorButton(const char* name) { return control<QToolButton>(editor(), name); }
+    QVariant valueWith(const QString& sql, const QString& bound) { return db().scalar(sql, {bound}); }
+    // The user types into the box, replacing what it shows.
+    void typeOver(QLineEdit* line, const QString& keys)
+    {
+        focus(line);
+        line->selectAll();
+        QTest::keyClicks(line, keys);
+        QCoreApplication::processEvents();
+    }
+    QStringList listTitles()
+    {
+        QStringList list;
+        for (int r = 0; r < rezgrid()->model()->rowCount(); ++r) list << rezgrid()->model()->index(r, 0).data().toString();
+        return list;
+    }
+    QString currentTitle()
+    {
+        const QModelIndex at = rezgrid()->currentIndex();
+        return at.isValid() ? at.siblingAtColumn(0).data().toString() : QString();
+    }
+    // A new recipe with one line, ready to be saved.
+    void typeNewRecipe(const QString& name)
+    {
+        button("neurez")->click();
+        focus(box("reznam"));
+        box("reznam")->setText(name);
+        chooseCategory(QStringLiteral("Gemüse"));
+        focus(grid());
+        grid()->edit(at());
+        typeLine(QStringLiteral("1"), QStringLiteral("kg"), QStringLiteral("Zwiebeln"));
+    }
+};
+
+TEST_F(EditorAsSeen, TheUnitsWindowComesBackShownAndNormalWheneverTheEditorOpensIt)
+{
+    button("neurez")->click();
+    ASSERT_TRUE(units()->isVisible());
+    control<QToolButton>(units(), "dreieck")->click();
+    ASSERT_TRUE(units()->isMinimized());
+
+    // Opened again while it is open: a new recipe after the one typed.
+    button("neurez")->click();
+    EXPECT_TRUE(units()->isVisible());
+    EXPECT_FALSE(units()->isMinimized());
+
+    // Closed and opened for an edit.
+    control<QToolButton>(units(), "dreieck")->click();
+    editorButton("kreuz")->click();
+    EXPECT_FALSE(units()->isVisible());
+    button("editrez")->click();
+    EXPECT_TRUE(units()->isVisible());
+    EXPECT_FALSE(units()->isMinimized());
+}
+
+TEST_F(EditorAsSeen, AfterAnUnknownUnitTheKeysGoIntoTheEinheitCellAndTheUnitsAreShown)
+{
+    button("neurez")->click();
+    focus(box("reznam"));
+    type(QStringLiteral("Probe"));
+    control<QToolButton>(units(), "dreieck")->click();
+    focus(grid());
+    grid()->edit(at());
+    type(QStringLiteral("1"));
+    press(Qt::Key_Return);
+    dialogs.expect(QStringLiteral("Die Einheit 'abc' existiert nicht."), Answer::Ok);
+    type(QStringLiteral("abc"));
+    press(Qt::Key_Return);
+    dialogs.verify();
+
+    EXPECT_EQ(at().row(), 0);
+    EXPECT_EQ(at().column(), 2);
+    QWidget* focused = QApplication::focusWidget();
+    EXPECT_TRUE(focused == grid() || (focused && grid()->isAncestorOf(focused))) << "the keys go where the cell is marked";
+    EXPECT_TRUE(units()->isVisible());
+    EXPECT_FALSE(units()->isMinimized()) << "the message sends the user to the units list";
+
+    type(QStringLiteral("EL"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(cell(0, 2), QStringLiteral("EL"));
+    EXPECT_TRUE(control<QPlainTextEdit>(editor(), "zub")->toPlainText().isEmpty()) << "nothing lands in the preparation";
+}
+
+TEST_F(EditorAsSeen, TheCaptionNamesTheServingsTypedAndSaved)
+{
+    typeNewRecipe(QStringLiteral("Zwiebelsuppe"));
+    typeOver(box("port"), QStringLiteral("6"));
+    EXPECT_EQ(caption()->text(), QStringLiteral("Z u t a t e n   f ü r   6   P o r t i o n e n :"));
+    editorButton("plus")->click();
+    EXPECT_EQ(caption()->text(), QStringLiteral("Z u t a t e n   f ü r   7   P o r t i o n e n :"));
+    typeOver(box("port"), QStringLiteral("12"));
+    EXPECT_EQ(caption()->text(), QStringLiteral("Z u t a t e n   f ü r   12   P o r t i o n e n :"));
+    editorButton("saveedit")->click();
+    EXPECT_EQ(count(QStringLiteral("select port from rezepte where rname='Zwiebelsuppe'")), 12);
+    EXPECT_EQ(caption()->text(), QStringLiteral("Z u t a t e n   f ü r   12   P o r t i o n e n :"))
+        << "the editor stays open for the next recipe with the servings kept";
+    EXPECT_EQ(box("port")->text(), QStringLiteral("12"));
+}
+
+TEST_F(EditorAsSeen, ARecipeWithoutANameIsRefusedAndNothingChanges)
+{
+    const qint64 recipes = count(QStringLiteral("select count(*) from rezepte"));
+    typeNewRecipe(QString());
+    for (const QString& name : {QString(), QStringLiteral("   ")}) {
+        box("reznam")->setText(name);
+        dialogs.expect(QStringLiteral("Bitte geben Sie einen Namen für das Rezept ein."), Answer::Ok)
+            .withTitle(QStringLiteral(" "));
+        editorButton("saveedit")->click();
+        dialogs.verify();
+        EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte")), recipes);
+        EXPECT_TRUE(editor()->isVisible());
+        EXPECT_EQ(cell(0, 3), QStringLiteral("Zwiebeln")) << "the editor keeps what was typed";
+    }
+    EXPECT_FALSE(listTitles().contains(QString()));
+
+    // An edited recipe cannot lose its name either.
+    control<QToolButton>(editor(), "kreuz")->click();
+    rez()->recordset()->moveFirst();
+    const QString first = reznam()->text();
+    button("editrez")->click();
+    box("reznam")->clear();
+    dialogs.expect(QStringLiteral("Bitte geben Sie einen Namen für das Rezept ein."), Answer::Ok);
+    editorButton("saveedit")->click();
+    dialogs.verify();
+    EXPECT_EQ(valueWith(QStringLiteral("select count(*) from rezepte where rname=?"), first).toLongLong(), 1);
+}
+
+TEST_F(EditorAsSeen, ANewRecipeSavedIsTheOneTheListStandsOnAndShows)
+{
+    const qint64 recipes = count(QStringLiteral("select count(*) from rezepte"));
+    rez()->recordset()->moveFirst();
+    typeNewRecipe(QStringLiteral("Linsensuppe"));
+    editorButton("saveedit")->click();
+
+    EXPECT_EQ(currentTitle(), QStringLiteral("Linsensuppe"));
+    EXPECT_EQ(rez()->recordset()->value(QStringLiteral("rname")).toString(), QStringLiteral("Linsensuppe"));
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Linsensuppe")) << "the view shows the recipe the list stands on";
+    EXPECT_EQ(rezzahl()->text(), formatCount(recipes + 1));
+}
+
+TEST_F(EditorAsSeen, AnEditThatMovesARecipeOutOfTheChosenCategoryLeavesListAndCountAlike)
+{
+    // A category with two recipes: one of them goes elsewhere.
+    const QString kname = text(QStringLiteral("select kname from hauptkat where kid in (select kid from rezepte "
+                                              "group by kid having count(*)=2) order by kname limit 1"));
+    ASSERT_FALSE(kname.isEmpty());
+    chooseFilter(kname);
+    ASSERT_EQ(listTitles().size(), 2);
+    ASSERT_EQ(rezzahl()->text(), formatCount(2));
+    const QString other =
+        valueWith(QStringLiteral("select kname from hauptkat where kname<>? and kid<>0 order by kname limit 1"), kname)
+            .toString();
+    const auto moveOut = [&] {
+        button("editrez")->click();
+        chooseCategory(other);
+        editorButton("saveedit")->click();
+    };
+
+    moveOut();
+    EXPECT_EQ(listTitles().size(), 1);
+    EXPECT_EQ(rezzahl()->text(), formatCount(1));
+    moveOut();
+    EXPECT_TRUE(listTitles().isEmpty());
+    EXPECT_EQ(rezzahl()->text(), formatCount(0));
+}
+
+
+TEST_F(EditorAsSeen, TheUnitsWindowFirstOpensBesideTheEditorAndLaterWhereItWasLeft)
+{
+    ASSERT_TRUE(getreg(reg::einheit_top).isEmpty());
+    // An editor that leaves room on the screen for the list beside it.
+    editor()->resize(480, 480);
+    button("neurez")->click();
+    const QRect area = units()->screen()->availableGeometry();
+    const QRect besides = units()->frameGeometry();
+    EXPECT_FALSE(besides.intersects(editor()->frameGeometry())) << "not over the editor";
+    EXPECT_TRUE(area.contains(besides));
+    EXPECT_TRUE(area.contains(editor()->frameGeometry()));
+    EXPECT_NE(besides.topLeft(), area.topLeft()) << "not in the corner of the screen";
+
+    // The user moves it; the next start opens it there, editor or not.
+    units()->move(besides.topLeft() + QPoint(-30, 40));
+    const QPoint left = units()->pos();
+    shutDown();
+    EXPECT_EQ(getreg(reg::einheit_left), QString::number(left.x()));
+    EXPECT_EQ(getreg(reg::einheit_top), QString::number(left.y()));
+    ASSERT_NO_FATAL_FAILURE(launch());
+    button("neurez")->click();
+    EXPECT_EQ(units()->pos(), left);
+}
+
+TEST_F(EditorAsSeen, AProgramThatNeverShowedTheUnitsStoresNoPlaceForThem)
+{
+    shutDown();
+    EXPECT_TRUE(getreg(reg::einheit_top).isEmpty()) << "the corner of the screen would be stored";
+    EXPECT_TRUE(getreg(reg::einheit_left).isEmpty());
+}
+
+// The place beside another window, as the units window and the keyword tree get it.
+TEST(PlacesBeside, RightLeftSideBySideOrAtTheRoomierEdge)
+{
+    const QRect screen(0, 0, 1400, 1000);
+    const QSize list(230, 480);
+    // Room on the right.
+    ui::BesidePlaces p = ui::placesBeside(QRect(340, 150, 722, 662), list, screen, 8);
+    EXPECT_EQ(p.window, QPoint(1070, 150));
+    EXPECT_EQ(p.anchor, QPoint(340, 150));
+    // Only on the left.
+    p = ui::placesBeside(QRect(600, 150, 722, 662), list, screen, 8);
+    EXPECT_EQ(p.window, QPoint(362, 150));
+    EXPECT_EQ(p.anchor, QPoint(600, 150));
+    // Neither side, but both fit side by side: the anchor moves across.
+    const QRect small(0, 0, 1024, 768);
+    p = ui::placesBeside(QRect(152, 60, 722, 662), list, small, 8);
+    EXPECT_FALSE(QRect(p.window, list).intersects(QRect(p.anchor, QSize(722, 662))));
+    EXPECT_TRUE(small.contains(QRect(p.window, list)));
+    EXPECT_TRUE(small.contains(QRect(p.anchor, QSize(722, 662))));
+    EXPECT_EQ(p.anchor.y(), 60);
+    // Too narrow even for that: at the edge with more room, the anchor where it was.
+    const QRect narrow(0, 0, 800, 600);
+    p = ui::placesBeside(QRect(20, 0, 722, 600), list, narrow, 8);
+    EXPECT_EQ(p.window, QPoint(570, 0));
+    EXPECT_EQ(p.anchor, QPoint(20, 0));
+    // The top follows the anchor but stays on the screen; a screen need not start at 0.
+    p = ui::placesBeside(QRect(100, 700, 400, 200), list, screen, 8);
+    EXPECT_EQ(p.window, QPoint(508, 520));
+    const QRect second(1400, 24, 1280, 1000);
+    p = ui::placesBeside(QRect(1410, 0, 300, 300), list, second, 8);
+    EXPECT_EQ(p.window, QPoint(1718, 24));
 }
 
 }  // namespace

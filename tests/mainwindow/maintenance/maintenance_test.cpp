@@ -303,6 +303,47 @@ TEST_F(Maintenance, UmlautExceptionsRoundTripThroughTheEditor)
     EXPECT_TRUE(QFile::exists(broken.fileName())) << "the file keeps its own name";
 }
 
+TEST_F(Maintenance, WordsTypedOneAfterAnotherIntoTheNewRowAreAllKept)
+{
+    dialogs.expectModal(QStringLiteral("weiteres_umlaute"), [] { return 1; });
+    click("umlaut");
+    auto* editor = qobject_cast<WeiteresUmlaute*>(ui::WindowRegistry::loadedWindow(QStringLiteral("weiteres_umlaute")));
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    auto* grid = control<QTableView>(editor, "umgrid");
+    const qint64 before = count(QStringLiteral("select count(*) from umlaute where alt='ae'"));
+    // Keys as a user presses them: each goes where the focus is, the open cell or the grid.
+    const auto typeWord = [](const QString& word) {
+        for (const QChar c : word) QTest::keyClicks(QApplication::focusWidget(), QString(c));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+    };
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(grid->model()->rowCount() - 1, 0));
+    typeWord(QStringLiteral("Gaeta"));
+    typeWord(QStringLiteral("Raffaela"));
+    typeWord(QStringLiteral("Kaempfer"));
+
+    EXPECT_EQ(count(QStringLiteral("select count(*) from umlaute where alt='ae'")), before + 3);
+    for (const char* word : {"Gaeta", "Raffaela", "Kaempfer"})
+        EXPECT_EQ(count(QStringLiteral("select count(*) from umlaute where alt='ae' and alttext='%1'")
+                            .arg(QString::fromLatin1(word))),
+                  1)
+            << word;
+    EXPECT_TRUE(grid->model()->data(grid->model()->index(grid->model()->rowCount() - 1, 0)).toString().isEmpty())
+        << "the new row stays empty for the next word";
+    control<QPushButton>(editor, "kreuz")->click();
+    QFile list(text::exclListPath());
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    const std::vector<text::ExclWord> stored = text::readExclList(list.readAll());
+    for (const char* word : {"Gaeta", "Raffaela", "Kaempfer"})
+        EXPECT_TRUE(std::any_of(stored.begin(), stored.end(),
+                                [&](const text::ExclWord& w) { return w.alt == "ae" && w.alttext == QLatin1String(word); }))
+            << word;
+}
+
 TEST_F(Maintenance, SettingsAreWrittenAsTheWindowOpensAndAsTyped)
 {
     savereg(reg::wizard, QStringLiteral("OFF"));

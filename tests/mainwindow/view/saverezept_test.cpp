@@ -201,6 +201,23 @@ TEST_F(SaveRezept, ARecipeDeletedMeanwhileIsNotSavedAgain)
     EXPECT_THROW(kv::loadRecipeForEdit(*db, 2), kv::db::DbError);
 }
 
+TEST_F(SaveRezept, ARecipeWithoutANameIsNeitherAddedNorRenamedToBlank)
+{
+    const QStringList before = snapshot();
+    EditRecipe edited = kv::loadRecipeForEdit(*db, 1);
+    for (const QString& blank : {QString(), QStringLiteral("   "), QStringLiteral("\t")}) {
+        SCOPED_TRACE(blank.toStdString());
+        EditRecipe added = newRecipe(blank);
+        ASSERT_TRUE(kv::saveRefusal(added).has_value());
+        EXPECT_EQ(*kv::saveRefusal(added), QStringLiteral("Bitte geben Sie einen Namen für das Rezept ein."));
+        EXPECT_THROW(kv::saverezept(*db, added), kv::db::DbError);
+        edited.name = blank;
+        EXPECT_THROW(kv::saverezept(*db, edited), kv::db::DbError);
+        EXPECT_EQ(snapshot(), before);
+    }
+    EXPECT_FALSE(kv::saveRefusal(newRecipe(QStringLiteral(" Ei im Glas "))).has_value());
+}
+
 TEST_F(SaveRezept, UnitXTakesTheUnscaledIdWhenItIsFreeAndNewUnitsAreAddedOnce)
 {
     db->execute(QStringLiteral("delete from einheiten where eid=115"));
