@@ -2,11 +2,14 @@
 
 #include "platform/textreplace/cp1252.h"
 #include "platform/textreplace/doscodepage.h"
+#include "platform/textreplace/textfile.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 
+#include <algorithm>
+#include <optional>
 #include <random>
 #include <stdexcept>
 
@@ -36,20 +39,39 @@ bool endLine(const QString& line)
     return true;
 }
 
-// The recipes of the corpus, each from its header to its end marker.
-std::vector<Template> templatesOf(const QString& corpus)
+bool operator==(const Template& a, const Template& b)
+{
+    return a.before == b.before && a.title == b.title && a.after == b.after && a.end == b.end;
+}
+
+// A file's lines in the code page the import finds for it; its line ends and a byte
+// order mark are left behind.
+QStringList linesOf(const QString& path)
+{
+    QFile file(path);
+    text::Encoding encoding = text::Encoding::Utf8;
+    if (!file.open(QIODevice::ReadOnly) || !text::detectEncoding(file, encoding))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    text::LineReader reader(file, encoding, 64 * 1024);
+    QStringList lines;
+    text::TextLine line;
+    while (reader.next(line)) lines << line.text;
+    if (reader.failed()) throw std::runtime_error("cannot read " + path.toStdString());
+    return lines;
+}
+
+// The whole recipes of the folder's files, each from its header to its end marker; a
+// recipe written in several code pages or with several line ends counts once.
+std::vector<Template> templatesOf(const QString& folder)
 {
     std::vector<Template> templates;
-    QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
     QStringList paths;
     while (it.hasNext()) paths << it.next();
     paths.sort();
     for (const QString& path : paths) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + path.toStdString());
-        const QStringList lines = QString::fromUtf8(file.readAll()).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(u'\n');
         std::optional<Template> current;
-        for (const QString& line : lines) {
+        for (const QString& line : linesOf(path)) {
             if (headerLine(line)) {
                 current = Template();
                 current->before << line;
@@ -64,14 +86,15 @@ std::vector<Template> templatesOf(const QString& corpus)
             }
             if (endLine(line)) {
                 current->end = line;
-                templates.push_back(*current);
+                if (std::find(templates.begin(), templates.end(), *current) == templates.end())
+                    templates.push_back(*current);
                 current.reset();
                 continue;
             }
             current->after << line;
         }
     }
-    if (templates.empty()) throw std::runtime_error("no recipes in " + corpus.toStdString());
+    if (templates.empty()) throw std::runtime_error("no recipes in " + folder.toStdString());
     return templates;
 }
 
@@ -90,15 +113,15 @@ QByteArray encoded(const QString& text, int encoding)
 
 }  // namespace
 
-QString mealMasterCorpus()
+QString mealMasterTemplates()
 {
-    return QStringLiteral(KELVOR_CORPUS_DIR "/mealmaster");
+    return QStringLiteral(KELVOR_MEALMASTER_TEMPLATES);
 }
 
 GeneratedFiles generateMealMaster(const QString& folder, qint64 recipes, qint64 perFile, unsigned seed,
-                                  const QString& corpus)
+                                  const QString& templateFolder)
 {
-    const std::vector<Template> templates = templatesOf(corpus);
+    const std::vector<Template> templates = templatesOf(templateFolder);
     std::mt19937 random(seed);
     GeneratedFiles made;
     QString text;

@@ -1,8 +1,9 @@
 #pragma once
-// Meal-Master files for measuring and for the kill test: the recipes of the corpus,
-// again and again under titles of their own, with German lines added, in a folder tree
-// of files in mixed code pages (UTF-8, Windows-1252, DOS 850) and line ends (CR LF, LF,
-// CR), one- and two-column; a small share of the recipes is broken.
+// Meal-Master files for measuring and for the kill test: the whole recipes of the
+// project's own Meal-Master files (tests/data/mealmaster), again and again under titles
+// of their own, with German lines added, in a folder tree of files in mixed code pages
+// (UTF-8, Windows-1252, DOS 850) and line ends (CR LF, LF, CR), one- and two-column; a
+// small share of the recipes is broken.
 
 #include <QString>
 
@@ -14,13 +15,13 @@ struct GeneratedFiles {
     qint64 files = 0;
 };
 
-// The corpus folder of Meal-Master files this build knows.
-QString mealMasterCorpus();
+// The folder of Meal-Master files in the source tree whose recipes are the templates.
+QString mealMasterTemplates();
 
 // Writes `recipes` recipes into `folder` (created when missing): `perFile` a file, the
 // files spread over subfolders two levels deep. The same seed writes the same files.
-// Throws std::runtime_error when the corpus cannot be read or a file not written.
+// Throws std::runtime_error when the templates cannot be read or a file not written.
 GeneratedFiles generateMealMaster(const QString& folder, qint64 recipes, qint64 perFile = 1000,
-                                  unsigned seed = 1, const QString& corpus = mealMasterCorpus());
+                                  unsigned seed = 1, const QString& templateFolder = mealMasterTemplates());
 
 }  // namespace kv::bench

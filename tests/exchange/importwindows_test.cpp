@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QListWidget>
@@ -35,9 +36,10 @@ namespace {
 
 using ui::Answer;
 
-QString corpus(const QString& path)
+// The project's own Meal-Master files.
+QString mealMasterFiles(const QString& path)
 {
-    return QStringLiteral(KELVOR_CORPUS_DIR "/mealmaster/") + path;
+    return QStringLiteral(KELVOR_TEST_DATA_DIR "/mealmaster/") + path;
 }
 
 void copyTree(const QString& from, const QString& to)
@@ -226,19 +228,19 @@ TEST_F(ImportWindows, TheWizardOpensOnTheLastFolderWithItsFilesAndEveryLoadSkips
 
 TEST_F(ImportWindows, AFileAFolderAndATreeShowInTheListItsCountAndTheFileFilter)
 {
-    ASSERT_NO_FATAL_FAILURE(copyTree(corpus(QStringLiteral("gourmet")), files() + QStringLiteral("eins")));
-    ASSERT_NO_FATAL_FAILURE(copyTree(corpus(QStringLiteral("recipya-rs")), files() + QStringLiteral("ordner")));
-    ASSERT_NO_FATAL_FAILURE(copyTree(corpus(QString()), files() + QStringLiteral("baum")));
+    ASSERT_NO_FATAL_FAILURE(copyTree(mealMasterFiles(QStringLiteral("kuchen")), files() + QStringLiteral("eins")));
+    ASSERT_NO_FATAL_FAILURE(copyTree(mealMasterFiles(QStringLiteral("hauptgerichte")), files() + QStringLiteral("ordner")));
+    ASSERT_NO_FATAL_FAILURE(copyTree(mealMasterFiles(QString()), files() + QStringLiteral("baum")));
     const auto fileRows = [this] { return count(QStringLiteral("select count(*) from importdateien where did > 1")); };
     const qint64 delivered = recipes();
 
     // One file: the one chosen, not its neighbour.
-    const QString one = files() + QStringLiteral("eins/mealmaster.mmf");
-    importThroughWizard(files() + QStringLiteral("eins/"), 0, QStringLiteral("mealmaster.mmf"));
-    EXPECT_EQ(recipes(), delivered + 5);
+    const QString one = files() + QStringLiteral("eins/blechkuchen.mmf");
+    importThroughWizard(files() + QStringLiteral("eins/"), 0, QStringLiteral("blechkuchen.mmf"));
+    EXPECT_EQ(recipes(), delivered + 3);
     EXPECT_EQ(fileRows(), 1);
-    EXPECT_EQ(rezzahl()->text(), QString::number(delivered + 5));
-    EXPECT_EQ(rezgrid()->model()->rowCount(), delivered + 5);
+    EXPECT_EQ(rezzahl()->text(), QString::number(delivered + 3));
+    EXPECT_EQ(rezgrid()->model()->rowCount(), delivered + 3);
     EXPECT_NE(window("wizard_nachimport"), nullptr) << "no error: the category window follows";
 
     // The file filter lists the new entry and shows its recipes.
@@ -246,27 +248,38 @@ TEST_F(ImportWindows, AFileAFolderAndATreeShowInTheListItsCountAndTheFileFilter)
     button("rubmodechange")->click();
     EXPECT_EQ(label("ger")->text(), "D a t e i :");
     ASSERT_NO_FATAL_FAILURE(chooseFilter(one));
-    EXPECT_EQ(rezzahl()->text(), "5");
-    EXPECT_EQ(rezgrid()->model()->index(0, 0).data().toString(), "Almond Mushroom Pate");
+    EXPECT_EQ(rezzahl()->text(), "3");
+    EXPECT_EQ(rezgrid()->model()->index(0, 0).data().toString(), "Blechkuchen mit Zwetschgen und Streuseln");
     EXPECT_TRUE(gesucht()->text().contains("Datei '" + one + "'"));
 
-    // A folder: each of its files, none below it.
+    // A folder: each of its files, none of the folder below it.
     const qint64 folderFiles = QDir(files() + QStringLiteral("ordner")).entryList(QDir::Files).size();
+    ASSERT_FALSE(QDir(files() + QStringLiteral("ordner/reste")).entryList(QDir::Files).isEmpty());
     importThroughWizard(files() + QStringLiteral("ordner/"), 1);
     EXPECT_EQ(fileRows(), 1 + folderFiles);
-    EXPECT_EQ(rezzahl()->text(), "5") << "the list keeps its filter";
-    const QString v801 = files() + QStringLiteral("ordner/v8_01.mmf");
-    ASSERT_NO_FATAL_FAILURE(chooseFilter(v801));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from importdateien where dname like '%/reste/%'")), 0);
+    EXPECT_EQ(rezzahl()->text(), "3") << "the list keeps its filter";
+    const QString english = files() + QStringLiteral("ordner/english.mmf");
+    ASSERT_NO_FATAL_FAILURE(chooseFilter(english));
     EXPECT_EQ(rezzahl()->text(),
               formatCount(count(QStringLiteral("select count(*) from rezepte r join importdateien d on d.did = r.did "
-                                               "where d.dname = '%1'").arg(v801))));
+                                               "where d.dname = '%1'").arg(english))));
+    EXPECT_NE(rezzahl()->text(), "0");
 
-    // A tree: every file at every depth, the new ones in the filter list at once.
-    importThroughWizard(files() + QStringLiteral("baum/"), 2);
-    const qint64 treeFiles = 14;
+    // A tree: every file at every depth, the new ones in the filter list at once. Its
+    // cut-off recipes make the first error of the run.
+    qint64 treeFiles = 0;
+    qint64 treeFolders = 1;
+    for (QDirIterator it(files() + QStringLiteral("baum"), QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        it.next();
+        ++(it.fileInfo().isDir() ? treeFolders : treeFiles);
+    }
+    importThroughWizard(files() + QStringLiteral("baum/"), 2, {}, true);
     EXPECT_EQ(fileRows(), 1 + folderFiles + treeFiles);
-    EXPECT_GE(katgrid()->findText(files() + QStringLiteral("baum/krecipes/mmftest.txt")), 0);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from importsubdirs")), 5);
+    EXPECT_GE(katgrid()->findText(files() + QStringLiteral("baum/hauptgerichte/reste/abgeschnitten.mmf")), 0);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from importsubdirs")), treeFolders);
     ASSERT_NO_FATAL_FAILURE(chooseFilter(QStringLiteral("Alle")));
     EXPECT_EQ(rezzahl()->text(), formatCount(recipes()));
 }
