@@ -144,7 +144,8 @@ TEST(Encoding, WindowsTextWithItsSignsStaysWindows1252)
     EXPECT_EQ(kv::text::detectEncoding(cp1252(text)), Encoding::Windows1252);
     EXPECT_EQ(read(cp1252(text)), text.split(u'\n', Qt::SkipEmptyParts));
     // A dash between two words is punctuation, not a DOS û.
-    EXPECT_EQ(kv::text::detectEncoding(cp1252(QString::fromUtf8("Brot – Wein – Käse – Öl"))), Encoding::Windows1252);
+    EXPECT_EQ(kv::text::detectEncoding(cp1252(QString::fromUtf8("Brot – Wein – Käse – Öl"))),
+              Encoding::Windows1252);
     EXPECT_EQ(kv::text::detectEncoding(cp1252(QString::fromUtf8("Stück–\nBrot–\nWein–\nSalz"))),
               Encoding::Windows1252)
         << "a dash at a line's end stands after a word, not inside one";
