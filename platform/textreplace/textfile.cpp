@@ -116,54 +116,85 @@ void Utf8Scan::feed(unsigned char b)
 
 void EncodingDetector::feed(const char* data, qsizetype size)
 {
-    for (qsizetype i = 0; i < size; ++i) {
+    qsizetype i = 0;
+    for (; i < size && m_seen < 3; ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
-        if (m_seen < 3) {
-            m_head[m_seen] = b;
-            if (m_seen == 2 && m_head[0] == 0xEF && m_head[1] == 0xBB && b == 0xBF) {
-                // The mark is no part of the first line (which has seen nothing else yet).
-                m_bom = true;
-                m_line = Line();
-                ++m_seen;
-                continue;
-            }
-        }
-        ++m_seen;
-        if (b < 0x20) {
-            if (b == '\n' || b == '\r' || b == 0x1A) {
-                endLine();
-                continue;
-            }
-            if (b != '\t') continue;  // dropped by the reader; a tab is a blank
-        }
-        Line& line = m_line;
-        const bool letter = asciiLetter(b);
-        if (line.accentAfterLetter) {
-            line.accentAfterLetter = false;
-            ++(letter ? line.counts.dos : line.counts.windows);
-        }
-        if (line.utf8.valid) line.utf8.feed(b);
-        if (b < 0x80) {
-            line.previousBox = false;
-            line.previousLetter = letter;
+        m_head[m_seen++] = b;
+        if (m_seen == 3 && m_head[0] == 0xEF && m_head[1] == 0xBB && m_head[2] == 0xBF) {
+            // The mark is no part of the first line (which has seen nothing else yet).
+            m_bom = true;
+            m_line = Line();
             continue;
         }
-        Counts& counts = line.counts;
-        ++counts.nonAscii;
-        if (windowsUndefined(b)) ++counts.undefined;
-        if (dosUmlaut(b)) ++counts.dos;
-        const bool box = dosBox(b);
-        if (box && line.previousBox) ++counts.dos;
-        // Whether an accent stands inside a word shows only at the next byte.
-        if (dosAccent(b) && line.previousLetter) line.accentAfterLetter = true;
-        else if (windowsOnly(b)) ++counts.windows;
-        line.previousBox = box;
-        line.previousLetter = false;
+        take(b);
     }
+    while (i < size) {
+        if (!printableAscii(data[i])) {
+            take(static_cast<unsigned char>(data[i++]));
+            continue;
+        }
+        // Most text is plain ASCII: a run of it counts only at its ends.
+        const qsizetype start = i;
+        while (++i < size && printableAscii(data[i])) {
+        }
+        takeAscii(static_cast<unsigned char>(data[start]), static_cast<unsigned char>(data[i - 1]));
+    }
+}
+
+void EncodingDetector::takeAscii(unsigned char first, unsigned char last)
+{
+    Line& line = m_line;
+    if (line.accentAfterLetter) {
+        line.accentAfterLetter = false;
+        ++(asciiLetter(first) ? line.counts.dos : line.counts.windows);
+    }
+    if (line.utf8.pending > 0) line.utf8.valid = false;
+    line.previousBox = false;
+    line.previousLetter = asciiLetter(last);
+}
+
+void EncodingDetector::take(unsigned char b)
+{
+    if (b < 0x20) {
+        if (b == '\n' || b == '\r' || b == 0x1A) {
+            endLine();
+            return;
+        }
+        if (b != '\t') return;  // dropped by the reader
+        takeAscii(' ', ' ');
+        return;
+    }
+    if (b < 0x80) {
+        takeAscii(b, b);
+        return;
+    }
+    Line& line = m_line;
+    if (line.accentAfterLetter) {
+        line.accentAfterLetter = false;
+        ++line.counts.windows;
+    }
+    if (line.utf8.valid) line.utf8.feed(b);
+    Counts& counts = line.counts;
+    ++counts.nonAscii;
+    if (windowsUndefined(b)) ++counts.undefined;
+    if (dosUmlaut(b)) ++counts.dos;
+    const bool box = dosBox(b);
+    if (box && line.previousBox) ++counts.dos;
+    // Whether an accent stands inside a word shows only at the next byte.
+    if (dosAccent(b) && line.previousLetter) line.accentAfterLetter = true;
+    else if (windowsOnly(b)) ++counts.windows;
+    line.previousBox = box;
+    line.previousLetter = false;
 }
 
 void EncodingDetector::endLine()
 {
+    if (m_line.counts.nonAscii == 0) {
+        // Nothing counted in an ASCII line: only where it stopped is forgotten.
+        m_line.previousBox = false;
+        m_line.previousLetter = false;
+        return;
+    }
     m_total = totals(&m_codePageLines, &m_utf8Lines);
     m_line = Line();
 }

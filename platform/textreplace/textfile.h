@@ -66,11 +66,13 @@ private:
         bool previousLetter = false;
         bool accentAfterLetter = false;  // the last byte was a DOS accented letter after a letter
     };
+    void take(unsigned char b);
+    void takeAscii(unsigned char first, unsigned char last);
     void endLine();
     // What the lines so far, with the one still open, add up to.
     Counts totals(qint64* codePageLines, qint64* utf8Lines) const;
 
-    qint64 m_seen = 0;
+    int m_seen = 0;  // of the first three bytes, which may be the byte order mark
     bool m_bom = false;
     unsigned char m_head[3] = {0, 0, 0};
     Line m_line;
