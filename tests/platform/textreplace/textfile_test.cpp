@@ -174,6 +174,27 @@ TEST(Encoding, EachLineOfAJoinedFileIsReadInItsOwnEncoding)
               QStringList({QString::fromUtf8("K\uFFFDse"), QString::fromUtf8("Käse")}));
 }
 
+TEST(Encoding, FedPieceByPieceTheDetectorDecidesAsOnTheWhole)
+{
+    // The file reaches the detector in chunks: the mark, a word and a line may be split.
+    const QList<QByteArray> files = {
+        "\xEF\xBB\xBF" + QString::fromUtf8("Käse\r\n").toUtf8() + "Cr\x8Ame fra\x8C" "che\n",
+        "\xEF\xBB\xBF" "plain",
+        "Br\x8A\nMehl",
+        cp1252(QString::fromUtf8("Stück–\nBrot–\nWein–\nSalz")),
+        QString::fromUtf8("„Käse“ – gut\n").toUtf8() + cp850(QString::fromUtf8("Käsesoße\r\n")),
+    };
+    for (const QByteArray& file : files) {
+        kv::text::EncodingDetector whole;
+        whole.feed(file);
+        kv::text::EncodingDetector pieces;
+        for (const char c : file) pieces.feed(&c, 1);
+        EXPECT_EQ(pieces.result(), whole.result()) << file.toHex().constData();
+        EXPECT_EQ(pieces.codePage(), whole.codePage()) << file.toHex().constData();
+        EXPECT_EQ(pieces.hasByteOrderMark(), whole.hasByteOrderMark());
+    }
+}
+
 TEST(LineReader, CtrlZEndsALineWithTheLineEndAfterItAndReadingGoesOn)
 {
     EXPECT_EQ(textsOf(linesOf("eins\x1A\r\nzwei\x1A\ndrei\x1A\rvier\x1A" "f\x1A\x1A" "sechs\x1A\n\nacht")),
