@@ -31,8 +31,8 @@ struct Utf8Scan {
 };
 
 // Decides from all of a file's bytes, given piece by piece, with the lines as the
-// LineReader takes them (CR, LF and Ctrl-Z end them; its mark and the control
-// characters the reader drops are passed over). The code page of the lines that are
+// LineReader takes them (CR, LF and Ctrl-Z end them; a UTF-8 byte order mark at the
+// start and the control characters the reader drops are passed over). The code page of the lines that are
 // not UTF-8 comes from their bytes alone:
 // - code page 850 when they hold a byte Windows-1252 leaves undefined (81, 8D, 8F, 90,
 //   9D hex), or when they clearly show DOS: DOS umlauts (ä is 84 hex), box drawing (two
