@@ -35,84 +35,207 @@ bool dosBox(unsigned char b)
     }
 }
 
+// Bytes Windows-1252 leaves undefined: no Windows file holds them, DOS has letters there.
+bool windowsUndefined(unsigned char b)
+{
+    return b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+}
+
 // What only Windows writes: its punctuation and signs between 80 and 9F hex (the DOS
 // umlauts and the bytes Windows leaves free are not among them), and its ä, ö and ü,
 // which are õ, ÷ and ³ in DOS.
 bool windowsOnly(unsigned char b)
 {
-    if (b >= 0x80 && b <= 0x9F)
-        return !dosUmlaut(b) && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D;
+    if (b >= 0x80 && b <= 0x9F) return !dosUmlaut(b) && !windowsUndefined(b);
     return b == 0xE4 || b == 0xF6 || b == 0xFC;
+}
+
+// é, à, ç, ê, è, î and û of the DOS code pages. In Windows-1252 they are signs (‚ … ‡ ˆ –)
+// and capitals (Š Œ), which hardly stand between two letters.
+bool dosAccent(unsigned char b)
+{
+    return b == 0x82 || b == 0x85 || b == 0x87 || b == 0x88 || b == 0x8A || b == 0x8C || b == 0x96;
+}
+
+bool asciiLetter(unsigned char b)
+{
+    return unsigned(b | 0x20) - 'a' < 26u;
+}
+
+// Blank to tilde (and DEL): the bytes every encoding here reads alike, and the only ones
+// a line of plain text holds.
+bool printableAscii(char c)
+{
+    return unsigned(static_cast<unsigned char>(c)) - 0x20u < 0x60u;
+}
+
+bool endsLine(char c)
+{
+    return c == '\n' || c == '\r' || c == '\x1A';
 }
 
 }  // namespace
 
-void EncodingDetector::checkUtf8(unsigned char b)
+void Utf8Scan::feed(unsigned char b)
 {
-    if (m_utf8Pending > 0) {
-        if (b < m_utf8Low || b > m_utf8High) {
-            m_utf8Valid = false;
+    if (pending > 0) {
+        if (b < low || b > high) {
+            valid = false;
             return;
         }
-        m_utf8Low = 0x80;
-        m_utf8High = 0xBF;
-        --m_utf8Pending;
+        low = 0x80;
+        high = 0xBF;
+        --pending;
         return;
     }
     if (b < 0x80) return;
+    multibyte = true;
     // Overlong forms, surrogates and code points above U+10FFFF are no valid UTF-8.
     if (b >= 0xC2 && b <= 0xDF) {
-        m_utf8Pending = 1;
+        pending = 1;
     } else if (b == 0xE0) {
-        m_utf8Pending = 2;
-        m_utf8Low = 0xA0;
+        pending = 2;
+        low = 0xA0;
     } else if ((b >= 0xE1 && b <= 0xEC) || b == 0xEE || b == 0xEF) {
-        m_utf8Pending = 2;
+        pending = 2;
     } else if (b == 0xED) {
-        m_utf8Pending = 2;
-        m_utf8High = 0x9F;
+        pending = 2;
+        high = 0x9F;
     } else if (b == 0xF0) {
-        m_utf8Pending = 3;
-        m_utf8Low = 0x90;
+        pending = 3;
+        low = 0x90;
     } else if (b >= 0xF1 && b <= 0xF3) {
-        m_utf8Pending = 3;
+        pending = 3;
     } else if (b == 0xF4) {
-        m_utf8Pending = 3;
-        m_utf8High = 0x8F;
+        pending = 3;
+        high = 0x8F;
     } else {
-        m_utf8Valid = false;
+        valid = false;
     }
 }
 
 void EncodingDetector::feed(const char* data, qsizetype size)
 {
-    for (qsizetype i = 0; i < size; ++i) {
+    qsizetype i = 0;
+    for (; i < size && m_seen < 3; ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
-        if (m_seen < 3) {
-            m_head[m_seen] = b;
-            if (m_seen == 2) m_bom = m_head[0] == 0xEF && m_head[1] == 0xBB && m_head[2] == 0xBF;
-        }
-        ++m_seen;
-        if (m_utf8Valid) checkUtf8(b);
-        if (b < 0x80) {
-            m_previousBox = false;
+        m_head[m_seen++] = b;
+        if (m_seen == 3 && m_head[0] == 0xEF && m_head[1] == 0xBB && m_head[2] == 0xBF) {
+            // The mark is no part of the first line (which has seen nothing else yet).
+            m_bom = true;
+            m_line = Line();
             continue;
         }
-        ++m_nonAscii;
-        if (dosUmlaut(b)) ++m_dos;
-        const bool box = dosBox(b);
-        if (box && m_previousBox) ++m_dos;
-        if (windowsOnly(b)) ++m_windows;
-        m_previousBox = box;
+        take(b);
     }
+    while (i < size) {
+        if (!printableAscii(data[i])) {
+            take(static_cast<unsigned char>(data[i++]));
+            continue;
+        }
+        // Most text is plain ASCII: a run of it counts only at its ends.
+        const qsizetype start = i;
+        while (++i < size && printableAscii(data[i])) {
+        }
+        takeAscii(static_cast<unsigned char>(data[start]), static_cast<unsigned char>(data[i - 1]));
+    }
+}
+
+void EncodingDetector::takeAscii(unsigned char first, unsigned char last)
+{
+    Line& line = m_line;
+    if (line.accentAfterLetter) {
+        line.accentAfterLetter = false;
+        ++(asciiLetter(first) ? line.counts.dos : line.counts.windows);
+    }
+    if (line.utf8.pending > 0) line.utf8.valid = false;
+    line.previousBox = false;
+    line.previousLetter = asciiLetter(last);
+}
+
+void EncodingDetector::take(unsigned char b)
+{
+    if (b < 0x20) {
+        if (b == '\n' || b == '\r' || b == 0x1A) {
+            endLine();
+            return;
+        }
+        if (b != '\t') return;  // dropped by the reader
+        takeAscii(' ', ' ');
+        return;
+    }
+    if (b < 0x80) {
+        takeAscii(b, b);
+        return;
+    }
+    Line& line = m_line;
+    if (line.accentAfterLetter) {
+        line.accentAfterLetter = false;
+        ++line.counts.windows;
+    }
+    if (line.utf8.valid) line.utf8.feed(b);
+    Counts& counts = line.counts;
+    ++counts.nonAscii;
+    if (windowsUndefined(b)) ++counts.undefined;
+    if (dosUmlaut(b)) ++counts.dos;
+    const bool box = dosBox(b);
+    if (box && line.previousBox) ++counts.dos;
+    // Whether an accent stands inside a word shows only at the next byte.
+    if (dosAccent(b) && line.previousLetter) line.accentAfterLetter = true;
+    else if (windowsOnly(b)) ++counts.windows;
+    line.previousBox = box;
+    line.previousLetter = false;
+}
+
+void EncodingDetector::endLine()
+{
+    if (m_line.counts.nonAscii == 0) {
+        // Nothing counted in an ASCII line: only where it stopped is forgotten.
+        m_line.previousBox = false;
+        m_line.previousLetter = false;
+        return;
+    }
+    m_total = totals(&m_codePageLines, &m_utf8Lines);
+    m_line = Line();
+}
+
+EncodingDetector::Counts EncodingDetector::totals(qint64* codePageLines, qint64* utf8Lines) const
+{
+    *codePageLines = m_codePageLines;
+    *utf8Lines = m_utf8Lines;
+    Counts total = m_total;
+    const Counts& line = m_line.counts;
+    if (line.nonAscii == 0) return total;
+    if (m_line.utf8.multibyteUtf8()) {
+        ++*utf8Lines;
+        return total;
+    }
+    ++*codePageLines;
+    total.dos += line.dos;
+    // An accent at the line's end stood after a word, not inside it.
+    total.windows += line.windows + (m_line.accentAfterLetter ? 1 : 0);
+    total.undefined += line.undefined;
+    total.nonAscii += line.nonAscii;
+    return total;
+}
+
+Encoding EncodingDetector::codePage() const
+{
+    qint64 codePageLines = 0;
+    qint64 utf8Lines = 0;
+    const Counts total = totals(&codePageLines, &utf8Lines);
+    if (total.undefined > 0) return Encoding::Cp850;
+    if (total.dos > 0 && total.dos > 2 * total.windows) return Encoding::Cp850;
+    return Encoding::Windows1252;
 }
 
 Encoding EncodingDetector::result() const
 {
-    if (m_bom) return Encoding::Utf8;
-    if (m_utf8Valid && m_utf8Pending == 0 && m_nonAscii > 0) return Encoding::Utf8;
-    if (m_dos > 0 && m_dos > 2 * m_windows) return Encoding::Cp850;
-    return Encoding::Windows1252;
+    qint64 codePageLines = 0;
+    qint64 utf8Lines = 0;
+    totals(&codePageLines, &utf8Lines);
+    if (codePageLines == 0 && (utf8Lines > 0 || m_bom)) return Encoding::Utf8;
+    return codePage();
 }
 
 Encoding detectEncoding(const QByteArray& bytes)
@@ -156,6 +279,31 @@ QString decode(const QByteArray& bytes, Encoding encoding)
     return decode(bytes.constData(), bytes.size(), encoding);
 }
 
+namespace {
+
+// A line cut short may end inside a UTF-8 sequence: what stands before it still decides,
+// and the broken end is left out.
+QString decodeLine(const char* data, qsizetype size, Encoding encoding, bool cut)
+{
+    if (encoding == Encoding::Utf8) return QString::fromUtf8(data, size);
+    Utf8Scan scan;
+    qsizetype sequenceStart = 0;
+    for (qsizetype i = 0; i < size && scan.valid; ++i) {
+        if (scan.pending == 0) sequenceStart = i;
+        scan.feed(static_cast<unsigned char>(data[i]));
+    }
+    if (scan.multibyteUtf8()) return QString::fromUtf8(data, size);
+    if (cut && scan.valid && scan.multibyte) return QString::fromUtf8(data, sequenceStart);
+    return decode(data, size, encoding);
+}
+
+}  // namespace
+
+QString decodeLine(const char* data, qsizetype size, Encoding encoding)
+{
+    return decodeLine(data, size, encoding, false);
+}
+
 LineReader::LineReader(QIODevice& device, Encoding encoding, qsizetype maxBytes)
     : m_device(device), m_encoding(encoding), m_maxBytes(maxBytes)
 {
@@ -180,57 +328,106 @@ bool LineReader::fill()
     m_pos = 0;
     if (!m_started) {
         m_started = true;
-        if (m_encoding == Encoding::Utf8 && m_buffer.startsWith("\xEF\xBB\xBF")) m_pos = 3;
+        if (m_buffer.startsWith("\xEF\xBB\xBF")) m_pos = 3;
     }
     return true;
 }
 
+LineReader::Pending LineReader::pendingAfter(char lineEnd)
+{
+    if (lineEnd == '\r') return Pending::Lf;
+    if (lineEnd == '\n') return Pending::Nothing;
+    return Pending::LineEnd;  // Ctrl-Z
+}
+
+// True when the next byte belonged to the last line's end and was passed over.
+bool LineReader::skipRestOfLineEnd()
+{
+    const char c = m_buffer.at(m_pos);
+    const Pending pending = m_pending;
+    m_pending = Pending::Nothing;
+    if (c == '\n') {
+        ++m_pos;
+        return true;
+    }
+    if (c == '\r' && pending == Pending::LineEnd) {
+        ++m_pos;
+        m_pending = Pending::Lf;
+        return true;
+    }
+    return false;
+}
+
+void LineReader::take(TextLine& line, const char* data, qsizetype size, bool plain, bool cut)
+{
+    line.number = ++m_number;
+    line.cut = cut;
+    line.articleEnd = false;
+    if (plain) {
+        line.text = QString::fromLatin1(data, size);
+        return;
+    }
+    if (size == 1 && data[0] == kArticleEnd && !cut) {
+        line.text.clear();
+        line.articleEnd = true;
+        return;
+    }
+    const char* end = data + size;
+    const char* control = std::find_if(data, end, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (control != end) {
+        m_kept.resize(0);
+        m_kept.append(data, control - data);
+        for (; control != end; ++control) {
+            if (static_cast<unsigned char>(*control) >= 0x20) m_kept += *control;
+            else if (*control == '\t') m_kept += ' ';
+        }
+        data = m_kept.constData();
+        size = m_kept.size();
+    }
+    line.text = decodeLine(data, size, m_encoding, cut);
+}
+
 bool LineReader::next(TextLine& line)
 {
-    QByteArray bytes;
+    m_spanning.resize(0);
     bool cut = false;
     bool any = false;
+    bool plain = true;
     for (;;) {
         if (m_pos >= m_buffer.size() && !fill()) {
             if (!any) return false;
             break;
         }
-        if (m_skipLf) {
-            m_skipLf = false;
-            if (m_buffer.at(m_pos) == '\n') {
-                ++m_pos;
-                continue;
-            }
-        }
+        if (m_pending != Pending::Nothing && skipRestOfLineEnd()) continue;
         const char* data = m_buffer.constData();
-        qsizetype end = m_pos;
         const qsizetype size = m_buffer.size();
-        while (end < size && data[end] != '\n' && data[end] != '\r') ++end;
+        qsizetype end = m_pos;
+        // Most lines are plain ASCII: one test a byte finds their end.
+        while (end < size && printableAscii(data[end])) ++end;
+        if (end < size && !endsLine(data[end])) {
+            plain = false;
+            while (end < size && !endsLine(data[end])) ++end;
+        }
         if (!any && end < size) {
             // The whole line lies in the buffer: decoded from there, without a copy.
-            const qsizetype length = std::min(end - m_pos, m_maxBytes);
-            line.text = decode(data + m_pos, length, m_encoding);
-            line.cut = end - m_pos > m_maxBytes;
-            line.number = ++m_number;
-            m_skipLf = data[end] == '\r';
+            take(line, data + m_pos, std::min(end - m_pos, m_maxBytes), plain, end - m_pos > m_maxBytes);
+            m_pending = pendingAfter(data[end]);
             m_pos = end + 1;
             return true;
         }
-        const qsizetype room = m_maxBytes - bytes.size();
-        const qsizetype take = std::min(end - m_pos, room);
-        if (take > 0) bytes.append(data + m_pos, take);
+        const qsizetype room = m_maxBytes - m_spanning.size();
+        const qsizetype length = std::min(end - m_pos, room);
+        if (length > 0) m_spanning.append(data + m_pos, length);
         if (end - m_pos > room) cut = true;
         any = true;
         if (end < size) {
-            m_skipLf = data[end] == '\r';
+            m_pending = pendingAfter(data[end]);
             m_pos = end + 1;
             break;
         }
         m_pos = end;
     }
-    line.text = decode(bytes, m_encoding);
-    line.number = ++m_number;
-    line.cut = cut;
+    take(line, m_spanning.constData(), m_spanning.size(), plain, cut);
     return true;
 }
 

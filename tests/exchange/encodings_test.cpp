@@ -90,4 +90,34 @@ TEST_F(Encodings, EveryCodePageAndLineEndStoresTheSameRows)
     EXPECT_EQ(count("select count(*) from importerrors"), 0);
 }
 
+TEST_F(Encodings, ADosFileWithFrenchWordsKeepsThem)
+{
+    const QString recipe = QString::fromUtf8("MMMMM----- Recipe via Meal-Master (tm) v8.05\r\n"
+                                             "      Title: Gratin mit Crème fraîche\r\n"
+                                             " Categories: Gemüse\r\n"
+                                             "      Yield: 2 Portionen\r\n"
+                                             "\r\n"
+                                             "    200 g  Crème fraîche\r\n"
+                                             "      2    Zwiebeln\r\n"
+                                             "\r\n"
+                                             "  Die Zwiebeln würfeln, mit der Crème fraîche mischen.\r\n"
+                                             "MMMMM\r\n");
+    EXPECT_EQ(stored(*text::toDos(recipe, text::DosCodePage::Cp850)),
+              QStringList({QString::fromUtf8("Gratin mit Crème fraîche|2|Gemüse"),
+                           QString::fromUtf8("1.1 200 g Crème fraîche"), QStringLiteral("1.2 2 - Zwiebel"),
+                           QString::fromUtf8("Die Zwiebeln würfeln, mit der Crème fraîche mischen.")}));
+}
+
+TEST_F(Encodings, ARecipeEndedByCtrlZWithoutALineEndIsStored)
+{
+    const QByteArray recipe = "MMMMM----- Recipe via Meal-Master (tm) v8.02\r\n      Title: Ohne Zubereitung\r\n"
+                              " Categories: Test\r\n   Servings: 2\r\n\r\n      1 c  Mehl\r\nMMMMM\x1A";
+    import(write(QStringLiteral("ohne_zeilenende.mmf"), recipe));
+    const QList<qint64> rids = imported();
+    ASSERT_EQ(rids.size(), 1);
+    EXPECT_EQ(rowsOf(rids[0]) << preparationOf(rids[0]),
+              QStringList({"Ohne Zubereitung|2|-", "1.1 1 c Mehl", "#Test", ""}));
+    EXPECT_EQ(count("select count(*) from importerrors"), 0);
+}
+
 }  // namespace kv::test
