@@ -256,6 +256,12 @@ bool MealMasterReader::readInRecipe(text::TextLine& line)
 {
     bool again = false;
     if (!read(line, &again)) return false;
+    // A recipe ends with its newsgroup article as with its file; the end stays to be seen
+    // by whatever reads next.
+    if (line.articleEnd) {
+        pushBack(line, false);
+        return false;
+    }
     if (again || isHeader(line.text)) return true;
     ++m_recipeLines;
     if (line.cut) {
@@ -308,12 +314,14 @@ std::optional<MmRecipe> MealMasterReader::next()
         do {
             if (!read(line)) return std::nullopt;
         } while (!isHeader(line.text));
-        // The title; a second header before it starts the search again.
+        // The title; a second header before it starts the search again, and so does the
+        // end of a newsgroup article.
         qsizetype at = -1;
-        while (at < 0) {
+        while (at < 0 && !line.articleEnd) {
             if (!read(line)) return std::nullopt;
             if (!isHeader(line.text)) at = indexOfWord(line.text, QLatin1StringView("TITLE:"));
         }
+        if (at < 0) continue;
         m_recipe = MmRecipe();
         m_part = MmPart();
         m_left = Column();

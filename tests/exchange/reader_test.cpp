@@ -393,4 +393,24 @@ TEST_F(Reader, IngredientsKeepTheirNamesWhereNoOtherNameMeansTheSame)
     EXPECT_EQ(r[0].mid(1, 3), QStringList({"1.1 - - Pfeffer", "1.2 1 - Knoblauch", QString::fromUtf8("1.3 2 - Möhren")}));
 }
 
+TEST_F(Reader, ARecipeEndsWithItsNewsgroupArticle)
+{
+    // Articles are handed over with a line of the separator after each. A recipe cut off
+    // in its list goes as one cut off by a file's end would; one cut off in its preparation
+    // is kept; the next article's mail headers reach no recipe.
+    const QByteArray end = QByteArray(1, text::kArticleEnd) + "\r\n";
+    const QByteArray headers = "From: koch@example.org\r\nSubject: Rezepte\r\n\r\n";
+    const auto r = read(headers + kHeader + "      Title: Halb\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\n" +
+                            end + headers + kHeader + "      Title: Ohne Ende\n Categories: Test\n   Servings: 2\n\n"
+                                                      "      1 c  Milch\n\n  Erhitzen.\n" +
+                            end + headers + recipe("Ganz", {"      1 c  Quark"}) + end,
+                        true);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].first(), "Ohne Ende|2|-");
+    EXPECT_EQ(preparationOf(imported().first()), "Erhitzen.");
+    EXPECT_EQ(r[1].first(), "Ganz|4|-");
+    EXPECT_EQ(errorRows(), QStringList(files() + "rezept1.mmf|Halb|Quantity : Fehler 'Die Datei endet in der "
+                                                 "Zutatenliste (Zeile 10).'"));
+}
+
 }  // namespace kv::test
