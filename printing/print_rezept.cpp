@@ -50,9 +50,6 @@ const QString kPrintSetup = QStringLiteral("print_setup");
 constexpr int kSheetLeft = 16;
 constexpr int kSheetTop = 120;
 constexpr int kBottomGap = 32;
-// The preview is drawn at the screen's usual resolution; its fonts are scaled from the
-// printer's resolution to this one.
-constexpr int kPreviewDpi = 96;
 
 // A step of a procedure that guards itself: a failure is logged under `tag`, and the
 // procedure goes on with its next step.
@@ -453,11 +450,11 @@ void PrintRezept::printpage(bool forPreview, int page, PageCanvas* canvas)
     }
     // A new image for every page: the page before disappears with the old one.
     const QSize size = preview->size();
-    if (size.isEmpty())
+    const PageGeometry& g = m_layout.geometry();
+    if (size.isEmpty() || g.printareahorz <= 0 || g.dpiy <= 0)
         return;
-    ImageSurface image(kPreviewDpi, size);
-    SurfaceCanvas onImage(image.surface());
-    kv::printpage(m_layout, true, page, onImage);
+    PreviewImage image(g, size);
+    kv::printpage(m_layout, true, page, image.canvas());
     preview->setPixmap(QPixmap::fromImage(image.finish()));
 }
 
