@@ -30,11 +30,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QPainter>
 #include <QPrinter>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTextStream>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -91,7 +94,8 @@ PrintRezept::PrintRezept(QWidget* parent)
 {
     setObjectName(kName);
     setWindowTitle(QStringLiteral("Kelvor - D r u c k e n"));
-    resize(760, 900);
+    // Wide enough for the magnifier's A4 sheet at the size it prints.
+    resize(860, 900);
     buildControls();
     wireEvents();
     ui::onActivate(this, [this](QWidget* from) { activated(from); });
@@ -145,6 +149,9 @@ void PrintRezept::buildControls()
                                   QStringLiteral("vorige Seite"));
     pageplus = ui::pictureButton(m_panel, QStringLiteral("pageplus"), QStringLiteral("pagenext"),
                                  QStringLiteral("nächste Seite"));
+    lupe = ui::pictureButton(m_panel, QStringLiteral("lupe"), QStringLiteral("search"),
+                             QStringLiteral("Seite in der Größe zeigen, in der sie gedruckt wird"));
+    lupe->setCheckable(true);
     printpreview = ui::pictureButton(m_panel, QStringLiteral("printpreview"), QStringLiteral("printlist"),
                                      QStringLiteral("Drucken"), 32);
     printpreview->setEnabled(false);
@@ -172,7 +179,7 @@ void PrintRezept::buildControls()
     grid->addLayout(row({makebooklet}), 2, 2);
     grid->addWidget(Label5, 1, 3);
     grid->addWidget(printsettings, 2, 3);
-    grid->addLayout(row({anzseit, pageminus, pageplus}), 0, 2, 1, 2);
+    grid->addLayout(row({anzseit, pageminus, pageplus, lupe}), 0, 2, 1, 2);
     auto* actions = new QHBoxLayout;
     actions->addWidget(printpreview);
     actions->addWidget(kreuz);
@@ -193,6 +200,14 @@ void PrintRezept::buildControls()
     preview->setAutoFillBackground(true);
     preview->setPalette(sheet);
     preview->setToolTip(QStringLiteral("Vorschau; beachten Sie daß die Zubereitung hier oft kleiner erscheint"));
+    grossansicht = new QScrollArea(this);
+    grossansicht->setObjectName(QStringLiteral("grossansicht"));
+    grossansicht->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    grossansicht->setFrameShape(QFrame::NoFrame);
+    grossbild = new QLabel;
+    grossbild->setObjectName(QStringLiteral("grossbild"));
+    grossansicht->setWidget(grossbild);
+    grossansicht->hide();
     m_waitmess = new QLabel(QStringLiteral("Kelvor berechnet das Seitenlayout; bitte warten Sie einen Augenblick."),
                           this);
     m_waitmess->setObjectName(QStringLiteral("waitmess"));
@@ -221,6 +236,7 @@ void PrintRezept::wireEvents()
     connect(plus, &QToolButton::clicked, this, handler("PLUS_CLICK : ", &PrintRezept::plus_Click));
     connect(pageminus, &QToolButton::clicked, this, handler("PAGEMINUS_CLICK : ", &PrintRezept::pageminus_Click));
     connect(pageplus, &QToolButton::clicked, this, handler("PAGEPLUS_CLICK : ", &PrintRezept::pageplus_Click));
+    connect(lupe, &QToolButton::clicked, this, handler("LUPE_CLICK : ", &PrintRezept::lupe_Click));
     connect(printpreview, &QToolButton::clicked, this,
             handler("PRINTPREVIEW_CLICK : ", &PrintRezept::printpreview_Click));
     // Every change of the box's value, the program's included: clicked() would miss
@@ -236,6 +252,7 @@ void PrintRezept::wireEvents()
 void PrintRezept::placePanel()
 {
     m_panel->setGeometry(0, 0, width(), kSheetTop);
+    grossansicht->setGeometry(0, kSheetTop, width(), std::max(0, height() - kSheetTop));
 }
 
 void PrintRezept::Form_Load()
@@ -456,6 +473,31 @@ void PrintRezept::printpage(bool forPreview, int page, PageCanvas* canvas)
     PreviewImage image(g, size);
     kv::printpage(m_layout, true, page, image.canvas());
     preview->setPixmap(QPixmap::fromImage(image.finish()));
+    if (lupe->isChecked())
+        drawMagnified(page);
+}
+
+void PrintRezept::drawMagnified(int page)
+{
+    const PageGeometry& g = m_layout.geometry();
+    if (g.dpiy <= 0 || g.physwidth <= 0 || g.physheight <= 0)
+        return;
+    // The screen's pixels per inch over the printer's: the sheet as large as the paper.
+    const double s = double(logicalDpiY()) / g.dpiy;
+    const QSize area(whole(s * g.printareahorz), whole(s * g.printareavert));
+    if (area.isEmpty())
+        return;
+    PreviewImage image(g, area);
+    kv::printpage(m_layout, true, page, image.canvas());
+    QImage sheet(whole(s * g.physwidth), whole(s * g.physheight), QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    painter.drawImage(QPoint(whole(s * g.marginleft), whole(s * g.margintop)), image.finish());
+    painter.setPen(printrand->palette().color(QPalette::WindowText));
+    painter.drawRect(sheet.rect().adjusted(0, 0, -1, -1));
+    painter.end();
+    grossbild->setPixmap(QPixmap::fromImage(sheet));
+    grossbild->resize(sheet.size());
 }
 
 void PrintRezept::sta(const QString& text)
@@ -557,6 +599,17 @@ void PrintRezept::pageplus_Click()
     m_layout.setCurrentpage(m_layout.currentpage() + 1);
     pagescapt();
     printpage(true, m_layout.currentpage(), nullptr);
+}
+
+void PrintRezept::lupe_Click()
+{
+    if (!lupe->isChecked()) {
+        grossansicht->hide();
+        return;
+    }
+    drawMagnified(m_layout.currentpage());
+    grossansicht->show();
+    grossansicht->raise();
 }
 
 void PrintRezept::printpreview_Click()
