@@ -620,7 +620,7 @@ void PrintRezept::printpreview_Click()
     QString file;
     if (printer->outputFormat() == QPrinter::PdfFormat) {
         file = outputFileForJob();
-        if (file.isEmpty())
+        if (file.isEmpty() || !pdfFilesMayBeReplaced(file, m_layout.booklet()))
             return;
     }
     PrinterDocument document(std::move(printer), file);
