@@ -76,6 +76,21 @@ quint8 columnsOrTwo(quint8 columns)
     return 2;
 }
 
+// The chosen printer takes the orientation `printorient` holds, so a scheme brings its
+// orientation back and the window opens as it was left. True when that changed it.
+bool orientationFollowsSetting()
+{
+    const bool landscape =
+        getreg(reg::printorient).trimmed().compare(reg::defaults::printorientLandscape, Qt::CaseInsensitive) == 0;
+    PrinterChoice choice = chosenPrinter();
+    const auto orientation = landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    if (choice.orientation == orientation)
+        return false;
+    choice.orientation = orientation;
+    setChosenPrinter(choice);
+    return true;
+}
+
 // The settings window when it is open.
 PrintSetup* settingsWindow()
 {
@@ -272,7 +287,10 @@ void PrintRezept::Form_Load()
         printsettings->setCurrentIndex(m_schemes->rowCount() > 0 ? 0 : -1);
     });
     printlog(QStringLiteral("print_rezept.form_load -> fillpdevmode"));
-    step(tag, [] { fillpdevmode(); });
+    step(tag, [] {
+        fillpdevmode();
+        orientationFollowsSetting();
+    });
     printlog(QStringLiteral("print_rezept.form_load -> getpagesize"));
     step(tag, [&] { m_layout.setGeometry(kv::getpagesize()); });
     printlog(QStringLiteral("print_rezept.form_load Ende"));
@@ -393,7 +411,10 @@ void PrintRezept::resizepreview()
     if (g.physheight <= 0 || g.physwidth <= 0) {
         printlog(QStringLiteral("resizepreview -> Error 11 : Division durch Null"));
     } else {
-        double scale = double(printrand->height()) / g.physheight;
+        // The room the window leaves, not the sheet's height as it stands: a portrait sheet
+        // after a landscape one would keep the landscape's height.
+        const int room = height() - printrand->y() - kBottomGap;
+        double scale = double(room > 0 ? room : printrand->height()) / g.physheight;
         const double available = width() - 2.0 * printrand->x();
         // Landscape paper: the sheet is fitted to the width instead of the height.
         if (scale * g.physwidth > available)
@@ -539,7 +560,11 @@ void PrintRezept::changeprinter()
 {
     printlog(QStringLiteral("changeprinter start"));
     try {
-        showprinter();
+        // The orientation travels with the print settings and their schemes.
+        if (showprinter())
+            savereg(reg::printorient, chosenPrinter().orientation == QPageLayout::Landscape
+                                          ? reg::defaults::printorientLandscape
+                                          : reg::defaults::printorient);
     } catch (const std::exception& e) {
         printlogError(QStringLiteral("changeprinter -> Error "), e);
         ui::msgbox(QStringLiteral("Fehler bei der Verbindung zum Druckertreiber. Stellen Sie sicher, daß ein "
@@ -644,6 +669,10 @@ void PrintRezept::printsettings_Change()
         return;
     }
     setColumns(columnsOrTwo(storedColumns(QStringLiteral("printsettings_change -> Error "))));
+    if (orientationFollowsSetting()) {
+        m_layout.setGeometry(kv::getpagesize());
+        resizepreview();
+    }
     if (auto* setup = settingsWindow())
         setup->showSettings();
     if (!bookletFollowsSetting())
