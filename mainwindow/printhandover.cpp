@@ -5,6 +5,7 @@
 #include "printing/printnumber.h"
 
 #include <functional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -26,11 +27,10 @@ const QString kLineColumns = QStringLiteral(
     "zutaten.tid, zutaten.nr, einheiten.eid, einheiten.ename, zutaten.menge AS men, "
     "zutindex.zutat AS zname");
 
-// The raw lines of every recipe of list or menu `id` into `table`, under the name the
-// expression `name` gives; `withPlace` adds each dish's place in the menu. The preparation
-// is joined as optional: a recipe without one is printed all the same.
-QString linesOfList(const QString& table, bool menu, qint64 id, const QString& name, bool withPlace,
-                    const QString& moreWhere = {})
+// The raw lines of every recipe of list or menu `id`, under the name the expression `name`
+// gives, in the columns of kColumns; `withPlace` adds each dish's place in the menu. The
+// preparation is joined as optional: a recipe without one is printed all the same.
+QString linesOfList(bool menu, qint64 id, const QString& name, bool withPlace, const QString& moreWhere = {})
 {
     const QString entries = menu ? QStringLiteral("rezinmen") : QStringLiteral("rezinaus");
     const QString list = menu ? QStringLiteral("menues ON rezinmen.mid = menues.mid")
@@ -38,9 +38,8 @@ QString linesOfList(const QString& table, bool menu, qint64 id, const QString& n
     const QString date = menu ? QStringLiteral("mdat") : QStringLiteral("adat");
     const QString key = menu ? QStringLiteral("rezinmen.mid") : QStringLiteral("rezinaus.aid");
     const QString place = withPlace ? QStringLiteral("rezinmen.nr,") : QString();
-    return QStringLiteral("INSERT INTO [") + table + QStringLiteral("] ( ") + kColumns +
-           (withPlace ? QStringLiteral(",rnr") : QString()) + QStringLiteral(" ) SELECT ") + name + u',' + date +
-           QStringLiteral(", ") + kLineColumns.arg(entries + QStringLiteral(".port")) +
+    return QStringLiteral("SELECT ") + name + u',' + date + QStringLiteral(", ") +
+           kLineColumns.arg(entries + QStringLiteral(".port")) +
            (withPlace ? QStringLiteral(", rezinmen.nr") : QString()) + QStringLiteral(" FROM (((") + kRecipeLines +
            QStringLiteral(" INNER JOIN ") + entries + QStringLiteral(" ON rezepte.rid = ") + entries +
            QStringLiteral(".rid) LEFT JOIN zubereit ON rezepte.rid = zubereit.rid) INNER JOIN ") + list +
@@ -63,6 +62,23 @@ std::optional<double> amountOf(const QVariant& men)
 
 // The blank that stands for no amount and for 0.
 const QString kBlank = QStringLiteral(" ");
+
+// A line's amount as the shopping list adds it up: `raw` as the recipe stores it, scaled
+// from the recipe's servings `port` to the entry's `p`. Units that are never scaled keep
+// their amount, and a recipe written for 0 servings says nothing about the amount needed.
+std::optional<double> shoppingAmount(const QVariant& raw, int port, const QVariant& p, std::optional<qint64> unit)
+{
+    // A stored number is taken whole; a text, as an old cookbook may hold, is read.
+    const bool number = raw.typeId() == QMetaType::Double || raw.typeId() == QMetaType::LongLong;
+    const std::optional<double> x = number ? std::optional(raw.toDouble()) : amountOf(raw);
+    if (!x)
+        return std::nullopt;
+    if (unit == kUnscaledUnit)
+        return *x;
+    if (port == 0 || p.isNull())
+        return std::nullopt;
+    return *x * p.toDouble() / port;
+}
 
 // The columns rewriteAmounts hands over.
 enum AmountColumn { kMen = 1, kPort = 2, kP = 3, kEval = 4 };
@@ -108,8 +124,10 @@ bool handOverList(db::Database& db, bool menu, std::optional<qint64> id, const Q
         tx.commit();
         return false;
     }
-    db.executeDroppingRepeatedKeys(linesOfList(QStringLiteral("rep-korbliste"), menu, *id,
-                                               menu ? QStringLiteral("mname") : QStringLiteral("aname"), menu));
+    db.executeDroppingRepeatedKeys(QStringLiteral("INSERT INTO [rep-korbliste] ( ") + kColumns +
+                                   (menu ? QStringLiteral(",rnr") : QString()) + QStringLiteral(" ) ") +
+                                   linesOfList(menu, *id, menu ? QStringLiteral("mname") : QStringLiteral("aname"),
+                                               menu));
     if (db.recordCount(QStringLiteral("rep-korbliste")) == 0) {
         tx.commit();
         return false;
@@ -151,32 +169,38 @@ bool handOverShoppingList(db::Database& db, bool menu, std::optional<qint64> id)
         return false;
     db::Transaction tx(db);
     db.execute(QStringLiteral("delete from [rep-einkauf]"));
-    // A list without a name is the shopping list of "".
-    db.execute(linesOfList(QStringLiteral("rep-einkauf"), menu, *id,
-                           QStringLiteral("'Einkaufsliste ' || coalesce(%1,'')")
-                               .arg(menu ? QStringLiteral("mname") : QStringLiteral("aname")),
-                           false, QStringLiteral(" and zutaten.nr<>0")));
+    // The raw lines go into `rep-einkauf` one by one, and each line's amount, scaled to the
+    // servings of its entry, stays beside it as the number the recipe stores. Through the
+    // text column `men` it would come back cut to fifteen digits: a third for 2 at 3
+    // servings would no longer add up to exactly a half.
+    std::unordered_map<qint64, double> amounts;  // by rowid in `rep-einkauf`
+    {
+        db::Statement lines(db, linesOfList(menu, *id,
+                                            QStringLiteral("'Einkaufsliste ' || coalesce(%1,'')")
+                                                .arg(menu ? QStringLiteral("mname") : QStringLiteral("aname")),
+                                            false, QStringLiteral(" and zutaten.nr<>0")));
+        db::Statement insert(db, QStringLiteral("INSERT INTO [rep-einkauf] ( ") + kColumns +
+                                     QStringLiteral(" ) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+        // The places of kColumns.
+        enum { kLineP = 4, kLinePort = 5, kLineEval = 10, kLineMen = 12, kLineColumns = 14 };
+        while (lines.step()) {
+            const std::optional<double> scaled = shoppingAmount(
+                lines.value(kLineMen), int(lines.int64(kLinePort)), lines.value(kLineP),
+                lines.isNull(kLineEval) ? std::nullopt : std::optional(lines.int64(kLineEval)));
+            for (int i = 0; i < kLineColumns; ++i)
+                insert.bind(i + 1, lines.value(i));
+            // 0 is no amount to buy: it adds nothing and joins the lines without one.
+            insert.bind(kLineMen + 1, !scaled ? QVariant() : *scaled == 0.0 ? QVariant(kBlank) : QVariant(*scaled));
+            insert.step();
+            insert.reset();
+            if (scaled && *scaled != 0.0)
+                amounts.emplace(db.lastInsertId(), *scaled);
+        }
+    }
     if (db.recordCount(QStringLiteral("rep-einkauf")) == 0) {
         tx.commit();
         return false;
     }
-
-    // Each line scaled to the servings of its entry, as a number; a text such as "1,5"
-    // would count as 1 in a sum. Units that are never scaled keep their amount, and a
-    // recipe written for 0 servings says nothing about the amount needed.
-    rewriteAmounts(db, QStringLiteral("rep-einkauf"), [](const db::Statement& row) {
-        const std::optional<double> x = amountOf(row.value(kMen));
-        const int port = int(row.int64(kPort));
-        std::optional<double> scaled;
-        if (x && !row.isNull(kEval) && row.int64(kEval) == kUnscaledUnit)
-            scaled = *x;
-        else if (x && port != 0 && !row.isNull(kP))
-            scaled = *x * row.value(kP).toDouble() / port;
-        if (!scaled)
-            return QVariant();
-        // 0 is no amount to buy: it adds nothing and joins the lines without one.
-        return QVariant(*scaled == 0.0 ? kBlank : QString::number(*scaled, 'g', 17));
-    });
 
     db.execute(QStringLiteral("delete from [rep-korbliste]"));
     // One row per unit and ingredient name, numbered from 1 in each section in the order
@@ -184,25 +208,28 @@ bool handOverShoppingList(db::Database& db, bool menu, std::optional<qint64> id)
     // twice on the way.
     {
         db::Statement groups(db, QStringLiteral(
-            "select aname, adat, ename, zname, sum(case when trim(coalesce(men,''))='' then null "
-            "else cast(men as real) end) from [rep-einkauf] group by aname, adat, ename, zname "
-            "order by zname, ename"));
+            "select aname, adat, ename, zname, group_concat(rowid) from [rep-einkauf] "
+            "group by aname, adat, ename, zname order by zname, ename"));
         db::Statement insert(db, QStringLiteral(
             "insert into [rep-korbliste] (aname,adat,rid,rname,tid,nr,rnr,men,ename,zname) "
             "values (?,?,?,?,1,?,?,?,?,?)"));
         int z = 1;
         int s = 1;
         while (groups.step()) {
-            const QVariant total = groups.value(4);
-            const bool withAmount = !total.isNull() && total.toDouble() != 0.0;
+            std::optional<double> total;
+            for (const QString& row : groups.text(4).split(u',')) {
+                const auto amount = amounts.find(row.toLongLong());
+                if (amount != amounts.end())
+                    total = total.value_or(0.0) + amount->second;
+            }
+            const bool withAmount = total && *total != 0.0;
             insert.bind(1, groups.value(0));
             insert.bind(2, groups.value(1));
             insert.bind(3, withAmount ? 1 : 2);
             insert.bind(4, withAmount ? QStringLiteral("Zutaten :") : QStringLiteral("Sowie :"));
             insert.bind(5, withAmount ? z++ : s++);
             insert.bind(6, withAmount ? 1 : 2);
-            insert.bind(7, withAmount ? QVariant(bruch(total.toDouble()))
-                                      : (total.isNull() ? QVariant() : QVariant(QStringLiteral("0"))));
+            insert.bind(7, withAmount ? QVariant(bruch(*total)) : (total ? QVariant(QStringLiteral("0")) : QVariant()));
             insert.bind(8, groups.value(2));
             insert.bind(9, QStringLiteral("o  ") + groups.text(3));
             insert.step();

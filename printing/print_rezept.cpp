@@ -30,11 +30,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
+#include <QPainter>
 #include <QPrinter>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTextStream>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -50,9 +53,6 @@ const QString kPrintSetup = QStringLiteral("print_setup");
 constexpr int kSheetLeft = 16;
 constexpr int kSheetTop = 120;
 constexpr int kBottomGap = 32;
-// The preview is drawn at the screen's usual resolution; its fonts are scaled from the
-// printer's resolution to this one.
-constexpr int kPreviewDpi = 96;
 
 // A step of a procedure that guards itself: a failure is logged under `tag`, and the
 // procedure goes on with its next step.
@@ -76,6 +76,21 @@ quint8 columnsOrTwo(quint8 columns)
     return 2;
 }
 
+// The chosen printer takes the orientation `printorient` holds, so a scheme brings its
+// orientation back and the window opens as it was left. True when that changed it.
+bool orientationFollowsSetting()
+{
+    const bool landscape =
+        getreg(reg::printorient).trimmed().compare(reg::defaults::printorientLandscape, Qt::CaseInsensitive) == 0;
+    PrinterChoice choice = chosenPrinter();
+    const auto orientation = landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    if (choice.orientation == orientation)
+        return false;
+    choice.orientation = orientation;
+    setChosenPrinter(choice);
+    return true;
+}
+
 // The settings window when it is open.
 PrintSetup* settingsWindow()
 {
@@ -94,7 +109,8 @@ PrintRezept::PrintRezept(QWidget* parent)
 {
     setObjectName(kName);
     setWindowTitle(QStringLiteral("Kelvor - D r u c k e n"));
-    resize(760, 900);
+    // Wide enough for the magnifier's A4 sheet at the size it prints.
+    resize(860, 900);
     buildControls();
     wireEvents();
     ui::onActivate(this, [this](QWidget* from) { activated(from); });
@@ -148,6 +164,9 @@ void PrintRezept::buildControls()
                                   QStringLiteral("vorige Seite"));
     pageplus = ui::pictureButton(m_panel, QStringLiteral("pageplus"), QStringLiteral("pagenext"),
                                  QStringLiteral("nächste Seite"));
+    lupe = ui::pictureButton(m_panel, QStringLiteral("lupe"), QStringLiteral("search"),
+                             QStringLiteral("Seite in der Größe zeigen, in der sie gedruckt wird"));
+    lupe->setCheckable(true);
     printpreview = ui::pictureButton(m_panel, QStringLiteral("printpreview"), QStringLiteral("printlist"),
                                      QStringLiteral("Drucken"), 32);
     printpreview->setEnabled(false);
@@ -175,7 +194,7 @@ void PrintRezept::buildControls()
     grid->addLayout(row({makebooklet}), 2, 2);
     grid->addWidget(Label5, 1, 3);
     grid->addWidget(printsettings, 2, 3);
-    grid->addLayout(row({anzseit, pageminus, pageplus}), 0, 2, 1, 2);
+    grid->addLayout(row({anzseit, pageminus, pageplus, lupe}), 0, 2, 1, 2);
     auto* actions = new QHBoxLayout;
     actions->addWidget(printpreview);
     actions->addWidget(kreuz);
@@ -196,6 +215,14 @@ void PrintRezept::buildControls()
     preview->setAutoFillBackground(true);
     preview->setPalette(sheet);
     preview->setToolTip(QStringLiteral("Vorschau; beachten Sie daß die Zubereitung hier oft kleiner erscheint"));
+    grossansicht = new QScrollArea(this);
+    grossansicht->setObjectName(QStringLiteral("grossansicht"));
+    grossansicht->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    grossansicht->setFrameShape(QFrame::NoFrame);
+    grossbild = new QLabel;
+    grossbild->setObjectName(QStringLiteral("grossbild"));
+    grossansicht->setWidget(grossbild);
+    grossansicht->hide();
     m_waitmess = new QLabel(QStringLiteral("Kelvor berechnet das Seitenlayout; bitte warten Sie einen Augenblick."),
                           this);
     m_waitmess->setObjectName(QStringLiteral("waitmess"));
@@ -224,6 +251,7 @@ void PrintRezept::wireEvents()
     connect(plus, &QToolButton::clicked, this, handler("PLUS_CLICK : ", &PrintRezept::plus_Click));
     connect(pageminus, &QToolButton::clicked, this, handler("PAGEMINUS_CLICK : ", &PrintRezept::pageminus_Click));
     connect(pageplus, &QToolButton::clicked, this, handler("PAGEPLUS_CLICK : ", &PrintRezept::pageplus_Click));
+    connect(lupe, &QToolButton::clicked, this, handler("LUPE_CLICK : ", &PrintRezept::lupe_Click));
     connect(printpreview, &QToolButton::clicked, this,
             handler("PRINTPREVIEW_CLICK : ", &PrintRezept::printpreview_Click));
     // Every change of the box's value, the program's included: clicked() would miss
@@ -239,6 +267,7 @@ void PrintRezept::wireEvents()
 void PrintRezept::placePanel()
 {
     m_panel->setGeometry(0, 0, width(), kSheetTop);
+    grossansicht->setGeometry(0, kSheetTop, width(), std::max(0, height() - kSheetTop));
 }
 
 void PrintRezept::Form_Load()
@@ -258,7 +287,10 @@ void PrintRezept::Form_Load()
         printsettings->setCurrentIndex(m_schemes->rowCount() > 0 ? 0 : -1);
     });
     printlog(QStringLiteral("print_rezept.form_load -> fillpdevmode"));
-    step(tag, [] { fillpdevmode(); });
+    step(tag, [] {
+        fillpdevmode();
+        orientationFollowsSetting();
+    });
     printlog(QStringLiteral("print_rezept.form_load -> getpagesize"));
     step(tag, [&] { m_layout.setGeometry(kv::getpagesize()); });
     printlog(QStringLiteral("print_rezept.form_load Ende"));
@@ -379,7 +411,10 @@ void PrintRezept::resizepreview()
     if (g.physheight <= 0 || g.physwidth <= 0) {
         printlog(QStringLiteral("resizepreview -> Error 11 : Division durch Null"));
     } else {
-        double scale = double(printrand->height()) / g.physheight;
+        // The room the window leaves, not the sheet's height as it stands: a portrait sheet
+        // after a landscape one would keep the landscape's height.
+        const int room = height() - printrand->y() - kBottomGap;
+        double scale = double(room > 0 ? room : printrand->height()) / g.physheight;
         const double available = width() - 2.0 * printrand->x();
         // Landscape paper: the sheet is fitted to the width instead of the height.
         if (scale * g.physwidth > available)
@@ -453,12 +488,37 @@ void PrintRezept::printpage(bool forPreview, int page, PageCanvas* canvas)
     }
     // A new image for every page: the page before disappears with the old one.
     const QSize size = preview->size();
-    if (size.isEmpty())
+    const PageGeometry& g = m_layout.geometry();
+    if (size.isEmpty() || g.printareahorz <= 0 || g.dpiy <= 0)
         return;
-    ImageSurface image(kPreviewDpi, size);
-    SurfaceCanvas onImage(image.surface());
-    kv::printpage(m_layout, true, page, onImage);
+    PreviewImage image(g, size);
+    kv::printpage(m_layout, true, page, image.canvas());
     preview->setPixmap(QPixmap::fromImage(image.finish()));
+    if (lupe->isChecked())
+        drawMagnified(page);
+}
+
+void PrintRezept::drawMagnified(int page)
+{
+    const PageGeometry& g = m_layout.geometry();
+    if (g.dpiy <= 0 || g.physwidth <= 0 || g.physheight <= 0)
+        return;
+    // The screen's pixels per inch over the printer's: the sheet as large as the paper.
+    const double s = double(logicalDpiY()) / g.dpiy;
+    const QSize area(whole(s * g.printareahorz), whole(s * g.printareavert));
+    if (area.isEmpty())
+        return;
+    PreviewImage image(g, area);
+    kv::printpage(m_layout, true, page, image.canvas());
+    QImage sheet(whole(s * g.physwidth), whole(s * g.physheight), QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    painter.drawImage(QPoint(whole(s * g.marginleft), whole(s * g.margintop)), image.finish());
+    painter.setPen(printrand->palette().color(QPalette::WindowText));
+    painter.drawRect(sheet.rect().adjusted(0, 0, -1, -1));
+    painter.end();
+    grossbild->setPixmap(QPixmap::fromImage(sheet));
+    grossbild->resize(sheet.size());
 }
 
 void PrintRezept::sta(const QString& text)
@@ -500,7 +560,11 @@ void PrintRezept::changeprinter()
 {
     printlog(QStringLiteral("changeprinter start"));
     try {
-        showprinter();
+        // The orientation travels with the print settings and their schemes.
+        if (showprinter())
+            savereg(reg::printorient, chosenPrinter().orientation == QPageLayout::Landscape
+                                          ? reg::defaults::printorientLandscape
+                                          : reg::defaults::printorient);
     } catch (const std::exception& e) {
         printlogError(QStringLiteral("changeprinter -> Error "), e);
         ui::msgbox(QStringLiteral("Fehler bei der Verbindung zum Druckertreiber. Stellen Sie sicher, daß ein "
@@ -562,6 +626,17 @@ void PrintRezept::pageplus_Click()
     printpage(true, m_layout.currentpage(), nullptr);
 }
 
+void PrintRezept::lupe_Click()
+{
+    if (!lupe->isChecked()) {
+        grossansicht->hide();
+        return;
+    }
+    drawMagnified(m_layout.currentpage());
+    grossansicht->show();
+    grossansicht->raise();
+}
+
 void PrintRezept::printpreview_Click()
 {
     if (!m_layout.printable())
@@ -570,7 +645,7 @@ void PrintRezept::printpreview_Click()
     QString file;
     if (printer->outputFormat() == QPrinter::PdfFormat) {
         file = outputFileForJob();
-        if (file.isEmpty())
+        if (file.isEmpty() || !pdfFilesMayBeReplaced(file, m_layout.booklet()))
             return;
     }
     PrinterDocument document(std::move(printer), file);
@@ -594,6 +669,10 @@ void PrintRezept::printsettings_Change()
         return;
     }
     setColumns(columnsOrTwo(storedColumns(QStringLiteral("printsettings_change -> Error "))));
+    if (orientationFollowsSetting()) {
+        m_layout.setGeometry(kv::getpagesize());
+        resizepreview();
+    }
     if (auto* setup = settingsWindow())
         setup->showSettings();
     if (!bookletFollowsSetting())

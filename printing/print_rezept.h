@@ -14,6 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QScrollArea;
 class QToolButton;
 
 namespace kv {
@@ -63,6 +64,7 @@ public:
     void plus_Click();
     void pageminus_Click();
     void pageplus_Click();
+    void lupe_Click();
     void printpreview_Click();
     void printsettings_Change();
     void printsettings_KeyDown(int& keyCode, int shift);
@@ -91,6 +93,8 @@ private:
     void activated(QWidget* from);
     // The preview box in the sheet at `scale` window pixels per printer pixel.
     void placePreview(double scale);
+    // The magnified sheet: page `page` at the size it prints, while the magnifier is on.
+    void drawMagnified(int page);
     void setColumns(quint8 count);
     // `printspalten` as a column count, its leading number; 0 for none, and, logged under
     // `tag`, for one beyond 0..255.
@@ -112,6 +116,9 @@ private:
     QLabel* anzseit = nullptr;
     QToolButton* pageminus = nullptr;
     QToolButton* pageplus = nullptr;
+    QToolButton* lupe = nullptr;           // the magnifier, on or off
+    QScrollArea* grossansicht = nullptr;   // the sheet at the size it prints, over the preview
+    QLabel* grossbild = nullptr;
     QLabel* spaltlabel = nullptr;
     QToolButton* minus = nullptr;
     QToolButton* plus = nullptr;

@@ -6,6 +6,8 @@
 #include "printing/printnumber.h"
 
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 namespace kv {
@@ -25,6 +27,29 @@ QString secondPassFile(const QString& file)
     if (file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         return file.left(file.size() - 4) + QStringLiteral("-2") + file.right(4);
     return file + QStringLiteral("-2");
+}
+
+bool pdfFilesMayBeReplaced(const QString& file, bool booklet)
+{
+    QStringList files{file};
+    if (booklet)
+        files << secondPassFile(file);
+    QStringList there;
+    for (const QString& f : files)
+        if (QFileInfo::exists(f))
+            there << QDir::toNativeSeparators(f);
+    if (there.isEmpty())
+        return true;
+    const QString question =
+        there.size() == 1
+            ? QStringLiteral("Die Datei '%1' gibt es schon. Soll sie überschrieben werden ?").arg(there[0])
+            : QStringLiteral("Die Dateien '%1' und '%2' gibt es schon. Sollen sie überschrieben werden ?")
+                  .arg(there[0], there[1]);
+    if (ui::msgbox(question, ui::YesNo | ui::Question, QStringLiteral(" ")) == ui::Answer::Yes)
+        return true;
+    printlog(QStringLiteral("print_rezept.printpreview -> not printed: ") + there.join(QStringLiteral(", ")));
+    ui::msgbox(QStringLiteral("Es wurde nichts gedruckt."), ui::OkOnly | ui::Information, QStringLiteral(" "));
+    return false;
 }
 
 namespace {

@@ -33,6 +33,11 @@ public:
 // on the same file would overwrite the first. "liste.pdf" gives "liste-2.pdf".
 QString secondPassFile(const QString& file);
 
+// Before a job on the PDF output: when its file, or a booklet's second file, is there
+// already, asks once whether to overwrite. No says that nothing was printed. True when the
+// job may write its files.
+bool pdfFilesMayBeReplaced(const QString& file, bool booklet);
+
 // Draws a page of the layout for paper (the form's printpage).
 using PagePainter = std::function<void(int page, PageCanvas& canvas)>;
 

@@ -39,6 +39,16 @@ void SurfaceCanvas::printline(int x1, int y1, int x2, int y2)
     kv::printline(m_surface, x1, y1, x2, y2);
 }
 
+PreviewImage::PreviewImage(const PageGeometry& g, QSize size)
+    : m_scale(g.printareahorz > 0 ? double(size.width()) / g.printareahorz : 0),
+      m_image(g.dpiy, size),
+      m_canvas(m_image.surface(), g.printareahorz)
+{
+    QPainter& painter = m_image.surface().painter();
+    painter.scale(m_scale, m_scale);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+}
+
 QString printLogoPath()
 {
     return QDir(paths::programFolder()).filePath(QStringLiteral("kelvor-logo.bmp"));

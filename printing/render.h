@@ -2,6 +2,7 @@
 // The page renderer: draws one finished page of the layout database onto paper, a PDF or
 // the preview. It measures nothing; every position and text was written by the layout.
 
+#include "printing/pagegeometry.h"
 #include "printing/printsurface.h"
 
 #include <QString>
@@ -15,7 +16,7 @@ class PrintLayout;
 class PageCanvas {
 public:
     virtual ~PageCanvas() = default;
-    // The inner width in pixels (the preview's, for the preview's scale).
+    // The width in the pixels it takes positions in; the preview is scaled by it.
     virtual int width() const = 0;
     virtual int dpiy() const = 0;
     virtual void drawtextblock(const QString& text, const QString& fontname, double size, bool bold,
@@ -37,6 +38,37 @@ public:
 
 private:
     PrintSurface& m_surface;
+};
+
+// The preview's picture of a page, `size` pixels large. The page is drawn on it as on
+// paper, in printer pixels and with the fonts at the printer's resolution, and only the
+// finished drawing is scaled down to the picture: so every text block breaks into the
+// lines the layout measured and ends where it ends on paper. Scaled block by block
+// instead, each text is laid out anew at a few pixels a line, where rounding and hinting
+// make its lines taller or break them elsewhere, and the block's rectangle cuts the rest.
+class PreviewImage {
+public:
+    // The printable area of `g` fills the picture's width.
+    PreviewImage(const PageGeometry& g, QSize size);
+    // Takes positions in printer pixels: its width is the printable area's.
+    PageCanvas& canvas() { return m_canvas; }
+    // Printer pixels to the picture's pixels.
+    double scale() const { return m_scale; }
+    QImage finish() { return m_image.finish(); }
+
+private:
+    class Canvas : public SurfaceCanvas {
+    public:
+        Canvas(PrintSurface& surface, int width) : SurfaceCanvas(surface), m_width(width) {}
+        int width() const override { return m_width; }
+
+    private:
+        int m_width;
+    };
+
+    double m_scale;
+    ImageSurface m_image;
+    Canvas m_canvas;
 };
 
 // The logo drawn on every page: kelvor-logo.bmp in the program folder.

@@ -194,8 +194,9 @@ QString outputFileForJob()
 {
     if (!g_chosen.isPdf() || !g_chosen.outputFile.isEmpty())
         return g_chosen.outputFile;
+    // The print job asks once for all of its files, a booklet's second one included.
     return ui::saveFileName(QStringLiteral("Druck als PDF-Datei speichern"), paths::homeFolder(),
-                            QStringLiteral("PDF-Dateien (*.pdf)"));
+                            QStringLiteral("PDF-Dateien (*.pdf)"), ui::OverwriteQuestion::Skip);
 }
 
 }  // namespace kv

@@ -38,7 +38,8 @@ PrinterChoice choiceOf(const QPrinter& printer);
 // once and the PDF output takes its place.
 std::unique_ptr<QPrinter> chosenPrinterDevice();
 // The file a print job on the PDF output writes: the one the printer dialog's file field
-// gave, else asked for with a file dialog now. Empty when that dialog was cancelled.
+// gave, else asked for with a file dialog now, which leaves asking before an existing file
+// is overwritten to the job. Empty when that dialog was cancelled.
 QString outputFileForJob();
 
 }  // namespace kv

@@ -335,5 +335,106 @@ TEST_F(PrintForm, ABookletToPdfGivesTwoFilesTheSecondWithMinus2)
     EXPECT_FALSE(form()->isVisible());
 }
 
+// The printer dialog's PDF file stays chosen for every later print, and the save dialog
+// asks nothing before the job; the job asks once when a file of it is there.
+TEST_F(PrintForm, APdfFileThatIsThereIsOverwrittenOnlyAfterOneYesAndNoPrintsNothing)
+{
+    showForm();
+    const QString file = out.filePath(QStringLiteral("print.pdf"));
+    dialogs.expectPrinterSetup([file](PrinterChoice& c) {
+        c.outputFile = file;
+        return true;
+    });
+    formControl("druckaus")->click();
+    dialogs.verify();
+    // A new file: no question.
+    formControl("printpreview")->click();
+    dialogs.verify();
+    ASSERT_EQ(pdfPages(file), form()->layout().pagecount());
+
+    const auto writeOld = [](const QString& path) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("alt");
+    };
+    const auto content = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    writeOld(file);
+    const QString question =
+        QStringLiteral("Die Datei '%1' gibt es schon. Soll sie überschrieben werden ?").arg(QDir::toNativeSeparators(file));
+    showForm();
+    dialogs.expect(question, Answer::No).withStyle(ui::YesNo | ui::Question);
+    dialogs.expect(QStringLiteral("Es wurde nichts gedruckt."), Answer::Ok);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    EXPECT_EQ(content(file), QByteArray("alt"));
+    EXPECT_TRUE(form()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    dialogs.expect(question, Answer::Yes);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    EXPECT_EQ(pdfPages(file), form()->layout().pagecount());
+    EXPECT_FALSE(form()->isVisible());
+
+    // A file named in the save dialog is asked about once, by the job.
+    setChosenPrinter({});
+    writeOld(file);
+    showForm();
+    dialogs.expectFile(kPdfQuestion, file);
+    dialogs.expect(question, Answer::No);
+    dialogs.expect(QStringLiteral("Es wurde nichts gedruckt."), Answer::Ok);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    ASSERT_FALSE(dialogs.shown().empty());
+    for (const auto& shown : dialogs.shown())
+        EXPECT_FALSE(shown.asksOverwrite);
+    EXPECT_EQ(content(file), QByteArray("alt"));
+}
+
+TEST_F(PrintForm, ABookletAsksOnceForItsFilesThatAreThereTheSecondIncluded)
+{
+    savereg(reg::printbooklet, QStringLiteral("1"));
+    savereg(reg::printspalten, QStringLiteral("1"));
+    fillQuickList();
+    const QString file = out.filePath(QStringLiteral("heft.pdf"));
+    const QString second = out.filePath(QStringLiteral("heft-2.pdf"));
+    {
+        QFile old(second);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("alt");
+    }
+    showForm();
+    // Only the second file is there.
+    dialogs.expectFile(kPdfQuestion, file);
+    dialogs.expect(QStringLiteral("Die Datei '%1' gibt es schon.").arg(QDir::toNativeSeparators(second)), Answer::No);
+    dialogs.expect(QStringLiteral("Es wurde nichts gedruckt."), Answer::Ok);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(QFileInfo(second).size(), 3);
+
+    // Both are there after a print: one question names both; Yes prints the booklet.
+    dialogs.expectFile(kPdfQuestion, file);
+    dialogs.expect(QStringLiteral("Die Datei '%1' gibt es schon.").arg(QDir::toNativeSeparators(second)), Answer::Yes);
+    dialogs.expect(kBookletQuestion, Answer::Yes);
+    dialogs.expect(kBookletTurnOver, Answer::Ok);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    const int sides = form()->layout().pagecount();
+    EXPECT_EQ(pdfPages(second), sides / 2);
+    showForm();
+    dialogs.expectFile(kPdfQuestion, file);
+    dialogs.expect(QStringLiteral("Die Dateien '%1' und '%2' gibt es schon. Sollen sie überschrieben werden ?")
+                       .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(second)),
+                   Answer::No);
+    dialogs.expect(QStringLiteral("Es wurde nichts gedruckt."), Answer::Ok);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    EXPECT_TRUE(form()->isVisible());
+}
+
 }  // namespace
 }  // namespace kv::test

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFrame>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -456,6 +457,63 @@ TEST_F(PrintSettingsWindow, DeleteAsksForTheSchemeShownAndOnlyYesDeletesIt)
     EXPECT_EQ(schemesInFile(), 11);
     EXPECT_EQ(storeStamp(), before);
     EXPECT_EQ(layouts(), 0);
+}
+
+// Landscape is chosen in the printer dialog; the scheme saved then gives it back, its sheet
+// and its layout, and so does opening the window again.
+TEST_F(PrintSettingsWindow, ASchemeSavedInLandscapeBringsLandscapeBack)
+{
+    const auto orient = [](QPageLayout::Orientation o) {
+        return [o](PrinterChoice& c) {
+            c.orientation = o;
+            return true;
+        };
+    };
+    const auto sheetIsLandscape = [this] {
+        const PageGeometry& g = form()->layout().geometry();
+        const QRect sheet = formControl<QFrame>("printrand")->geometry();
+        return g.physwidth > g.physheight && sheet.width() > sheet.height();
+    };
+    openSetup();
+    activate(form());
+    dialogs.expectPrinterSetup(orient(QPageLayout::Landscape));
+    formControl("druckaus")->click();
+    dialogs.verify();
+    EXPECT_EQ(getreg(reg::printorient), QStringLiteral("quer"));
+    ASSERT_TRUE(sheetIsLandscape());
+    activate(setup());
+    saveScheme(QStringLiteral("Quer"));
+
+    activate(form());
+    dialogs.expectPrinterSetup(orient(QPageLayout::Portrait));
+    formControl("druckaus")->click();
+    dialogs.verify();
+    EXPECT_EQ(getreg(reg::printorient), QStringLiteral("hoch"));
+    ASSERT_FALSE(sheetIsLandscape());
+    const QRect portraitSheet = formControl<QFrame>("printrand")->geometry();
+
+    const int before = layouts();
+    choose(rowOf(QStringLiteral("Quer")));
+    EXPECT_EQ(getreg(reg::printorient), QStringLiteral("quer"));
+    EXPECT_EQ(chosenPrinter().orientation, QPageLayout::Landscape);
+    EXPECT_TRUE(sheetIsLandscape());
+    EXPECT_EQ(layouts(), before + 1);
+    // The page laid out is the landscape one: its text is wider than the sheet is high.
+    const PageGeometry& g = form()->layout().geometry();
+    EXPECT_GT(form()->layout().state().printwidth, g.printareavert);
+
+    // The window opened again keeps the orientation of the settings; back to portrait, the
+    // sheet is as high as before, not the landscape sheet's height.
+    formControl("kreuz")->click();
+    settle();
+    button("druckaus")->click();
+    settle();
+    ASSERT_TRUE(form() && form()->isVisible());
+    EXPECT_TRUE(sheetIsLandscape());
+    dialogs.expectPrinterSetup(orient(QPageLayout::Portrait));
+    formControl("druckaus")->click();
+    dialogs.verify();
+    EXPECT_EQ(formControl<QFrame>("printrand")->geometry(), portraitSheet);
 }
 
 }  // namespace

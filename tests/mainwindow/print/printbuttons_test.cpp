@@ -83,6 +83,25 @@ TEST_F(PrintButtons, EachButtonHandsOverAndShowsThePrintWindowWhichLaysItOutAndL
     EXPECT_EQ(logText().count(QStringLiteral("main.druckaus start")), 1);
 }
 
+TEST_F(PrintButtons, TheShoppingListGivesTheSameKitchenFractionAsTheListPrint)
+{
+    // Kaiserschmarrn is written for 2 with 1/3 l milk; for 3 that is half a litre.
+    db().execute(QStringLiteral("delete from rezinaus where aid=1"));
+    db().execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) select 1,rid,rname,3 from rezepte "
+                                "where rname='Kaiserschmarrn'"));
+    button("druckaus")->click();
+    ASSERT_TRUE(printWindowShown());
+    EXPECT_EQ(value(QStringLiteral("select men||' '||ename from [rep-korbliste] where zname='Milch'")),
+              QStringLiteral("1/2 l"));
+
+    closePrintWindow();
+    button("einkauf")->click();
+    ASSERT_TRUE(printWindowShown());
+    EXPECT_EQ(value(QStringLiteral("select men||' '||ename from [rep-korbliste] where zname='o  Milch'")),
+              QStringLiteral("1/2 l"));
+    EXPECT_EQ(laidOutBlocks(), 3) << "dishes, ingredients with and without an amount";
+}
+
 TEST_F(PrintButtons, ServingsThatAreNoNumberFromOneTo32767PrintNothing)
 {
     button("druckaus")->click();

@@ -219,6 +219,31 @@ TEST_F(PrintHandover, AShoppingListAddsUpEachIngredientPerUnitAndNumbersEverySec
     EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-einkauf]")), 0);
 }
 
+TEST_F(PrintHandover, AShoppingListScalesAndAddsTheStoredAmountsWhole)
+{
+    // Thirds scaled to halves and sixths added up: exact only with every digit stored.
+    const qint64 a = newRecipe(QStringLiteral("Schmarrn"), 2,
+                               {{1.0 / 3, 16, QStringLiteral("Milch")}, {2.0 / 3, kGramm, QStringLiteral("Hefe")}});
+    const qint64 b = newRecipe(QStringLiteral("Pfannkuchen"), 6,
+                               {{1.0 / 3, 16, QStringLiteral("Milch")}, {1.0 / 3, kGramm, QStringLiteral("Hefe")}});
+    // An old cookbook's amount stored as text is read as the list print reads it.
+    const qint64 c = newRecipe(QStringLiteral("Waffeln"), 4, {{QStringLiteral("0,5"), kGramm, QStringLiteral("Zimt")}});
+    const qint64 aid = newList(QStringLiteral("Süßes"), {{a, 3}, {b, 3}, {c, 4}});
+
+    ASSERT_TRUE(handOverShoppingList(*db, false, aid));
+    // Milch: 1/3 × 3/2 + 1/3 × 3/6 = 1/2 + 1/6 = 2/3; Hefe: 2/3 × 3/2 + 1/3 × 1/2 = 1 1/6,
+    // which is no sixteenth and no third: cut to two places.
+    EXPECT_EQ(rows(QStringLiteral("rid<>0")),
+              (QStringList{QStringLiteral("1/1/1 1,16|g|o  Hefe"), QStringLiteral("1/1/2 2/3|l|o  Milch"),
+                           QStringLiteral("1/1/3 1/2|g|o  Zimt")}));
+
+    // One recipe alone for 3: exactly a half.
+    const qint64 one = newList(QStringLiteral("Nur Schmarrn"), {{a, 3}});
+    ASSERT_TRUE(handOverShoppingList(*db, false, one));
+    EXPECT_EQ(amount(1, QStringLiteral("o  Milch")), QStringLiteral("1/2"));
+    EXPECT_EQ(amount(1, QStringLiteral("o  Hefe")), QStringLiteral("1"));
+}
+
 TEST_F(PrintHandover, TheMenusShoppingListTakesItsDishesAndName)
 {
     ASSERT_TRUE(handOverShoppingList(*db, true, 1));
