@@ -165,7 +165,14 @@ void ImportLookups::addstich(qint64 rid, const QString& keyword)
             learn(m_stichworte, key, sid);
         }
     }
-    insert(m_insertRezstich, {rid, sid});
+    if (rid != m_keywordsOf) {
+        m_keywordsOf = rid;
+        m_keywords.clear();
+    }
+    if (!m_keywords.contains(sid)) {
+        insert(m_insertRezstich, {rid, sid});
+        m_keywords.insert(sid);
+    }
 }
 
 bool ImportLookups::dnameexists(const QString& dname, qint64 did)

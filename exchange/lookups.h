@@ -8,6 +8,7 @@
 #include "platform/db/database.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -49,7 +50,7 @@ public:
     // getkid's lookup alone, for a text replaced already: nothing is added.
     std::optional<qint64> kidOf(const QString& category) const;
     // The keyword (an alias first, then the keywords; a new one cut to 20 characters) is
-    // given to the recipe.
+    // given to the recipe, once however often the recipe names it.
     void addstich(qint64 rid, const QString& keyword);
     // True when another imported-files row carries the same file name.
     bool dnameexists(const QString& dname, qint64 did);
@@ -75,6 +76,8 @@ private:
     Map m_impstich;
     Map m_stichworte;
     std::vector<std::pair<Map*, QString>> m_learnt;   // since the last commit
+    qint64 m_keywordsOf = -1;                          // the recipe whose keywords are in m_keywords
+    QSet<qint64> m_keywords;
 
     db::Statement m_insertZutat;
     db::Statement m_insertUnit;

@@ -381,6 +381,9 @@ TEST_F(Reader, ACategoryNamedAsTheCookbookNamesItIsThatCategoryAndAnImportKeyCom
     auto r = read(recipe("Fischkuchen", {"      1 c  Mehl"}, "Fisch & Meeresfr\xC3\xBC" "chte, Kuchen & Torten, Abend"));
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0], QStringList({QString::fromUtf8("Fischkuchen|4|Fisch & Meeresfrüchte"), "1.1 1 c Mehl", "#Abend"}));
+    // A keyword named as a category and again in the text is the recipe's once.
+    r = read(recipe("Doppelt", {"      1 c  Mehl", "  Backen. Stichworte: Abend, abend"}, "Abend"));
+    EXPECT_EQ(r[0].mid(2), QStringList{"#Abend"});
     db().execute("insert into impkat (kimport, kid) values ('Kuchen &', 12)");
     r = read(recipe("Nachtisch", {"      1 c  Mehl"}, "kuchen & torten"));
     EXPECT_EQ(r[0].first(), "Nachtisch|4|Desserts");
