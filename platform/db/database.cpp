@@ -634,6 +634,37 @@ bool syncFolder(const QString& folder)
     return syncPath(folder, O_RDONLY | O_DIRECTORY);
 }
 
+QString compactionCopy(const QString& file)
+{
+    return file + QStringLiteral(".tmp");
+}
+
+namespace {
+
+const char* const kCopyParts[] = {"", "-journal", "-wal", "-shm"};
+
+bool anyCopyPart(const QString& copy)
+{
+    return std::any_of(std::begin(kCopyParts), std::end(kCopyParts),
+                       [&](const char* suffix) { return QFileInfo::exists(copy + QLatin1String(suffix)); });
+}
+
+}  // namespace
+
+bool removeCompactionLeftovers(const QString& file)
+{
+    const QString copy = compactionCopy(absoluteClean(file));
+    if (!anyCopyPart(copy)) return true;
+    if (!paths::mayAccess(absoluteClean(file), paths::Access::Write) ||
+        !paths::mayAccess(QFileInfo(copy).absolutePath(), paths::Access::Write))
+        return false;
+    // A compaction at work holds the file to itself, and the copy is its own.
+    const auto lock = ExclusiveFileLock::tryLock(file);
+    if (!lock) return false;
+    for (const char* suffix : kCopyParts) QFile::remove(copy + QLatin1String(suffix));
+    return !anyCopyPart(copy);
+}
+
 std::unique_ptr<Database> Database::create(const QString& path)
 {
     if (QFileInfo::exists(path))
