@@ -402,9 +402,9 @@ bool switchCookbook(const QString& folder)
     return true;
 }
 
-void bindStatement(const std::function<void()>& statement)
+bool bindStatement(const std::function<void()>& statement)
 {
-    ui::guarded(QStringLiteral("LOADDATA - "), statement);
+    return ui::guarded(QStringLiteral("LOADDATA - "), statement);
 }
 
 void binddaten()
