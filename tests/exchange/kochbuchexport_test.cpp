@@ -219,13 +219,6 @@ TEST_F(CookbookExport, AFailedExportLeavesNeitherTheFolderNorItsBuildFolder)
     db->execute(QStringLiteral("create index [rezepte.klein] on rezepte (lower(rname))"));
     EXPECT_TRUE(failure(parent + QStringLiteral("/halb")).contains(QStringLiteral("Es wurde nichts angelegt.")));
     EXPECT_EQ(QDir(parent).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
-
-    // A name a file holds is refused before anything is built.
-    db->execute(QStringLiteral("drop index [rezepte.klein]"));
-    writeFileBytes(parent + QStringLiteral("/leer"), {});
-    EXPECT_TRUE(failure(parent + QStringLiteral("/leer")).contains(QStringLiteral("gibt es schon")));
-    EXPECT_EQ(QDir(parent).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("leer")});
 }
 
 TEST(NewFolderName, SeparatorsDotAndDotDotAreRefusedInGerman)

@@ -327,22 +327,3 @@ TEST_F(DatabaseFile, EveryEngineFailureIsToldInGerman)
         }
     }
 }
-
-// The schema's format number of a file a newer or a foreign program wrote, or a damaged one.
-TEST_F(DatabaseFile, AFileOfAnUnknownFormatIsToldInGerman)
-{
-    makeRecipes(3);
-    db->close();
-    QFile f(path());
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.seek(44));
-    ASSERT_EQ(f.write(QByteArray("\x00\x00\x00\x09", 4)), 4);
-    f.close();
-    try {
-        Database::open(path());
-        FAIL() << "opened";
-    } catch (const DbError& e) {
-        EXPECT_TRUE(e.text().startsWith("Die Datenbankdatei hat ein Format, das Kelvor nicht lesen kann"))
-            << e.text().toStdString();
-    }
-}
