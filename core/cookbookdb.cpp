@@ -253,6 +253,8 @@ std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool
     case Verdict::Cookbook:
         break;
     }
+    // Before our own connection holds the file, or the test would find it in use.
+    db::removeCompactionLeftovers(path);
     std::unique_ptr<db::Database> opened;
     try {
         opened = db::Database::open(path);
@@ -367,6 +369,7 @@ bool switchCookbook(const QString& folder)
     // open and shown until the new one is ready.
     BusyPointer busy;
     QString step = QStringLiteral("opendatabase");
+    db::removeCompactionLeftovers(file);
     std::unique_ptr<db::Database> opened;
     try {
         opened = db::Database::open(file);
@@ -399,9 +402,9 @@ bool switchCookbook(const QString& folder)
     return true;
 }
 
-void bindStatement(const std::function<void()>& statement)
+bool bindStatement(const std::function<void()>& statement)
 {
-    ui::guarded(QStringLiteral("LOADDATA - "), statement);
+    return ui::guarded(QStringLiteral("LOADDATA - "), statement);
 }
 
 void binddaten()

@@ -16,8 +16,9 @@ void opendaten();
 // Points the main window's Data controls at the open cookbook.
 void binddaten();
 // One statement of the binding: a failure is reported ("LOADDATA - ") and the binding
-// goes on with the next one. For the main window's implementation of the binding.
-void bindStatement(const std::function<void()>& statement);
+// goes on with the next one; false after a failure. For the main window's implementation
+// of the binding.
+bool bindStatement(const std::function<void()>& statement);
 
 enum class FolderKind { NoCookbook, OtherDatabase, Cookbook };
 

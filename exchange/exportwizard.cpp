@@ -356,6 +356,11 @@ void WizardExport::exportToFile()
 
 void WizardExport::exportToCookbook()
 {
+    // Before the length: "." is short, but it is refused for what it is.
+    if (const QString refused = refusedFolderName(l5->text()); !refused.isEmpty()) {
+        ui::msgbox(refused, ui::Exclamation | ui::OkOnly, kTitel);
+        return;
+    }
     if (l5->text().size() < 2 || l8->text().size() < 2) {
         ui::msgbox(QStringLiteral("Bitte Pfad und Name eingeben !"), ui::Exclamation | ui::OkOnly, kTitel);
         return;

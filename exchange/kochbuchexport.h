@@ -13,11 +13,22 @@ namespace db {
 class Database;
 }
 
-// The whole export in one transaction: makes `folder` (which must not exist) with its
-// cookbook file, then createcookbook and copyselection. An empty `info` becomes "-", in
-// the caller's variable too. A failure removes the folder again and throws ExportError,
-// so nothing half-built stays. The open cookbook is only read; it may be read-only.
+// The whole export in one transaction: builds the cookbook file with createcookbook and
+// copyselection in a hidden folder beside `folder` (which must not exist) and renames that
+// folder to `folder` once the cookbook is complete, so `folder` appears whole or not at
+// all. Build folders that an earlier export left in the same parent (a kill, a power cut)
+// are removed first. An empty `info` becomes "-", in the caller's variable too. A failure
+// removes the build folder and throws ExportError. The open cookbook is only read; it may
+// be read-only.
 void exportCookbook(db::Database& source, const QString& folder, const QString& name, QString& info, qint64 aid);
+
+// Why `name` cannot name the new cookbook's folder, in German, or empty when it can: the
+// folder goes inside the one the user chose, and a separator, "." or ".." would lead out
+// of it.
+QString refusedFolderName(const QString& name);
+
+// The names of the build folders, which no folder of the user's ever gets.
+inline const QString kBauordnerPrefix = QStringLiteral(".kelvor-export-");
 
 // The steps, on the new cookbook `target`, which has the open cookbook's file attached as
 // kQuelle. Every table of `source` but the engine's own and those whose name begins with

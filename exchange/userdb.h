@@ -18,8 +18,13 @@ inline const QString kUserDbName = QStringLiteral("kelvor-user.mdb");
 QString userDbPath();
 
 // Moves the shipped file from the `kochbuch` subfolder into the program folder when the
-// program folder has none; false when neither place holds one.
+// program folder has none; false when neither place holds one. The file is readable and
+// writable by its owner alone (0600), before and after the move.
 bool provideUserDb();
+
+// Makes the user database `file` readable and writable by its owner alone; its journal
+// follows the file's mode. False when the mode could not be set.
+bool keepUserDbPrivate(const QString& file);
 
 // Files from before the reader counted articles kept `newsgroups.ldatum` as a date: the
 // column is replaced by an integer column, every value Null. True when it was a date.

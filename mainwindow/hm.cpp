@@ -385,7 +385,8 @@ void Hm::binddaten()
     bindStatement([this] { menu->refresh(); });
     bindStatement([this] { auswahl->refresh(); });
     bindStatement([this] { followRecordset(ausgrid, auswahl); });
-    bindStatement([this] { rez->refresh(); });
+    // The count was read from the table; rows the list cannot read are no rows it shows.
+    if (!bindStatement([this] { rez->refresh(); })) rezzahl->clear();
     bindStatement([this] { followRecordset(rezgrid, rez); });
     bindStatement([this] { kat->refresh(); });
     bindStatement([this] { refreshKatgrid(); });

@@ -60,7 +60,7 @@ CompactionSizes compactCookbookFile(const QString& file)
     const auto lock = db::ExclusiveFileLock::tryLock(file);
     if (!lock) throw CookbookInUse("in use");
 
-    const QString copy = file + QStringLiteral(".tmp");
+    const QString copy = db::compactionCopy(file);
     const auto removeCopy = [&] {
         for (const char* suffix : {"", "-journal", "-wal", "-shm"}) QFile::remove(copy + QLatin1String(suffix));
     };

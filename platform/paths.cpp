@@ -53,8 +53,12 @@ void copyMissing(const QString& from, const QString& to, const QString& skip)
             copyMissing(entry.absoluteFilePath(), target, skip);
         } else if (!QFileInfo::exists(target)) {
             if (QFile::copy(entry.absoluteFilePath(), target)) {
-                QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner
-                                                  | QFile::WriteOwner);
+                // The user database will hold the newsgroup passwords: its owner's alone.
+                if (entry.fileName() == QLatin1String("kelvor-user.mdb"))
+                    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+                else
+                    QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner
+                                                      | QFile::WriteOwner);
             }
         }
     }

@@ -1,6 +1,8 @@
 // A compaction killed at random moments: the cookbook always opens whole with every
-// recipe, and the next compaction succeeds. The compaction runs in a child process
-// (kelvor_compacttool) that is sent SIGKILL.
+// recipe, the next compaction succeeds, and the next opening of the program leaves
+// nothing of the killed run's copy beside the cookbook. The compaction runs in a child
+// process (kelvor_compacttool) that is sent SIGKILL, the opening in another
+// (kelvor_opentool).
 
 #include "bench/db/gencookbook.h"
 #include "bench/support/toolrun.h"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -63,6 +66,64 @@ TEST(CompactionKill, TheCookbookStaysWholeWhereverTheCompactionIsKilled)
         ASSERT_TRUE(compact(file));
     }
     EXPECT_GT(killedMidway, kKills / 2);
+}
+
+// Short runs, so ten kills and ten openings stay within seconds.
+constexpr int kRecipesToOpen = 6000;
+constexpr int kKillsBeforeOpening = 10;
+
+// What a compaction writes beside the cookbook: its copy and the copy's journal.
+QStringList copiesBeside(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("kelvor-daten.mdb.tmp*")}, QDir::Files | QDir::Hidden | QDir::System);
+}
+
+class CompactionKillThenOpening : public kv::bench::ToolRunTest {
+protected:
+    ::testing::AssertionResult openAsTheProgramDoes(const QString& name)
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(KELVOR_OPENTOOL),
+                   {path(name) + u'/', path(name + QStringLiteral("-programm")), path(name + QStringLiteral(".ini"))});
+        return kv::bench::ranToTheEnd(tool, 60000, "the opening");
+    }
+};
+
+TEST_F(CompactionKillThenOpening, NothingOfTheKilledRunIsLeftOnceTheCookbookIsOpened)
+{
+    const QString name = QStringLiteral("kochbuch");
+    kv::bench::generateCookbook(path(name), kRecipesToOpen, 5);
+    const QString file = cookbook(name);
+    qint64 recipes = 0;
+    {
+        auto db = kv::db::Database::open(file);
+        recipes = db->recordCount(QStringLiteral("rezepte"));
+        db->execute(QStringLiteral("delete from zubereit where rid % 2 = 0"));
+    }
+    ASSERT_TRUE(openAsTheProgramDoes(name));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(compact(file));
+    const qint64 fullRun = clock.elapsed();
+
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    int leftBehind = 0;
+    for (int kill = 0; kill < kKillsBeforeOpening; ++kill) {
+        SCOPED_TRACE(testing::Message() << "kill " << kill << ", seed " << seed);
+        QProcess tool;
+        tool.start(QStringLiteral(KELVOR_COMPACTTOOL), {file});
+        ASSERT_TRUE(tool.waitForStarted());
+        kv::bench::killAfterAMoment(tool, random, fullRun);
+        if (!copiesBeside(path(name)).isEmpty()) ++leftBehind;
+
+        ASSERT_TRUE(openAsTheProgramDoes(name));
+        EXPECT_EQ(copiesBeside(path(name)), QStringList());
+        auto db = kv::db::Database::open(file);
+        ASSERT_EQ(db->scalar(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+        ASSERT_EQ(db->recordCount(QStringLiteral("rezepte")), recipes);
+    }
+    EXPECT_GT(leftBehind, 0) << "no kill came while the copy was written";
 }
 
 }  // namespace

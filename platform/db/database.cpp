@@ -107,10 +107,62 @@ void throwError(int number, const QString& text, const QString& sql)
     throw DbError(number, text, sql);
 }
 
+namespace {
+
+// The general error carries everything from a mistyped statement to a file from another
+// program; the engine's text says which, so the common ones are told apart.
+QString errorSentence(const QString& engineText)
+{
+    struct Known {
+        const char* prefix;
+        const char* sentence;  // %1: what follows the prefix
+    };
+    static const Known known[] = {
+        {"no such table: ", "Die Tabelle %1 gibt es in der Datenbank nicht."},
+        {"no such column: ", "Die Spalte %1 gibt es in der Datenbank nicht."},
+        {"no such function: ", "Die Funktion %1 ist der Datenbank unbekannt."},
+        {"no such index: ", "Den Index %1 gibt es in der Datenbank nicht."},
+        {"no such collation sequence: ",
+         "Die Sortierfolge %1 ist unbekannt; die Datenbankdatei ist beschädigt oder stammt aus einem anderen Programm."},
+        {"unsupported file format",
+         "Die Datenbankdatei hat ein Format, das Kelvor nicht lesen kann; sie ist beschädigt oder stammt aus einem "
+         "anderen Programm."},
+    };
+    for (const Known& k : known) {
+        const QLatin1String prefix(k.prefix);
+        if (!engineText.startsWith(prefix)) continue;
+        const QString sentence = QString::fromUtf8(k.sentence);
+        return sentence.contains(QLatin1String("%1")) ? sentence.arg(engineText.mid(prefix.size())) : sentence;
+    }
+    if (engineText.contains(QLatin1String("syntax error")) || engineText.startsWith(QLatin1String("incomplete input")))
+        return QStringLiteral("Die SQL-Anweisung ist fehlerhaft.");
+    if (engineText.contains(QLatin1String("already exists")))
+        return QStringLiteral("Eine Tabelle oder ein Index dieses Namens ist schon vorhanden.");
+    return QStringLiteral("Die Datenbank hat die Anweisung abgelehnt.");
+}
+
+}  // namespace
+
 QString sqliteText(int code, const QString& engineText)
 {
+    // Every code a user can meet gets a German sentence; SQLite's own code and text follow
+    // for whoever has to find the cause.
     QString sentence;
     switch (code & 0xff) {
+    case SQLITE_ERROR:
+        sentence = errorSentence(engineText);
+        break;
+    case SQLITE_INTERNAL:
+    case SQLITE_MISUSE:
+        sentence = QStringLiteral("Interner Fehler der Datenbank.");
+        break;
+    case SQLITE_ABORT:
+    case SQLITE_INTERRUPT:
+        sentence = QStringLiteral("Die Datenbank hat die Anweisung abgebrochen.");
+        break;
+    case SQLITE_NOMEM:
+        sentence = QStringLiteral("Für die Datenbank ist nicht genug Arbeitsspeicher frei.");
+        break;
     case SQLITE_READONLY:
         sentence = QStringLiteral("Die Datenbank ist schreibgeschützt.");
         break;
@@ -124,10 +176,13 @@ QString sqliteText(int code, const QString& engineText)
         break;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+    case SQLITE_EMPTY:
         sentence = QStringLiteral("Die Datenbankdatei ist beschädigt.");
         break;
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
+    case SQLITE_PROTOCOL:
         sentence = QStringLiteral("Die Datenbank wird gerade von einem anderen Programm benutzt.");
         break;
     case SQLITE_CONSTRAINT:
@@ -137,8 +192,25 @@ QString sqliteText(int code, const QString& engineText)
     case SQLITE_IOERR:
         sentence = QStringLiteral("Die Datenbankdatei kann nicht gelesen oder geschrieben werden.");
         break;
+    case SQLITE_TOOBIG:
+        sentence = QStringLiteral("Ein Text oder Wert ist zu groß für die Datenbank; ist er in der Datei gespeichert, "
+                                  "so ist die Datei beschädigt.");
+        break;
+    case SQLITE_NOLFS:
+        sentence = QStringLiteral("Die Datenbankdatei ist zu groß für dieses Dateisystem.");
+        break;
+    case SQLITE_SCHEMA:
+        sentence = QStringLiteral("Der Aufbau der Datenbank hat sich während der Anweisung geändert.");
+        break;
+    case SQLITE_MISMATCH:
+        sentence = QStringLiteral("Ein Wert hat nicht den Typ, den die Datenbank verlangt.");
+        break;
+    case SQLITE_RANGE:
+        sentence = QStringLiteral("Einer Anweisung wurde ein Wert zu viel übergeben.");
+        break;
     default:
-        return engineText;
+        sentence = QStringLiteral("Die Datenbank meldet einen Fehler.");
+        break;
     }
     return sentence + QStringLiteral(" (SQLite %1: %2)").arg(code).arg(engineText);
 }
@@ -560,6 +632,37 @@ bool syncFile(const QString& path)
 bool syncFolder(const QString& folder)
 {
     return syncPath(folder, O_RDONLY | O_DIRECTORY);
+}
+
+QString compactionCopy(const QString& file)
+{
+    return file + QStringLiteral(".tmp");
+}
+
+namespace {
+
+const char* const kCopyParts[] = {"", "-journal", "-wal", "-shm"};
+
+bool anyCopyPart(const QString& copy)
+{
+    return std::any_of(std::begin(kCopyParts), std::end(kCopyParts),
+                       [&](const char* suffix) { return QFileInfo::exists(copy + QLatin1String(suffix)); });
+}
+
+}  // namespace
+
+bool removeCompactionLeftovers(const QString& file)
+{
+    const QString copy = compactionCopy(absoluteClean(file));
+    if (!anyCopyPart(copy)) return true;
+    if (!paths::mayAccess(absoluteClean(file), paths::Access::Write) ||
+        !paths::mayAccess(QFileInfo(copy).absolutePath(), paths::Access::Write))
+        return false;
+    // A compaction at work holds the file to itself, and the copy is its own.
+    const auto lock = ExclusiveFileLock::tryLock(file);
+    if (!lock) return false;
+    for (const char* suffix : kCopyParts) QFile::remove(copy + QLatin1String(suffix));
+    return !anyCopyPart(copy);
 }
 
 std::unique_ptr<Database> Database::create(const QString& path)

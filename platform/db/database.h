@@ -341,6 +341,15 @@ private:
 bool syncFile(const QString& path);
 bool syncFolder(const QString& folder);
 
+// The compacted copy a compaction writes beside `file` before the copy takes its place.
+QString compactionCopy(const QString& file);
+// Removes the copy, and the copy's journal, that a compaction cut short (a kill, a power
+// cut) left beside `file`. Only when no connection of this or another program holds the
+// file, which is the test the compaction makes before it writes a copy, and only when the
+// user may write the file and its folder: a read-only cookbook gets nothing written
+// beside it. False when something of a copy is still there.
+bool removeCompactionLeftovers(const QString& file);
+
 // BEGIN; rolls back in its destructor unless committed.
 class Transaction {
 public:

@@ -114,6 +114,31 @@ Store setAsideIfBroken(const QString& path)
     return Store::SetAside;
 }
 
+// A store that cannot be written loses every change at the end of the run, so the user
+// hears of it, once per run and file: the next failures say nothing new.
+void tellNotStored(const QString& path)
+{
+    static QSet<QString> told;
+    if (told.contains(path))
+        return;
+    told.insert(path);
+    try {
+        ui::msgbox(QStringLiteral("Die Einstellungen können nicht in der Datei %1 gespeichert werden. Kelvor darf sie "
+                                  "nicht schreiben, oder an ihrer Stelle steht ein Ordner. Änderungen der "
+                                  "Einstellungen gehen beim Beenden verloren.")
+                       .arg(QDir::toNativeSeparators(path)),
+                   ui::OkOnly | ui::Exclamation, QStringLiteral(" "));
+    } catch (const std::logic_error&) {
+        // No dialog host (a tool, a test without one): the caller still sees the failed write.
+    }
+}
+
+QString failed(const QString& path, int status)
+{
+    tellNotStored(path);
+    return QString::number(status);
+}
+
 }  // namespace
 
 void setStoreFile(const QString& iniPath)
@@ -149,13 +174,15 @@ QString setregvalue(const QString& name, const QString& value)
         return QString::number(int(QSettings::FormatError));
     const QString path = storeFile();
     if (setAsideIfBroken(path) == Store::Stuck)
-        return QString::number(int(QSettings::AccessError));
+        return failed(path, int(QSettings::AccessError));
     QSettings s(path, QSettings::IniFormat);
     if (s.status() != QSettings::NoError)
-        return QString::number(int(s.status()));
+        return failed(path, int(s.status()));
     s.setValue(storedKey(s, name), value);
     s.sync();
-    return QString::number(int(s.status()));
+    if (s.status() != QSettings::NoError)
+        return failed(path, int(s.status()));
+    return QStringLiteral("0");
 }
 
 }  // namespace kv::settings

@@ -19,7 +19,9 @@ QString getregvalue(const QString& name);
 // A store file that was read but cannot be parsed is first renamed to its name +
 // ".defekt" (replacing an older one) and the user is told once per run through the
 // dialog layer (silently skipped without a dialog host); the value then goes into a
-// fresh file. A file that cannot be read at all is left alone and the write fails.
+// fresh file. A file that cannot be read at all is left alone and the write fails. A
+// failed write is told to the user once per run and file, with the file's path (again
+// silently skipped without a dialog host).
 QString setregvalue(const QString& name, const QString& value);
 
 }  // namespace kv::settings

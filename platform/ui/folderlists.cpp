@@ -39,6 +39,11 @@ void fillDriveList(QComboBox* drives)
     const QString home = paths::absoluteFolder(paths::homeFolder());
     if (home != QLatin1String("/"))
         drives->addItem(home + QStringLiteral("  (Persönlicher Ordner)"), home);
+    // The delivered cookbook lives in the program folder, usually below a hidden folder of
+    // the home folder (~/.local/share/kelvor), and the folder list shows no hidden folders.
+    const QString program = paths::absoluteFolder(paths::programFolder());
+    if (drives->findData(program) < 0 && QFileInfo(program).isDir())
+        drives->addItem(program + QStringLiteral("  (Kelvor-Programmordner)"), program);
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady()) continue;
         const QString root = paths::absoluteFolder(volume.rootPath());

@@ -1,8 +1,8 @@
 #pragma once
 // The drive list and the folder list of the windows that choose a folder (the cookbook
 // choice, the import wizard, the cookbook export): the drive list offers the root, the
-// home folder and the mounted volumes, each with its root ('/'-ended) as item data; the
-// folder list shows the folders of one drive.
+// home folder, the program folder and the mounted volumes, each with its root ('/'-ended)
+// as item data; the folder list shows the folders of one drive.
 
 #include <QObject>
 #include <QString>

@@ -114,6 +114,42 @@ TEST_F(ExportWizard, ShortNamesAreRefusedAndAShortDialogResultIsIgnored)
     EXPECT_EQ(wizard(), nullptr);
 }
 
+TEST_F(ExportWizard, AFolderNameThatWouldLeaveTheChosenFolderIsRefused)
+{
+    ASSERT_NE(open(), nullptr);
+    auto* l3 = control<QTreeView>(wizard(), "l3");
+    auto* folders = qobject_cast<QFileSystemModel*>(l3->model());
+    ASSERT_NE(folders, nullptr);
+    const QString chosen = env.tempPath(QStringLiteral("ausgaben"));
+    ASSERT_TRUE(QDir().mkpath(chosen));
+    l3->setCurrentIndex(folders->index(chosen));
+    const auto everything = [](const QString& folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    const QStringList around = everything(env.tempPath(QString()));
+    box("l8")->setText(QStringLiteral("Auszug"));
+
+    for (const char* name : {"../draussen", "unter/ordner", "unter\\ordner", "..", "."}) {
+        SCOPED_TRACE(name);
+        box("l5")->setText(QString::fromUtf8(name));
+        dialogs.expect(QStringLiteral("Der Name \"%1\" kann kein neues Verzeichnis benennen").arg(QString::fromUtf8(name)),
+                       Answer::Ok)
+            .withTitle(kExportTitel)
+            .withStyle(ui::Exclamation | ui::OkOnly);
+        press("start");
+        dialogs.verify();
+        ASSERT_NE(wizard(), nullptr);
+    }
+    EXPECT_EQ(everything(chosen), QStringList());
+    EXPECT_EQ(everything(env.tempPath(QString())), around);
+
+    box("l5")->setText(QStringLiteral("auszug"));
+    dialogs.expect(QStringLiteral("Fertig."), Answer::Ok);
+    press("start");
+    dialogs.verify();
+    EXPECT_EQ(everything(chosen), QStringList{QStringLiteral("auszug")});
+}
+
 TEST_F(ExportWizard, AnExistingFileIsAskedForOnceByTheWizardAndReplacedWhole)
 {
     const QString file = env.tempPath(QStringLiteral("rezepte.html"));

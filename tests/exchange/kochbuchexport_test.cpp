@@ -9,7 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace kv::test {
 namespace {
@@ -159,6 +164,72 @@ TEST_F(CookbookExport, AnExistingOrUnwritableFolderAndAFailedCopyLeaveNothingBeh
     const QString half = env.tempPath(QStringLiteral("halb"));
     EXPECT_TRUE(failure(half).contains(QStringLiteral("Es wurde nichts angelegt.")));
     EXPECT_FALSE(QFileInfo::exists(half));
+}
+
+QStringList builds(const QString& parent)
+{
+    return QDir(parent).entryList({kBauordnerPrefix + u'*'}, QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+TEST_F(CookbookExport, ABuildFolderLeftByAnEndedExportGoesAtTheNextOneAndOnlyThatOne)
+{
+    const QString parent = env.tempPath(QStringLiteral("ziel"));
+    ASSERT_TRUE(QDir().mkpath(parent));
+    // Left by an export that was killed: a folder with a half-written cookbook.
+    const QString left = parent + u'/' + kBauordnerPrefix + QStringLiteral("abgebrochen");
+    ASSERT_TRUE(QDir().mkpath(left));
+    writeFileBytes(left + u'/' + kochbuchdatei, QByteArray(4096, 'x'));
+    writeFileBytes(left + u'/' + kochbuchdatei + QStringLiteral("-journal"), "halb");
+    // An export another program runs right now holds its folder.
+    const QString running = parent + u'/' + kBauordnerPrefix + QStringLiteral("laeuft");
+    ASSERT_TRUE(QDir().mkpath(running));
+    const int held = ::open(QFile::encodeName(running).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    // A link of that name leads elsewhere; what it leads to is not the export's.
+    const QString elsewhere = env.tempPath(QStringLiteral("fremd"));
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    writeFileBytes(elsewhere + QStringLiteral("/brief.txt"), "bleibt");
+    const QString link = parent + u'/' + kBauordnerPrefix + QStringLiteral("verweis");
+    ASSERT_TRUE(QFile::link(elsewhere, link));
+
+    QString info;
+    exportCookbook(*db, parent + QStringLiteral("/neu"), QStringLiteral("Neu"), info, 1);
+
+    EXPECT_EQ(exported(parent + QStringLiteral("/neu"))->recordCount(QStringLiteral("kochbuchname")), 1);
+    EXPECT_FALSE(QFileInfo::exists(left));
+    EXPECT_TRUE(QFileInfo(running).isDir());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(fileBytes(elsewhere + QStringLiteral("/brief.txt")), "bleibt");
+    EXPECT_EQ(builds(parent).size(), 2) << builds(parent).join(u' ').toStdString();
+    ::close(held);
+
+    // Once its program has ended, the next export clears it too.
+    exportCookbook(*db, parent + QStringLiteral("/zweites"), QStringLiteral("Zwei"), info, 1);
+    EXPECT_FALSE(QFileInfo::exists(running));
+    EXPECT_EQ(QDir(parent).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("neu"), QStringLiteral("zweites")}));
+}
+
+TEST_F(CookbookExport, AFailedExportLeavesNeitherTheFolderNorItsBuildFolder)
+{
+    const QString parent = env.tempPath(QStringLiteral("ziel"));
+    ASSERT_TRUE(QDir().mkpath(parent));
+    db->execute(QStringLiteral("create index [rezepte.klein] on rezepte (lower(rname))"));
+    EXPECT_TRUE(failure(parent + QStringLiteral("/halb")).contains(QStringLiteral("Es wurde nichts angelegt.")));
+    EXPECT_EQ(QDir(parent).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+TEST(NewFolderName, SeparatorsDotAndDotDotAreRefusedInGerman)
+{
+    for (const char* name : {"../draussen", "a/b", "/tmp/x", "a\\b", "..\\x", ".", "..", "/"}) {
+        SCOPED_TRACE(name);
+        const QString why = refusedFolderName(QString::fromUtf8(name));
+        EXPECT_TRUE(why.startsWith(QStringLiteral("Der Name \"") + QString::fromUtf8(name) + u'"')) << why.toStdString();
+        EXPECT_TRUE(why.contains(QStringLiteral("kann kein neues Verzeichnis benennen"))) << why.toStdString();
+    }
+    for (const char* name : {"Auszug", "...", ".versteckt", "a.b", "Suppen & Eintöpfe", "x..y"})
+        EXPECT_EQ(refusedFolderName(QString::fromUtf8(name)), QString()) << name;
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace kv::test {
 
 namespace {
@@ -116,6 +118,46 @@ TEST_F(NewsWizard, FirstUseMovesTheShippedFileAndWithoutOneTheWizardSaysSoAndGoe
     dialogs.verify();
     QCoreApplication::processEvents();
     EXPECT_FALSE(ui::WindowRegistry::isLoaded(kWizard));
+}
+
+// The file's mode bits, as `ls -l` shows them.
+int modeOf(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return -1;
+    return int(st.st_mode & 07777);
+}
+
+TEST_F(NewsWizard, TheUserDatabaseAndItsJournalAreReadableByTheirOwnerAlone)
+{
+    const QString shipped = programFile(QStringLiteral("kochbuch/kelvor-user.mdb"));
+    const QString moved = programFile(QStringLiteral("kelvor-user.mdb"));
+    // Made by the first start from the shipped file, which everybody may read.
+    ASSERT_EQ(modeOf(QStringLiteral(KELVOR_SHIPPED_DIR "/kochbuch/kelvor-user.mdb")) & 044, 044);
+    EXPECT_EQ(modeOf(shipped), 0600);
+
+    openWizard();
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_EQ(modeOf(moved), 0600);
+    {
+        db::Transaction tx(userDb());
+        userDb().execute(QStringLiteral("insert into newsserver (sname, port) values ('news.example.org', 119)"));
+        ASSERT_TRUE(QFileInfo::exists(moved + QStringLiteral("-journal")));
+        EXPECT_EQ(modeOf(moved + QStringLiteral("-journal")), 0600);
+        tx.commit();
+    }
+    EXPECT_EQ(modeOf(moved), 0600);
+
+    // A file moved into place by an older version, readable by everybody, is closed to
+    // others at its next use.
+    ui::WindowRegistry::unload(kWizard);
+    user.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(QFile::setPermissions(moved, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+    ASSERT_EQ(modeOf(moved), 0644);
+    openWizard();
+    EXPECT_EQ(modeOf(moved), 0600);
+    EXPECT_EQ(userDb().recordCount(QStringLiteral("newsserver")), 1);
 }
 
 TEST_F(NewsWizard, ADateLdatumBecomesAnIntegerColumnOfNulls)

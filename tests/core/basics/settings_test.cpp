@@ -97,3 +97,31 @@ TEST_F(Settings, BrokenStoreIsKeptAsDefektTheUserToldOnceAndTheValueStored)
     EXPECT_EQ(storedNames().size(), 2);
     EXPECT_EQ(kv::test::fileBytes(store + ".defekt"), garbage);
 }
+
+TEST_F(Settings, AStoreThatCannotBeWrittenIsToldOncePerRunWithItsPath)
+{
+    // Version2.ini is a folder: no write can succeed, whoever runs the test.
+    const QString store = env.settingsFile();
+    QDir().mkpath(store + "/inhalt");
+    kv::test::ScriptedDialogs dialogs;
+    dialogs.expect("Die Einstellungen können nicht in der Datei " + store + " gespeichert werden", kv::ui::Answer::Ok)
+        .withTitle(" ")
+        .withStyle(kv::ui::OkOnly | kv::ui::Exclamation);
+
+    EXPECT_FALSE(savereg("wizard", "off"));
+    EXPECT_FALSE(savereg("suchtreffer", "200"));
+    defaultprint();
+    dialogs.verify();
+    EXPECT_EQ(dialogs.shownTexts().size(), 1);
+    EXPECT_TRUE(QFileInfo(store).isDir());
+
+    // A second store that fails is a second file to tell of.
+    kv::test::writeFileBytes(env.tempPath("blocker"), "kein Ordner");
+    const QString blocked = env.tempPath("blocker/Version2.ini");
+    kv::settings::setStoreFile(blocked);
+    dialogs.expect(blocked, kv::ui::Answer::Ok);
+    EXPECT_FALSE(savereg("wizard", "off"));
+    EXPECT_FALSE(savereg("wizard", "on"));
+    dialogs.verify();
+    EXPECT_EQ(dialogs.shownTexts().size(), 2);
+}

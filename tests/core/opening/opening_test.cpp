@@ -263,6 +263,71 @@ TEST_F(Opening, RelativeFolderIsOpenedAndStoredAbsolute)
     EXPECT_EQ(kv::kochbuchprefix() + QStringLiteral("-daten.mdb"), folder + kv::kochbuchdatei);
 }
 
+// A compaction killed before its swap leaves its copy (as large as the cookbook) and the
+// copy's journal beside the file; the next opening clears them unless someone holds the
+// file or the folder may not be written.
+class CompactionLeftovers : public Opening {
+protected:
+    QStringList leftovers(const QString& folder)
+    {
+        return QDir(folder).entryList({kv::kochbuchdatei + QStringLiteral(".tmp*")}, QDir::Files | QDir::Hidden);
+    }
+    void leaveCopy(const QString& folder)
+    {
+        const QString copy = folder + kv::kochbuchdatei + QStringLiteral(".tmp");
+        ASSERT_TRUE(QFile::copy(folder + kv::kochbuchdatei, copy));
+        kv::test::writeFileBytes(copy + QStringLiteral("-journal"), QByteArray(512, 'j'));
+        ASSERT_EQ(leftovers(folder).size(), 2);
+    }
+};
+
+TEST_F(CompactionLeftovers, TheOpeningRemovesTheCopyAndItsJournal)
+{
+    const QString folder = doneCookbook(QStringLiteral("komprimiert"));
+    ASSERT_NO_FATAL_FAILURE(leaveCopy(folder));
+    kv::savereg(kv::reg::loadeddir, folder);
+
+    kv::opendaten();
+
+    EXPECT_EQ(kochbuchdb->name(), folder + kv::kochbuchdatei);
+    EXPECT_EQ(leftovers(folder), QStringList());
+}
+
+TEST_F(CompactionLeftovers, ACopyStaysWhileAnotherProgramHoldsTheCookbook)
+{
+    const QString folder = doneCookbook(QStringLiteral("offen"));
+    ASSERT_NO_FATAL_FAILURE(leaveCopy(folder));
+    kv::savereg(kv::reg::loadeddir, folder);
+    // The other program's connection: its compaction may be writing that copy.
+    auto other = kv::db::Database::open(folder + kv::kochbuchdatei);
+
+    kv::opendaten();
+
+    EXPECT_EQ(leftovers(folder).size(), 2);
+    kochbuchdb.reset();
+    other.reset();
+    kv::opendaten();
+    EXPECT_EQ(leftovers(folder), QStringList());
+}
+
+TEST_F(CompactionLeftovers, NothingIsRemovedBesideACookbookThatMayOnlyBeRead)
+{
+    const QString folder = doneCookbook(QStringLiteral("nurlesen"));
+    ASSERT_NO_FATAL_FAILURE(leaveCopy(folder));
+    kv::savereg(kv::reg::loadeddir, folder);
+    kv::paths::setAccessCheck([folder](const QString& path, kv::paths::Access access) -> std::optional<bool> {
+        if (access == kv::paths::Access::Write && (path + u'/').startsWith(folder)) return false;
+        return std::nullopt;
+    });
+    dialogs.expect(kv::kSchreibgeschuetzt, Answer::Ok);
+
+    kv::opendaten();
+    kv::paths::setAccessCheck({});
+
+    EXPECT_TRUE(kochbuchdb->readOnly());
+    EXPECT_EQ(leftovers(folder).size(), 2);
+}
+
 class Start : public Opening {};
 
 TEST_F(Start, MainOpensBindsInitialisesAndShowsInOrder)

@@ -361,5 +361,48 @@ TEST_F(Maintenance, SettingsAreWrittenAsTheWindowOpensAndAsTyped)
     EXPECT_EQ(getreg(reg::suchtreffer), QStringLiteral("abc")) << "stored as typed";
 }
 
+// A damaged cookbook cannot be compacted; the reason reaches the user in German, and the
+// file and its folder stay as they were.
+TEST(DamagedCookbookCompaction, SaysWhyInGerman)
+{
+    TestEnvironment env;
+    const struct {
+        const char* damage;
+        qint64 offset;
+        QByteArray from;
+        QByteArray to;
+        const char* sentence;
+    } cases[] = {
+        {"format number", 44, {}, QByteArray("\x00\x00\x00\x09", 4),
+         "Die Datenbankdatei hat ein Format, das Kelvor nicht lesen kann"},
+        {"collation in the schema", -1, "NOCASE_DE", "NOCASX_DE", "Die Sortierfolge NOCASX_DE ist unbekannt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
+        const QString folder = env.copyShippedCookbook(QString::fromLatin1(c.damage).replace(u' ', u'_'));
+        const QString file = folder + kochbuchdatei;
+        QByteArray bytes = fileBytes(file);
+        if (c.offset >= 0) {
+            bytes.replace(c.offset, c.to.size(), c.to);
+        } else {
+            ASSERT_TRUE(bytes.contains(c.from));
+            bytes.replace(c.from, c.to);
+        }
+        writeFileBytes(file, bytes);
+
+        try {
+            compactCookbookFile(file);
+            ADD_FAILURE() << "compacted";
+        } catch (const CookbookInUse&) {
+            ADD_FAILURE() << "taken for a cookbook in use";
+        } catch (const std::exception& e) {
+            const QString why = QString::fromStdString(e.what());
+            EXPECT_TRUE(why.startsWith(QString::fromUtf8(c.sentence))) << e.what();
+        }
+        EXPECT_EQ(fileBytes(file), bytes);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{kochbuchdatei});
+    }
+}
+
 }  // namespace
 }  // namespace kv::test

@@ -295,3 +295,35 @@ TEST(SqlQuote, DoublesSingleQuotes)
     EXPECT_EQ(kv::db::sqlQuote("Omas 'beste' Suppe"), "'Omas ''beste'' Suppe'");
     EXPECT_EQ(kv::db::sqlEscape("it's"), "it''s");
 }
+
+// What SQLite says goes to the user in a box: a German sentence first, SQLite's own code
+// and words after it for whoever looks for the cause.
+TEST_F(DatabaseFile, EveryEngineFailureIsToldInGerman)
+{
+    makeRecipes(3);
+    const struct {
+        const char* sql;
+        int code;
+        const char* sentence;
+    } failures[] = {
+        {"SELECT * FROM gibtsnicht", SQLITE_ERROR, "Die Tabelle gibtsnicht gibt es in der Datenbank nicht."},
+        {"SELECT nix FROM rezepte", SQLITE_ERROR, "Die Spalte nix gibt es in der Datenbank nicht."},
+        {"SELECT gibtsnicht(1)", SQLITE_ERROR, "Die Funktion gibtsnicht ist der Datenbank unbekannt."},
+        {"SELEC 1", SQLITE_ERROR, "Die SQL-Anweisung ist fehlerhaft."},
+        {"CREATE TABLE rezepte (x LONG)", SQLITE_ERROR, "Eine Tabelle oder ein Index dieses Namens ist schon vorhanden."},
+        {"SELECT abs(-9223372036854775807 - 1)", SQLITE_ERROR, "Die Datenbank hat die Anweisung abgelehnt."},
+        {"SELECT zeroblob(2000000000)", SQLITE_TOOBIG, "Ein Text oder Wert ist zu groß für die Datenbank"},
+        {"INSERT INTO rezepte (rid, rname) VALUES (1, 'doppelt')", SQLITE_CONSTRAINT, "Die Änderung verletzt eine Regel"},
+    };
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.sql);
+        try {
+            exec(QString::fromUtf8(failure.sql));
+            ADD_FAILURE() << "no failure";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.number() & 0xff, failure.code);
+            EXPECT_TRUE(e.text().startsWith(QString::fromUtf8(failure.sentence))) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(QStringLiteral("(SQLite %1: ").arg(e.number()))) << e.text().toStdString();
+        }
+    }
+}

@@ -128,13 +128,15 @@ TEST_F(RegStore, BrokenStoreIsSetAsideAndReplacedWithoutADialogHost)
 
 TEST_F(RegStore, StoreThatCannotBeReadOrSetAsideIsNeverReplaced)
 {
-    kv::test::ScriptedDialogs dialogs;  // no box is expected: nothing was set aside
+    // Nothing is set aside; the only boxes say that the settings cannot be stored.
+    kv::test::ScriptedDialogs dialogs;
 
     // A folder where the store file should be cannot be read as a file, whoever runs
     // the test; it must not count as a malformed file.
     const QString folder = env.tempPath("ordner.ini");
     writeFile(folder + "/inhalt", "bleibt");
     kv::settings::setStoreFile(folder);
+    dialogs.expect("können nicht in der Datei " + folder + " gespeichert werden", kv::ui::Answer::Ok);
     EXPECT_NE(setregvalue("wizard", "on"), "0");
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_EQ(kv::test::fileBytes(folder + "/inhalt"), "bleibt");
@@ -145,6 +147,7 @@ TEST_F(RegStore, StoreThatCannotBeReadOrSetAsideIsNeverReplaced)
     writeFile(store, garbage);
     writeFile(store + ".defekt/inhalt", "bleibt");
     kv::settings::setStoreFile(store);
+    dialogs.expect("können nicht in der Datei " + store + " gespeichert werden", kv::ui::Answer::Ok);
     EXPECT_NE(setregvalue("wizard", "on"), "0");
     EXPECT_EQ(kv::test::fileBytes(store), garbage);
     EXPECT_EQ(kv::test::fileBytes(store + ".defekt/inhalt"), "bleibt");
