@@ -85,4 +85,23 @@ void indizieren(db::Database& db)
     }
 }
 
+void buildMissingIndexes(db::Database& db)
+{
+    for (const PlannedIndex& p : missingIndexes(db)) db.createIndex(p.table, p.index);
+}
+
+void dropListedIndexes(db::Database& db, const QStringList& tables, const QStringList& keep)
+{
+    db::Statement listed(db, QStringLiteral("select tabelle, indexname from [-indizes] where coalesce(\"Primary\", 0)=0"));
+    std::vector<std::pair<QString, QString>> drop;
+    while (listed.step()) {
+        const QString table = listed.text(0);
+        const QString name = listed.text(1);
+        if (!tables.contains(table, Qt::CaseInsensitive) || keep.contains(name, Qt::CaseInsensitive)) continue;
+        for (const db::IndexDef& index : db.indexes(table))
+            if (index.name.compare(name, Qt::CaseInsensitive) == 0 && !index.primary) drop.emplace_back(table, index.name);
+    }
+    for (const auto& [table, name] : drop) db.deleteIndex(table, name);
+}
+
 }  // namespace kv

@@ -120,7 +120,7 @@ public:
         default:
             break;
         }
-        session.commit();
+        session.finish();
         const qint64 errors = session.errorRows();
         g_lastStats = session.stats();
         m_session = nullptr;

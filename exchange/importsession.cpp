@@ -1,5 +1,6 @@
 #include "exchange/importsession.h"
 
+#include "core/indizieren.h"
 #include "core/mainmod.h"
 #include "exchange/import.h"
 #include "platform/paths.h"
@@ -7,12 +8,19 @@
 #include "platform/ui/dialogs.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 namespace kv::exchange {
 
@@ -21,10 +29,24 @@ qint64 lasterrid = 0;
 namespace {
 
 constexpr qsizetype kTextWidth = 255;
-// A batch written again after a failure may fail again; after this many more the run ends.
-constexpr int kMostReplays = 3;
-// The page cache while an import writes: the new rows' index pages stay in memory.
+// The page cache while an import writes: the new rows' index pages stay in memory; and
+// while a large import builds its indexes, which sort every row of the tables.
 const QString kImportCacheSize = QStringLiteral("-65536");
+const QString kIndexCacheSize = QStringLiteral("-98304");
+// Recipes read ahead of the writer; bounds what the reading thread may hold.
+constexpr std::size_t kReadAhead = 64;
+// The recipe tables whose secondary indexes a large import leaves out; the title index
+// stays, since the import seeks titles.
+const QStringList kBulkTables = {QStringLiteral("rezepte"), QStringLiteral("zutaten"), QStringLiteral("zubereit"),
+                                 QStringLiteral("rezstich")};
+const QStringList kBulkKeeps = {QStringLiteral("rnam")};
+
+std::function<void(const char*)> g_fault;
+
+void fault(const char* step)
+{
+    if (g_fault) g_fault(step);
+}
 
 // The lines of a file, through the reader of unknown code pages.
 class FileLineSource : public LineSource {
@@ -38,23 +60,83 @@ private:
     text::LineReader m_reader;
 };
 
-QVariant orNull(const std::optional<qint64>& value)
+// The recipes of one file, read on a thread of their own and taken by the writer in
+// their order. The reader waits while the queue is full; once the writer stops taking
+// (a cancel, a failure), the reader stops at its next recipe.
+class RecipeQueue {
+public:
+    // False once the writer takes no more.
+    bool push(MmRecipe&& recipe)
+    {
+        std::unique_lock lock(m_mutex);
+        m_notFull.wait(lock, [this] { return m_queue.size() < kReadAhead || m_stopped; });
+        if (m_stopped) return false;
+        m_queue.push_back(std::move(recipe));
+        m_notEmpty.notify_one();
+        return true;
+    }
+    // Nothing once the reader is done and every recipe was taken.
+    std::optional<MmRecipe> pop()
+    {
+        std::unique_lock lock(m_mutex);
+        m_notEmpty.wait(lock, [this] { return !m_queue.empty() || m_done; });
+        if (m_queue.empty()) return std::nullopt;
+        MmRecipe recipe = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_notFull.notify_one();
+        return recipe;
+    }
+    void done()
+    {
+        std::lock_guard lock(m_mutex);
+        m_done = true;
+        m_notEmpty.notify_all();
+    }
+    void stop()
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_notFull.notify_all();
+    }
+    bool stopped()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stopped;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_notFull;
+    std::condition_variable m_notEmpty;
+    std::deque<MmRecipe> m_queue;
+    bool m_done = false;
+    bool m_stopped = false;
+};
+
+// What the reading thread asks of the import: the text replacement, which only that
+// thread uses while a file is read, and whether the writer still takes recipes.
+class ReadingHost : public MmHost {
+public:
+    explicit ReadingHost(RecipeQueue& queue) : m_queue(queue) {}
+    QString repstr(const QString& text) override { return exchange::repstr(text); }
+    bool cancelled() override { return m_queue.stopped(); }
+
+private:
+    RecipeQueue& m_queue;
+};
+
+void bindOptional(db::Statement& st, int index, const std::optional<qint64>& value)
 {
-    return value ? QVariant(*value) : QVariant();
+    if (value) st.bindInt64(index, *value);
+    else st.bindNull(index);
 }
 
 }  // namespace
 
-class ImportSession::Host : public MmHost {
-public:
-    explicit Host(ImportSession& session) : m_session(session) {}
-    QString repstr(const QString& text) override { return exchange::repstr(text); }
-    bool skipTitle(const QString& title) override { return m_session.skipTitle(title); }
-    bool cancelled() override { return importcancel; }
-
-private:
-    ImportSession& m_session;
-};
+void setImportFault(std::function<void(const char* step)> f)
+{
+    g_fault = std::move(f);
+}
 
 ImportSession::ImportSession(db::Database& db, ImportUi& ui)
     : m_db(db)
@@ -67,11 +149,21 @@ ImportSession::ImportSession(db::Database& db, ImportUi& ui)
     , m_insertError(db, QStringLiteral("insert into importerrors (did, rid, rname, etext) values (?, ?, ?, ?)"))
     , m_insertErrorText(db, QStringLiteral("insert into importerrtexte (errid, rtext) values (?, ?)"))
     , m_titleExists(db, QStringLiteral("select 1 from rezepte where rname=? limit 1"))
+    , m_savepoint(db, QStringLiteral("SAVEPOINT kv_rezept"))
+    , m_release(db, QStringLiteral("RELEASE kv_rezept"))
+    , m_rollbackTo(db, QStringLiteral("ROLLBACK TO kv_rezept"))
 {
     // The titles the cookbook holds, as hashes: most recipes of an import are new, and a
-    // title whose hash is unknown needs no query (which without its index reads the table).
+    // title whose hash is unknown needs no query.
+    qint64 held = 0;
     db::Statement titles(db, QStringLiteral("select rname from rezepte"));
-    while (titles.step()) m_titles.insert(qHash(foldKey(titles.text(0))));
+    while (titles.step()) {
+        m_titles.insert(qHash(foldKey(titles.text(0))));
+        ++held;
+    }
+    // Building the indexes again costs what the whole cookbook holds; it pays where the
+    // import adds a good part of that.
+    m_bulkFrom = std::max(kBulkRecipes, held / 4);
     m_oldCacheSize = m_db.scalar(QStringLiteral("PRAGMA cache_size")).toString();
     m_db.execute(QStringLiteral("PRAGMA cache_size=") + kImportCacheSize);
 }
@@ -80,7 +172,15 @@ ImportSession::~ImportSession()
 {
     try {
         if (m_open) m_db.rollback();
+        m_open = false;
         m_lookups.rolledBack();
+        // What was committed keeps its indexes when they can be built; else the next
+        // opening builds them.
+        if (m_bulk) leaveBulk();
+    } catch (const db::DbError&) {
+        m_db.shareAgain();
+    }
+    try {
         if (!m_oldCacheSize.isEmpty()) m_db.execute(QStringLiteral("PRAGMA cache_size=") + m_oldCacheSize);
     } catch (const db::DbError&) {
         // The cookbook stays as it was last committed.
@@ -92,6 +192,7 @@ void ImportSession::begin()
     if (m_open) return;
     m_db.beginTrans();
     m_open = true;
+    m_batchOpen.start();
 }
 
 void ImportSession::commit()
@@ -102,84 +203,83 @@ void ImportSession::commit()
     m_db.commitTrans();
     m_open = false;
     m_lookups.committed();
-    m_batch.clear();
     m_batchRecipes = 0;
     m_stats.commitNs += clock.nsecsElapsed();
 }
 
-void ImportSession::run(Pending item)
+void ImportSession::commitWhenDue()
 {
-    begin();
-    try {
-        item.write();
-    } catch (const db::DbError& error) {
-        recover(error, std::move(item));
-        return;
+    if (m_batchRecipes >= kBatchRecipes || (m_open && m_batchOpen.elapsed() >= kBatchMilliseconds)) commit();
+    if (!m_bulkTried && m_stats.recipes >= m_bulkFrom) {
+        commit();
+        enterBulk();
     }
-    m_batch.push_back(std::move(item));
 }
 
-// Rolls the batch back and writes it again without the recipe that failed (and without
-// any other that fails now), then reports the recipes left out and commits.
-void ImportSession::recover(const db::DbError& error, Pending failed)
+void ImportSession::finish()
 {
-    if (!failed.failed || m_replaying) throw error;
-    m_replaying = true;
-    std::vector<Pending> keep = std::move(m_batch);
-    std::vector<std::pair<Pending, db::DbError>> dropped;
-    dropped.emplace_back(std::move(failed), error);
-    for (int attempt = 0;; ++attempt) {
-        // SQLite may have ended the transaction itself (a full disk); rollback knows.
-        m_db.rollback();
-        m_open = false;
-        m_lookups.rolledBack();
-        m_batch.clear();
-        begin();
-        bool clean = true;
-        for (std::size_t i = 0; i < keep.size() && clean; ++i) {
-            try {
-                keep[i].write();
-                m_batch.push_back(keep[i]);
-            } catch (const db::DbError& again) {
-                if (!keep[i].failed || attempt >= kMostReplays) {
-                    m_replaying = false;
-                    throw;
-                }
-                dropped.emplace_back(std::move(keep[i]), again);
-                keep.erase(keep.begin() + qsizetype(i));
-                clean = false;
-            }
-        }
-        if (clean) break;
-    }
-    m_replaying = false;
-    m_batchRecipes = 0;
-    for (auto& [item, why] : dropped) item.failed(why);
     commit();
+    if (m_bulk) leaveBulk();
+}
+
+// Only where no other program has the cookbook open: it would see the tables without
+// their indexes, and its opening would build them while this import writes.
+void ImportSession::enterBulk()
+{
+    m_bulkTried = true;
+    if (!m_db.holdAlone()) return;
+    try {
+        db::Transaction tx(m_db);
+        m_db.execute(QStringLiteral("delete from changelog where changed=102"));
+        dropListedIndexes(m_db, kBulkTables, kBulkKeeps);
+        tx.commit();
+    } catch (...) {
+        m_db.shareAgain();
+        throw;
+    }
+    m_bulk = true;
+    fault("bulk");
+}
+
+void ImportSession::leaveBulk()
+{
+    m_bulk = false;
+    QElapsedTimer clock;
+    clock.start();
+    const auto shared = qScopeGuard([this] { m_db.shareAgain(); });
+    m_db.execute(QStringLiteral("PRAGMA cache_size=") + kIndexCacheSize);
+    db::Transaction tx(m_db);
+    buildMissingIndexes(m_db);
+    m_db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
+    fault("indexes");
+    tx.commit();
+    m_db.execute(QStringLiteral("PRAGMA cache_size=") + kImportCacheSize);
+    m_stats.indexNs += clock.nsecsElapsed();
 }
 
 void ImportSession::addFile(qint64 did, const QString& shownName)
 {
-    run({[this, did, shownName] {
-             m_db.execute(QStringLiteral("insert into importdateien (did, dname) values (?, ?)"), {did, shownName});
-         },
-         {}});
+    begin();
+    m_db.execute(QStringLiteral("insert into importdateien (did, dname) values (?, ?)"), {did, shownName});
 }
 
 void ImportSession::execute(const QString& sql)
 {
-    run({[this, sql] { m_db.execute(sql); }, {}});
+    begin();
+    m_db.execute(sql);
 }
 
 void ImportSession::addSubdir(const QString& subdir)
 {
-    run({[this, subdir] { m_db.execute(QStringLiteral("insert into importsubdirs (subdir) values (?)"), {subdir}); },
-         {}});
+    begin();
+    m_db.execute(QStringLiteral("insert into importsubdirs (subdir) values (?)"), {subdir});
 }
 
 void ImportSession::reportError(qint64 did, const QString& name, const QString& step, const QString& description)
 {
-    run({[=, this] { writeError(did, std::nullopt, name, step, description, QString()); }, {}});
+    begin();
+    writeError(did, std::nullopt, name, step, description, QString());
+    announceFirstError();
 }
 
 void ImportSession::writeError(qint64 did, std::optional<qint64> rid, const QString& rname, const QString& step,
@@ -187,28 +287,34 @@ void ImportSession::writeError(qint64 did, std::optional<qint64> rid, const QStr
 {
     const QString etext = step + QStringLiteral(" : Fehler '") + description + u'\'';
     m_insertError.reset();
-    m_insertError.bind(1, did);
-    m_insertError.bind(2, orNull(rid));
-    m_insertError.bind(3, leftChars(rname, kTextWidth));
-    m_insertError.bind(4, leftChars(etext, kTextWidth));
+    m_insertError.bindInt64(1, did);
+    bindOptional(m_insertError, 2, rid);
+    m_insertError.bindText(3, leftChars(rname, kTextWidth));
+    m_insertError.bindText(4, leftChars(etext, kTextWidth));
     m_insertError.step();
     const qint64 errid = m_db.lastInsertId();
     m_insertErrorText.reset();
-    m_insertErrorText.bind(1, errid);
-    m_insertErrorText.bind(2, rawText);
+    m_insertErrorText.bindInt64(1, errid);
+    m_insertErrorText.bindText(2, rawText);
     m_insertErrorText.step();
-    if (lasterrid == 0)
-        ui::msgbox(QStringLiteral("In der MealMaster-Datei wurde ein Fehler entdeckt. Die Beschreibung aller Fehler "
-                                  "sehen Sie am Ende."),
-                   ui::OkOnly, QStringLiteral(" "));
+    if (lasterrid == 0) m_firstError = true;
     lasterrid = errid;
 }
 
-void ImportSession::reportRecipeErrors(const std::shared_ptr<const MmRecipe>& recipe, qint64 did,
-                                       std::optional<qint64> rid)
+void ImportSession::announceFirstError()
 {
-    for (const MmError& e : recipe->errors)
-        writeError(did, rid, recipe->title, e.step, e.description, recipe->rawText.left(e.rawLength));
+    if (!m_firstError) return;
+    m_firstError = false;
+    commit();
+    ui::msgbox(QStringLiteral("In der MealMaster-Datei wurde ein Fehler entdeckt. Die Beschreibung aller Fehler "
+                              "sehen Sie am Ende."),
+               ui::OkOnly, QStringLiteral(" "));
+}
+
+void ImportSession::reportRecipeErrors(const MmRecipe& recipe, qint64 did, std::optional<qint64> rid)
+{
+    for (const MmError& e : recipe.errors)
+        writeError(did, rid, recipe.title, e.step, e.description, recipe.rawText.left(e.rawLength));
 }
 
 bool ImportSession::skipTitle(const QString& title)
@@ -218,39 +324,49 @@ bool ImportSession::skipTitle(const QString& title)
     const QString stored = leftChars(title, kTextWidth);
     if (!m_titles.contains(qHash(foldKey(stored)))) return false;
     m_titleExists.reset();
-    m_titleExists.bind(1, stored);
+    m_titleExists.bindText(1, stored);
     const bool found = m_titleExists.step();
     m_titleExists.reset();
     return found;
 }
 
-void ImportSession::storeRecipe(const std::shared_ptr<const MmRecipe>& recipe, qint64 did)
+// In a savepoint of its own: a recipe the database refuses goes whole, with what the
+// lookups learnt from it, and is reported; the rest of the batch stays.
+void ImportSession::storeRecipe(const MmRecipe& recipe, qint64 did)
 {
-    ++m_stats.recipes;
-    auto step = std::make_shared<QString>();
-    run({[this, recipe, did, step] {
-             *step = QStringLiteral("Titel");
-             try {
-                 writeRecipe(*recipe, did);
-             } catch (const db::DbError&) {
-                 *step = m_writeStep;
-                 throw;
-             }
-         },
-         [this, recipe, did, step](const db::DbError& error) {
-             --m_stats.recipes;
-             ++m_stats.cutOff;
-             run({[=, this] {
-                      reportRecipeErrors(recipe, did, std::nullopt);
-                      writeError(did, std::nullopt, recipe->title, *step,
-                                 QStringLiteral("Das Rezept wurde nicht gespeichert (Zeile %1): %2 %3")
-                                     .arg(recipe->titleLine)
-                                     .arg(error.number())
-                                     .arg(error.text()),
-                                 recipe->rawText);
-                  },
-                  {}});
-         }});
+    begin();
+    const std::size_t mark = m_lookups.mark();
+    m_savepoint.reset();
+    m_savepoint.step();
+    m_writeStep = QStringLiteral("Titel");
+    try {
+        writeRecipe(recipe, did);
+        m_release.reset();
+        m_release.step();
+        ++m_stats.recipes;
+        ++m_batchRecipes;
+    } catch (const db::DbError& error) {
+        // SQLite may have ended the whole transaction (a full disk): the batch is gone, and
+        // the run ends with what was committed.
+        if (!m_db.inTransaction()) {
+            m_open = false;
+            m_lookups.rolledBack();
+            throw;
+        }
+        m_rollbackTo.reset();
+        m_rollbackTo.step();
+        m_release.reset();
+        m_release.step();
+        m_lookups.rolledBackTo(mark);
+        ++m_stats.cutOff;
+        reportRecipeErrors(recipe, did, std::nullopt);
+        writeError(did, std::nullopt, recipe.title, m_writeStep,
+                   QStringLiteral("Das Rezept wurde nicht gespeichert (Zeile %1): %2 %3")
+                       .arg(recipe.titleLine)
+                       .arg(error.number())
+                       .arg(error.text()),
+                   recipe.rawText);
+    }
 }
 
 void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
@@ -270,61 +386,61 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
     m_writeStep = QStringLiteral("Kategorien");
     std::optional<qint64> kid;
     QStringList unmapped;
-    for (const QString& piece : recipe.categories.split(u',')) {
-        const QString category = repstr(piece.trimmed());
+    for (const QString& category : recipe.categories) {
         const std::optional<qint64> mapped = timed([&] { return m_lookups.kidOf(category); });
         if (!mapped) unmapped << category;
         else if (!kid) kid = mapped;
     }
 
     m_writeStep = QStringLiteral("Titel");
+    const QString rname = leftChars(recipe.rname, kTextWidth);
     m_insertRecipe.reset();
-    m_insertRecipe.bind(1, leftChars(recipe.rname, kTextWidth));
-    m_insertRecipe.bind(2, recipe.port ? QVariant(int(*recipe.port)) : QVariant());
-    m_insertRecipe.bind(3, recipe.ungenau ? 1 : 0);
-    m_insertRecipe.bind(4, did);
-    m_insertRecipe.bind(5, orNull(kid));
+    m_insertRecipe.bindText(1, rname);
+    bindOptional(m_insertRecipe, 2, recipe.port ? std::optional<qint64>(*recipe.port) : std::nullopt);
+    m_insertRecipe.bindInt64(3, recipe.ungenau ? 1 : 0);
+    m_insertRecipe.bindInt64(4, did);
+    bindOptional(m_insertRecipe, 5, kid);
     m_insertRecipe.step();
     const qint64 rid = m_db.lastInsertId();
-    // Kept also when the batch is rolled back: the hashes only spare queries.
-    m_titles.insert(qHash(foldKey(leftChars(recipe.rname, kTextWidth))));
+    // Kept also when the recipe is rolled back: the hashes only spare queries.
+    m_titles.insert(qHash(foldKey(rname)));
 
     m_writeStep = QStringLiteral("Kategorien");
-    for (const QString& category : unmapped) timed([&] { m_lookups.addstich(rid, category); return 0; });
+    for (const QString& category : unmapped) timed([&] { m_lookups.addKeyword(rid, category); return 0; });
 
     m_writeStep = QStringLiteral("Zutaten");
     for (std::size_t p = 0; p < recipe.parts.size(); ++p) {
         const MmPart& part = recipe.parts[p];
-        const int tid = int(p) + 1;
-        const auto line = [&](int nr, const std::optional<qint64>& eid, const QVariant& menge, qint64 zutid) {
+        const qint64 tid = qint64(p) + 1;
+        const auto line = [&](qint64 nr, const std::optional<qint64>& eid, const std::optional<double>& menge,
+                              qint64 zutid) {
             m_insertLine.reset();
-            m_insertLine.bind(1, rid);
-            m_insertLine.bind(2, tid);
-            m_insertLine.bind(3, nr);
-            m_insertLine.bind(4, orNull(eid));
-            m_insertLine.bind(5, menge);
-            m_insertLine.bind(6, zutid);
+            m_insertLine.bindInt64(1, rid);
+            m_insertLine.bindInt64(2, tid);
+            m_insertLine.bindInt64(3, nr);
+            bindOptional(m_insertLine, 4, eid);
+            if (menge) m_insertLine.bindDouble(5, *menge);
+            else m_insertLine.bindNull(5);
+            m_insertLine.bindInt64(6, zutid);
             m_insertLine.step();
         };
-        if (part.heading) line(0, std::nullopt, QVariant(), timed([&] { return m_lookups.getzutid(*part.heading); }));
-        int nr = 1;
+        if (part.heading) line(0, std::nullopt, std::nullopt, timed([&] { return m_lookups.zutidOf(*part.heading); }));
+        qint64 nr = 1;
         for (const MmItem& item : part.items) {
-            const std::optional<qint64> eid =
-                item.unit ? timed([&] { return m_lookups.geteid(*item.unit); }) : std::nullopt;
-            const qint64 zutid = timed([&] { return m_lookups.getzutid(item.text); });
-            line(nr++, eid, item.menge ? QVariant(*item.menge) : QVariant(), zutid);
+            const std::optional<qint64> eid = item.unit ? timed([&] { return m_lookups.eidOf(*item.unit); }) : std::nullopt;
+            const qint64 zutid = timed([&] { return m_lookups.zutidOf(item.text); });
+            line(nr++, eid, item.menge, zutid);
         }
     }
 
     m_writeStep = QStringLiteral("Zubereitung");
     m_insertPreparation.reset();
-    m_insertPreparation.bind(1, rid);
-    m_insertPreparation.bind(2, recipe.zubereitung);
+    m_insertPreparation.bindInt64(1, rid);
+    m_insertPreparation.bindText(2, recipe.zubereitung);
     m_insertPreparation.step();
-    for (const QString& keyword : recipe.keywords) timed([&] { m_lookups.addstich(rid, keyword); return 0; });
+    for (const QString& keyword : recipe.keywords) timed([&] { m_lookups.addKeyword(rid, keyword); return 0; });
 
-    for (const MmError& e : recipe.errors)
-        writeError(did, rid, recipe.title, e.step, e.description, recipe.rawText.left(e.rawLength));
+    reportRecipeErrors(recipe, did, rid);
 
     m_stats.lookupNs += lookupNs;
     m_stats.rowsNs += clock.nsecsElapsed() - lookupNs;
@@ -333,16 +449,15 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
 void ImportSession::importmmfile(const QString& path, const QByteArray& native, qint64 did, bool utf8)
 {
     if (m_lookups.dnameexists(path, did)) {
+        commit();
         const ui::Answer answer = ui::msgbox(
             QStringLiteral("Die Datei '") + path +
                 QStringLiteral("' wurde schon einmal importiert. Soll Sie nochmals importiert werden, klicken Sie "
                                "auf Ja. Falls sie übersprungen werden soll, klicken Sie auf Nein."),
             ui::YesNo, QStringLiteral(" "));
         if (answer != ui::Answer::Yes) return;
-        run({[this, path] {
-                 m_db.execute(QStringLiteral("update importdateien set \"check\"=0 where dname=?"), {path});
-             },
-             {}});
+        begin();
+        m_db.execute(QStringLiteral("update importdateien set \"check\"=0 where dname=?"), {path});
     }
 
     // Only a regular file is read: a pipe or a device would wait for ever, so the file is
@@ -367,31 +482,60 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
         return;
     }
 
+    // The file is read, and its texts replaced, on a thread of its own while the recipes
+    // read before are written here.
     FileLineSource source(file, encoding);
-    Host host(*this);
-    MealMasterReader reader(source, host);
+    RecipeQueue queue;
+    qint64 lastLine = 0;
+    std::exception_ptr readFailure;
+    std::thread reading([&] {
+        try {
+            ReadingHost host(queue);
+            MealMasterReader reader(source, host);
+            while (std::optional<MmRecipe> recipe = reader.next())
+                if (!queue.push(std::move(*recipe))) break;
+            lastLine = reader.lastLine();
+        } catch (...) {
+            readFailure = std::current_exception();
+        }
+        queue.done();
+    });
+    auto joined = qScopeGuard([&] {
+        queue.stop();
+        reading.join();
+    });
+
     QElapsedTimer clock;
     for (;;) {
         clock.start();
-        std::optional<MmRecipe> read = reader.next();
+        std::optional<MmRecipe> recipe = queue.pop();
         m_stats.readNs += clock.nsecsElapsed();
-        if (!read) break;
-        auto recipe = std::make_shared<const MmRecipe>(std::move(*read));
+        if (!recipe) break;
+        // A title the cookbook holds is skipped whole, whatever its lines hold.
+        if (recipe->titleRead && skipTitle(recipe->rname)) continue;
         if (recipe->complete) {
-            storeRecipe(recipe, did);
-            if (++m_batchRecipes >= kBatchRecipes) commit();
+            storeRecipe(*recipe, did);
+            announceFirstError();
+            commitWhenDue();
             serveUi();
         } else {
             ++m_stats.cutOff;
-            run({[this, recipe, did] { reportRecipeErrors(recipe, did, std::nullopt); }, {}});
+            begin();
+            reportRecipeErrors(*recipe, did, std::nullopt);
+            announceFirstError();
         }
+        // A cancel is seen between recipes: the one stored is the last.
+        if (importcancel) break;
     }
+    queue.stop();
+    reading.join();
+    joined.dismiss();
+    if (readFailure) std::rethrow_exception(readFailure);
     if (source.failed())
         reportError(did, QString(), QStringLiteral("Datei"),
                     QStringLiteral("Die Datei konnte nach Zeile %1 nicht weiter gelesen werden: %2 (%3)")
-                        .arg(reader.lastLine())
+                        .arg(lastLine)
                         .arg(path, source.errorString()));
-    commit();
     serveUi(true);
 }
 

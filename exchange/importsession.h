@@ -1,12 +1,16 @@
 #pragma once
 // One import run's writing: the imported-files rows, each file's recipes, the error
-// rows, and the commits. Recipes are read whole before their rows are written, and the
-// rows of a few thousand recipes are committed together (and at each file's end), so a
-// kill loses at most the batch not yet committed, which the next run imports again.
+// rows, and the commits. A file is read on a thread of its own while its recipes are
+// written here; each recipe is written inside a savepoint, so a recipe the database
+// refuses goes whole and is reported instead, and the rest of its batch stays. Batches
+// are committed when they hold many recipes or have been open a while, and at the end:
+// a kill loses at most the batch not yet committed, files' rows included, which the next
+// run imports again.
 //
-// A database failure while a recipe's rows are written rolls the batch back and writes
-// it again without that recipe, which is reported instead: every recipe is stored whole
-// or not at all.
+// A large import into a cookbook no other program has open leaves the recipe tables'
+// secondary indexes out while it writes and builds them once at its end. The indexes go
+// in the same transaction as the opening's record of its index build, so whatever a kill
+// leaves missing the next opening builds again.
 
 #include "exchange/lookups.h"
 #include "exchange/mealmaster.h"
@@ -17,8 +21,7 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
-#include <vector>
+#include <optional>
 
 namespace kv::exchange {
 
@@ -28,19 +31,24 @@ class ImportUi;
 struct ImportStats {
     qint64 recipes = 0;      // stored
     qint64 cutOff = 0;       // read but not stored (each reported)
-    qint64 readNs = 0;       // reading, splitting and the text replacement
+    qint64 readNs = 0;       // waiting for the reading thread (reading, splitting, replacing)
     qint64 lookupNs = 0;     // the lookups, with the rows they add
     qint64 rowsNs = 0;       // the recipes' own rows
     qint64 commitNs = 0;
+    qint64 indexNs = 0;      // the indexes a large import builds at its end
 };
 
-// How many recipes a batch holds at most before it is committed.
-constexpr qint64 kBatchRecipes = 2000;
+// A batch is committed once it holds this many recipes, or has been open this long.
+constexpr qint64 kBatchRecipes = 20000;
+constexpr qint64 kBatchMilliseconds = 2000;
+// An import of at least this many recipes, and of at least a quarter of what the
+// cookbook held, writes without the secondary indexes and builds them at its end.
+constexpr qint64 kBulkRecipes = 2000;
 
 class ImportSession {
 public:
     ImportSession(db::Database& db, ImportUi& ui);
-    // An open batch is rolled back.
+    // An open batch is rolled back; indexes left out are built when that can be done.
     ~ImportSession();
     ImportSession(const ImportSession&) = delete;
     ImportSession& operator=(const ImportSession&) = delete;
@@ -60,8 +68,8 @@ public:
     // to the file system.
     void importmmfile(const QString& path, const QByteArray& native, qint64 did, bool utf8);
 
-    // Commits the open batch.
-    void commit();
+    // Commits the open batch and builds what a large import left out.
+    void finish();
     // Shows the count and lets the window's events run, at most every 50 ms unless forced.
     void serveUi(bool force = false);
 
@@ -70,30 +78,31 @@ public:
     const ImportStats& stats() const { return m_stats; }
 
 private:
-    struct Pending {
-        std::function<void()> write;
-        // What a recipe's failure writes instead; none: the failure ends the run.
-        std::function<void(const db::DbError&)> failed;
-    };
-    class Host;
-
-    void run(Pending item);
-    void recover(const db::DbError& error, Pending failed);
     void begin();
-    void storeRecipe(const std::shared_ptr<const MmRecipe>& recipe, qint64 did);
+    void commit();
+    void commitWhenDue();
+    void storeRecipe(const MmRecipe& recipe, qint64 did);
     void writeRecipe(const MmRecipe& recipe, qint64 did);
     void writeError(qint64 did, std::optional<qint64> rid, const QString& rname, const QString& step,
                     const QString& description, const QString& rawText);
-    void reportRecipeErrors(const std::shared_ptr<const MmRecipe>& recipe, qint64 did, std::optional<qint64> rid);
+    void reportRecipeErrors(const MmRecipe& recipe, qint64 did, std::optional<qint64> rid);
+    // The first error of the program's run is said once what is written so far is
+    // committed: no write transaction stays open while a box waits for the user.
+    void announceFirstError();
     bool skipTitle(const QString& title);
+    void enterBulk();
+    void leaveBulk();
 
     db::Database& m_db;
     ImportUi& m_ui;
     ImportLookups m_lookups;
-    std::vector<Pending> m_batch;
-    qint64 m_batchRecipes = 0;
     bool m_open = false;
-    bool m_replaying = false;
+    qint64 m_batchRecipes = 0;
+    QElapsedTimer m_batchOpen;
+    bool m_firstError = false;
+    qint64 m_bulkFrom = 0;           // the recipes after which the bulk path is tried
+    bool m_bulkTried = false;
+    bool m_bulk = false;
     ImportStats m_stats;
     QElapsedTimer m_sinceServed;
     QString m_oldCacheSize;
@@ -106,10 +115,18 @@ private:
     db::Statement m_insertError;
     db::Statement m_insertErrorText;
     db::Statement m_titleExists;
+    db::Statement m_savepoint;
+    db::Statement m_release;
+    db::Statement m_rollbackTo;
 };
 
 // The errid of the last error row written since the program started; 0 before the
 // first, which is announced with a message.
 extern qint64 lasterrid;
+
+// Test hook: called with the name of each step of a large import's index handling
+// ("bulk": the indexes are left out; "indexes": they are being built, not yet committed);
+// it may end the process to show what a kill there leaves.
+void setImportFault(std::function<void(const char* step)> fault);
 
 }  // namespace kv::exchange

@@ -99,14 +99,27 @@ void ImportLookups::committed()
 
 void ImportLookups::rolledBack()
 {
-    for (auto it = m_learnt.rbegin(); it != m_learnt.rend(); ++it) it->first->remove(it->second);
-    m_learnt.clear();
+    rolledBackTo(0);
+}
+
+void ImportLookups::rolledBackTo(std::size_t mark)
+{
+    while (m_learnt.size() > mark) {
+        m_learnt.back().first->remove(m_learnt.back().second);
+        m_learnt.pop_back();
+    }
+    // The recipe whose keywords were noted may have lost them.
+    m_keywordsOf = -1;
 }
 
 qint64 ImportLookups::getzutid(const QString& ingredient)
 {
     // Cut before the lookup: the name is stored cut, and must find itself next time.
-    const QString name = leftChars(repstr(ingredient.trimmed()), kZutatWidth);
+    return zutidOf(leftChars(repstr(ingredient.trimmed()), kZutatWidth));
+}
+
+qint64 ImportLookups::zutidOf(const QString& name)
+{
     const QString key = foldKey(name);
     if (const auto alias = m_zutimp.constFind(key); alias != m_zutimp.constEnd()) return *alias;
     if (const auto known = m_zutindex.constFind(key); known != m_zutindex.constEnd()) return *known;
@@ -118,7 +131,12 @@ qint64 ImportLookups::getzutid(const QString& ingredient)
 std::optional<qint64> ImportLookups::geteid(const QString& code)
 {
     if (code.isEmpty() || code == QLatin1String("  ")) return std::nullopt;
-    const QString unit = repstr(code);
+    return eidOf(repstr(code));
+}
+
+std::optional<qint64> ImportLookups::eidOf(const QString& unit)
+{
+    if (unit.isEmpty()) return std::nullopt;
     if (const auto exact = m_unitExact.constFind(unit); exact != m_unitExact.constEnd()) return *exact;
     // Teaspoon and tablespoon differ in case only.
     const bool spoon = unit == u"t" || unit == u"T";
@@ -151,7 +169,12 @@ std::optional<qint64> ImportLookups::getkid(const QString& category, qint64 rid)
 void ImportLookups::addstich(qint64 rid, const QString& keyword)
 {
     if (keyword.isEmpty()) return;
-    const QString text = repstr(keyword);
+    addKeyword(rid, repstr(keyword));
+}
+
+void ImportLookups::addKeyword(qint64 rid, const QString& text)
+{
+    if (text.isEmpty()) return;
     qint64 sid = 0;
     if (const auto alias = m_impstich.constFind(foldKey(text)); alias != m_impstich.constEnd()) {
         sid = *alias;

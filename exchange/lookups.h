@@ -55,6 +55,18 @@ public:
     // True when another imported-files row carries the same file name.
     bool dnameexists(const QString& dname, qint64 did);
 
+    // The same lookups for texts the import has replaced already (trimmed, and an
+    // ingredient cut to its column): the reader replaces every text once, so nothing here
+    // needs the replacement, which is not safe to share between threads.
+    qint64 zutidOf(const QString& name);
+    std::optional<qint64> eidOf(const QString& unit);
+    void addKeyword(qint64 rid, const QString& keyword);
+
+    // What the lookups learnt since the last commit can be forgotten back to a mark, as
+    // a savepoint is rolled back to.
+    std::size_t mark() const { return m_learnt.size(); }
+    void rolledBackTo(std::size_t mark);
+
     // The rows written since the last commit were committed, or rolled back: the maps
     // keep, or forget, what was added with them.
     void committed();

@@ -1,5 +1,8 @@
 #include "exchange/mealmaster.h"
 
+#include "core/mainmod.h"
+#include "exchange/lookups.h"
+
 #include <QBuffer>
 #include <QRegularExpression>
 
@@ -337,12 +340,14 @@ std::optional<MmRecipe> MealMasterReader::next()
         m_recipe.rawText = line.text + kCrLf;
         m_recipe.title = line.text.mid(at + 6).trimmed();
         m_recipe.rname = m_host.repstr(m_recipe.title);
-        if (m_host.skipTitle(m_recipe.rname)) continue;
+        m_recipe.titleRead = true;
 
         m_step = QStringLiteral("Kategorien");
         if (!readHeadLine(line)) return std::move(m_recipe);
         const qsizetype colon = line.text.indexOf(u':');
-        m_recipe.categories = m_host.repstr(colon < 0 ? line.text : line.text.mid(colon + 1)).trimmed();
+        const QString categories = m_host.repstr(colon < 0 ? line.text : line.text.mid(colon + 1));
+        for (const QStringView piece : QStringView(categories).split(u','))
+            if (!piece.trimmed().isEmpty()) m_recipe.categories << piece.trimmed().toString();
 
         m_step = QStringLiteral("Servings");
         for (;;) {
@@ -361,6 +366,7 @@ std::optional<MmRecipe> MealMasterReader::next()
         if (!firstPreparationLine.isNull()) readPreparation(firstPreparationLine);
         if (m_overLimit) m_recipe.complete = false;
         m_recipe.zubereitung = m_host.repstr(m_recipe.zubereitung).trimmed();
+        for (QString& keyword : m_recipe.keywords) keyword = m_host.repstr(keyword);
         return std::move(m_recipe);
     }
 }
@@ -669,7 +675,7 @@ void MealMasterReader::sectionLine(const QString& text, qint64 number)
         }
     }
     closePart();
-    m_part.heading = upperCase(heading);
+    m_part.heading = leftChars(upperCase(heading), kZutatWidth);
     m_part.headingLine = number;
 }
 
@@ -684,6 +690,8 @@ void MealMasterReader::closePart()
     for (Column* column : {&m_left, &m_right})
         for (MmItem& item : column->items) {
             if (item.text.startsWith(u';')) item.text.remove(0, 1);
+            item.text = leftChars(m_host.repstr(item.text.trimmed()), kZutatWidth);
+            if (item.unit) item.unit = item.unit->isEmpty() ? std::nullopt : std::optional(m_host.repstr(*item.unit));
             m_part.items.push_back(std::move(item));
         }
     // Lines before the first section make part 1, even when there are none.

@@ -59,15 +59,15 @@ public:
     virtual ~MmHost() = default;
     // The text replacement (umlauts) of every text the import stores.
     virtual QString repstr(const QString& text) = 0;
-    // True when a recipe of this title (replaced) is to be skipped.
-    virtual bool skipTitle(const QString& title) = 0;
     // True once the user asked the import to stop; seen between recipes.
     virtual bool cancelled() = 0;
 };
 
+// The texts of a recipe are given as the import stores and looks them up: replaced,
+// trimmed and cut to their columns, so that nothing after the reader replaces again.
 struct MmItem {
     std::optional<double> menge;      // none: the line has no amount
-    std::optional<QString> unit;      // the unit code as read; none: no unit
+    std::optional<QString> unit;      // the unit code, replaced; none: no unit
     QString text;                     // the ingredient, continuation lines joined
     qint64 line = 0;
 };
@@ -88,15 +88,16 @@ struct MmError {
 struct MmRecipe {
     QString title;                    // as read
     QString rname;                    // replaced; the import cuts it to the column
-    QString categories;               // replaced; split at "," by the import
+    QStringList categories;           // replaced, each one trimmed; none empty
     std::optional<qint16> port;       // none: the number did not fit the column
     bool ungenau = false;
     std::vector<MmPart> parts;        // part i has tid i + 1
     QString zubereitung;              // replaced and trimmed
-    QStringList keywords;             // from "Stichworte:" lines of the preparation
+    QStringList keywords;             // from "Stichworte:" and "Tags:" lines, replaced
     std::vector<MmError> errors;
     QString rawText;                  // every line from the title on, each ended by CR LF
     bool complete = false;            // false: cut off; only its errors are stored
+    bool titleRead = false;           // the title line was read whole: rname holds it
     qint64 titleLine = 0;
 };
 

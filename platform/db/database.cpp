@@ -419,6 +419,29 @@ void Statement::bind(int index, const QVariant& value)
     detail::bindVariant(m_db.handle(), m_stmt, index, value, m_sql);
 }
 
+void Statement::bindInt64(int index, qint64 value)
+{
+    detail::check(m_db.handle(), sqlite3_bind_int64(m_stmt, index, value), m_sql);
+}
+
+void Statement::bindDouble(int index, double value)
+{
+    detail::check(m_db.handle(), sqlite3_bind_double(m_stmt, index, value), m_sql);
+}
+
+void Statement::bindText(int index, const QString& value)
+{
+    // As bind() does: a null text is an empty one.
+    const QByteArray t = value.toUtf8();
+    detail::check(m_db.handle(),
+                  sqlite3_bind_text64(m_stmt, index, t.constData(), t.size(), SQLITE_TRANSIENT, SQLITE_UTF8), m_sql);
+}
+
+void Statement::bindNull(int index)
+{
+    detail::check(m_db.handle(), sqlite3_bind_null(m_stmt, index), m_sql);
+}
+
 bool Statement::step()
 {
     const int rc = sqlite3_step(m_stmt);
@@ -889,6 +912,20 @@ void Database::rollback()
 bool Database::inTransaction() const
 {
     return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+bool Database::holdAlone()
+{
+    if (m_lockFd < 0) return false;
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0) return true;
+    // A refused change of a lock may have given up the shared one.
+    ::flock(m_lockFd, LOCK_SH | LOCK_NB);
+    return false;
+}
+
+void Database::shareAgain()
+{
+    if (m_lockFd >= 0) ::flock(m_lockFd, LOCK_SH | LOCK_NB);
 }
 
 void Database::attach(const QString& path, const QString& alias)

@@ -212,6 +212,11 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     void bind(int index, const QVariant& value);   // 1-based
+    // The same without a QVariant, for statements run row by row.
+    void bindInt64(int index, qint64 value);
+    void bindDouble(int index, double value);
+    void bindText(int index, const QString& value);
+    void bindNull(int index);
     bool step();                                   // true while a row is available
     void reset();
     int columnCount() const;
@@ -279,6 +284,13 @@ public:
     void commitTrans();
     void rollback();
     bool inTransaction() const;
+
+    // Takes the file to this connection alone while no other program has it open, for
+    // work that leaves the cookbook unfit to be opened for a while (a large import without
+    // its indexes); false when another program has it, which keeps it shared.
+    bool holdAlone();
+    // Shares the file again after holdAlone.
+    void shareAgain();
 
     QStringList tableNames() const;       // never the engine's own tables
     bool hasTable(const QString& table) const;  // case-insensitive
