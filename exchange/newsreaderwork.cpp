@@ -120,6 +120,9 @@ void Newsreaderwork::startread()
     if (!m_run.failed()) return;
     m_kept = true;
     stat(kFailedEnd);
+    // Shown anew: the import's last window is still on its way to the screen, and the
+    // window system puts the one mapped last on top.
+    hide();
     show();
     raise();
     activateWindow();
