@@ -18,7 +18,8 @@ namespace kv {
 namespace {
 
 const QString kName = QStringLiteral("newsreaderwork");
-const QString kFailedEnd = QStringLiteral("Das Lesen endete mit Fehlern; schließen Sie dieses Fenster mit \"Abbruch\".");
+const QString kFailedEnd =
+    QStringLiteral("Das Lesen endete mit Fehlern; schließen Sie dieses Fenster mit \"Abbruch\".");
 
 }  // namespace
 

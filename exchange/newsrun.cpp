@@ -265,10 +265,11 @@ NewsRun::GroupEnd NewsRun::readGroup(const Group& g)
         tx.commit();
     }
     if (listing.malformed > 0)
-        fehler(             QStringLiteral("%1 Zeilen der Übersicht ohne Artikelnummer wurden übersprungen.").arg(listing.malformed));
+        fehler(
+            QStringLiteral("%1 Zeilen der Übersicht ohne Artikelnummer wurden übersprungen.").arg(listing.malformed));
     if (listing.cut)
         fehler(QStringLiteral("Die Übersicht hat mehr als %1 Artikel; die übrigen folgen beim nächsten Lesen.")
-                           .arg(m_client.limits().maxListedArticles));
+                   .arg(m_client.limits().maxListedArticles));
 
     // In order and each once, whatever the server listed: "the first article not
     // fetched" then means what it says.
@@ -323,7 +324,7 @@ NewsRun::GroupEnd NewsRun::fetchAll(const Group& g, const std::vector<qint64>& n
         const QByteArray bytes = (m_buffer + QStringLiteral("\r\n")).toUtf8() + kArticleEnd + "\r\n";
         if (m_file.write(bytes) != bytes.size()) {
             fehler(QStringLiteral("Die gelesenen Nachrichten können nicht gespeichert werden (%1).")
-                               .arg(m_file.errorString()));
+                       .arg(m_file.errorString()));
             saveGroup(g, QStringLiteral("X"), number);
             incomplete(g, QStringLiteral("Datei nicht geschrieben"));
             return GroupEnd::Stop;

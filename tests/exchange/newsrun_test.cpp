@@ -23,47 +23,6 @@ QByteArray recipeArticle(const QByteArray& title, const QByteArray& charset = {}
     return LoopbackNntp::article(title, "Ein Rezept:\n\n" + mmRecipe(title), charset);
 }
 
-// An article as a newer posting program sends it: the header's text in encoded words,
-// the body in a transfer encoding.
-QByteArray encodedArticle(const QByteArray& subject, const QByteArray& contentHeaders, const QByteArray& body)
-{
-    return "From: =?utf-8?Q?K=C3=B6chin?= <koch@example.org>\nNewsgroups: de.rec.kochen\nSubject: " + subject +
-           "\nMIME-Version: 1.0\n" + contentHeaders + "\n\n" + body;
-}
-
-// Quoted-printable as a posting program writes it: every byte outside ASCII and every '='
-// escaped, lines broken softly after 30 characters.
-QByteArray quotedPrintable(const QByteArray& text)
-{
-    QByteArray out;
-    for (const QByteArray& line : text.split('\n')) {
-        QByteArray encoded;
-        for (const char c : line) {
-            const auto b = static_cast<unsigned char>(c);
-            encoded += (b >= 0x80 || c == '=') ? "=" + QByteArray::number(b, 16).toUpper() : QByteArray(1, c);
-        }
-        while (encoded.size() > 30) {
-            qsizetype cut = 30;
-            // An escape is not cut in two.
-            if (encoded[cut - 1] == '=') cut -= 1;
-            else if (encoded[cut - 2] == '=') cut -= 2;
-            out += encoded.left(cut) + "=\n";
-            encoded.remove(0, cut);
-        }
-        out += encoded + '\n';
-    }
-    out.chop(1);
-    return out;
-}
-
-QByteArray base64Lines(const QByteArray& text)
-{
-    const QByteArray encoded = text.toBase64();
-    QByteArray out;
-    for (qsizetype at = 0; at < encoded.size(); at += 76) out += encoded.mid(at, 76) + '\n';
-    return out;
-}
-
 // The window as the run sees it: the log as lines, the counter over the last one.
 class ScriptedReaderHost : public exchange::NewsReaderHost {
 public:
@@ -538,33 +497,23 @@ TEST_F(NewsReading, EachArticleIsFollowedByALineOfTheArticleEndByteAndNoArticleW
 
 TEST_F(NewsReading, QuotedPrintableAndBase64ArticlesReachTheImportDecoded)
 {
-    const QByteArray moehren = "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: M\xf6hrensuppe\n"
-                               " Categories: Suppen\n   Servings: 2\n\n    500 g  M\xf6hren\n\n"
-                               "  Die M\xf6hren sch\xe4len und in Br\xfche weich kochen, 1 Prise = 1 g Salz.\nMMMMM\n";
-    const QByteArray spaetzle = "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: K\xc3\xa4sesp\xc3\xa4tzle\n"
-                                " Categories: Teig\n   Servings: 4\n\n    200 g  Bergk\xc3\xa4se\n\n  Schichten.\nMMMMM\n";
     LoopbackNntp::Group& g = server.group(QStringLiteral("de.rec.kochen"));
-    g.articles[1] = encodedArticle("=?ISO-8859-1?Q?M=F6hrensuppe?=",
-                                   "Content-Type: text/plain; charset=ISO-8859-1\n"
-                                   "Content-Transfer-Encoding: quoted-printable",
-                                   quotedPrintable(moehren));
-    g.articles[2] = encodedArticle("=?utf-8?B?S8Okc2U=?=\n =?utf-8?B?c3DDpHR6bGU=?=",
-                                   "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: base64",
-                                   base64Lines(spaetzle));
-    ASSERT_TRUE(g.articles[1].contains("M=F6hren") && g.articles[1].contains("=\n") && g.articles[1].contains("=3D"))
-        << "the test's article has escapes and soft breaks";
+    g.articles[1] = "Subject: =?ISO-8859-1?Q?M=F6hrensuppe?=\nContent-Type: text/plain; charset=ISO-8859-1\n"
+                    "Content-Transfer-Encoding: quoted-printable\n\n"
+                    "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: M=F6hren=\nsuppe\n Categories: Suppen\n"
+                    "   Servings: 2\n\n    500 g  M=F6hren\n\n  In Br=FChe weich kochen, 1 Prise =3D 1 g.=20\nMMMMM\n";
+    g.articles[2] = "Subject: =?utf-8?B?S8Okc2U=?=\n =?utf-8?B?c3DDpHR6bGU=?=\n"
+                    "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: base64\n\n" +
+                    mmRecipe("K\xc3\xa4sesp\xc3\xa4tzle").toBase64() + '\n';
     addGroup(local(), QStringLiteral("de.rec.kochen"));
 
     readAndImport();
 
     EXPECT_EQ(titles(), QStringList({"Möhrensuppe", "Käsespätzle"}));
     const QString file = QString::fromUtf8(handedOver());
-    EXPECT_TRUE(file.contains(QStringLiteral("\r\nFrom: Köchin <koch@example.org>\r\n")));
     EXPECT_TRUE(file.contains(QStringLiteral("\r\nSubject: Möhrensuppe\r\n")));
     EXPECT_TRUE(file.contains(QStringLiteral("\r\nSubject: Käsespätzle\r\n"))) << "joined over the folded line";
-    EXPECT_TRUE(file.contains(QStringLiteral("\r\n  Die Möhren schälen und in Brühe weich kochen, 1 Prise = 1 g "
-                                             "Salz.\r\nMMMMM\r\n")));
-    EXPECT_TRUE(file.contains(QStringLiteral("\r\n    200 g  Bergkäse\r\n")));
+    EXPECT_TRUE(file.contains(QStringLiteral("\r\n  In Brühe weich kochen, 1 Prise = 1 g. \r\nMMMMM\r\n")));
 }
 
 TEST_F(NewsReading, EachGroupOfAServerIsReadWithItsOwnLoginAndAGroupWithoutOneWithNone)
@@ -583,11 +532,13 @@ TEST_F(NewsReading, EachGroupOfAServerIsReadWithItsOwnLoginAndAGroupWithoutOneWi
 
     readAndImport();
 
+    const QStringList anna = {"MODE READER", "AUTHINFO USER anna", "AUTHINFO PASS pa"};
     const QStringList read = {"OVER 1-", "ARTICLE 1", "QUIT"};
-    EXPECT_EQ(commandsOf(1), QStringList({"MODE READER", "AUTHINFO USER anna", "AUTHINFO PASS pa", "GROUP a.anna"}) + read);
-    EXPECT_EQ(commandsOf(2), QStringList({"MODE READER", "AUTHINFO USER bert", "AUTHINFO PASS pb", "GROUP b.bert"}) + read);
+    EXPECT_EQ(commandsOf(1), anna + QStringList({"GROUP a.anna"}) + read);
+    EXPECT_EQ(commandsOf(2),
+              QStringList({"MODE READER", "AUTHINFO USER bert", "AUTHINFO PASS pb", "GROUP b.bert"}) + read);
     EXPECT_EQ(commandsOf(3), QStringList({"MODE READER", "GROUP c.frei"}) + read);
-    EXPECT_EQ(commandsOf(4), QStringList({"MODE READER", "AUTHINFO USER anna", "AUTHINFO PASS pa", "GROUP d.anna"}) + read);
+    EXPECT_EQ(commandsOf(4), anna + QStringList({"GROUP d.anna"}) + read);
     EXPECT_EQ(server.connections(), 4);
     for (const qint64 ngid : {a, b, c, d}) EXPECT_EQ(state(ngid), "2 0");
     EXPECT_EQ(titles(), QStringList({"a.anna", "b.bert", "c.frei", "d.anna"}));
