@@ -3,6 +3,7 @@
 #include "core/mainmod.h"
 #include "exchange/import.h"
 #include "exchange/userdb.h"
+#include "platform/textreplace/textfile.h"
 #include "platform/ui/dialogs.h"
 
 #include <QLocale>
@@ -20,10 +21,10 @@ constexpr qint64 kAskAbove = 200;
 const QString kNoGroup = QStringLiteral("Es ist kein Newsserver ausgewählt. Ende der Sitzung.");
 const QString kFehler = QStringLiteral("F e h l e r : ");
 const QString kFetching = QStringLiteral("N a c h r i c h t e n   werden eingelesen ... [00000000]");
-// The import reads a line of this byte alone as the end of an article, so a recipe
-// whose closing line is missing ends with its article instead of running on into the
-// next one's header.
-constexpr char kArticleEnd = '\x1C';
+// The import reads a line of text::kArticleEnd alone as the end of an article, so a
+// recipe whose closing line is missing ends with its article instead of running on into
+// the next one's header.
+using text::kArticleEnd;
 
 QString now()
 {

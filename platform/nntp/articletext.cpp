@@ -299,8 +299,9 @@ QStringList decodeArticle(const QList<QByteArray>& lines)
             detector.feed(line);
             detector.feed("\n", 1);
         }
+        // Line by line, as a file: a UTF-8 line stays UTF-8 among lines of a code page.
         const text::Encoding encoding = detector.result();
-        decode = [encoding](const QByteArray& b) { return text::decode(b, encoding); };
+        decode = [encoding](const QByteArray& b) { return text::decodeLine(b.constData(), b.size(), encoding); };
     }
 
     QStringList text;

@@ -127,4 +127,11 @@ TEST(ArticleText, AnEncodedWordThatCannotBeReadStaysAsWritten)
     EXPECT_EQ(text[2], "Rest");
 }
 
+TEST(ArticleText, WithoutACharsetEachLineIsReadAsAFileLineIs)
+{
+    // A UTF-8 recipe quoted into a post written in Windows-1252.
+    EXPECT_EQ(decodedBody({"Subject: Suppe"}, {"K\xC3\xA4se und S\xC3\xBC\xC3\x9F" "es", "Gr\xFCn ist sch\xF6n"}),
+              (QStringList{QStringLiteral("Käse und Süßes"), QStringLiteral("Grün ist schön")}));
+}
+
 }  // namespace kv::test
