@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QScreen>
 #include <QEventLoop>
+#include <QList>
 #include <QTimer>
 
 #include <algorithm>
@@ -85,29 +86,89 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
+        if (!watched->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(watched);
+        // A message box takes its size only in its own show event, after this filter has
+        // seen the event: it is placed again as it grows.
+        if (event->type() == QEvent::Resize && w == m_placing) {
+            place(w);
+            return false;
+        }
+        if (event->type() == QEvent::WindowActivate && w->isWindow()) {
+            m_activated.removeAll(w);
+            m_activated.append(w);
+            return false;
+        }
+        if (event->type() != QEvent::Show) return false;
         const Qt::WindowType type = w->windowType();
         if (!w->isWindow() || (type != Qt::Window && type != Qt::Dialog) || w->testAttribute(Qt::WA_Moved) ||
             w->property(placedKey).toBool())
             return false;
         w->setProperty(placedKey, true);
-        const QWidget* over = QApplication::activeWindow();
-        QRect area;
-        if (over && over != w && over->isVisible())
-            area = over->frameGeometry();
-        else if (const QScreen* screen = w->screen())
-            area = screen->availableGeometry();
-        if (area.isValid()) {
-            QRect placed(QPoint(), w->frameGeometry().size());
-            placed.moveCenter(area.center());
-            w->move(placed.topLeft());
-        }
+        const QWidget* over = opener(w);
+        const QScreen* screen = over ? over->screen() : w->screen();
+        m_screen = screen ? screen->availableGeometry() : QRect();
+        m_area = over ? over->frameGeometry() : m_screen;
+        m_frame = frameMargins(over);
+        m_placing = w;
+        place(w);
+        QTimer::singleShot(0, this, [this] { m_placing = nullptr; });
         return false;
     }
 
 private:
+    // The window the user works in: the one `w` belongs to, else the active one; right
+    // after a box has closed the window system may not have handed the activation back
+    // yet, so the last one active that is still shown counts as well. None at the start.
+    const QWidget* opener(const QWidget* w)
+    {
+        const auto usable = [w](const QWidget* candidate) {
+            return candidate && candidate != w && candidate->isVisible();
+        };
+        if (const QWidget* parent = w->parentWidget(); parent && usable(parent->window())) return parent->window();
+        if (const QWidget* active = QApplication::activeWindow(); usable(active)) return active;
+        m_activated.removeAll(nullptr);
+        for (auto it = m_activated.crbegin(); it != m_activated.crend(); ++it)
+            if (usable(*it)) return *it;
+        return nullptr;
+    }
+
+    // A window not yet shown has no frame; the window system will give it one like those
+    // of the windows already shown.
+    static QMargins frameMargins(const QWidget* like)
+    {
+        const auto of = [](const QWidget* w) {
+            const QRect frame = w->frameGeometry();
+            const QRect inner = w->geometry();
+            return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                            frame.bottom() - inner.bottom());
+        };
+        if (like && like->isVisible() && like->frameGeometry() != like->geometry()) return of(like);
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->frameGeometry() != w->geometry()) return of(w);
+        return {};
+    }
+
+    void place(QWidget* w) const
+    {
+        if (!m_area.isValid()) return;
+        QRect placed(QPoint(), w->size().grownBy(m_frame));
+        placed.moveCenter(m_area.center());
+        // Over a window near the screen's edge it stays on the screen.
+        if (m_screen.isValid()) {
+            placed.moveLeft(qBound(m_screen.left(), placed.left(), qMax(m_screen.left(), m_screen.right() + 1 - placed.width())));
+            placed.moveTop(qBound(m_screen.top(), placed.top(), qMax(m_screen.top(), m_screen.bottom() + 1 - placed.height())));
+        }
+        // For a window, move takes the top left of its frame.
+        w->move(placed.topLeft());
+    }
+
     static constexpr const char* placedKey = "kv_centred";
+    QPointer<QWidget> m_placing;
+    QList<QPointer<QWidget>> m_activated;
+    QRect m_area;
+    QRect m_screen;
+    QMargins m_frame;
 };
 
 }  // namespace
