@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QEventLoop>
 #include <QList>
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <list>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -88,12 +91,7 @@ protected:
     {
         if (!watched->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(watched);
-        // A message box takes its size only in its own show event, after this filter has
-        // seen the event: it is placed again as it grows.
-        if (event->type() == QEvent::Resize && w == m_placing) {
-            place(w);
-            return false;
-        }
+        if (!m_placings.empty()) placeAgain(w, event->type());
         if (event->type() == QEvent::WindowActivate && w->isWindow()) {
             m_activated.removeAll(w);
             m_activated.append(w);
@@ -107,12 +105,20 @@ protected:
         w->setProperty(placedKey, true);
         const QWidget* over = opener(w);
         const QScreen* screen = over ? over->screen() : w->screen();
-        m_screen = screen ? screen->availableGeometry() : QRect();
-        m_area = over ? over->frameGeometry() : m_screen;
-        m_frame = frameMargins(over);
-        m_placing = w;
-        place(w);
-        QTimer::singleShot(0, this, [this] { m_placing = nullptr; });
+        Placing placing;
+        placing.window = w;
+        placing.screen = screen ? screen->availableGeometry() : QRect();
+        placing.area = over ? over->frameGeometry() : placing.screen;
+        const std::optional<QMargins> frame = knownFrame(over);
+        placing.frame = frame ? *frame : likelyFrame();
+        placing.frameKnown = false;
+        placing.shown.start();
+        place(placing);
+        m_placings.push_back(placing);
+        QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(w)] {
+            for (Placing& p : m_placings)
+                if (p.window == window) p.sizing = false;
+        });
         return false;
     }
 
@@ -133,42 +139,92 @@ private:
         return nullptr;
     }
 
+    // The frame the window system gave a shown window; one it has not reported yet reads
+    // as nothing, or as nonsense.
+    static std::optional<QMargins> knownFrame(const QWidget* w)
+    {
+        if (!w || !w->isVisible()) return std::nullopt;
+        const QRect frame = w->frameGeometry();
+        const QRect inner = w->geometry();
+        const QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                         frame.bottom() - inner.bottom());
+        const auto sane = [](int side) { return side >= 0 && side < 100; };
+        if (m.isNull() || !sane(m.left()) || !sane(m.top()) || !sane(m.right()) || !sane(m.bottom()))
+            return std::nullopt;
+        return m;
+    }
+
     // A window not yet shown has no frame; the window system will give it one like those
     // of the windows already shown.
-    static QMargins frameMargins(const QWidget* like)
+    static QMargins likelyFrame()
     {
-        const auto of = [](const QWidget* w) {
-            const QRect frame = w->frameGeometry();
-            const QRect inner = w->geometry();
-            return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-                            frame.bottom() - inner.bottom());
-        };
-        if (like && like->isVisible() && like->frameGeometry() != like->geometry()) return of(like);
         for (const QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w->frameGeometry() != w->geometry()) return of(w);
+            if (const auto m = knownFrame(w)) return *m;
         return {};
     }
 
-    void place(QWidget* w) const
+    struct Placing {
+        QPointer<QWidget> window;
+        QRect area;
+        QRect screen;
+        QMargins frame;
+        bool sizing = true;       // its show event is not over yet
+        bool frameKnown = false;  // placed by the frame the window system gave it
+        QElapsedTimer shown;
+    };
+
+    // A message box takes its size only in its own show event, after this filter has seen
+    // the event, so it is placed again as it grows. The frame of the first window shown is
+    // not known before it is painted: then it is placed again by its frame. A window that
+    // still has no frame after a second is left where it is.
+    void placeAgain(QWidget* w, QEvent::Type type)
     {
-        if (!m_area.isValid()) return;
-        QRect placed(QPoint(), w->size().grownBy(m_frame));
-        placed.moveCenter(m_area.center());
-        // Over a window near the screen's edge it stays on the screen.
-        if (m_screen.isValid()) {
-            placed.moveLeft(qBound(m_screen.left(), placed.left(), qMax(m_screen.left(), m_screen.right() + 1 - placed.width())));
-            placed.moveTop(qBound(m_screen.top(), placed.top(), qMax(m_screen.top(), m_screen.bottom() + 1 - placed.height())));
+        // Placing a window sends it events of its own, which come back here.
+        if (m_placingAgain) return;
+        const QScopedValueRollback busy(m_placingAgain, true);
+        for (auto it = m_placings.begin(); it != m_placings.end();) {
+            Placing& p = *it;
+            if (p.window == w) {
+                if (type == QEvent::Resize && p.sizing) {
+                    place(p);
+                } else if (type == QEvent::Paint && !p.frameKnown) {
+                    if (const auto frame = knownFrame(w)) {
+                        p.frameKnown = true;
+                        if (*frame != p.frame) {
+                            p.frame = *frame;
+                            place(p);
+                        }
+                    }
+                }
+            }
+            const bool done = !p.window || (!p.sizing && (p.frameKnown || p.shown.elapsed() > 1000));
+            it = done ? m_placings.erase(it) : it + 1;
         }
-        // For a window, move takes the top left of its frame.
-        w->move(placed.topLeft());
+    }
+
+    static void place(const Placing& p)
+    {
+        QWidget* w = p.window;
+        if (!w || !p.area.isValid()) return;
+        QRect placed(QPoint(), w->size().grownBy(p.frame));
+        placed.moveCenter(p.area.center());
+        // Over a window near the screen's edge it stays on the screen.
+        if (p.screen.isValid()) {
+            placed.moveLeft(qBound(p.screen.left(), placed.left(), qMax(p.screen.left(), p.screen.right() + 1 - placed.width())));
+            placed.moveTop(qBound(p.screen.top(), placed.top(), qMax(p.screen.top(), p.screen.bottom() + 1 - placed.height())));
+        }
+        // A window without its frame yet would be moved by its inside's corner, so the
+        // inside is placed, below and right of the frame it will get; placing it does not
+        // count as a size the program gave it.
+        const bool resized = w->testAttribute(Qt::WA_Resized);
+        w->setGeometry(QRect(placed.topLeft() + QPoint(p.frame.left(), p.frame.top()), w->size()));
+        w->setAttribute(Qt::WA_Resized, resized);
     }
 
     static constexpr const char* placedKey = "kv_centred";
-    QPointer<QWidget> m_placing;
     QList<QPointer<QWidget>> m_activated;
-    QRect m_area;
-    QRect m_screen;
-    QMargins m_frame;
+    std::vector<Placing> m_placings;
+    bool m_placingAgain = false;
 };
 
 }  // namespace
