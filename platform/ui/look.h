@@ -49,8 +49,8 @@ double contrastRatio(const QColor& a, const QColor& b);
 inline constexpr unsigned kDarkGround = 0x3A4A5C;
 
 // The option labels of the naming dialogs act as radio buttons: the chosen one white,
-// the others grey. The grey is the lightest that still tells the two apart, as a darker
-// one cannot be read on the dark ground; the chosen one is underlined as well.
+// the others grey. A grey dark enough to stand well apart from the white cannot be read
+// on the dark ground, so the grey is light and the chosen one is underlined as well.
 inline constexpr unsigned kOptionChosen = 0xFFFFFF;
 inline constexpr unsigned kOptionOther = 0xBBBBBB;
 void setOptionChosen(QLabel* option, bool chosen);

@@ -297,38 +297,23 @@ TEST_F(ImportWindows, IgnorierenSkipsATitleThatExistsAndEinlesenReadsItAgain)
 TEST_F(ImportWindows, OneFileWithNoFileChosenAsksForItAndImportsNothing)
 {
     write(QStringLiteral("wahl/eins.mmf"), mmRecipe("Eins"));
-    write(QStringLiteral("wahl/zwei.mmf"), mmRecipe("Zwei"));
     const qint64 before = recipes();
-    const auto fileRows = [this] { return count(QStringLiteral("select count(*) from importdateien where did > 1")); };
-    const qint64 rowsBefore = fileRows();
+    const qint64 fileRows = count(QStringLiteral("select count(*) from importdateien"));
     inWizard(files() + QStringLiteral("wahl/"), [&](QWidget* w) {
         ASSERT_TRUE(control<QRadioButton>(w, "styp0")->isChecked());
-        auto* ifile = control<QListWidget>(w, "ifile");
-        ASSERT_EQ(ifile->count(), 2);
-        ASSERT_TRUE(ifile->selectedItems().isEmpty());
+        ASSERT_TRUE(control<QListWidget>(w, "ifile")->selectedItems().isEmpty());
         dialogs.expect(QStringLiteral("Bitte wählen Sie unter '4. Datei' die Datei aus, die eingelesen werden soll."),
                        Answer::Ok)
-            .withTitle(QStringLiteral(" "))
             .withStyle(ui::OkOnly);
         QTest::mouseClick(control<QToolButton>(w, "start"), Qt::LeftButton);
         dialogs.verify();
         EXPECT_TRUE(w->isVisible()) << "the wizard stays for the choice";
-        EXPECT_EQ(recipes(), before);
-        EXPECT_EQ(fileRows(), rowsBefore) << "no entry for the folder";
-
-        // Chosen, the file is read.
-        choose(ifile, QStringLiteral("zwei.mmf"));
-        dialogs.expect(QStringLiteral("Fertig."), Answer::Ok);
-        QTest::mouseClick(control<QToolButton>(w, "start"), Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(w, "kreuz"), Qt::LeftButton);
     });
     button("men6")->click();
     dialogs.verify();
-    EXPECT_EQ(recipes(), before + 1);
-    EXPECT_EQ(count("select count(*) from rezepte where rname = 'Zwei'"), 1);
-    EXPECT_EQ(fileRows(), rowsBefore + 1);
-    EXPECT_EQ(count(QStringLiteral("select count(*) from importdateien where dname = '%1'")
-                        .arg(files() + QStringLiteral("wahl/"))),
-              0);
+    EXPECT_EQ(recipes(), before);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from importdateien")), fileRows) << "no entry for the folder";
 }
 
 TEST_F(ImportWindows, TheWizardsTextsAndFolderArrowsStandOutFromTheirGround)
@@ -340,33 +325,24 @@ TEST_F(ImportWindows, TheWizardsTextsAndFolderArrowsStandOutFromTheirGround)
         const QColor ground = w->palette().color(QPalette::Window);
         for (const char* option : {"vorhand1", "vorhand0"}) {
             QTest::mouseClick(control<QLabel>(w, option), Qt::LeftButton);
-            for (const QLabel* text : w->findChildren<QLabel*>()) {
-                if (text->text().isEmpty()) continue;
+            for (const QLabel* text : w->findChildren<QLabel*>())
                 EXPECT_GE(ui::contrastRatio(text->palette().color(QPalette::WindowText), ground), 4.5)
                     << text->objectName().toStdString() << " with " << option << " chosen";
-            }
         }
-        EXPECT_TRUE(control<QLabel>(w, "vorhand0")->font().underline());
-        EXPECT_FALSE(control<QLabel>(w, "vorhand1")->font().underline());
 
         // The arrow before a folder that holds folders, on the list's ground.
         auto* idir = control<QTreeView>(w, "idir");
         auto* model = qobject_cast<QFileSystemModel*>(idir->model());
         ASSERT_NE(model, nullptr);
         const QModelIndex unter = model->index(files() + QStringLiteral("baum/unter"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return unter.isValid() && idir->visualRect(unter).isValid(); }));
-        idir->scrollTo(unter);
-        QCoreApplication::processEvents();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return idir->visualRect(unter).isValid(); }));
         const QRect row = idir->visualRect(unter);
-        const QRect branch(row.left() - idir->indentation(), row.top(), idir->indentation(), row.height());
         const QImage shot = idir->viewport()->grab().toImage();
         const QColor base = idir->palette().color(QPalette::Base);
         double strongest = 1;
-        for (int y = branch.top(); y <= branch.bottom(); ++y)
-            for (int x = qMax(0, branch.left()); x <= branch.right(); ++x)
-                strongest = qMax(strongest, ui::contrastRatio(shot.pixelColor(x * shot.width() / idir->viewport()->width(),
-                                                                               y * shot.height() / idir->viewport()->height()),
-                                                              base));
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = qMax(0, row.left() - idir->indentation()); x < row.left(); ++x)
+                strongest = qMax(strongest, ui::contrastRatio(shot.pixelColor(x, y), base));
         EXPECT_GE(strongest, 3.0) << "the arrow must be seen";
         QTest::mouseClick(control<QToolButton>(w, "kreuz"), Qt::LeftButton);
     });

