@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <dirent.h>
@@ -146,6 +147,13 @@ private:
         const QString file = handOver ? handOverFile() : path;
         m_ui.setIdat(file);
         savereg(reg::importpfad, handOver ? paths::homeFolder() + u'/' : folderOf(path));
+        if (!handOver && (file.isEmpty() || QFileInfo(file).isDir())) {
+            // A folder is no file to read: it gets no entry in the list of imported files.
+            m_session->reportError(0, file, QStringLiteral("Datei"),
+                                   QStringLiteral("Die Datei kann nicht geöffnet werden: %1 (keine Datei)").arg(file));
+            m_ui.beep();
+            return;
+        }
         const QString shown = handOver ? QStringLiteral("Newsgroup-Import ") +
                                              QLocale().toString(QDateTime::currentDateTime(),
                                                                 QStringLiteral("dd.MM.yyyy HH:mm:ss"))
@@ -218,6 +226,14 @@ private:
     qint64 m_nextDid = 0;
     bool m_shown = false;
 };
+
+// A cancelled run is not done: the user learns what it stored.
+QString cancelledText(qint64 stored)
+{
+    return stored == 1 ? QStringLiteral("Der Import wurde abgebrochen; bis dahin wurde 1 Rezept gespeichert.")
+                       : QStringLiteral("Der Import wurde abgebrochen; bis dahin wurden %1 Rezepte gespeichert.")
+                             .arg(QLocale().toString(stored));
+}
 
 void refreshRecipeList()
 {
@@ -299,7 +315,8 @@ void startimport(const QString& path, int typ)
         return;
     }
     ui->setBusy(false);
-    ui::msgbox(QStringLiteral("Fertig."), ui::OkOnly, QStringLiteral(" "));
+    ui::msgbox(importcancel ? cancelledText(g_lastStats.recipes) : QStringLiteral("Fertig."), ui::OkOnly,
+               QStringLiteral(" "));
     refreshFilterList();
     if (errors != 0) ui->showImportErrors();
     else ui->showNachimport();

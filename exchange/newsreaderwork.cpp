@@ -18,6 +18,8 @@ namespace kv {
 namespace {
 
 const QString kName = QStringLiteral("newsreaderwork");
+const QString kFailedEnd =
+    QStringLiteral("Das Lesen endete mit Fehlern; schließen Sie dieses Fenster mit \"Abbruch\".");
 
 }  // namespace
 
@@ -101,9 +103,30 @@ void Newsreaderwork::showCounter(qint64 number)
 
 void Newsreaderwork::startread()
 {
+    // A window kept open after a failed run took no input away; a run does.
+    if (windowModality() != Qt::ApplicationModal) {
+        const bool shown = isVisible();
+        hide();
+        setWindowModality(Qt::ApplicationModal);
+        if (shown) show();
+    }
+    m_kept = false;
     // A run that ends without an import leaves nothing to show; after an import the
-    // window stays loaded, hidden, for the next run.
-    if (m_run.startread() != exchange::NewsRunEnd::Imported) unloadSelf();
+    // window stays loaded, hidden, for the next run, unless the run failed: then it
+    // stays on screen until the user has read what went wrong.
+    if (m_run.startread() != exchange::NewsRunEnd::Imported) {
+        unloadSelf();
+        return;
+    }
+    if (!m_run.failed()) return;
+    m_kept = true;
+    stat(kFailedEnd);
+    // Shown anew: the import's last window is still on its way to the screen, and the
+    // window system puts the one mapped last on top.
+    hide();
+    show();
+    raise();
+    activateWindow();
 }
 
 void Newsreaderwork::importnews()
@@ -115,10 +138,21 @@ void Newsreaderwork::beforeImport()
 {
     QApplication::beep();
     hide();
+    // The log of a failed run stays in sight during the import, but must not keep the
+    // import's windows from taking input.
+    if (m_run.failed()) {
+        setWindowModality(Qt::NonModal);
+        show();
+    }
 }
 
 void Newsreaderwork::abbruch_Click()
 {
+    if (m_kept && !m_run.running()) {
+        m_kept = false;
+        hide();
+        return;
+    }
     if (m_run.abbruch_Click()) unloadSelf();
 }
 

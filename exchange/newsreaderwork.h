@@ -2,7 +2,9 @@
 // The newsgroup reader `newsreaderwork`: the window of one reading run, with its log and
 // the cancel button. While a run lasts it is application-modal without a loop of its
 // own: the run's network waits keep the events flowing, and the cancel button is the one
-// thing the user can do meanwhile.
+// thing the user can do meanwhile. After a run that logged a failure the window stays on
+// screen, no longer modal, until the user closes it, so the failure is not passed over
+// for the import's "Fertig.".
 
 #include "exchange/newsrun.h"
 
@@ -44,6 +46,8 @@ private:
 
     // The log as the program keeps it, lines ended by CR LF.
     QString m_log;
+    // The window stays after a failed run, until its button or its close box hides it.
+    bool m_kept = false;
     exchange::NewsRun m_run;
 };
 

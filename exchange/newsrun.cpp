@@ -3,6 +3,7 @@
 #include "core/mainmod.h"
 #include "exchange/import.h"
 #include "exchange/userdb.h"
+#include "platform/textreplace/textfile.h"
 #include "platform/ui/dialogs.h"
 
 #include <QLocale>
@@ -20,6 +21,10 @@ constexpr qint64 kAskAbove = 200;
 const QString kNoGroup = QStringLiteral("Es ist kein Newsserver ausgewählt. Ende der Sitzung.");
 const QString kFehler = QStringLiteral("F e h l e r : ");
 const QString kFetching = QStringLiteral("N a c h r i c h t e n   werden eingelesen ... [00000000]");
+// The import reads a line of text::kArticleEnd alone as the end of an article, so a
+// recipe whose closing line is missing ends with its article instead of running on into
+// the next one's header.
+using text::kArticleEnd;
 
 QString now()
 {
@@ -120,6 +125,7 @@ NewsRunEnd NewsRun::startread()
 {
     m_running = true;
     m_abandoned = false;
+    m_failed = false;
     m_incomplete.clear();
     const auto ended = qScopeGuard([this] { m_running = false; });
     if (!m_db) openUserDb();
@@ -143,15 +149,32 @@ NewsRunEnd NewsRun::startread()
 
     bool leave = false;
     std::size_t i = 0;
+    // Connections that failed: a server that is not reached is not tried again in this
+    // run, a login refused not sent again; other logins to the same server are tried.
+    std::vector<std::pair<const Group*, nntp::Failure>> refused;
+    const auto refusedFor = [&refused](const Group& g) -> std::optional<nntp::Failure> {
+        for (const auto& [tried, failure] : refused)
+            if (failure == nntp::Failure::Auth ? sameConnection(g, *tried)
+                                               : g.sname == tried->sname && g.port == tried->port)
+                return failure;
+        return std::nullopt;
+    };
     try {
         while (i < groups.size() && !leave && !m_abandoned) {
-            const QString server = groups[i].sname;
-            if (const QString failed = connectServer(groups[i]); !failed.isEmpty()) {
-                // Its groups stay marked; the next server is tried.
-                for (; i < groups.size() && groups[i].sname == server; ++i) incomplete(groups[i], failed);
+            std::optional<nntp::Failure> failure = refusedFor(groups[i]);
+            if (!failure) failure = connectServer(groups[i]);
+            if (failure) {
+                // The group stays marked.
+                refused.emplace_back(&groups[i], *failure);
+                incomplete(groups[i], shortReason(*failure));
+                ++i;
                 continue;
             }
-            while (i < groups.size() && groups[i].sname == server) {
+            // A group that logs in otherwise than the connection did gets a connection of
+            // its own: a server takes one login per connection, and a group is read with
+            // its own login or, without one, with none.
+            const Group& opened = groups[i];
+            while (i < groups.size() && sameConnection(groups[i], opened)) {
                 const GroupEnd end = readGroup(groups[i]);
                 ++i;
                 if (end == GroupEnd::Stop) leave = true;
@@ -163,7 +186,7 @@ NewsRunEnd NewsRun::startread()
         }
     } catch (const db::DbError& e) {
         // The user database failed: what was written so far is still imported.
-        stat(kFehler + e.text());
+        fehler(e.text());
         for (; i < groups.size(); ++i) incomplete(groups[i], QStringLiteral("Datenbankfehler"));
     }
     m_client.disconnectFromServer();
@@ -178,23 +201,31 @@ NewsRunEnd NewsRun::startread()
         return NewsRunEnd::Abandoned;
     }
     if (!m_incomplete.isEmpty())
-        stat(kFehler + QStringLiteral("Nicht zu Ende gelesen: ") + m_incomplete.join(QStringLiteral(", ")) +
-             QStringLiteral(". Sie bleiben zum Lesen gewählt."));
+        fehler(QStringLiteral("Nicht zu Ende gelesen: ") + m_incomplete.join(QStringLiteral(", ")) +
+               QStringLiteral(". Sie bleiben zum Lesen gewählt."));
     importnews();
     return NewsRunEnd::Imported;
 }
 
-QString NewsRun::connectServer(const Group& g)
+bool NewsRun::sameConnection(const Group& a, const Group& b)
+{
+    const auto login = [](const Group& g) {
+        return g.userid.isEmpty() ? std::pair<QString, QString>() : std::pair(g.userid, g.password);
+    };
+    return a.sname == b.sname && a.port == b.port && login(a) == login(b);
+}
+
+std::optional<nntp::Failure> NewsRun::connectServer(const Group& g)
 {
     stat(serverText(g.sname, g.port) + QStringLiteral(" wird gesucht ... "));
     try {
         m_client.connectToServer(g.sname, g.port, g.userid, g.password);
     } catch (const nntp::Error& e) {
-        if (!m_abandoned) stat(kFehler + e.text());
-        return shortReason(e.failure());
+        if (!m_abandoned) fehler(e.text());
+        return e.failure();
     }
     stat(serverText(g.sname, g.port) + QStringLiteral(" gefunden. [") + now() + u']');
-    return {};
+    return std::nullopt;
 }
 
 NewsRun::GroupEnd NewsRun::readGroup(const Group& g)
@@ -235,11 +266,11 @@ NewsRun::GroupEnd NewsRun::readGroup(const Group& g)
         tx.commit();
     }
     if (listing.malformed > 0)
-        stat(kFehler +
-             QStringLiteral("%1 Zeilen der Übersicht ohne Artikelnummer wurden übersprungen.").arg(listing.malformed));
+        fehler(
+            QStringLiteral("%1 Zeilen der Übersicht ohne Artikelnummer wurden übersprungen.").arg(listing.malformed));
     if (listing.cut)
-        stat(kFehler + QStringLiteral("Die Übersicht hat mehr als %1 Artikel; die übrigen folgen beim nächsten Lesen.")
-                           .arg(m_client.limits().maxListedArticles));
+        fehler(QStringLiteral("Die Übersicht hat mehr als %1 Artikel; die übrigen folgen beim nächsten Lesen.")
+                   .arg(m_client.limits().maxListedArticles));
 
     // In order and each once, whatever the server listed: "the first article not
     // fetched" then means what it says.
@@ -275,7 +306,7 @@ NewsRun::GroupEnd NewsRun::fetchAll(const Group& g, const std::vector<qint64>& n
             case nntp::Failure::TooLarge:
             case nntp::Failure::LineTooLong:
                 // Fetching it again would fail again: it is passed over for good.
-                stat(kFehler + e.text() + QStringLiteral(" Er wird übersprungen."));
+                fehler(e.text() + QStringLiteral(" Er wird übersprungen."));
                 break;
             default:
                 return groupFailed(g, e, number);
@@ -291,10 +322,10 @@ NewsRun::GroupEnd NewsRun::fetchAll(const Group& g, const std::vector<qint64>& n
             return GroupEnd::Stop;
         }
         counter(number, false);
-        const QByteArray bytes = (m_buffer + QStringLiteral("\r\n")).toUtf8();
+        const QByteArray bytes = (m_buffer + QStringLiteral("\r\n")).toUtf8() + kArticleEnd + "\r\n";
         if (m_file.write(bytes) != bytes.size()) {
-            stat(kFehler + QStringLiteral("Die gelesenen Nachrichten können nicht gespeichert werden (%1).")
-                               .arg(m_file.errorString()));
+            fehler(QStringLiteral("Die gelesenen Nachrichten können nicht gespeichert werden (%1).")
+                       .arg(m_file.errorString()));
             saveGroup(g, QStringLiteral("X"), number);
             incomplete(g, QStringLiteral("Datei nicht geschrieben"));
             return GroupEnd::Stop;
@@ -311,7 +342,7 @@ NewsRun::GroupEnd NewsRun::fetchAll(const Group& g, const std::vector<qint64>& n
 NewsRun::GroupEnd NewsRun::groupFailed(const Group& g, const nntp::Error& e, const QVariant& ldatum)
 {
     if (m_abandoned) return GroupEnd::Stop;
-    stat(kFehler + e.text());
+    fehler(e.text());
     // The group keeps its mark; what was fetched before counts, the rest comes next time.
     saveGroup(g, QStringLiteral("X"), ldatum);
     incomplete(g, shortReason(e.failure()));
@@ -326,6 +357,12 @@ void NewsRun::saveGroup(const Group& g, const QString& mark, const QVariant& lda
 void NewsRun::incomplete(const Group& g, const QString& why)
 {
     m_incomplete << g.newsgroup + QStringLiteral(" (") + why + u')';
+}
+
+void NewsRun::fehler(const QString& message)
+{
+    m_failed = true;
+    stat(kFehler + message);
 }
 
 void NewsRun::stat(const QString& message, bool counterLine)
@@ -361,7 +398,8 @@ void NewsRun::NNTP_ArticleListed(qint64 number)
 void NewsRun::NNTP_TextReceived(const QString& line)
 {
     m_buffer += QStringLiteral("\r\n");
-    m_buffer += line;
+    // An article of its own must not end early: the byte means nothing in a text.
+    m_buffer += QString(line).remove(QChar(kArticleEnd));
 }
 
 void NewsRun::importnews()

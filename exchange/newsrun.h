@@ -16,6 +16,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kv::exchange {
@@ -61,6 +62,9 @@ public:
 
     bool running() const { return m_running; }
     bool cancelRaised() const { return m_cancel; }
+    // The last run logged a failure (a server not reached, a connection lost, a group or
+    // an article not read): its log must stay to be read.
+    bool failed() const { return m_failed; }
 
     // The client's events.
     void NNTP_ArticleListed(qint64 number);
@@ -79,8 +83,10 @@ private:
     enum class GroupEnd { Done, Declined, Failed, ConnectionLost, Stop };
 
     std::vector<Group> markedGroups();
-    // What failed, in a few words; empty when connected.
-    QString connectServer(const Group& g);
+    // One connection serves the groups of one server, port and login.
+    static bool sameConnection(const Group& a, const Group& b);
+    // What failed; nothing when connected.
+    std::optional<nntp::Failure> connectServer(const Group& g);
     GroupEnd readGroup(const Group& g);
     GroupEnd fetchAll(const Group& g, const std::vector<qint64>& numbers, bool listingCut);
     GroupEnd groupFailed(const Group& g, const nntp::Error& e, const QVariant& ldatum);
@@ -88,6 +94,8 @@ private:
     void incomplete(const Group& g, const QString& why);
     // A log line; a counter line ends in "[00000000]", which counter() then overwrites.
     void stat(const QString& message, bool counterLine = false);
+    // A failure's line, "F e h l e r : " and the message; the run then counts as failed.
+    void fehler(const QString& message);
     void counter(qint64 number, bool now);
     void closeUserDb();
 
@@ -103,6 +111,7 @@ private:
     bool m_running = false;
     bool m_cancel = false;
     bool m_abandoned = false;
+    bool m_failed = false;
 };
 
 }  // namespace kv::exchange

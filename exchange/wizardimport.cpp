@@ -214,6 +214,11 @@ void WizardImport::start_Click()
         }
     const QListWidgetItem* chosen = ifile->currentItem();
     const QString file = chosen && chosen->isSelected() ? chosen->text() : QString();
+    if (typ == 0 && file.isEmpty()) {
+        ui::msgbox(QStringLiteral("Bitte wählen Sie unter '4. Datei' die Datei aus, die eingelesen werden soll."),
+                   ui::OkOnly, QStringLiteral(" "));
+        return;
+    }
     runImport(ifilePath() + file, typ);
 }
 

@@ -114,9 +114,9 @@ void Hm::buildControls()
     eininaus = ui::pictureButton(this, QStringLiteral("eininaus"), QStringLiteral("onein"),
                                  QStringLiteral("Gewähltes Rezept in Auswahl"));
 
-    reznam = new QLineEdit(this);
+    // A long title ends visibly before the logo beside it.
+    reznam = new ui::ElidingLineEdit(this);
     reznam->setObjectName(QStringLiteral("reznam"));
-    reznam->setReadOnly(true);
     reznam->setFrame(false);
     reznam->setFont(ui::narrowFont(15, true));
     QPalette title = reznam->palette();

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QPalette>
 #include <QStorageInfo>
 #include <QStringList>
 #include <QTimer>
@@ -87,6 +88,12 @@ void setupFolderList(QTreeView* folders, QFileSystemModel* model)
     folders->setHeaderHidden(true);
     folders->setUniformRowHeights(true);
     folders->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The style draws the expand arrows in the window's text colour, which on a dark
+    // window is as white as the list's ground; the list's own text colour stands out.
+    QPalette p = folders->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, QPalette::WindowText, p.color(group, QPalette::Text));
+    folders->setPalette(p);
 }
 
 void showDrive(QTreeView* folders, QFileSystemModel* model, const QString& root)

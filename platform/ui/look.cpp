@@ -3,10 +3,16 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTableView>
 #include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
 
 // The icons are compiled into a static library, whose resource the linker would drop
 // unless something names its initialiser; Q_INIT_RESOURCE may not stand in a namespace.
@@ -86,18 +92,39 @@ QTableView* grid(QWidget* parent, const QString& name)
     return g;
 }
 
+double relativeLuminance(const QColor& colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 void setOptionChosen(QLabel* option, bool chosen)
 {
     QPalette p = option->palette();
     p.setColor(QPalette::WindowText, QColor::fromRgb(chosen ? kOptionChosen : kOptionOther));
     option->setPalette(p);
+    // Both greys are light enough to read, so the brightness alone no longer tells at a
+    // glance which one is chosen.
+    QFont f = option->font();
+    f.setUnderline(chosen);
+    option->setFont(f);
 }
 
 void setDarkDialogLook(QWidget* dialog)
 {
     // White and grey option texts need a dark ground.
     QPalette p = dialog->palette();
-    p.setColor(QPalette::Window, QColor(0x3A, 0x4A, 0x5C));
+    p.setColor(QPalette::Window, QColor::fromRgb(kDarkGround));
     p.setColor(QPalette::WindowText, Qt::white);
     dialog->setPalette(p);
     dialog->setAutoFillBackground(true);
@@ -132,6 +159,53 @@ QLabel* darkWindow(QWidget* window, const QString& name, const QString& caption)
     QLabel* top = dialogCaption(caption, window);
     top->setObjectName(QStringLiteral("top"));
     return top;
+}
+
+ElidingLineEdit::ElidingLineEdit(QWidget* parent)
+    : QLineEdit(parent)
+{
+    setReadOnly(true);
+    connect(this, &QLineEdit::textChanged, this, &ElidingLineEdit::updateTip);
+}
+
+QString ElidingLineEdit::shownText() const
+{
+    return fontMetrics().elidedText(text(), Qt::ElideRight, textArea().width());
+}
+
+QRect ElidingLineEdit::textArea() const
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    // The line edit keeps two pixels of its own inside its contents on either side.
+    return contents.marginsRemoved(textMargins()).adjusted(2, 0, -2, 0);
+}
+
+void ElidingLineEdit::paintEvent(QPaintEvent* event)
+{
+    const QString shown = shownText();
+    if (hasFocus() || shown == text()) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(textArea(), Qt::AlignLeft | Qt::AlignVCenter, shown);
+}
+
+void ElidingLineEdit::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    updateTip();
+}
+
+void ElidingLineEdit::updateTip()
+{
+    setToolTip(shownText() == text() ? QString() : text());
 }
 
 }  // namespace kv::ui

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QLineEdit>
 
 class QDialog;
 class QLabel;
@@ -39,10 +40,19 @@ QLabel* caption(QWidget* parent, const QString& name, const QString& text, int p
 // A read-only grid of whole rows with fixed row heights and no type-ahead.
 QTableView* grid(QWidget* parent, const QString& name);
 
+// How far apart a text colour and its ground are, by their relative luminance: from 1
+// (the same) to 21 (black on white). Normal text needs 4.5, a symbol 3.
+double relativeLuminance(const QColor& colour);
+double contrastRatio(const QColor& a, const QColor& b);
+
+// The ground of the dark windows and naming dialogs.
+inline constexpr unsigned kDarkGround = 0x3A4A5C;
+
 // The option labels of the naming dialogs act as radio buttons: the chosen one white,
-// the others grey.
+// the others grey. A grey dark enough to stand well apart from the white cannot be read
+// on the dark ground, so the grey is light and the chosen one is underlined as well.
 inline constexpr unsigned kOptionChosen = 0xFFFFFF;
-inline constexpr unsigned kOptionOther = 0x808080;
+inline constexpr unsigned kOptionOther = 0xBBBBBB;
 void setOptionChosen(QLabel* option, bool chosen);
 
 // The naming dialogs: white and grey texts on a dark ground, a large bold caption and
@@ -53,5 +63,24 @@ QPushButton* dialogButton(const QString& name, const QString& text, QWidget* par
 // A window of that look under its system name with a blank title; returns its caption,
 // the label `top`.
 QLabel* darkWindow(QWidget* window, const QString& name, const QString& caption);
+
+// A read-only line for a title that may be longer than its place: while it has no focus a
+// title that does not fit ends in "…" and shows whole as the tooltip; with the focus it
+// scrolls, so it can be read and copied to its end. text() is always the whole title.
+class ElidingLineEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit ElidingLineEdit(QWidget* parent = nullptr);
+    // What the line shows while it has no focus.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QRect textArea() const;
+    void updateTip();
+};
 
 }  // namespace kv::ui

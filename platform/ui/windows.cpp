@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QEventLoop>
+#include <QList>
 #include <QTimer>
 
 #include <algorithm>
 #include <list>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -85,29 +89,142 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::Show || !watched->isWidgetType()) return false;
+        if (!watched->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(watched);
+        if (!m_placings.empty()) placeAgain(w, event->type());
+        if (event->type() == QEvent::WindowActivate && w->isWindow()) {
+            m_activated.removeAll(w);
+            m_activated.append(w);
+            return false;
+        }
+        if (event->type() != QEvent::Show) return false;
         const Qt::WindowType type = w->windowType();
         if (!w->isWindow() || (type != Qt::Window && type != Qt::Dialog) || w->testAttribute(Qt::WA_Moved) ||
             w->property(placedKey).toBool())
             return false;
         w->setProperty(placedKey, true);
-        const QWidget* over = QApplication::activeWindow();
-        QRect area;
-        if (over && over != w && over->isVisible())
-            area = over->frameGeometry();
-        else if (const QScreen* screen = w->screen())
-            area = screen->availableGeometry();
-        if (area.isValid()) {
-            QRect placed(QPoint(), w->frameGeometry().size());
-            placed.moveCenter(area.center());
-            w->move(placed.topLeft());
-        }
+        const QWidget* over = opener(w);
+        const QScreen* screen = over ? over->screen() : w->screen();
+        Placing placing;
+        placing.window = w;
+        placing.screen = screen ? screen->availableGeometry() : QRect();
+        placing.area = over ? over->frameGeometry() : placing.screen;
+        const std::optional<QMargins> frame = knownFrame(over);
+        placing.frame = frame ? *frame : likelyFrame();
+        placing.frameKnown = false;
+        placing.shown.start();
+        place(placing);
+        m_placings.push_back(placing);
+        QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(w)] {
+            for (Placing& p : m_placings)
+                if (p.window == window) p.sizing = false;
+        });
         return false;
     }
 
 private:
+    // The window the user works in: the one `w` belongs to, else the active one; right
+    // after a box has closed the window system may not have handed the activation back
+    // yet, so the last one active that is still shown counts as well. None at the start.
+    const QWidget* opener(const QWidget* w)
+    {
+        const auto usable = [w](const QWidget* candidate) {
+            return candidate && candidate != w && candidate->isVisible();
+        };
+        if (const QWidget* parent = w->parentWidget(); parent && usable(parent->window())) return parent->window();
+        if (const QWidget* active = QApplication::activeWindow(); usable(active)) return active;
+        m_activated.removeAll(nullptr);
+        for (auto it = m_activated.crbegin(); it != m_activated.crend(); ++it)
+            if (usable(*it)) return *it;
+        return nullptr;
+    }
+
+    // The frame the window system gave a shown window; one it has not reported yet reads
+    // as nothing, or as nonsense.
+    static std::optional<QMargins> knownFrame(const QWidget* w)
+    {
+        if (!w || !w->isVisible()) return std::nullopt;
+        const QRect frame = w->frameGeometry();
+        const QRect inner = w->geometry();
+        const QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                         frame.bottom() - inner.bottom());
+        const auto sane = [](int side) { return side >= 0 && side < 100; };
+        if (m.isNull() || !sane(m.left()) || !sane(m.top()) || !sane(m.right()) || !sane(m.bottom()))
+            return std::nullopt;
+        return m;
+    }
+
+    // A window not yet shown has no frame; the window system will give it one like those
+    // of the windows already shown.
+    static QMargins likelyFrame()
+    {
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            if (const auto m = knownFrame(w)) return *m;
+        return {};
+    }
+
+    struct Placing {
+        QPointer<QWidget> window;
+        QRect area;
+        QRect screen;
+        QMargins frame;
+        bool sizing = true;       // its show event is not over yet
+        bool frameKnown = false;  // placed by the frame the window system gave it
+        QElapsedTimer shown;
+    };
+
+    // A message box takes its size only in its own show event, after this filter has seen
+    // the event, so it is placed again as it grows. The frame of the first window shown is
+    // not known before it is painted: then it is placed again by its frame. A window that
+    // still has no frame after a second is left where it is.
+    void placeAgain(QWidget* w, QEvent::Type type)
+    {
+        // Placing a window sends it events of its own, which come back here.
+        if (m_placingAgain) return;
+        const QScopedValueRollback busy(m_placingAgain, true);
+        for (auto it = m_placings.begin(); it != m_placings.end();) {
+            Placing& p = *it;
+            if (p.window == w) {
+                if (type == QEvent::Resize && p.sizing) {
+                    place(p);
+                } else if (type == QEvent::Paint && !p.frameKnown) {
+                    if (const auto frame = knownFrame(w)) {
+                        p.frameKnown = true;
+                        if (*frame != p.frame) {
+                            p.frame = *frame;
+                            place(p);
+                        }
+                    }
+                }
+            }
+            const bool done = !p.window || (!p.sizing && (p.frameKnown || p.shown.elapsed() > 1000));
+            it = done ? m_placings.erase(it) : it + 1;
+        }
+    }
+
+    static void place(const Placing& p)
+    {
+        QWidget* w = p.window;
+        if (!w || !p.area.isValid()) return;
+        QRect placed(QPoint(), w->size().grownBy(p.frame));
+        placed.moveCenter(p.area.center());
+        // Over a window near the screen's edge it stays on the screen.
+        if (p.screen.isValid()) {
+            placed.moveLeft(qBound(p.screen.left(), placed.left(), qMax(p.screen.left(), p.screen.right() + 1 - placed.width())));
+            placed.moveTop(qBound(p.screen.top(), placed.top(), qMax(p.screen.top(), p.screen.bottom() + 1 - placed.height())));
+        }
+        // A window without its frame yet would be moved by its inside's corner, so the
+        // inside is placed, below and right of the frame it will get; placing it does not
+        // count as a size the program gave it.
+        const bool resized = w->testAttribute(Qt::WA_Resized);
+        w->setGeometry(QRect(placed.topLeft() + QPoint(p.frame.left(), p.frame.top()), w->size()));
+        w->setAttribute(Qt::WA_Resized, resized);
+    }
+
     static constexpr const char* placedKey = "kv_centred";
+    QList<QPointer<QWidget>> m_activated;
+    std::vector<Placing> m_placings;
+    bool m_placingAgain = false;
 };
 
 }  // namespace

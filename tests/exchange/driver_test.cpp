@@ -145,10 +145,31 @@ TEST_F(Driver, ACancelStopsTheWalk)
         if (ui.idat.size() == 2) importcancel = true;
     };
     const qint64 before = recipes();
-    import(files() + "ordner/", 2);
+    // The closing message says what the cancelled run stored, not "Fertig.".
+    import(files() + "ordner/", 2, false, "Der Import wurde abgebrochen; bis dahin wurde 1 Rezept gespeichert.");
     EXPECT_EQ(ui.idat.size(), 2);
     EXPECT_EQ(fileRows().size(), 2) << "no row for the files after the cancel";
     EXPECT_EQ(recipes(), before + 1);
+
+    write("paare/x.mmf", mmRecipe("X1") + mmRecipe("X2"));
+    write("paare/y.mmf", mmRecipe("Y1") + mmRecipe("Y2"));
+    ui.idat.clear();
+    import(files() + "paare/", 2, false, "Der Import wurde abgebrochen; bis dahin wurden 2 Rezepte gespeichert.");
+}
+
+TEST_F(Driver, AFolderGivenAsTheOneFileIsAnErrorAndNoImportedFile)
+{
+    write("ordner/eins.mmf", mmRecipe("Eins"));
+    const qint64 before = recipes();
+    bool first = true;
+    for (const QString& path : {files() + "ordner/", files() + "ordner"}) {
+        import(path, 0, std::exchange(first, false));
+        EXPECT_TRUE(fileRows().isEmpty()) << path.toStdString();
+        EXPECT_EQ(errorRows(), QStringList("Alle|" + path + "|Datei : Fehler 'Die Datei kann nicht geöffnet werden: " +
+                                           path + " (keine Datei)'"));
+        EXPECT_EQ(ui.next, "wizard_importerr");
+    }
+    EXPECT_EQ(recipes(), before);
 }
 
 TEST_F(Driver, AFailureOfItsOwnStepsEndsTheRunWithAMessage)

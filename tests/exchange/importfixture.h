@@ -107,12 +107,13 @@ protected:
     }
 
     // Runs an import to its end: the first error's message when one is expected, then
-    // "Fertig.".
-    void import(const QString& path, int typ = 0, bool firstError = false)
+    // the closing message.
+    void import(const QString& path, int typ = 0, bool firstError = false,
+                const QString& closing = QStringLiteral("Fertig."))
     {
         if (firstError)
             dialogs.expect(QStringLiteral("In der MealMaster-Datei wurde ein Fehler entdeckt"), ui::Answer::Ok);
-        dialogs.expect(QStringLiteral("Fertig."), ui::Answer::Ok).withTitle(QStringLiteral(" "));
+        dialogs.expect(closing, ui::Answer::Ok).withTitle(QStringLiteral(" "));
         exchange::startimport(path, typ);
         dialogs.verify();
     }

@@ -22,6 +22,7 @@
 #include <QDirIterator>
 #include <QFileSystemModel>
 #include <QGuiApplication>
+#include <QImage>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -160,8 +161,9 @@ protected:
         });
     }
     // Imports through the wizard with the scope `typ`: the file `file` of `folder` chosen
-    // (none when empty), then "Fertig.".
-    void importThroughWizard(const QString& folder, int typ, const QString& file = {}, bool firstError = false)
+    // (none when empty), then the closing message.
+    void importThroughWizard(const QString& folder, int typ, const QString& file = {}, bool firstError = false,
+                             const QString& closing = QStringLiteral("Fertig."))
     {
         inWizard(folder, [&](QWidget* w) {
             control<QRadioButton>(w, QStringLiteral("styp%1").arg(typ).toLatin1().constData())->click();
@@ -170,7 +172,7 @@ protected:
         });
         if (firstError)
             dialogs.expect(QStringLiteral("In der MealMaster-Datei wurde ein Fehler entdeckt"), Answer::Ok);
-        dialogs.expect(QStringLiteral("Fertig."), Answer::Ok).withTitle(QStringLiteral(" "));
+        dialogs.expect(closing, Answer::Ok).withTitle(QStringLiteral(" ")).withStyle(ui::OkOnly);
         button("men6")->click();
         dialogs.verify();
         EXPECT_EQ(window("wizard_import"), nullptr);
@@ -305,6 +307,62 @@ TEST_F(ImportWindows, IgnorierenSkipsATitleThatExistsAndEinlesenReadsItAgain)
     EXPECT_EQ(count(title), 2);
 }
 
+TEST_F(ImportWindows, OneFileWithNoFileChosenAsksForItAndImportsNothing)
+{
+    write(QStringLiteral("wahl/eins.mmf"), mmRecipe("Eins"));
+    const qint64 before = recipes();
+    const qint64 fileRows = count(QStringLiteral("select count(*) from importdateien"));
+    inWizard(files() + QStringLiteral("wahl/"), [&](QWidget* w) {
+        ASSERT_TRUE(control<QRadioButton>(w, "styp0")->isChecked());
+        ASSERT_TRUE(control<QListWidget>(w, "ifile")->selectedItems().isEmpty());
+        dialogs.expect(QStringLiteral("Bitte wählen Sie unter '4. Datei' die Datei aus, die eingelesen werden soll."),
+                       Answer::Ok)
+            .withStyle(ui::OkOnly);
+        QTest::mouseClick(control<QToolButton>(w, "start"), Qt::LeftButton);
+        dialogs.verify();
+        EXPECT_TRUE(w->isVisible()) << "the wizard stays for the choice";
+        QTest::mouseClick(control<QToolButton>(w, "kreuz"), Qt::LeftButton);
+    });
+    button("men6")->click();
+    dialogs.verify();
+    EXPECT_EQ(recipes(), before);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from importdateien")), fileRows) << "no entry for the folder";
+}
+
+TEST_F(ImportWindows, TheWizardsTextsAndFolderArrowsStandOutFromTheirGround)
+{
+    write(QStringLiteral("baum/a.mmf"), mmRecipe("A"));
+    write(QStringLiteral("baum/unter/tief/b.mmf"), mmRecipe("B"));
+    inWizard(files() + QStringLiteral("baum/"), [&](QWidget* w) {
+        // Every text on the dark ground, with either option chosen.
+        const QColor ground = w->palette().color(QPalette::Window);
+        for (const char* option : {"vorhand1", "vorhand0"}) {
+            QTest::mouseClick(control<QLabel>(w, option), Qt::LeftButton);
+            for (const QLabel* text : w->findChildren<QLabel*>())
+                EXPECT_GE(ui::contrastRatio(text->palette().color(QPalette::WindowText), ground), 4.5)
+                    << text->objectName().toStdString() << " with " << option << " chosen";
+        }
+
+        // The arrow before a folder that holds folders, on the list's ground.
+        auto* idir = control<QTreeView>(w, "idir");
+        auto* model = qobject_cast<QFileSystemModel*>(idir->model());
+        ASSERT_NE(model, nullptr);
+        const QModelIndex unter = model->index(files() + QStringLiteral("baum/unter"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return idir->visualRect(unter).isValid(); }));
+        const QRect row = idir->visualRect(unter);
+        const QImage shot = idir->viewport()->grab().toImage();
+        const QColor base = idir->palette().color(QPalette::Base);
+        double strongest = 1;
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = qMax(0, row.left() - idir->indentation()); x < row.left(); ++x)
+                strongest = qMax(strongest, ui::contrastRatio(shot.pixelColor(x, y), base));
+        EXPECT_GE(strongest, 3.0) << "the arrow must be seen";
+        QTest::mouseClick(control<QToolButton>(w, "kreuz"), Qt::LeftButton);
+    });
+    button("men6")->click();
+    dialogs.verify();
+}
+
 TEST_F(ImportWindows, ClipboardTextIsImportedAsOneFileAndAnEmptyClipboardIsSaid)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -358,7 +416,9 @@ TEST_F(ImportWindows, ACancelStopsAFolderImportWhileOnlyTheProgressWindowTakesIn
         EXPECT_NE(window("importstatus"), nullptr) << "the driver closes it";
     };
     const qint64 before = recipes();
-    importThroughWizard(files() + QStringLiteral("drei/"), 1);
+    // Not "Fertig.": the user learns that the run stopped and what it stored.
+    importThroughWizard(files() + QStringLiteral("drei/"), 1, {}, false,
+                        QStringLiteral("Der Import wurde abgebrochen; bis dahin wurde 1 Rezept gespeichert."));
     EXPECT_TRUE(looked);
     EXPECT_EQ(watched.files, 2);
     EXPECT_EQ(recipes(), before + 1);

@@ -186,7 +186,8 @@ TEST_F(NewsReading, GroupsOfOneServerShareOneLoggedInConnectionAndReadOnFromThei
     // Each article: a line break, its lines, a line break.
     const QByteArray file = handedOver();
     EXPECT_TRUE(file.startsWith("\r\nFrom: koch@example.org\r\n")) << file.left(60).constData();
-    EXPECT_TRUE(file.contains("  Gut ruehren.\r\nMMMMM\r\n\r\nFrom: ")) << "articles follow one another";
+    EXPECT_TRUE(file.contains("  Gut ruehren.\r\nMMMMM\r\n\x1C\r\n\r\nFrom: "))
+        << "articles follow one another, each ended by its line";
     const QStringList read = titles();
     ASSERT_EQ(read.size(), 27);
     EXPECT_EQ(read.first(), "Kuchen 5");
@@ -479,6 +480,110 @@ TEST_F(NewsReading, ASecondCancelAnsweredYesImportsNothingAndKeepsWhatWasSaved)
     EXPECT_EQ(user->recordCount(QStringLiteral("newsimport")), 0);
     EXPECT_EQ(server.commands.last(), "1 ARTICLE 2") << "no QUIT into a reply half read";
     EXPECT_EQ(server.connections(), 1);
+}
+
+TEST_F(NewsReading, EachArticleIsFollowedByALineOfTheArticleEndByteAndNoArticleWritesOneItself)
+{
+    LoopbackNntp::Group& g = server.group(QStringLiteral("de.rec.kochen"));
+    g.articles[1] = LoopbackNntp::article("Eins", "Erste Zeile\n");
+    g.articles[2] = LoopbackNntp::article("Zwei", "\x1C\na\x1C" "b\n\x1C");
+    addGroup(local(), QStringLiteral("de.rec.kochen"));
+
+    readAndImport();
+
+    const QByteArray head = "\r\nFrom: koch@example.org\r\nNewsgroups: de.rec.kochen\r\nSubject: ";
+    EXPECT_EQ(handedOver(), head + "Eins\r\n\r\nErste Zeile\r\n\x1C\r\n" + head + "Zwei\r\n\r\n\r\nab\r\n\r\n\x1C\r\n");
+}
+
+TEST_F(NewsReading, QuotedPrintableAndBase64ArticlesReachTheImportDecoded)
+{
+    LoopbackNntp::Group& g = server.group(QStringLiteral("de.rec.kochen"));
+    g.articles[1] = "Subject: =?ISO-8859-1?Q?M=F6hrensuppe?=\nContent-Type: text/plain; charset=ISO-8859-1\n"
+                    "Content-Transfer-Encoding: quoted-printable\n\n"
+                    "MMMMM----- Recipe via Meal-Master (tm) v8.02\n      Title: M=F6hren=\nsuppe\n Categories: Suppen\n"
+                    "   Servings: 2\n\n    500 g  M=F6hren\n\n  In Br=FChe weich kochen, 1 Prise =3D 1 g.=20\nMMMMM\n";
+    g.articles[2] = "Subject: =?utf-8?B?S8Okc2U=?=\n =?utf-8?B?c3DDpHR6bGU=?=\n"
+                    "Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: base64\n\n" +
+                    mmRecipe("K\xc3\xa4sesp\xc3\xa4tzle").toBase64() + '\n';
+    addGroup(local(), QStringLiteral("de.rec.kochen"));
+
+    readAndImport();
+
+    EXPECT_EQ(titles(), QStringList({"Möhrensuppe", "Käsespätzle"}));
+    const QString file = QString::fromUtf8(handedOver());
+    EXPECT_TRUE(file.contains(QStringLiteral("\r\nSubject: Möhrensuppe\r\n")));
+    EXPECT_TRUE(file.contains(QStringLiteral("\r\nSubject: Käsespätzle\r\n"))) << "joined over the folded line";
+    EXPECT_TRUE(file.contains(QStringLiteral("\r\n  In Brühe weich kochen, 1 Prise = 1 g. \r\nMMMMM\r\n")));
+}
+
+TEST_F(NewsReading, EachGroupOfAServerIsReadWithItsOwnLoginAndAGroupWithoutOneWithNone)
+{
+    server.accounts = {{QStringLiteral("anna"), QStringLiteral("pa")}, {QStringLiteral("bert"), QStringLiteral("pb")}};
+    for (const char* name : {"a.anna", "b.bert", "c.frei", "d.anna"}) {
+        LoopbackNntp::Group& g = server.group(QString::fromLatin1(name));
+        g.articles[1] = recipeArticle(QByteArray(name));
+        const QString owner = QString::fromLatin1(name).mid(2);
+        if (owner != QLatin1String("frei")) g.reader = owner;
+    }
+    const qint64 a = addGroup(local(), QStringLiteral("a.anna"), {}, QStringLiteral("anna"), QStringLiteral("pa"));
+    const qint64 b = addGroup(local(), QStringLiteral("b.bert"), {}, QStringLiteral("bert"), QStringLiteral("pb"));
+    const qint64 c = addGroup(local(), QStringLiteral("c.frei"));
+    const qint64 d = addGroup(local(), QStringLiteral("d.anna"), {}, QStringLiteral("anna"), QStringLiteral("pa"));
+
+    readAndImport();
+
+    const QStringList anna = {"MODE READER", "AUTHINFO USER anna", "AUTHINFO PASS pa"};
+    const QStringList read = {"OVER 1-", "ARTICLE 1", "QUIT"};
+    EXPECT_EQ(commandsOf(1), anna + QStringList({"GROUP a.anna"}) + read);
+    EXPECT_EQ(commandsOf(2),
+              QStringList({"MODE READER", "AUTHINFO USER bert", "AUTHINFO PASS pb", "GROUP b.bert"}) + read);
+    EXPECT_EQ(commandsOf(3), QStringList({"MODE READER", "GROUP c.frei"}) + read);
+    EXPECT_EQ(commandsOf(4), anna + QStringList({"GROUP d.anna"}) + read);
+    EXPECT_EQ(server.connections(), 4);
+    for (const qint64 ngid : {a, b, c, d}) EXPECT_EQ(state(ngid), "2 0");
+    EXPECT_EQ(titles(), QStringList({"a.anna", "b.bert", "c.frei", "d.anna"}));
+    EXPECT_FALSE(run->failed());
+}
+
+TEST_F(NewsReading, ARefusedLoginIsNotSentAgainAndOtherLoginsToTheServerAreStillTried)
+{
+    server.accounts = {{QStringLiteral("anna"), QStringLiteral("pa")}, {QStringLiteral("bert"), QStringLiteral("pb")}};
+    for (const char* name : {"a.anna", "b.bert", "c.anna"}) {
+        LoopbackNntp::Group& g = server.group(QString::fromLatin1(name));
+        g.articles[1] = recipeArticle(QByteArray(name));
+        g.reader = QString::fromLatin1(name).mid(2);
+    }
+    // A server that is not reached is tried once, whatever logins its groups have.
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
+    const int refusedPort = gone.serverPort();
+    gone.close();
+    const qint64 away = addServer(QStringLiteral("127.0.0.2"), refusedPort);
+    const qint64 x = addGroup(away, QStringLiteral("x.anna"), {}, QStringLiteral("anna"), QStringLiteral("pa"));
+    const qint64 y = addGroup(away, QStringLiteral("y.bert"), {}, QStringLiteral("bert"), QStringLiteral("pb"));
+    const qint64 a = addGroup(local(), QStringLiteral("a.anna"), {}, QStringLiteral("anna"), QStringLiteral("falsch"));
+    const qint64 b = addGroup(local(), QStringLiteral("b.bert"), {}, QStringLiteral("bert"), QStringLiteral("pb"));
+    const qint64 c = addGroup(local(), QStringLiteral("c.anna"), {}, QStringLiteral("anna"), QStringLiteral("falsch"));
+
+    readAndImport();
+
+    EXPECT_EQ(commandsOf(1), QStringList({"MODE READER", "AUTHINFO USER anna", "AUTHINFO PASS falsch"}));
+    EXPECT_EQ(commandsOf(2), QStringList({"MODE READER", "AUTHINFO USER bert", "AUTHINFO PASS pb", "GROUP b.bert",
+                                          "OVER 1-", "ARTICLE 1", "QUIT"}));
+    EXPECT_EQ(server.connections(), 2);
+    EXPECT_EQ(state(a), "- X");
+    EXPECT_EQ(state(b), "2 0");
+    EXPECT_EQ(state(c), "- X");
+    EXPECT_EQ(state(x), "- X");
+    EXPECT_EQ(state(y), "- X");
+    const QStringList log = host.log();
+    EXPECT_EQ(log.filter(QStringLiteral("Der Server 127.0.0.2 ist nicht erreichbar")).size(), 1);
+    EXPECT_EQ(log.filter(QStringLiteral("hat die Anmeldung abgelehnt")).size(), 1);
+    EXPECT_EQ(log.last(), "F e h l e r : Nicht zu Ende gelesen: a.anna (Anmeldung abgelehnt), c.anna (Anmeldung "
+                          "abgelehnt), x.anna (Server nicht erreichbar), y.bert (Server nicht erreichbar). Sie bleiben "
+                          "zum Lesen gewählt.");
+    EXPECT_EQ(titles(), QStringList({"b.bert"}));
+    EXPECT_TRUE(run->failed());
 }
 
 }  // namespace kv::test

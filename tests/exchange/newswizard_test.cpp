@@ -12,8 +12,10 @@
 #include "tests/mainwindow/startedprogram.h"
 #include "tests/support/loopbacknntp.h"
 
+#include <QHostAddress>
 #include <QListView>
 #include <QListWidget>
+#include <QTcpServer>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -355,6 +357,80 @@ TEST_F(NewsWizard, WhileARunLastsOnlyItsCancelButtonTakesInput)
     EXPECT_FALSE(ui::WindowRegistry::isLoaded(kWizard));
     EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte where rname like 'Newsrezept*'")), 1);
     EXPECT_EQ(userDb().scalar(QStringLiteral("select ldatum from newsgroups")).toInt(), 2);
+    nntp::setDefaultLimits({});
+}
+
+TEST_F(NewsWizard, AFailedRunImportsWhatItReadAndKeepsItsWindowAndLogUntilItsButtonClosesIt)
+{
+    nntp::Limits limits;
+    limits.replyTimeoutMs = 3000;
+    limits.connectTimeoutMs = 3000;
+    nntp::setDefaultLimits(limits);
+    LoopbackNntp server;
+    LoopbackNntp::Group& group = server.group(QStringLiteral("de.rec.kochen"));
+    for (qint64 n = 1; n <= 3; ++n)
+        group.articles[n] = LoopbackNntp::article("Rezept", mmRecipe("Newsrezept " + QByteArray::number(n)));
+    // A server that is down: a port nobody listens on any more.
+    QTcpServer gone;
+    ASSERT_TRUE(gone.listen(QHostAddress::LocalHost, 0));
+    const int refusedPort = gone.serverPort();
+    gone.close();
+    userDb().execute(QStringLiteral("insert into newsserver (sname, port) values ('127.0.0.1', ?), ('127.0.0.2', ?)"),
+                     {server.port(), refusedPort});
+    userDb().execute(QStringLiteral("insert into newsgroups (servid, newsgroup, ldatum, import) values "
+                                    "(1, 'de.rec.kochen', 1, 'X'), (2, 'de.rec.backen', null, 'X')"));
+    user.reset();
+    const auto startRun = [this] {
+        openWizard([this] {
+            dialogs.expect(QStringLiteral("Fertig."), ui::Answer::Ok);
+            control<QToolButton>(wizard, "start")->click();
+        });
+        dialogs.verify();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    // While a run lasts the reader takes the program's input.
+    QWidget* modalDuringRun = nullptr;
+    server.onCommand = [&](LoopbackNntp::Session&, const QByteArray& command) {
+        if (command.startsWith("ARTICLE")) modalDuringRun = QApplication::activeModalWidget();
+        return false;
+    };
+    const QString failedEnd =
+        QStringLiteral("Das Lesen endete mit Fehlern; schließen Sie dieses Fenster mit \"Abbruch\".");
+
+    startRun();
+
+    QWidget* reader = ui::WindowRegistry::loadedWindow(kReader);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(modalDuringRun, reader);
+    EXPECT_TRUE(reader->isVisible()) << "the failure stays in sight";
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "but takes no input away once the run is over";
+    const QStringList log = control<QPlainTextEdit>(reader, "status")->toPlainText().split(u'\n');
+    EXPECT_EQ(log.mid(log.size() - 2),
+              QStringList({"F e h l e r : Nicht zu Ende gelesen: de.rec.backen (Server nicht erreichbar). Sie bleiben "
+                           "zum Lesen gewählt.",
+                           failedEnd}));
+    // What was read before is imported all the same.
+    QWidget* nachimport = ui::WindowRegistry::loadedWindow(QStringLiteral("wizard_nachimport"));
+    ASSERT_NE(nachimport, nullptr);
+    EXPECT_EQ(control<QListWidget>(nachimport, "neurezgrid")->count(), 3);
+
+    // Its own button closes it, without a question, and leaves it loaded for the next run.
+    control<QToolButton>(reader, "abbruch")->click();
+    dialogs.verify();
+    EXPECT_FALSE(reader->isVisible());
+    EXPECT_TRUE(ui::WindowRegistry::isLoaded(kReader));
+
+    // The next run, without failure: modal while it lasts, as before the window was left open.
+    group.articles[4] = LoopbackNntp::article("Rezept", mmRecipe("Newsrezept 4"));
+    userDb().execute(QStringLiteral("update newsgroups set import=case newsgroup when 'de.rec.kochen' then 'X' else "
+                                    "'0' end"));
+    user.reset();
+    modalDuringRun = nullptr;
+    startRun();
+    EXPECT_EQ(modalDuringRun, reader);
+    EXPECT_FALSE(reader->isVisible()) << "a run without failure hides the window as before";
+    EXPECT_FALSE(control<QPlainTextEdit>(reader, "status")->toPlainText().endsWith(failedEnd));
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezepte where rname like 'Newsrezept*'")), 4);
     nntp::setDefaultLimits({});
 }
 

@@ -22,10 +22,11 @@ QByteArray recipe(const QByteArray& title, const QList<QByteArray>& lines, const
 class Reader : public ImportTest {
 protected:
     // Imports the text as one file; the rows of the recipes it gave.
-    std::vector<QStringList> read(const QByteArray& text, bool firstError = false)
+    std::vector<QStringList> read(const QByteArray& text, bool firstError = false,
+                                  const QString& closing = QStringLiteral("Fertig."))
     {
         const qint64 before = imported().size();
-        import(write(QStringLiteral("rezept%1.mmf").arg(++m_files), text), 0, firstError);
+        import(write(QStringLiteral("rezept%1.mmf").arg(++m_files), text), 0, firstError, closing);
         std::vector<QStringList> all;
         for (const qint64 rid : imported().mid(before)) all.push_back(rowsOf(rid));
         return all;
@@ -273,7 +274,8 @@ TEST_F(Reader, CancelFinishesTheRecipeBeingReadAndStops)
     ui.onEvents = [] { importcancel = true; };
     // The window's first events come before the file; the flag is set afresh for it.
     ui.onIdat = [this](const QString&) { ui.onEvents = [] { importcancel = true; }; importcancel = false; };
-    const auto r = read(recipe("Eins", {"      1 c  Mehl"}) + recipe("Zwei", {"      1 c  Mehl"}));
+    const auto r = read(recipe("Eins", {"      1 c  Mehl"}) + recipe("Zwei", {"      1 c  Mehl"}), false,
+                        QStringLiteral("Der Import wurde abgebrochen; bis dahin wurde 1 Rezept gespeichert."));
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(r[0].first(), "Eins|4|-");
     EXPECT_EQ(ui.irez, "1");

@@ -100,15 +100,24 @@ void LoopbackNntp::serve(Session& session, const QByteArray& command)
     const QByteArray argument = blank < 0 ? QByteArray() : command.mid(blank + 1);
     if (verb == "MODE") {
         session.reply("200 Lesen erlaubt");
+    } else if (verb == "AUTHINFO" && session.authenticated) {
+        session.reply("502 schon angemeldet");
     } else if (verb == "AUTHINFO" && argument.startsWith("USER ")) {
-        session.authenticated = false;
-        session.reply(argument.mid(5) == user.toUtf8() ? "381 Passwort bitte" : "481 unbekannt");
+        session.loggedInAs = QString::fromUtf8(argument.mid(5));
+        const bool known = (!user.isEmpty() && session.loggedInAs == user) || accounts.count(session.loggedInAs);
+        session.reply(known ? "381 Passwort bitte" : "481 unbekannt");
     } else if (verb == "AUTHINFO" && argument.startsWith("PASS ")) {
-        session.authenticated = argument.mid(5) == password.toUtf8();
+        const QString pass = QString::fromUtf8(argument.mid(5));
+        const auto account = accounts.find(session.loggedInAs);
+        session.authenticated = (!user.isEmpty() && session.loggedInAs == user && pass == password) ||
+                                (account != accounts.end() && account->second == pass);
+        if (!session.authenticated) session.loggedInAs.clear();
         session.reply(session.authenticated ? "281 angemeldet" : "481 abgelehnt");
     } else if (verb == "GROUP") {
         const auto found = m_groups.find(QString::fromUtf8(argument));
-        if (!user.isEmpty() && !session.authenticated) {
+        const bool allowed = found == m_groups.end() || found->second.reader.isEmpty() ||
+                             (session.authenticated && session.loggedInAs == found->second.reader);
+        if ((!user.isEmpty() && !session.authenticated) || !allowed) {
             session.reply("480 Anmeldung erforderlich");
         } else if (found == m_groups.end()) {
             session.reply("411 keine solche Newsgroup");

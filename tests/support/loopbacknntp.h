@@ -36,6 +36,7 @@ public:
         qint64 last = 0;                       // the highest article's number when 0
         std::optional<qint64> count;           // what GROUP reports; the articles' number when unset
         std::map<qint64, QByteArray> articles; // lines ended by "\n", dot-stuffed when sent
+        QString reader;                        // when set, GROUP answers 480 to any other login
     };
 
     class Session {
@@ -50,6 +51,7 @@ public:
         int number() const { return m_number; }   // the connection's, from 1
         QString group;
         bool authenticated = false;
+        QString loggedInAs;
         qint64 streamed = 0;
         QByteArray input;   // received, not yet a whole command
 
@@ -76,6 +78,9 @@ public:
     // When set, GROUP answers 480 until the client has logged in with them.
     QString user;
     QString password;
+    // Further logins the server takes (user name, password). As a server does, it takes
+    // one login per connection: a second AUTHINFO after a good one is refused with 502.
+    std::map<QString, QString> accounts;
     // The test's answer to a command, asked before the server's own; true when it
     // answered (or chose to say nothing).
     std::function<bool(Session&, const QByteArray& command)> onCommand;

@@ -12,6 +12,7 @@
 #include "mainwindow/neu_portion.h"
 #include "mainwindow/recipeview.h"
 #include "platform/ui/closinghooks.h"
+#include "platform/ui/look.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/startedprogram.h"
 
@@ -606,6 +607,24 @@ TEST_F(ViewRule, ATitleIsShownFromItsStart)
     rez()->recordset()->findFirst(QStringLiteral("rid=2"));
     EXPECT_TRUE(reznam()->text().startsWith(QStringLiteral("Zwiebelrostbraten")));
     EXPECT_EQ(reznam()->cursorPosition(), 0);
+}
+
+TEST_F(ViewRule, ALongTitleEndsInAnEllipsisBeforeTheLogoAndShowsWholeAsTheTip)
+{
+    const QString title = QStringLiteral("Apfelkuchen aus der Springform mit Streuseln, Mandelblättchen und einer "
+                                         "Haube aus Sahne nach Großmutters Art");
+    db().execute(QStringLiteral("update rezepte set rname=? where rid=2"), {title});
+    rez()->refresh();
+    rez()->recordset()->findFirst(QStringLiteral("rid=2"));
+    auto* line = control<ui::ElidingLineEdit>(hm, "reznam");
+    ASSERT_EQ(line->text(), title) << "the line keeps the whole title";
+    const QString shown = line->shownText();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(title.startsWith(shown.chopped(1)));
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(shown), line->contentsRect().width());
+    const QWidget* logo = control<QToolButton>(hm, "kelvorlogo");
+    EXPECT_LT(line->mapTo(hm, line->rect().topRight()).x(), logo->mapTo(hm, QPoint(0, 0)).x());
+    EXPECT_EQ(line->toolTip(), title);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "mainwindow/neu_menue.h"
 #include "mainwindow/neu_portion.h"
 #include "mainwindow/panel.h"
+#include "platform/ui/look.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/view/viewfixture.h"
 #include "tests/support/guitest.h"
@@ -127,7 +128,7 @@ TEST_F(ViewDialogs, ANewListTakesTheQuickListsRecipesOrStartsEmpty)
 
     d = open();
     EXPECT_EQ(textColour(d, "o2"), QColor(Qt::white)) << "the chosen option is white";
-    EXPECT_EQ(textColour(d, "o1"), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(textColour(d, "o1"), QColor::fromRgb(kv::ui::kOptionOther));
     control<QPushButton>(d, "start")->click();  // no name: nothing happens
     EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen")), 2);
@@ -135,7 +136,7 @@ TEST_F(ViewDialogs, ANewListTakesTheQuickListsRecipesOrStartsEmpty)
     QTest::keyClicks(control<QLineEdit>(d, "aname"), QStringLiteral("Wochenende"));
     QTest::mouseClick(control<QLabel>(d, "o1"), Qt::LeftButton);
     EXPECT_EQ(textColour(d, "o1"), QColor(Qt::white));
-    EXPECT_EQ(textColour(d, "o2"), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(textColour(d, "o2"), QColor::fromRgb(kv::ui::kOptionOther));
     control<QPushButton>(d, "start")->click();
     EXPECT_FALSE(WindowRegistry::isLoaded(QStringLiteral("neu_auswahl")));
     EXPECT_EQ(count(QStringLiteral("select count(*) from auswahlen where aname='Wochenende' and aid=%1").arg(saved)), 1);

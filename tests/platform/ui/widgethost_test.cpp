@@ -1,5 +1,6 @@
 #include "platform/ui/translations.h"
 #include "platform/ui/widgethost.h"
+#include "platform/ui/windows.h"
 #include "tests/support/guitest.h"
 
 #include <QFontDatabase>
@@ -7,6 +8,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -173,6 +176,40 @@ TEST_F(WidgetHost, FontDialogOpensOnTheFontGivenAndOkReturnsTheChoice)
     });
     EXPECT_FALSE(host.fontDialog(font));
     EXPECT_EQ(font.size, 14);
+}
+
+// Where a box stands once it is up: the centre of its frame.
+QPoint centreOfBox(const QString& text)
+{
+    QPoint centre;
+    whenModal([&centre](QWidget* w) {
+        centre = w->frameGeometry().center();
+        w->close();
+    });
+    kv::ui::WidgetDialogHost host;
+    host.msgbox(text, kv::ui::OkOnly | kv::ui::Critical, QStringLiteral(" "));
+    return centre;
+}
+
+TEST_F(WidgetHost, AMessageBoxStandsCentredOverTheWindowThatOpenedItOrElseOverTheScreen)
+{
+    kv::ui::centreNewWindows();
+    const QString text = QStringLiteral("Die Datei, aus der Kelvor Rezepte anzeigen möchte, ist zerstört oder es "
+                                        "handelt sich nicht um ein Kochbuch. Bitte wählen Sie ein Verzeichnis mit "
+                                        "einem anderen Kochbuch aus.");
+    // At the start no window is shown yet.
+    ASSERT_EQ(QApplication::activeWindow(), nullptr);
+    const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((centreOfBox(text) - screen).manhattanLength(), 2) << "over the screen";
+
+    QWidget owner;
+    owner.setGeometry(30, 40, 560, 420);
+    owner.show();
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    const QPoint over = owner.frameGeometry().center();
+    EXPECT_LE((centreOfBox(text) - over).manhattanLength(), 2) << "over the window";
+    EXPECT_LE((centreOfBox(QStringLiteral("Fertig.")) - over).manhattanLength(), 2) << "a short one too";
 }
 
 TEST_F(WidgetHost, InstalledHostAnswersTheLayer)
