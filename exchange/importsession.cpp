@@ -506,7 +506,8 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
     });
 
     QElapsedTimer clock;
-    for (;;) {
+    // A cancel is seen between recipes: the one stored before it is the last.
+    while (!importcancel) {
         clock.start();
         std::optional<MmRecipe> recipe = queue.pop();
         m_stats.readNs += clock.nsecsElapsed();
@@ -524,8 +525,6 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
             reportRecipeErrors(*recipe, did, std::nullopt);
             announceFirstError();
         }
-        // A cancel is seen between recipes: the one stored is the last.
-        if (importcancel) break;
     }
     queue.stop();
     reading.join();
