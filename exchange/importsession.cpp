@@ -21,6 +21,8 @@
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace kv::exchange {
 
@@ -31,10 +33,10 @@ namespace {
 constexpr qsizetype kTextWidth = 255;
 // The page cache while an import writes: the new rows' index pages stay in memory; and
 // while a large import builds its indexes, which sort every row of the tables.
-const QString kImportCacheSize = QStringLiteral("-65536");
-const QString kIndexCacheSize = QStringLiteral("-98304");
-// Recipes read ahead of the writer; bounds what the reading thread may hold.
-constexpr std::size_t kReadAhead = 64;
+const QString kImportCacheSize = QStringLiteral("-32768");
+const QString kIndexCacheSize = QStringLiteral("-32768");
+// Recipes handed from the reading thread to the writer at a time.
+constexpr std::size_t kBundle = 16;
 // The recipe tables whose secondary indexes a large import leaves out; the title index
 // stays, since the import seeks titles.
 const QStringList kBulkTables = {QStringLiteral("rezepte"), QStringLiteral("zutaten"), QStringLiteral("zubereit"),
@@ -61,30 +63,33 @@ private:
 };
 
 // The recipes of one file, read on a thread of their own and taken by the writer in
-// their order. The reader waits while the queue is full; once the writer stops taking
-// (a cancel, a failure), the reader stops at its next recipe.
+// their order. They pass in small bundles, so the two threads seldom wait for each other
+// to hand one over; the reader waits while the queue is full. Once the writer stops
+// taking (a cancel, a failure), the reader stops at its next recipe.
 class RecipeQueue {
 public:
+    using Bundle = std::vector<MmRecipe>;
+
     // False once the writer takes no more.
-    bool push(MmRecipe&& recipe)
+    bool push(Bundle&& bundle)
     {
         std::unique_lock lock(m_mutex);
-        m_notFull.wait(lock, [this] { return m_queue.size() < kReadAhead || m_stopped; });
+        m_notFull.wait(lock, [this] { return m_queue.size() < kBundlesAhead || m_stopped; });
         if (m_stopped) return false;
-        m_queue.push_back(std::move(recipe));
+        m_queue.push_back(std::move(bundle));
         m_notEmpty.notify_one();
         return true;
     }
-    // Nothing once the reader is done and every recipe was taken.
-    std::optional<MmRecipe> pop()
+    // An empty bundle once the reader is done and every recipe was taken.
+    Bundle pop()
     {
         std::unique_lock lock(m_mutex);
         m_notEmpty.wait(lock, [this] { return !m_queue.empty() || m_done; });
-        if (m_queue.empty()) return std::nullopt;
-        MmRecipe recipe = std::move(m_queue.front());
+        if (m_queue.empty()) return {};
+        Bundle bundle = std::move(m_queue.front());
         m_queue.pop_front();
         m_notFull.notify_one();
-        return recipe;
+        return bundle;
     }
     void done()
     {
@@ -105,10 +110,11 @@ public:
     }
 
 private:
+    static constexpr std::size_t kBundlesAhead = 8;
     std::mutex m_mutex;
     std::condition_variable m_notFull;
     std::condition_variable m_notEmpty;
-    std::deque<MmRecipe> m_queue;
+    std::deque<Bundle> m_queue;
     bool m_done = false;
     bool m_stopped = false;
 };
@@ -246,7 +252,12 @@ void ImportSession::leaveBulk()
     m_bulk = false;
     QElapsedTimer clock;
     clock.start();
-    const auto shared = qScopeGuard([this] { m_db.shareAgain(); });
+    // The reading thread is done by now: the sorts may take a second core.
+    const auto shared = qScopeGuard([this] {
+        m_db.execute(QStringLiteral("PRAGMA threads=0"));
+        m_db.shareAgain();
+    });
+    m_db.execute(QStringLiteral("PRAGMA threads=1"));
     m_db.execute(QStringLiteral("PRAGMA cache_size=") + kIndexCacheSize);
     db::Transaction tx(m_db);
     buildMissingIndexes(m_db);
@@ -373,13 +384,6 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
 {
     QElapsedTimer clock;
     clock.start();
-    qint64 lookupNs = 0;
-    const auto timed = [&](auto&& lookup) {
-        const qint64 before = clock.nsecsElapsed();
-        auto result = lookup();
-        lookupNs += clock.nsecsElapsed() - before;
-        return result;
-    };
 
     // The first category that maps gives the recipe's; those that do not map become its
     // keywords once the recipe has its id.
@@ -387,7 +391,7 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
     std::optional<qint64> kid;
     QStringList unmapped;
     for (const QString& category : recipe.categories) {
-        const std::optional<qint64> mapped = timed([&] { return m_lookups.kidOf(category); });
+        const std::optional<qint64> mapped = m_lookups.kidOf(category);
         if (!mapped) unmapped << category;
         else if (!kid) kid = mapped;
     }
@@ -406,7 +410,7 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
     m_titles.insert(qHash(foldKey(rname)));
 
     m_writeStep = QStringLiteral("Kategorien");
-    for (const QString& category : unmapped) timed([&] { m_lookups.addKeyword(rid, category); return 0; });
+    for (const QString& category : unmapped) m_lookups.addKeyword(rid, category);
 
     m_writeStep = QStringLiteral("Zutaten");
     for (std::size_t p = 0; p < recipe.parts.size(); ++p) {
@@ -424,11 +428,11 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
             m_insertLine.bindInt64(6, zutid);
             m_insertLine.step();
         };
-        if (part.heading) line(0, std::nullopt, std::nullopt, timed([&] { return m_lookups.zutidOf(*part.heading); }));
+        if (part.heading) line(0, std::nullopt, std::nullopt, m_lookups.zutidOf(*part.heading));
         qint64 nr = 1;
         for (const MmItem& item : part.items) {
-            const std::optional<qint64> eid = item.unit ? timed([&] { return m_lookups.eidOf(*item.unit); }) : std::nullopt;
-            const qint64 zutid = timed([&] { return m_lookups.zutidOf(item.text); });
+            const std::optional<qint64> eid = item.unit ? m_lookups.eidOf(*item.unit) : std::nullopt;
+            const qint64 zutid = m_lookups.zutidOf(item.text);
             line(nr++, eid, item.menge, zutid);
         }
     }
@@ -438,12 +442,11 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
     m_insertPreparation.bindInt64(1, rid);
     m_insertPreparation.bindText(2, recipe.zubereitung);
     m_insertPreparation.step();
-    for (const QString& keyword : recipe.keywords) timed([&] { m_lookups.addKeyword(rid, keyword); return 0; });
+    for (const QString& keyword : recipe.keywords) m_lookups.addKeyword(rid, keyword);
 
     reportRecipeErrors(recipe, did, rid);
 
-    m_stats.lookupNs += lookupNs;
-    m_stats.rowsNs += clock.nsecsElapsed() - lookupNs;
+    m_stats.rowsNs += clock.nsecsElapsed();
 }
 
 void ImportSession::importmmfile(const QString& path, const QByteArray& native, qint64 did, bool utf8)
@@ -475,25 +478,36 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
                     QStringLiteral("Die Datei kann nicht geöffnet werden: %1 (%2)").arg(path, why));
         return;
     }
-    text::Encoding encoding = text::Encoding::Utf8;
-    if (!utf8 && !text::detectEncoding(file, encoding)) {
-        reportError(did, QString(), QStringLiteral("Datei"),
-                    QStringLiteral("Die Datei kann nicht gelesen werden: %1 (%2)").arg(path, file.errorString()));
-        return;
-    }
 
-    // The file is read, and its texts replaced, on a thread of its own while the recipes
-    // read before are written here.
-    FileLineSource source(file, encoding);
+    // The file's code page is found, the file read and its texts replaced on a thread of
+    // its own while the recipes read before are written here.
     RecipeQueue queue;
     qint64 lastLine = 0;
+    bool unreadable = false;
+    QString readError;
     std::exception_ptr readFailure;
     std::thread reading([&] {
         try {
+            text::Encoding encoding = text::Encoding::Utf8;
+            if (!utf8 && !text::detectEncoding(file, encoding)) {
+                unreadable = true;
+                readError = file.errorString();
+                queue.done();
+                return;
+            }
+            FileLineSource source(file, encoding);
+            const auto ended = qScopeGuard([&] {
+                if (source.failed()) readError = source.errorString();
+            });
             ReadingHost host(queue);
             MealMasterReader reader(source, host);
-            while (std::optional<MmRecipe> recipe = reader.next())
-                if (!queue.push(std::move(*recipe))) break;
+            RecipeQueue::Bundle bundle;
+            bool taken = true;
+            while (std::optional<MmRecipe> recipe = reader.next()) {
+                bundle.push_back(std::move(*recipe));
+                if (bundle.size() == kBundle && !(taken = queue.push(std::exchange(bundle, {})))) break;
+            }
+            if (taken && !bundle.empty()) queue.push(std::move(bundle));
             lastLine = reader.lastLine();
         } catch (...) {
             readFailure = std::current_exception();
@@ -506,23 +520,29 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
     });
 
     QElapsedTimer clock;
+    RecipeQueue::Bundle bundle;
+    std::size_t next = 0;
     // A cancel is seen between recipes: the one stored before it is the last.
     while (!importcancel) {
-        clock.start();
-        std::optional<MmRecipe> recipe = queue.pop();
-        m_stats.readNs += clock.nsecsElapsed();
-        if (!recipe) break;
+        if (next == bundle.size()) {
+            clock.start();
+            bundle = queue.pop();
+            next = 0;
+            m_stats.readNs += clock.nsecsElapsed();
+            if (bundle.empty()) break;
+        }
+        const MmRecipe& recipe = bundle[next++];
         // A title the cookbook holds is skipped whole, whatever its lines hold.
-        if (recipe->titleRead && skipTitle(recipe->rname)) continue;
-        if (recipe->complete) {
-            storeRecipe(*recipe, did);
+        if (recipe.titleRead && skipTitle(recipe.rname)) continue;
+        if (recipe.complete) {
+            storeRecipe(recipe, did);
             announceFirstError();
             commitWhenDue();
             serveUi();
         } else {
             ++m_stats.cutOff;
             begin();
-            reportRecipeErrors(*recipe, did, std::nullopt);
+            reportRecipeErrors(recipe, did, std::nullopt);
             announceFirstError();
         }
     }
@@ -530,11 +550,14 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
     reading.join();
     joined.dismiss();
     if (readFailure) std::rethrow_exception(readFailure);
-    if (source.failed())
+    if (unreadable)
+        reportError(did, QString(), QStringLiteral("Datei"),
+                    QStringLiteral("Die Datei kann nicht gelesen werden: %1 (%2)").arg(path, readError));
+    else if (!readError.isEmpty())
         reportError(did, QString(), QStringLiteral("Datei"),
                     QStringLiteral("Die Datei konnte nach Zeile %1 nicht weiter gelesen werden: %2 (%3)")
                         .arg(lastLine)
-                        .arg(path, source.errorString()));
+                        .arg(path, readError));
     serveUi(true);
 }
 

@@ -32,8 +32,7 @@ struct ImportStats {
     qint64 recipes = 0;      // stored
     qint64 cutOff = 0;       // read but not stored (each reported)
     qint64 readNs = 0;       // waiting for the reading thread (reading, splitting, replacing)
-    qint64 lookupNs = 0;     // the lookups, with the rows they add
-    qint64 rowsNs = 0;       // the recipes' own rows
+    qint64 rowsNs = 0;       // the recipes' rows, with the lookups and the rows they add
     qint64 commitNs = 0;
     qint64 indexNs = 0;      // the indexes a large import builds at its end
 };

@@ -115,11 +115,13 @@ bool isUnitCode(QStringView two)
 }
 
 // An amount that runs from one number to another: "1-2", "1/2-1", "1-1 1/2", "8-10".
-bool isRange(const QString& field)
+bool isRange(QStringView field)
 {
+    // Most amounts are no range; the pattern is asked only where one could be.
+    if (!field.contains(u'-')) return false;
     static const QRegularExpression range(
         QStringLiteral("^\\d[\\d./,]*( \\d[\\d./,]*)?-\\d[\\d./,]*( \\d[\\d./,]*)?$"));
-    return range.match(field).hasMatch();
+    return range.match(field.toString()).hasMatch();
 }
 
 bool amountOrRange(QStringView field)
@@ -274,7 +276,8 @@ bool MealMasterReader::readInRecipe(text::TextLine& line)
         cutOff(QStringLiteral("Das Rezept ist zu lang (Zeile %1).").arg(line.number), line.number);
         m_overLimit = true;
     } else {
-        m_recipe.rawText += line.text + kCrLf;
+        if (m_recipe.rawText.isEmpty()) m_recipe.rawText.reserve(4096);
+        m_recipe.rawText.append(line.text).append(kCrLf);
     }
     return true;
 }
@@ -572,7 +575,7 @@ MealMasterReader::Classified MealMasterReader::classify(QString s, MmItem& item,
     }
     // A range filling the amount field: no amount, the range before the text.
     if (s.size() >= 7 && s.at(6) != u' ' && (s.size() == 7 || s.at(7) == u' ')) {
-        const QString field = s.left(7).trimmed();
+        const QStringView field = QStringView(s).left(7).trimmed();
         if (isRange(field)) {
             QString rest;
             if (s.size() > 8 && isUnitCode(QStringView(s).mid(8, 2)) && (s.size() <= 10 || s.at(10) == u' ')) {
@@ -581,18 +584,22 @@ MealMasterReader::Classified MealMasterReader::classify(QString s, MmItem& item,
             } else {
                 rest = s.mid(7).trimmed();
             }
-            item.text = rest.isEmpty() ? field : field + u' ' + rest;
+            item.text = rest.isEmpty() ? field.toString() : field.toString() + u' ' + rest;
             return Classified::Item;
         }
     }
 
     // A decimal comma is read as a point.
     bool other = false;
+    bool comma = false;
     for (qsizetype i = p; i < q; ++i) {
-        QChar& c = s[i];
-        if (c == u',') c = u'.';
-        if (!isDigit(c) && c != u'/' && c != u'.') other = true;
+        const QChar c = s.at(i);
+        if (c == u',') comma = true;
+        else if (!isDigit(c) && c != u'/' && c != u'.') other = true;
     }
+    if (comma)
+        for (qsizetype i = p; i < q; ++i)
+            if (s.at(i) == u',') s[i] = u'.';
     // A word that is no number, or a numbered step ("1."), starts the preparation.
     if (other || (q >= 2 && QStringView(s).mid(q - 2, 2) == u"1.")) return Classified::Preparation;
 

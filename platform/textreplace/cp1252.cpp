@@ -26,11 +26,11 @@ std::optional<char> byteOf(char16_t c)
 
 QString fromWindows1252(const QByteArray& bytes)
 {
-    QString text;
-    text.reserve(bytes.size());
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
     for (const char b : bytes) {
         const auto u = static_cast<unsigned char>(b);
-        text += QChar(u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u));
+        *out++ = QChar(u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u));
     }
     return text;
 }

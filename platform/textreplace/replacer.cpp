@@ -189,13 +189,32 @@ QString Replacer::replaceWord(const QString& word) const
     return word;
 }
 
+bool Replacer::pairAt(const QString& text, qsizetype i) const
+{
+    const char16_t c = text.at(i).unicode();
+    for (const Pair& pair : m_pairs)
+        if (pair.from.at(0) == c && QStringView(text).mid(i).startsWith(pair.from)) return true;
+    return false;
+}
+
 QString Replacer::replace(const QString& text) const
 {
     if (m_pairs.empty() || m_words.isEmpty()) return text;
+    // Most texts hold no pair at all, and most words none: one quick pass finds the first,
+    // and the words before it are passed over whole.
+    const qsizetype n = text.size();
+    const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
+    const auto startsPair = [&](qsizetype i) {
+        return data[i] < m_startsPair.size() && m_startsPair[data[i]] && pairAt(text, i);
+    };
+    qsizetype first = 0;
+    while (first < n && !startsPair(first)) ++first;
+    if (first == n) return text;
+    while (first > 0 && letterAt(text, first - 1)) --first;
+
     QString out;
     qsizetype copied = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n;) {
+    for (qsizetype i = first; i < n;) {
         if (!letterAt(text, i)) {
             ++i;
             continue;
@@ -203,10 +222,7 @@ QString Replacer::replace(const QString& text) const
         qsizetype end = i;
         bool pairSeen = false;
         while (end < n && letterAt(text, end)) {
-            const char16_t c = text.at(end).unicode();
-            if (!pairSeen && c < m_startsPair.size() && m_startsPair[c])
-                for (const Pair& pair : m_pairs)
-                    if (pair.from.at(0) == c && QStringView(text).mid(end).startsWith(pair.from)) pairSeen = true;
+            if (!pairSeen) pairSeen = startsPair(end);
             ++end;
         }
         if (pairSeen) {

@@ -49,6 +49,7 @@ private:
     };
 
     void link();
+    bool pairAt(const QString& text, qsizetype i) const;
     QString replaceWord(const QString& word) const;
     bool german(const QString& candidate, const std::vector<qsizetype>& umlauts) const;
 
