@@ -175,6 +175,8 @@ private:
     // Every file of a folder; false once the user cancelled.
     bool filesOf(const std::vector<Entry>& entries)
     {
+        for (const Entry& entry : entries)
+            if (!entry.folder) m_session->readAhead(entry.path.shown, entry.path.native);
         for (const Entry& entry : entries) {
             if (entry.folder) continue;
             m_session->serveUi();

@@ -70,15 +70,25 @@ class RecipeQueue {
 public:
     using Bundle = std::vector<MmRecipe>;
 
-    // False once the writer takes no more.
+    // False once the writer takes no more. Bundles the writer is done with are freed
+    // here, on the thread that made them: memory goes back where it came from.
     bool push(Bundle&& bundle)
     {
+        std::vector<Bundle> spent;
         std::unique_lock lock(m_mutex);
         m_notFull.wait(lock, [this] { return m_queue.size() < kBundlesAhead || m_stopped; });
         if (m_stopped) return false;
         m_queue.push_back(std::move(bundle));
+        spent.swap(m_spent);
         m_notEmpty.notify_one();
+        lock.unlock();
         return true;
+    }
+    // A bundle the writer has stored, to be freed by the reader.
+    void recycle(Bundle&& bundle)
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_done) m_spent.push_back(std::move(bundle));
     }
     // An empty bundle once the reader is done and every recipe was taken.
     Bundle pop()
@@ -115,12 +125,13 @@ private:
     std::condition_variable m_notFull;
     std::condition_variable m_notEmpty;
     std::deque<Bundle> m_queue;
+    std::vector<Bundle> m_spent;
     bool m_done = false;
     bool m_stopped = false;
 };
 
 // What the reading thread asks of the import: the text replacement, which only that
-// thread uses while a file is read, and whether the writer still takes recipes.
+// thread uses while files are read, and whether the writer still takes recipes.
 class ReadingHost : public MmHost {
 public:
     explicit ReadingHost(RecipeQueue& queue) : m_queue(queue) {}
@@ -130,6 +141,119 @@ public:
 private:
     RecipeQueue& m_queue;
 };
+
+}  // namespace
+
+// One file for the reading thread, and what became of it.
+struct ImportSession::FileJob {
+    QString shown;
+    QByteArray native;
+    bool utf8 = false;
+    RecipeQueue queue;
+    // Set by the reading thread before the queue is done.
+    QString openError;       // the file could not be opened as a regular file
+    QString readError;       // reading failed (before the first line when unreadable)
+    bool unreadable = false;
+    qint64 lastLine = 0;
+    std::exception_ptr failure;
+};
+
+// The files of a run are read one after another on a thread of its own, the next one
+// while the writer still stores the last: the writer waits for neither a file's opening
+// nor its first recipes. Only this thread replaces texts while it runs.
+class ImportSession::Reading {
+public:
+    Reading() : m_thread([this] { run(); }) {}
+    ~Reading()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_ending = true;
+            for (const auto& job : m_jobs) job->queue.stop();
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    std::shared_ptr<FileJob> submit(const QString& shown, const QByteArray& native, bool utf8)
+    {
+        auto job = std::make_shared<FileJob>();
+        job->shown = shown;
+        job->native = native;
+        job->utf8 = utf8;
+        {
+            std::lock_guard lock(m_mutex);
+            m_jobs.push_back(job);
+        }
+        m_wake.notify_all();
+        return job;
+    }
+
+private:
+    void run()
+    {
+        for (;;) {
+            std::shared_ptr<FileJob> job;
+            {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_ending || !m_jobs.empty(); });
+                if (m_jobs.empty()) return;
+                job = m_jobs.front();
+            }
+            read(*job);
+            job->queue.done();
+            std::lock_guard lock(m_mutex);
+            m_jobs.pop_front();
+        }
+    }
+
+    static void read(FileJob& job)
+    {
+        if (job.queue.stopped()) return;
+        try {
+            // Only a regular file is read: a pipe or a device would wait for ever, so the
+            // file is opened without waiting and looked at before the first read.
+            QFile file;
+            const int fd = ::open(job.native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            struct stat st {};
+            if (fd < 0) job.openError = errno == ENOENT ? QStringLiteral("keine Datei") : paths::refusal(errno);
+            else if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) job.openError = QStringLiteral("keine Datei");
+            else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) job.openError = file.errorString();
+            if (!job.openError.isEmpty()) {
+                if (fd >= 0 && !file.isOpen()) ::close(fd);
+                return;
+            }
+            text::Encoding encoding = text::Encoding::Utf8;
+            if (!job.utf8 && !text::detectEncoding(file, encoding)) {
+                job.unreadable = true;
+                job.readError = file.errorString();
+                return;
+            }
+            FileLineSource source(file, encoding);
+            ReadingHost host(job.queue);
+            MealMasterReader reader(source, host);
+            RecipeQueue::Bundle bundle;
+            bool taken = true;
+            while (std::optional<MmRecipe> recipe = reader.next()) {
+                bundle.push_back(std::move(*recipe));
+                if (bundle.size() == kBundle && !(taken = job.queue.push(std::exchange(bundle, {})))) break;
+            }
+            if (taken && !bundle.empty()) job.queue.push(std::move(bundle));
+            job.lastLine = reader.lastLine();
+            if (source.failed()) job.readError = source.errorString();
+        } catch (...) {
+            job.failure = std::current_exception();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::shared_ptr<FileJob>> m_jobs;   // the first is being read
+    bool m_ending = false;
+    std::thread m_thread;
+};
+
+namespace {
 
 void bindOptional(db::Statement& st, int index, const std::optional<qint64>& value)
 {
@@ -254,7 +378,11 @@ void ImportSession::leaveBulk()
     clock.start();
     // The reading thread is done by now: the sorts may take a second core.
     const auto shared = qScopeGuard([this] {
-        m_db.execute(QStringLiteral("PRAGMA threads=0"));
+        try {
+            m_db.execute(QStringLiteral("PRAGMA threads=0"));
+        } catch (const db::DbError&) {
+            // Only the sorting of a later statement would use the second thread.
+        }
         m_db.shareAgain();
     });
     m_db.execute(QStringLiteral("PRAGMA threads=1"));
@@ -449,8 +577,19 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
     m_stats.rowsNs += clock.nsecsElapsed();
 }
 
+void ImportSession::readAhead(const QString& path, const QByteArray& native)
+{
+    if (!m_reading) m_reading = std::make_unique<Reading>();
+    m_ahead.push_back(m_reading->submit(path, native, false));
+}
+
 void ImportSession::importmmfile(const QString& path, const QByteArray& native, qint64 did, bool utf8)
 {
+    std::shared_ptr<FileJob> job;
+    if (!m_ahead.empty() && m_ahead.front()->native == native && m_ahead.front()->utf8 == utf8) {
+        job = m_ahead.front();
+        m_ahead.pop_front();
+    }
     if (m_lookups.dnameexists(path, did)) {
         commit();
         const ui::Answer answer = ui::msgbox(
@@ -458,66 +597,18 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
                 QStringLiteral("' wurde schon einmal importiert. Soll Sie nochmals importiert werden, klicken Sie "
                                "auf Ja. Falls sie übersprungen werden soll, klicken Sie auf Nein."),
             ui::YesNo, QStringLiteral(" "));
-        if (answer != ui::Answer::Yes) return;
+        if (answer != ui::Answer::Yes) {
+            if (job) job->queue.stop();
+            return;
+        }
         begin();
         m_db.execute(QStringLiteral("update importdateien set \"check\"=0 where dname=?"), {path});
     }
-
-    // Only a regular file is read: a pipe or a device would wait for ever, so the file is
-    // opened without waiting and looked at before the first read.
-    QFile file;
-    QString why;
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0) why = errno == ENOENT ? QStringLiteral("keine Datei") : paths::refusal(errno);
-    else if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) why = QStringLiteral("keine Datei");
-    else if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) why = file.errorString();
-    if (!why.isEmpty()) {
-        if (fd >= 0 && !file.isOpen()) ::close(fd);
-        reportError(did, QString(), QStringLiteral("Datei"),
-                    QStringLiteral("Die Datei kann nicht geöffnet werden: %1 (%2)").arg(path, why));
-        return;
+    if (!job) {
+        if (!m_reading) m_reading = std::make_unique<Reading>();
+        job = m_reading->submit(path, native, utf8);
     }
-
-    // The file's code page is found, the file read and its texts replaced on a thread of
-    // its own while the recipes read before are written here.
-    RecipeQueue queue;
-    qint64 lastLine = 0;
-    bool unreadable = false;
-    QString readError;
-    std::exception_ptr readFailure;
-    std::thread reading([&] {
-        try {
-            text::Encoding encoding = text::Encoding::Utf8;
-            if (!utf8 && !text::detectEncoding(file, encoding)) {
-                unreadable = true;
-                readError = file.errorString();
-                queue.done();
-                return;
-            }
-            FileLineSource source(file, encoding);
-            const auto ended = qScopeGuard([&] {
-                if (source.failed()) readError = source.errorString();
-            });
-            ReadingHost host(queue);
-            MealMasterReader reader(source, host);
-            RecipeQueue::Bundle bundle;
-            bool taken = true;
-            while (std::optional<MmRecipe> recipe = reader.next()) {
-                bundle.push_back(std::move(*recipe));
-                if (bundle.size() == kBundle && !(taken = queue.push(std::exchange(bundle, {})))) break;
-            }
-            if (taken && !bundle.empty()) queue.push(std::move(bundle));
-            lastLine = reader.lastLine();
-        } catch (...) {
-            readFailure = std::current_exception();
-        }
-        queue.done();
-    });
-    auto joined = qScopeGuard([&] {
-        queue.stop();
-        reading.join();
-    });
+    const auto stopped = qScopeGuard([&] { job->queue.stop(); });
 
     QElapsedTimer clock;
     RecipeQueue::Bundle bundle;
@@ -525,8 +616,9 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
     // A cancel is seen between recipes: the one stored before it is the last.
     while (!importcancel) {
         if (next == bundle.size()) {
+            if (!bundle.empty()) job->queue.recycle(std::move(bundle));
             clock.start();
-            bundle = queue.pop();
+            bundle = job->queue.pop();
             next = 0;
             m_stats.readNs += clock.nsecsElapsed();
             if (bundle.empty()) break;
@@ -546,18 +638,25 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
             announceFirstError();
         }
     }
-    queue.stop();
-    reading.join();
-    joined.dismiss();
-    if (readFailure) std::rethrow_exception(readFailure);
-    if (unreadable)
+    if (importcancel) {
+        // Nothing more is read, of this file or the next.
+        for (const auto& ahead : m_ahead) ahead->queue.stop();
+        m_ahead.clear();
+        return;
+    }
+    // The reading of the file is done (its queue said so): what it left is safe to look at.
+    if (job->failure) std::rethrow_exception(job->failure);
+    if (!job->openError.isEmpty())
         reportError(did, QString(), QStringLiteral("Datei"),
-                    QStringLiteral("Die Datei kann nicht gelesen werden: %1 (%2)").arg(path, readError));
-    else if (!readError.isEmpty())
+                    QStringLiteral("Die Datei kann nicht geöffnet werden: %1 (%2)").arg(path, job->openError));
+    else if (job->unreadable)
+        reportError(did, QString(), QStringLiteral("Datei"),
+                    QStringLiteral("Die Datei kann nicht gelesen werden: %1 (%2)").arg(path, job->readError));
+    else if (!job->readError.isEmpty())
         reportError(did, QString(), QStringLiteral("Datei"),
                     QStringLiteral("Die Datei konnte nach Zeile %1 nicht weiter gelesen werden: %2 (%3)")
-                        .arg(lastLine)
-                        .arg(path, readError));
+                        .arg(job->lastLine)
+                        .arg(path, job->readError));
     serveUi(true);
 }
 

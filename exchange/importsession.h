@@ -20,7 +20,9 @@
 #include <QSet>
 #include <QString>
 
+#include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace kv::exchange {
@@ -66,6 +68,9 @@ public:
     // else its code page is found from its bytes. `path` names it to the user, `native`
     // to the file system.
     void importmmfile(const QString& path, const QByteArray& native, qint64 did, bool utf8);
+    // A file the driver will read next, in this order: it is read ahead while the files
+    // before it are written.
+    void readAhead(const QString& path, const QByteArray& native);
 
     // Commits the open batch and builds what a large import left out.
     void finish();
@@ -77,6 +82,9 @@ public:
     const ImportStats& stats() const { return m_stats; }
 
 private:
+    struct FileJob;
+    class Reading;
+
     void begin();
     void commit();
     void commitWhenDue();
@@ -95,6 +103,9 @@ private:
     db::Database& m_db;
     ImportUi& m_ui;
     ImportLookups m_lookups;
+    // Declared before the reading thread, which is ended first.
+    std::deque<std::shared_ptr<FileJob>> m_ahead;
+    std::unique_ptr<Reading> m_reading;
     bool m_open = false;
     qint64 m_batchRecipes = 0;
     QElapsedTimer m_batchOpen;

@@ -3,17 +3,27 @@
 #include "core/mainmod.h"
 #include "platform/textreplace/replacer.h"
 
+#include <algorithm>
+
 namespace kv::exchange {
 
 QString foldKey(const QString& text)
 {
-    QString key;
-    key.reserve(text.size());
+    // Written into place: every title and ingredient of an import passes here.
     const qsizetype n = text.size();
+    QString key(n + n / 4 + 2, Qt::Uninitialized);
+    QChar* out = key.data();
+    qsizetype k = 0;
+    const auto room = [&](qsizetype more) {
+        if (k + more <= key.size()) return;
+        key.resize(std::max(key.size() * 2, k + more));
+        out = key.data();
+    };
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = text.at(i).unicode();
         if (c < 0x80) {
-            key += QChar(c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c);
+            room(1);
+            out[k++] = QChar(c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c);
             continue;
         }
         char32_t cp = c;
@@ -22,15 +32,18 @@ QString foldKey(const QString& text)
         char32_t folded = cp;
         if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) folded = cp + 32;
         else if (cp >= 0x100) folded = cp == 0x1E9E ? 0xDF : QChar::toCaseFolded(cp);
+        room(2);
         if (folded == 0xDF) {
-            key += QLatin1String("ss");
+            out[k++] = u's';
+            out[k++] = u's';
         } else if (QChar::requiresSurrogates(folded)) {
-            key += QChar(QChar::highSurrogate(folded));
-            key += QChar(QChar::lowSurrogate(folded));
+            out[k++] = QChar(QChar::highSurrogate(folded));
+            out[k++] = QChar(QChar::lowSurrogate(folded));
         } else {
-            key += QChar(char16_t(folded));
+            out[k++] = QChar(char16_t(folded));
         }
     }
+    key.truncate(k);
     return key;
 }
 
