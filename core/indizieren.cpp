@@ -85,12 +85,14 @@ void indizieren(db::Database& db)
     }
 }
 
-void buildMissingIndexes(db::Database& db)
+void buildMissingIndexes(db::Database& db, const QStringList& only)
 {
-    for (const PlannedIndex& p : missingIndexes(db)) db.createIndex(p.table, p.index);
+    for (const PlannedIndex& p : missingIndexes(db))
+        if (only.contains(p.table + u'.' + p.index.name, Qt::CaseInsensitive))
+            db.createIndex(p.table, p.index);
 }
 
-void dropListedIndexes(db::Database& db, const QStringList& tables, const QStringList& keep)
+QStringList dropListedIndexes(db::Database& db, const QStringList& tables, const QStringList& keep)
 {
     db::Statement listed(db, QStringLiteral("select tabelle, indexname from [-indizes] where coalesce(\"Primary\", 0)=0"));
     std::vector<std::pair<QString, QString>> drop;
@@ -101,7 +103,12 @@ void dropListedIndexes(db::Database& db, const QStringList& tables, const QStrin
         for (const db::IndexDef& index : db.indexes(table))
             if (index.name.compare(name, Qt::CaseInsensitive) == 0 && !index.primary) drop.emplace_back(table, index.name);
     }
-    for (const auto& [table, name] : drop) db.deleteIndex(table, name);
+    QStringList dropped;
+    for (const auto& [table, name] : drop) {
+        db.deleteIndex(table, name);
+        dropped << table + u'.' + name;
+    }
+    return dropped;
 }
 
 }  // namespace kv

@@ -14,10 +14,12 @@ class Database;
 // that records the step; between two messages when there is anything to build.
 void indizieren(db::Database& db);
 
-// The same build without a word, in the caller's transaction.
-void buildMissingIndexes(db::Database& db);
+// Of the listed indexes the cookbook lacks, those named (each as "table.index"), built
+// without a word in the caller's transaction.
+void buildMissingIndexes(db::Database& db, const QStringList& only);
 // Drops the listed indexes of these tables but those named in `keep` (never a primary
 // key): for writing many rows at once, after which buildMissingIndexes brings them back.
-void dropListedIndexes(db::Database& db, const QStringList& tables, const QStringList& keep);
+// Gives those dropped as "table.index".
+QStringList dropListedIndexes(db::Database& db, const QStringList& tables, const QStringList& keep);
 
 }  // namespace kv

@@ -361,7 +361,8 @@ void ImportSession::enterBulk()
     try {
         db::Transaction tx(m_db);
         m_db.execute(QStringLiteral("delete from changelog where changed=102"));
-        dropListedIndexes(m_db, kBulkTables, kBulkKeeps);
+        m_indexed = m_db.changes() > 0;
+        m_dropped = dropListedIndexes(m_db, kBulkTables, kBulkKeeps);
         tx.commit();
     } catch (...) {
         m_db.shareAgain();
@@ -387,9 +388,11 @@ void ImportSession::leaveBulk()
     });
     m_db.execute(QStringLiteral("PRAGMA threads=1"));
     m_db.execute(QStringLiteral("PRAGMA cache_size=") + kIndexCacheSize);
+    // What was dropped comes back; a cookbook whose first opening has not built its
+    // indexes yet is left to that opening.
     db::Transaction tx(m_db);
-    buildMissingIndexes(m_db);
-    m_db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
+    buildMissingIndexes(m_db, m_dropped);
+    if (m_indexed) m_db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
     fault("indexes");
     tx.commit();
     m_db.execute(QStringLiteral("PRAGMA cache_size=") + kImportCacheSize);

@@ -113,6 +113,8 @@ private:
     qint64 m_bulkFrom = 0;           // the recipes after which the bulk path is tried
     bool m_bulkTried = false;
     bool m_bulk = false;
+    bool m_indexed = false;          // the opening had built the indexes before the bulk path
+    QStringList m_dropped;           // the indexes the bulk path left out, as "table.index"
     ImportStats m_stats;
     QElapsedTimer m_sinceServed;
     QString m_oldCacheSize;

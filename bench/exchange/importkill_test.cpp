@@ -51,6 +51,28 @@ QMap<QString, QString> recipesOf(const QString& file)
     return recipes;
 }
 
+// The cookbook's indexes with their columns.
+QStringList indexesOf(const QString& file)
+{
+    auto db = kv::db::Database::open(file);
+    QStringList out;
+    kv::db::Statement st(*db, QStringLiteral("select tbl_name, name, sql from sqlite_master where type='index' "
+                                             "order by name"));
+    while (st.step()) out << st.text(0) + u' ' + st.text(1) + u' ' + st.text(2);
+    return out;
+}
+
+class IndexBuildAnswers : public kv::bench::SilentDialogs {
+public:
+    kv::ui::Answer msgbox(const QString& text, int, const QString&) override
+    {
+        EXPECT_TRUE(text.contains(QStringLiteral("Suchindizes"))) << text.toStdString();
+        ++said;
+        return kv::ui::Answer::Ok;
+    }
+    int said = 0;
+};
+
 class ImportKill : public kv::bench::ToolRunTest {
 protected:
     void SetUp() override
@@ -117,6 +139,47 @@ TEST_F(ImportKill, EveryStoredRecipeIsWholeAndTheNextRunCompletesTheImport)
     }
     // Most kills must land while the import runs, or the test proves little.
     EXPECT_GT(killedMidway, kKills / 2);
+}
+
+// A kill while a large import has left the recipe tables' indexes out, or while it builds
+// them again: the next opening says so and builds them, as at a first start, and the next
+// run completes the import.
+TEST_F(ImportKill, AKillWhileTheIndexesAreLeftOutOrBuiltLeavesThemToTheNextOpening)
+{
+    freshCopy(QStringLiteral("vergleich"));
+    ASSERT_TRUE(importToTheEnd(QStringLiteral("vergleich")));
+    const QMap<QString, QString> expected = recipesOf(cookbook(QStringLiteral("vergleich")));
+    const QStringList indexes = indexesOf(cookbook(QStringLiteral("vergleich")));
+
+    for (const char* step : {"bulk", "indexes"}) {
+        SCOPED_TRACE(step);
+        freshCopy(QStringLiteral("lauf"));
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KELVOR_IMPORT_KILL_AT"), QString::fromLatin1(step));
+        tool.setProcessEnvironment(env);
+        startTool(tool, QStringLiteral("lauf"));
+        ASSERT_TRUE(tool.waitForFinished(120000));
+        ASSERT_EQ(tool.exitStatus(), QProcess::CrashExit) << "the tool was not killed at its step";
+
+        const QMap<QString, QString> stored = recipesOf(cookbook(QStringLiteral("lauf")));
+        for (auto it = stored.begin(); it != stored.end(); ++it)
+            ASSERT_EQ(it.value(), expected.value(it.key())) << "not whole: " << it.key().toStdString();
+        {
+            auto db = kv::db::Database::open(cookbook(QStringLiteral("lauf")));
+            EXPECT_EQ(db->scalar(QStringLiteral("select count(*) from changelog where changed=102")).toLongLong(), 0);
+            // The opening runs its index build because the record of it is gone.
+            IndexBuildAnswers answers;
+            kv::ui::setDialogHost(&answers);
+            kv::indizieren(*db);
+            kv::ui::setDialogHost(nullptr);
+            EXPECT_EQ(answers.said, 2) << "the first start's two messages";
+        }
+        EXPECT_EQ(indexesOf(cookbook(QStringLiteral("lauf"))), indexes);
+        ASSERT_TRUE(importToTheEnd(QStringLiteral("lauf")));
+        ASSERT_EQ(recipesOf(cookbook(QStringLiteral("lauf"))), expected);
+        EXPECT_EQ(indexesOf(cookbook(QStringLiteral("lauf"))), indexes);
+    }
 }
 
 }  // namespace

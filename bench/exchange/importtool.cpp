@@ -3,15 +3,19 @@
 //   kelvor_importtool COOKBOOK_FILE PROGRAM_FOLDER SETTINGS_FILE FOLDER
 // A file read before is read again (the recipes already stored are skipped by title).
 // Exit 0 when the import ran to its end; 2 when it asked something unexpected.
+// KELVOR_IMPORT_KILL_AT names a step of a large import's index handling ("bulk",
+// "indexes") at which the tool kills itself, as a crash there would end it.
 
 #include "bench/exchange/importhost.h"
 #include "core/mainmod.h"
 #include "exchange/import.h"
+#include "exchange/importsession.h"
 #include "platform/db/database.h"
 #include "platform/settings/regstore.h"
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -28,6 +32,10 @@ int main(int argc, char** argv)
     kv::ui::setDialogHost(&answers);
     kv::bench::QuietImportUi ui;
     kv::exchange::setImportUi(&ui);
+    if (const QByteArray step = qgetenv("KELVOR_IMPORT_KILL_AT"); !step.isEmpty())
+        kv::exchange::setImportFault([step](const char* at) {
+            if (step == at) std::raise(SIGKILL);
+        });
     kv::kochbuchdb = kv::db::Database::open(args.at(1));
     kv::skipexisting = true;
     kv::exchange::startimport(args.at(4) + u'/', 2);

@@ -126,6 +126,12 @@ ScriptedDialogs::Expectation& ScriptedDialogs::Expectation::withStyle(int style)
     return *this;
 }
 
+ScriptedDialogs::Expectation& ScriptedDialogs::Expectation::whileShown(std::function<void()> look)
+{
+    m_whileShown = std::move(look);
+    return *this;
+}
+
 bool ScriptedDialogs::Expectation::accepts(Kind kind, const QString& text, int style,
                                            const QString& title) const
 {
@@ -287,6 +293,7 @@ Answer ScriptedDialogs::msgbox(const QString& text, int style, const QString& ti
     const Expectation* e = take({Kind::Message, text, style, title, {}});
     if (!e)
         return refusal(style);
+    if (e->m_whileShown) e->m_whileShown();
     const std::vector<Answer> answers = offered(style);
     if (std::find(answers.begin(), answers.end(), e->m_answer) == answers.end()) {
         ADD_FAILURE() << "answer " << answerName(e->m_answer) << " is not a button of "

@@ -46,6 +46,9 @@ public:
         // Narrow the match: the exact title, the exact style (buttons | icon).
         Expectation& withTitle(const QString& title);
         Expectation& withStyle(int style);
+        // Runs while the box stands, before it is answered: for looking at what the
+        // program holds meanwhile.
+        Expectation& whileShown(std::function<void()> look);
 
     private:
         friend class ScriptedDialogs;
@@ -56,6 +59,7 @@ public:
         QString m_part;
         std::optional<QString> m_title;
         std::optional<int> m_style;
+        std::function<void()> m_whileShown;
         kv::ui::Answer m_answer = kv::ui::Answer::Ok;
         std::optional<QString> m_text;  // input answer, or a path
         std::function<int()> m_handler;
