@@ -16,15 +16,19 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Where a word given in capitals stands in a text, letter case ignored (ASCII); -1 if not.
-// Every line passes here, so it is kept simple and fast.
+// Where a word given in capitals (beginning with a letter) stands in a text, letter case
+// ignored (ASCII); -1 if not. Every line passes here, so it is a tight loop over the
+// characters that compares the rest of the word only where its first letter stands.
 qsizetype indexOfWord(QStringView text, QLatin1StringView upperWord, qsizetype from = 0)
 {
     const qsizetype w = upperWord.size();
+    const char16_t* d = text.utf16();
+    const char16_t first = char16_t(upperWord[0].unicode() | 0x20);
     for (qsizetype i = std::max<qsizetype>(from, 0); i + w <= text.size(); ++i) {
-        qsizetype k = 0;
+        if (char16_t(d[i] | 0x20) != first) continue;
+        qsizetype k = 1;
         while (k < w) {
-            char16_t c = text[i + k].unicode();
+            char16_t c = d[i + k];
             if (c >= 'a' && c <= 'z') c -= 32;
             if (c != char16_t(upperWord[k].unicode())) break;
             ++k;
@@ -36,10 +40,17 @@ qsizetype indexOfWord(QStringView text, QLatin1StringView upperWord, qsizetype f
 
 bool hasFiveDashes(QStringView line)
 {
-    int run = 0;
-    for (const QChar c : line) {
-        if (c != u'-') run = 0;
-        else if (++run == 5) return true;
+    // A run of five covers a place whose index is 4 modulo 5: only those are looked at
+    // first, and the run around a dash found there.
+    const char16_t* d = line.utf16();
+    const qsizetype n = line.size();
+    for (qsizetype i = 4; i < n; i += 5) {
+        if (d[i] != u'-') continue;
+        qsizetype from = i;
+        while (from > 0 && d[from - 1] == u'-') --from;
+        qsizetype to = i + 1;
+        while (to < n && d[to] == u'-') ++to;
+        if (to - from >= 5) return true;
     }
     return false;
 }
@@ -54,6 +65,18 @@ bool isBlank(QStringView s)
     for (const QChar c : s)
         if (c != u' ') return false;
     return true;
+}
+
+// Whether the line is the word with blanks anywhere in it ("= 20 ").
+bool blanksAround(QStringView line, QStringView word)
+{
+    qsizetype k = 0;
+    for (const QChar c : line) {
+        if (c == u' ') continue;
+        if (k == word.size() || c != word[k]) return false;
+        ++k;
+    }
+    return k == word.size();
 }
 
 bool startsWithMarker(QStringView line)
@@ -231,6 +254,17 @@ bool TextLineSource::next(text::TextLine& line)
 
 MealMasterReader::MealMasterReader(LineSource& source, MmHost& host) : m_source(source), m_host(host) {}
 
+// Whether a line is a recipe's header; a line is asked again and again as it is passed
+// on, so the answer for the last one is kept.
+bool MealMasterReader::header(const text::TextLine& line)
+{
+    if (line.number != m_headerLine || line.number == 0) {
+        m_headerLine = line.number;
+        m_isHeader = isHeader(line.text);
+    }
+    return m_isHeader;
+}
+
 // `again` tells whether the line was read before and put back.
 bool MealMasterReader::read(text::TextLine& line, bool* again)
 {
@@ -267,7 +301,7 @@ bool MealMasterReader::readInRecipe(text::TextLine& line)
         pushBack(line, false);
         return false;
     }
-    if (again || isHeader(line.text)) return true;
+    if (again || header(line)) return true;
     ++m_recipeLines;
     if (line.cut) {
         cutOff(QStringLiteral("Zeile %1 ist zu lang.").arg(line.number), line.number);
@@ -291,7 +325,7 @@ bool MealMasterReader::readHeadLine(text::TextLine& line)
         return false;
     }
     if (m_overLimit) return false;
-    if (isHeader(line.text)) {
+    if (header(line)) {
         pushBack(line, false);
         cutOff(QStringLiteral("Ein neues Rezept beginnt, bevor dieses vollständig ist (Zeile %1).").arg(line.number),
                line.number);
@@ -319,13 +353,13 @@ std::optional<MmRecipe> MealMasterReader::next()
         // A header: skips whatever stands between recipes.
         do {
             if (!read(line)) return std::nullopt;
-        } while (!isHeader(line.text));
+        } while (!header(line));
         // The title; a second header before it starts the search again, and so does the
         // end of a newsgroup article.
         qsizetype at = -1;
         while (at < 0 && !line.articleEnd) {
             if (!read(line)) return std::nullopt;
-            if (!isHeader(line.text)) at = indexOfWord(line.text, QLatin1StringView("TITLE:"));
+            if (!header(line)) at = indexOfWord(line.text, QLatin1StringView("TITLE:"));
         }
         if (at < 0) continue;
         m_recipe = MmRecipe();
@@ -428,12 +462,12 @@ bool MealMasterReader::readIngredients(text::TextLine& line, QString& firstPrepa
         }
         if (m_overLimit) return false;
         const QString& text = line.text;
-        if (isBlank(text) || QString(text).remove(u' ') == u"=20") {
+        if (isBlank(text) || blanksAround(text, u"=20")) {
             m_left.open = m_right.open = false;
             continue;
         }
         // A header in the list ends this recipe (its list has ended) and starts the next.
-        if (isHeader(text)) {
+        if (header(line)) {
             pushBack(line, false);
             break;
         }
@@ -494,9 +528,9 @@ bool MealMasterReader::amountLineFollows()
     bool amount = false;
     text::TextLine line;
     while (readInRecipe(line)) {
-        const bool header = isHeader(line.text);
-        seen.emplace_back(line, !header);
-        if (m_overLimit || header) break;
+        const bool isHead = header(line);
+        seen.emplace_back(line, !isHead);
+        if (m_overLimit || isHead) break;
         if (isBlank(line.text)) continue;
         if (isEndLine(line.text) || sectionHeading(line.text)) break;
         MmItem item;
@@ -724,7 +758,7 @@ void MealMasterReader::readPreparation(const QString& firstLine)
     while (readInRecipe(line)) {
         if (m_overLimit) return;
         // The next recipe's header ends this one and is read again as that recipe's.
-        if (isHeader(line.text)) {
+        if (header(line)) {
             pushBack(line, false);
             return;
         }
@@ -739,10 +773,15 @@ void MealMasterReader::readPreparation(const QString& firstLine)
         if (!joined) continue;
         const QString trimmed = joined->trimmed();
         // A colon first is a break forced by the writer.
-        if (trimmed.startsWith(u':')) onItsOwn(trimmed.mid(1).trimmed());
-        else if (trimmed.isEmpty() || joined->startsWith(QLatin1String("   "))) text += kCrLf + trimmed;
-        else if (text.endsWith(u'\n')) text += trimmed;
-        else text += u' ' + trimmed;
+        if (trimmed.startsWith(u':')) {
+            onItsOwn(trimmed.mid(1).trimmed());
+        } else if (trimmed.isEmpty() || joined->startsWith(QLatin1String("   "))) {
+            text += kCrLf;
+            text += trimmed;
+        } else {
+            if (!text.endsWith(u'\n')) text += u' ';
+            text += trimmed;
+        }
     }
 }
 

@@ -126,6 +126,7 @@ private:
     };
 
     bool read(text::TextLine& line, bool* again = nullptr);
+    bool header(const text::TextLine& line);
     void pushBack(text::TextLine line, bool inRecipe);
     bool readInRecipe(text::TextLine& line);
     bool amountLineFollows();
@@ -156,6 +157,8 @@ private:
     std::deque<Ahead> m_ahead;        // lines read again before the source's next
     bool m_atEnd = false;
     qint64 m_lastLine = 0;
+    qint64 m_headerLine = 0;          // the line whose header test m_isHeader holds
+    bool m_isHeader = false;
 
     // The recipe being read.
     MmRecipe m_recipe;

@@ -6,6 +6,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <cstring>
 
 namespace kv::text {
 
@@ -67,6 +68,23 @@ bool asciiLetter(unsigned char b)
 bool printableAscii(char c)
 {
     return unsigned(static_cast<unsigned char>(c)) - 0x20u < 0x60u;
+}
+
+// The first byte from `i` on that is no printable ASCII, or `size`. Eight bytes are
+// tested at a time: nearly every byte of a file is one to pass over.
+qsizetype endOfPrintable(const char* data, qsizetype i, qsizetype size)
+{
+    constexpr quint64 kOnes = 0x0101010101010101ULL;
+    constexpr quint64 kHigh = 0x8080808080808080ULL;
+    while (i + 8 <= size) {
+        quint64 w;
+        std::memcpy(&w, data + i, 8);
+        // A byte of 80 hex or above, or below 20 hex.
+        if (((w & kHigh) | ((w - kOnes * 0x20) & ~w & kHigh)) != 0) break;
+        i += 8;
+    }
+    while (i < size && printableAscii(data[i])) ++i;
+    return i;
 }
 
 bool endsLine(char c)
@@ -135,8 +153,7 @@ void EncodingDetector::feed(const char* data, qsizetype size)
         }
         // Most text is plain ASCII: a run of it counts only at its ends.
         const qsizetype start = i;
-        while (++i < size && printableAscii(data[i])) {
-        }
+        i = endOfPrintable(data, i + 1, size);
         takeAscii(static_cast<unsigned char>(data[start]), static_cast<unsigned char>(data[i - 1]));
     }
 }
@@ -403,7 +420,7 @@ bool LineReader::next(TextLine& line)
         const qsizetype size = m_buffer.size();
         qsizetype end = m_pos;
         // Most lines are plain ASCII: one test a byte finds their end.
-        while (end < size && printableAscii(data[end])) ++end;
+        end = endOfPrintable(data, end, size);
         if (end < size && !endsLine(data[end])) {
             plain = false;
             while (end < size && !endsLine(data[end])) ++end;
