@@ -37,7 +37,8 @@ const QString kImportCacheSize = QStringLiteral("-32768");
 const QString kIndexCacheSize = QStringLiteral("-32768");
 // Recipes handed from the reading thread to the writer at a time.
 constexpr std::size_t kBundle = 16;
-// The recipe tables whose secondary indexes a large import leaves out; the title index
+// The recipe tables whose secondary indexes a large import leaves out: each row costs a
+// seek into every index of its table, also where the keys only grow. The title index
 // stays, since the import seeks titles.
 const QStringList kBulkTables = {QStringLiteral("rezepte"), QStringLiteral("zutaten"), QStringLiteral("zubereit"),
                                  QStringLiteral("rezstich")};
@@ -274,7 +275,6 @@ ImportSession::ImportSession(db::Database& db, ImportUi& ui)
     , m_lookups(db)
     , m_insertRecipe(db, QStringLiteral("insert into rezepte (rname, port, ungenau, did, kid, komid) "
                                         "values (?, ?, ?, ?, ?, null)"))
-    , m_insertLine(db, QStringLiteral("insert into zutaten (rid, tid, nr, eid, menge, zutid) values (?, ?, ?, ?, ?, ?)"))
     , m_insertPreparation(db, QStringLiteral("insert into zubereit (rid, ztext) values (?, ?)"))
     , m_insertError(db, QStringLiteral("insert into importerrors (did, rid, rname, etext) values (?, ?, ?, ?)"))
     , m_insertErrorText(db, QStringLiteral("insert into importerrtexte (errid, rtext) values (?, ?)"))
@@ -511,6 +511,34 @@ void ImportSession::storeRecipe(const MmRecipe& recipe, qint64 did)
     }
 }
 
+// A recipe's ingredient lines, several rows to a statement: the rows cost the engine
+// little, each statement much.
+void ImportSession::writeLines(qint64 rid)
+{
+    for (std::size_t from = 0; from < m_lines.size(); from += kLinesAtOnce) {
+        const std::size_t count = std::min(kLinesAtOnce, m_lines.size() - from);
+        std::unique_ptr<db::Statement>& st = m_insertLines[count - 1];
+        if (!st) {
+            QString sql = QStringLiteral("insert into zutaten (rid, tid, nr, eid, menge, zutid) values ");
+            for (std::size_t i = 0; i < count; ++i) sql += i == 0 ? QStringLiteral("(?,?,?,?,?,?)") : QStringLiteral(",(?,?,?,?,?,?)");
+            st = std::make_unique<db::Statement>(m_db, sql);
+        }
+        st->reset();
+        int at = 1;
+        for (std::size_t i = from; i < from + count; ++i) {
+            const Line& line = m_lines[i];
+            st->bindInt64(at++, rid);
+            st->bindInt64(at++, line.tid);
+            st->bindInt64(at++, line.nr);
+            bindOptional(*st, at++, line.eid);
+            if (line.menge) st->bindDouble(at++, *line.menge);
+            else st->bindNull(at++);
+            st->bindInt64(at++, line.zutid);
+        }
+        st->step();
+    }
+}
+
 void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
 {
     QElapsedTimer clock;
@@ -544,29 +572,18 @@ void ImportSession::writeRecipe(const MmRecipe& recipe, qint64 did)
     for (const QString& category : unmapped) m_lookups.addKeyword(rid, category);
 
     m_writeStep = QStringLiteral("Zutaten");
+    m_lines.clear();
     for (std::size_t p = 0; p < recipe.parts.size(); ++p) {
         const MmPart& part = recipe.parts[p];
         const qint64 tid = qint64(p) + 1;
-        const auto line = [&](qint64 nr, const std::optional<qint64>& eid, const std::optional<double>& menge,
-                              qint64 zutid) {
-            m_insertLine.reset();
-            m_insertLine.bindInt64(1, rid);
-            m_insertLine.bindInt64(2, tid);
-            m_insertLine.bindInt64(3, nr);
-            bindOptional(m_insertLine, 4, eid);
-            if (menge) m_insertLine.bindDouble(5, *menge);
-            else m_insertLine.bindNull(5);
-            m_insertLine.bindInt64(6, zutid);
-            m_insertLine.step();
-        };
-        if (part.heading) line(0, std::nullopt, std::nullopt, m_lookups.zutidOf(*part.heading));
+        if (part.heading) m_lines.push_back({tid, 0, std::nullopt, std::nullopt, m_lookups.zutidOf(*part.heading)});
         qint64 nr = 1;
         for (const MmItem& item : part.items) {
             const std::optional<qint64> eid = item.unit ? m_lookups.eidOf(*item.unit) : std::nullopt;
-            const qint64 zutid = m_lookups.zutidOf(item.text);
-            line(nr++, eid, item.menge, zutid);
+            m_lines.push_back({tid, nr++, eid, item.menge, m_lookups.zutidOf(item.text)});
         }
     }
+    writeLines(rid);
 
     m_writeStep = QStringLiteral("Zubereitung");
     m_insertPreparation.reset();

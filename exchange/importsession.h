@@ -20,10 +20,12 @@
 #include <QSet>
 #include <QString>
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace kv::exchange {
 
@@ -90,6 +92,7 @@ private:
     void commitWhenDue();
     void storeRecipe(const MmRecipe& recipe, qint64 did);
     void writeRecipe(const MmRecipe& recipe, qint64 did);
+    void writeLines(qint64 rid);
     void writeError(qint64 did, std::optional<qint64> rid, const QString& rname, const QString& step,
                     const QString& description, const QString& rawText);
     void reportRecipeErrors(const MmRecipe& recipe, qint64 did, std::optional<qint64> rid);
@@ -122,7 +125,18 @@ private:
     QString m_writeStep;     // the step whose rows are being written, for a failure's row
 
     db::Statement m_insertRecipe;
-    db::Statement m_insertLine;
+    // Ingredient lines of the recipe being written, and statements for 1 to
+    // kLinesAtOnce of them.
+    struct Line {
+        qint64 tid = 0;
+        qint64 nr = 0;
+        std::optional<qint64> eid;
+        std::optional<double> menge;
+        qint64 zutid = 0;
+    };
+    static constexpr std::size_t kLinesAtOnce = 16;
+    std::vector<Line> m_lines;
+    std::array<std::unique_ptr<db::Statement>, kLinesAtOnce> m_insertLines;
     db::Statement m_insertPreparation;
     db::Statement m_insertError;
     db::Statement m_insertErrorText;
