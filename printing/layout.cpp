@@ -252,10 +252,12 @@ PrintLayout::Run PrintLayout::calcrezsizes()
         m_pagecount = m_page;
         if (m_currentpage > m_pagecount)
             m_currentpage = m_pagecount;
+        m_layoutDb.indexBands();
         fillHeadFootTexts();
         printlog(QStringLiteral("calcrezsizes : calculated."));
         if (m_booklet)
             sortbooklet();
+        m_layoutDb.indexBlocks();
         tx.commit();
 
         m_window.pagescapt();

@@ -3,7 +3,9 @@
 // those rows measured with the real text engine at 600 dpi on A4 in two columns, once as a
 // new print window's first layout (the layout database is made) and once as a later one
 // (it is emptied). The goal for both together is under 0.8 s.
-//   KELVOR_BENCH_COOKBOOK  folder of a generated cookbook to copy (bench/printing/hundredrecipes.h)
+//   KELVOR_BENCH_COOKBOOK        folder of a generated cookbook to copy
+//   KELVOR_BENCH_PRINT_RECIPES   recipes in the list instead of 100 (both in
+//                                bench/printing/hundredrecipes.h)
 
 #include "bench/printing/hundredrecipes.h"
 #include "core/mainmod.h"
