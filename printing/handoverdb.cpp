@@ -42,7 +42,7 @@ QString HandoverDatabase::path()
 db::Database& HandoverDatabase::db()
 {
     const QString file = path();
-    if (m_db && m_db->isOpen() && m_db->name() == file && QFileInfo::exists(file))
+    if (m_db && m_db->isOpen() && m_path == file && QFileInfo::exists(file))
         return *m_db;
     close();
     std::unique_ptr<db::Database> opened =
@@ -55,6 +55,7 @@ db::Database& HandoverDatabase::db()
         opened->execute(sql);
     tx.commit();
     m_db = std::move(opened);
+    m_path = file;
     return *m_db;
 }
 

@@ -31,6 +31,7 @@ public:
 
 private:
     std::unique_ptr<db::Database> m_db;
+    QString m_path;
 };
 
 // The program's one; it lives until the program ends, with its folder.
