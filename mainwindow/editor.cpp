@@ -4,6 +4,7 @@
 #include "core/mainmod.h"
 #include "mainwindow/einheiten.h"
 #include "mainwindow/neu_portion.h"
+#include "mainwindow/recipegone.h"
 #include "mainwindow/recipeview.h"
 #include "mainwindow/units.h"
 #include "platform/ui/closinghooks.h"
@@ -551,6 +552,11 @@ void NeuRezept::saveedit_Click()
     qint64 rid = 0;
     try {
         rid = saverezept(cookbook(), recipe);
+    } catch (const RecipeGone& gone) {
+        // Nothing was stored; the editor keeps all it holds, to be copied from.
+        ui::msgbox(recipeGoneMessage(), ui::Exclamation | ui::OkOnly, QStringLiteral(" "));
+        if (m_gone) m_gone(gone.rid());
+        return;
     } catch (const db::DbError& e) {
         // Nothing was stored; the editor keeps all it holds.
         ui::msgbox(QStringLiteral("Das Rezept wurde nicht gespeichert.") + linebreak + e.text(), ui::Critical | ui::OkOnly,

@@ -36,8 +36,13 @@ public:
     void prepareEdit(const EditRecipe& recipe);
     // The units window writes a unit into the current line and moves on to "Zutat".
     void takeUnit(const QString& ename);
-    // What the main window does once a recipe is saved (a new one, or one edited).
-    void setHost(std::function<void(qint64 rid, bool isNew)> saved) { m_saved = std::move(saved); }
+    // What the main window does once a recipe is saved (a new one, or one edited), and when
+    // the recipe edited was found deleted by another program on the cookbook.
+    void setHost(std::function<void(qint64 rid, bool isNew)> saved, std::function<void(qint64 rid)> gone = {})
+    {
+        m_saved = std::move(saved);
+        m_gone = std::move(gone);
+    }
 
     void saveedit_Click();
     void kreuz_Click();
@@ -101,6 +106,7 @@ private:
     QString m_kid;
     bool m_moving = false;   // the program moves the grid's cursor: no checks
     std::function<void(qint64, bool)> m_saved;
+    std::function<void(qint64)> m_gone;
 };
 
 }  // namespace kv

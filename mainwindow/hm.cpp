@@ -4,6 +4,7 @@
 #include "core/ende.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
+#include "mainwindow/recipegone.h"
 #include "platform/paths.h"
 #include "platform/ui/closinghooks.h"
 #include "platform/ui/dialogs.h"
@@ -309,17 +310,40 @@ void Hm::wireEvents()
             }
         });
     });
-    auswahlModel->beforeUpdate = [this](int, int column, const QVariant& value) {
-        bool cancel = false;
-        ui::guarded(QStringLiteral("AUSGRID_BEFOREUPDATE : "), [&] { ausgrid_BeforeUpdate(column, value, cancel); });
+    auswahlModel->beforeUpdate = [this](int row, int column, const QVariant& value) {
+        bool cancel = true;
+        ui::guarded(QStringLiteral("AUSGRID_BEFOREUPDATE : "), [&] {
+            cancel = false;
+            ausgrid_BeforeUpdate(row, column, value, cancel);
+        });
         return !cancel;
     };
-    // An edit the cookbook refuses keeps the stored text; the user is told why.
-    connect(auswahlModel, &db::RecordsetTableModel::editFailed, this,
-            [](int number, const QString& text) { ui::errorbox(QStringLiteral("AUSGRID : "), number, text); });
-    rezModel->beforeUpdate = [](int, int, const QVariant&) { return cookbookWritable(); };
-    connect(rezModel, &db::RecordsetTableModel::editFailed, this,
-            [](int number, const QString& text) { ui::errorbox(QStringLiteral("REZGRID : "), number, text); });
+    // An edit the cookbook refuses keeps the stored text; the user is told why. A row that
+    // is gone went with its recipe, deleted by another program on the cookbook.
+    connect(auswahlModel, &db::RecordsetTableModel::editFailed, this, [this](int number, const QString& text) {
+        if (number == db::errRecordDeleted && !menumode && m_gridEditRid > 0)
+            sayRecipeGone(m_gridEditRid);
+        else
+            ui::errorbox(QStringLiteral("AUSGRID : "), number, text);
+    });
+    rezModel->beforeUpdate = [this](int row, int, const QVariant&) {
+        bool go = false;
+        ui::guarded(QStringLiteral("REZGRID_BEFOREUPDATE : "), [&] {
+            m_gridEditRid = 0;
+            if (!cookbookWritable()) return;
+            if (db::Recordset* rs = rez->recordset(); rs && row >= 0 && row < rs->recordCount())
+                m_gridEditRid = rs->valueAt(row, rs->fieldIndex(QStringLiteral("rid"))).toLongLong();
+            const qint64 rid = m_gridEditRid;
+            go = rid <= 0 || recipeBound(rid, [&] { requireRecipe(cookbook(), rid); });
+        });
+        return go;
+    };
+    connect(rezModel, &db::RecordsetTableModel::editFailed, this, [this](int number, const QString& text) {
+        if (number == db::errRecordDeleted && m_gridEditRid > 0)
+            sayRecipeGone(m_gridEditRid);
+        else
+            ui::errorbox(QStringLiteral("REZGRID : "), number, text);
+    });
 
     connect(port, &QLineEdit::textEdited, this, handler("PORT_CHANGE : ", &Hm::port_Change));
     ui::onKeyPress(port, [this](int& keyAscii) {

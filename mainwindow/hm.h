@@ -231,7 +231,7 @@ private:
     void ausgrid_KeyDown(int& keyCode, int shift);
     void ausgrid_MouseMove();
     void ausgrid_BeforeDelete(bool& cancel);
-    void ausgrid_BeforeUpdate(int column, const QVariant& value, bool& cancel);
+    void ausgrid_BeforeUpdate(int row, int column, const QVariant& value, bool& cancel);
     void plus_Click();
     void minus_Click();
     void mehr_Click();
@@ -279,6 +279,20 @@ private:
     void rezRowMoved();
     void auswahlRowMoved();
     void clearView();
+    // Runs `work`, which belongs to recipe `rid` (a write, or the editor's reading). When the
+    // recipe was deleted meanwhile by another program on the cookbook, that is said in one
+    // sentence and false returned: nothing was written, and the boxes keep what they hold,
+    // so typed text can still be copied.
+    bool recipeBound(qint64 rid, const std::function<void()>& work);
+    void sayRecipeGone(qint64 rid);
+    // The lists still hold recipe `rid`, which is gone: they are read again, at once unless
+    // the view shows it, else when the view leaves it. Read at once, the list would move
+    // and the view show another recipe in the boxes that hold what the user typed.
+    void recipeGone(qint64 rid);
+    // The view shows `rid` now (0: no recipe).
+    void viewShows(qint64 rid);
+    void queueReread();
+    void rereadLists();
     void writeZub(const QString& text);
     void writeStich(const QString& text);
 
@@ -325,6 +339,9 @@ private:
     bool m_zubMenu = false;        // the typed preparation is a menu's description
     bool m_zubHoldsMenu = false;   // `zub` holds the description of m_menuShown, not a preparation
     QString m_editBook;            // the cookbook file the typed text belongs to
+    qint64 m_goneRid = 0;          // shown, and gone: the lists are read again when the view leaves it
+    bool m_rereading = false;      // the lists are read again: the view stays as it is
+    qint64 m_gridEditRid = 0;      // the recipe of the row being edited in a grid
 };
 
 }  // namespace kv

@@ -7,6 +7,7 @@
 #include "mainwindow/neu_auswahl.h"
 #include "mainwindow/neu_menue.h"
 #include "mainwindow/panel.h"
+#include "mainwindow/recipegone.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/events.h"
 #include "platform/ui/windows.h"
@@ -195,12 +196,15 @@ void Hm::rezgrid_DblClick()
         }
         const qint64 mid = menus->value(QStringLiteral("rid")).toLongLong();
         if (!portServings(wanted)) return;
-        if (addToMenu(cookbook(), mid, rid, wanted) && mid == m_menuShown) menu->refresh();
+        bool added = false;
+        if (recipeBound(rid, [&] { added = addToMenu(cookbook(), mid, rid, wanted); }) && added && mid == m_menuShown)
+            menu->refresh();
         return;
     }
     const qint64 aid = currentAuswahl();
     if (!aid || !portServings(wanted)) return;
-    if (addToAuswahl(cookbook(), aid, rid, wanted)) auswahl->refresh();
+    bool added = false;
+    if (recipeBound(rid, [&] { added = addToAuswahl(cookbook(), aid, rid, wanted); }) && added) auswahl->refresh();
 }
 
 void Hm::neuaus_Click()
@@ -299,7 +303,7 @@ void Hm::ausgrid_BeforeDelete(bool& cancel)
     auswahl->refresh();
 }
 
-void Hm::ausgrid_BeforeUpdate(int column, const QVariant& value, bool& cancel)
+void Hm::ausgrid_BeforeUpdate(int row, int column, const QVariant& value, bool& cancel)
 {
     if (!cookbookWritable()) {
         cancel = true;
@@ -308,7 +312,17 @@ void Hm::ausgrid_BeforeUpdate(int column, const QVariant& value, bool& cancel)
     if (column == 0 && value.toString().isEmpty()) {
         ui::msgbox(QStringLiteral("Leere Namen sind nicht erlaubt"), ui::OkOnly, QStringLiteral("Kelvor"));
         cancel = true;
+        return;
     }
+    // An entry's name and servings belong to its recipe. The entry goes with the recipe,
+    // and its row is written only while it is there (a row gone fails the edit).
+    m_gridEditRid = 0;
+    if (menumode) return;
+    db::Recordset* rs = auswahl->recordset();
+    if (!rs || row < 0 || row >= rs->recordCount()) return;
+    m_gridEditRid = rs->valueAt(row, rs->fieldIndex(QStringLiteral("rid"))).toLongLong();
+    const qint64 rid = m_gridEditRid;
+    if (!recipeBound(rid, [&] { requireRecipe(cookbook(), rid); })) cancel = true;
 }
 
 }  // namespace kv

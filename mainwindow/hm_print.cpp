@@ -6,6 +6,7 @@
 #include "core/mainmod.h"
 #include "mainwindow/printhandover.h"
 #include "platform/ui/windows.h"
+#include "printing/handoverdb.h"
 
 #include <QDate>
 #include <QPlainTextEdit>
@@ -37,13 +38,14 @@ std::optional<qint64> Hm::printedList()
     return rs->value(QStringLiteral("rid")).toLongLong();
 }
 
+// The hand-over tables are the program's own, never the cookbook's: a cookbook that may
+// only be read is printed like any other.
 void Hm::druckaus_Click()
 {
-    if (!cookbookWritable())
-        return;
     // What is still being typed belongs to the print.
     saveTypedEdits();
-    if (handOverList(cookbook(), menumode, printedList(), menumode ? zub->toPlainText() : QString()))
+    if (handOverList(printHandover().db(), cookbook(), menumode, printedList(),
+                     menumode ? zub->toPlainText() : QString()))
         showPrintWindow();
 }
 
@@ -53,21 +55,21 @@ void Hm::druckrez_Click()
         druckaus_Click();
         return;
     }
-    if (!cookbookWritable())
-        return;
     qint16 servings = 0;
     if (m_rid <= 0 || !portServings(servings))
         return;
     saveTypedEdits();
-    if (handOverRecipe(cookbook(), m_rid, servings, QDate::currentDate()))
+    const qint64 rid = m_rid;
+    bool shown = false;
+    if (recipeBound(rid, [&] { shown = handOverRecipe(printHandover().db(), cookbook(), rid, servings,
+                                                       QDate::currentDate()); }) &&
+        shown)
         showPrintWindow();
 }
 
 void Hm::einkauf_Click()
 {
-    if (!cookbookWritable())
-        return;
-    if (handOverShoppingList(cookbook(), menumode, printedList()))
+    if (handOverShoppingList(printHandover().db(), cookbook(), menumode, printedList()))
         showPrintWindow();
 }
 

@@ -9,6 +9,7 @@
 #include "mainwindow/neu_portion.h"
 #include "mainwindow/neues_rezept.h"
 #include "mainwindow/panel.h"
+#include "mainwindow/recipegone.h"
 #include "mainwindow/recipeview.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/events.h"
@@ -170,6 +171,7 @@ void Hm::showRecipe(qint64 rid, const QString& title)
     m_zutCount = static_cast<quint8>(n);
     zutgridSetRows(n);
     showComment();
+    viewShows(rid);
 }
 
 void Hm::showComment()
@@ -191,6 +193,7 @@ void Hm::showRecipeAgain(qint64 rid)
 void Hm::clearView()
 {
     saveTypedEdits();
+    viewShows(0);
     showTitle(QString());
     if (menumode) {
         m_menuShown = 0;
@@ -237,6 +240,7 @@ QString entryOf(db::Recordset* rs, bool menumode)
 
 void Hm::rezRowMoved()
 {
+    if (m_rereading) return;
     const std::optional<qint64> row = currentRid(rez->recordset());
     if (!row || *row == m_rezRow || !m_viewSwitch) return;
     m_rezRow = *row;
@@ -245,6 +249,7 @@ void Hm::rezRowMoved()
 
 void Hm::auswahlRowMoved()
 {
+    if (m_rereading) return;
     const QString row = entryOf(auswahl->recordset(), menumode);
     if (row == m_ausRow) return;
     m_ausRow = row;
@@ -283,6 +288,7 @@ void Hm::zutauswahl()
         m_zubHoldsMenu = true;
         menu->setRecordSource(menuDishesSource(mid));
         menu->refresh();
+        viewShows(0);
         return;
     }
     showRecipe(rs->value(QStringLiteral("rid")).toLongLong(), rs->value(QStringLiteral("rname")).toString());
@@ -335,10 +341,11 @@ void Hm::zub_LostFocus()
         return;
     }
     m_zubFailed = true;
+    // A recipe that is gone takes nothing more; the text stays in the box.
     if (m_zubMenu)
         saveMbesch(cookbook(), m_zubOwner, zub->toPlainText());
     else
-        saveZub(cookbook(), m_zubOwner, zub->toPlainText());
+        recipeBound(m_zubOwner, [this] { saveZub(cookbook(), m_zubOwner, zub->toPlainText()); });
     m_zubFailed = false;
     m_zubMarker = 0;
 }
@@ -363,9 +370,13 @@ void Hm::stich_LostFocus()
         m_stichMarker = 0;
         return;
     }
-    // savestich reports its own failures and says so by returning false.
-    m_stichFailed = !savestich(cookbook(), m_stichRid, false, stich->text());
-    if (!m_stichFailed) m_stichMarker = 0;
+    // savestich reports its own failures and says so by returning false; a recipe that is
+    // gone takes nothing more, and the text stays in the box.
+    bool saved = false;
+    if (!recipeBound(m_stichRid, [&] { saved = savestich(cookbook(), m_stichRid, false, stich->text()); }))
+        saved = true;
+    m_stichFailed = !saved;
+    if (saved) m_stichMarker = 0;
 }
 
 void Hm::komgrid_GotFocus()
@@ -388,7 +399,8 @@ void Hm::komgrid_Click()
         showComment();
         return;
     }
-    setRecipeComment(cookbook(), m_rid, komgrid->currentData());
+    const qint64 rid = m_rid;
+    recipeBound(rid, [&] { setRecipeComment(cookbook(), rid, komgrid->currentData()); });
 }
 
 void Hm::komgrid_LostFocus()
@@ -401,19 +413,16 @@ void Hm::komgrid_LostFocus()
     m_komMarker = 2;
     m_komFailed = true;
     if (text.isEmpty()) {
-        setRecipeComment(db, m_komRid, QVariant());
+        recipeBound(m_komRid, [&] { setRecipeComment(db, m_komRid, QVariant()); });
     } else {
+        // The new comment and the recipe's link to it go together; a recipe that is gone
+        // gets neither, and the text stays in the box.
         NewComment c;
-        {
-            // The new comment and the recipe's link to it go together.
-            db::Transaction tx(db);
-            c = addComment(db, text);
-            setRecipeComment(db, m_komRid, c.komid);
-            tx.commit();
+        if (recipeBound(m_komRid, [&] { c = addRecipeComment(db, m_komRid, text); })) {
+            QScopedValueRollback<bool> writing(m_viewWriting, true);
+            komgrid->addItem(c.text, c.komid);
+            if (m_komRid == m_rid) komgrid->setCurrentIndex(komgrid->count() - 1);
         }
-        QScopedValueRollback<bool> writing(m_viewWriting, true);
-        komgrid->addItem(c.text, c.komid);
-        if (m_komRid == m_rid) komgrid->setCurrentIndex(komgrid->count() - 1);
     }
     m_komFailed = false;
     m_komMarker = 0;
@@ -427,7 +436,8 @@ void Hm::zutgrid_MouseMove()
 NeuRezept* Hm::editor()
 {
     auto* window = ui::WindowRegistry::instance<NeuRezept>(QStringLiteral("neu_rezept"));
-    window->setHost([this](qint64 rid, bool isNew) { recipeSaved(rid, isNew); });
+    window->setHost([this](qint64 rid, bool isNew) { recipeSaved(rid, isNew); },
+                    [this](qint64 rid) { recipeGone(rid); });
     return window;
 }
 
@@ -456,8 +466,11 @@ void Hm::startedit()
     if (menumode || m_rid <= 0 || !cookbookWritable()) return;
     // What was typed here is the recipe's before the editor reads it.
     saveTypedEdits();
+    const qint64 rid = m_rid;
+    EditRecipe recipe;
+    if (!recipeBound(rid, [&] { recipe = loadRecipeForEdit(cookbook(), rid); })) return;
     NeuRezept* window = editor();
-    window->prepareEdit(loadRecipeForEdit(cookbook(), m_rid));
+    window->prepareEdit(recipe);
     window->show();
     window->reloadnew();
 }
@@ -483,6 +496,68 @@ void Hm::recipeSaved(qint64 rid, bool isNew)
         rezzahl->setText(formatCount(rs->recordCount()));
     }
     if (m_rid == rid) showRecipeAgain(rid);
+}
+
+bool Hm::recipeBound(qint64 rid, const std::function<void()>& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const RecipeGone&) {
+        sayRecipeGone(rid);
+        return false;
+    }
+}
+
+void Hm::sayRecipeGone(qint64 rid)
+{
+    ui::msgbox(recipeGoneMessage(), ui::Exclamation | ui::OkOnly, QStringLiteral(" "));
+    recipeGone(rid);
+}
+
+void Hm::recipeGone(qint64 rid)
+{
+    if (!menumode && rid > 0 && rid == m_rid)
+        m_goneRid = rid;
+    else
+        queueReread();
+}
+
+void Hm::viewShows(qint64 rid)
+{
+    if (m_goneRid == 0 || rid == m_goneRid) return;
+    m_goneRid = 0;
+    queueReread();
+}
+
+void Hm::queueReread()
+{
+    // Not from within the move or the write that found the recipe gone: the lists'
+    // recordsets are replaced.
+    QMetaObject::invokeMethod(
+        this, [this] { ui::guarded(QStringLiteral("REZAUSWAHL : "), [this] { rereadLists(); }); },
+        Qt::QueuedConnection);
+}
+
+void Hm::rereadLists()
+{
+    const qint64 shown = menumode ? 0 : m_rid;
+    QScopedValueRollback<bool> quiet(m_rereading, true);
+    rez->refresh();
+    db::Recordset* rs = rez->recordset();
+    if (rs && shown > 0 && rs->recordCount() > 0) rs->findFirst(QStringLiteral("rid=%1").arg(shown));
+    if (const std::optional<qint64> row = currentRid(rs)) m_rezRow = *row;
+    rezzahl->setText(formatCount(rs ? rs->recordCount() : 0));
+
+    // The panel stays on its entry, or its menu, when that is still there.
+    db::Recordset* entries = auswahl->recordset();
+    const std::optional<qint64> entry = currentRid(entries);
+    auswahl->refresh();
+    entries = auswahl->recordset();
+    if (entries && entry && *entry > 0 && entries->recordCount() > 0)
+        entries->findFirst(QStringLiteral("rid=%1").arg(*entry));
+    m_ausRow = entryOf(entries, menumode);
+    if (menumode && m_menuShown) menu->refresh();
 }
 
 void Hm::recipesRemoved()

@@ -2,6 +2,7 @@
 
 #include "core/fraction.h"
 #include "mainwindow/panel.h"
+#include "mainwindow/recipegone.h"
 #include "mainwindow/recipeview.h"
 #include "platform/ui/dialogs.h"
 
@@ -89,7 +90,6 @@ void storeStichworte(db::Database& db, qint64 rid, bool keep, const QString& tex
     if (tx) tx->commit();
 }
 
-const QString kRezeptFehlt = QStringLiteral("Das Rezept gibt es nicht mehr.");
 const QString kSelbstEingegeben = QStringLiteral("Selbst eingegeben");
 
 bool isBlank(QChar c)
@@ -234,8 +234,14 @@ bool savestich(db::Database& db, qint64 rid, bool keep, const QString& text)
         return false;
     }
     try {
+        db::Transaction tx(db);
+        // No keyword is made, and no link written, for a recipe that is gone.
+        requireRecipe(db, rid);
         storeStichworte(db, rid, keep, text);
+        tx.commit();
         return true;
+    } catch (const RecipeGone&) {
+        throw;
     } catch (const db::DbError& e) {
         ui::msgbox(QStringLiteral("Fehler bei der Verarbeitung der Stichworte. Bitte geben Sie ein oder mehrere "
                                   "Stichworte durch ein Komma getrennt ein. [%1 : %2]")
@@ -327,7 +333,7 @@ EditRecipe loadRecipeForEdit(db::Database& db, qint64 rid)
     {
         db::Statement st(db, QStringLiteral("select rname, port, kid from rezepte where rid=?"));
         st.bind(1, rid);
-        if (!st.step()) throw db::DbError(db::errRecordDeleted, kRezeptFehlt);
+        if (!st.step()) throw RecipeGone(rid);
         recipe.name = textOf(st.value(0));
         recipe.servings = textOf(st.value(1));
         recipe.kid = textOf(st.value(2));
@@ -369,8 +375,7 @@ qint64 saverezept(db::Database& db, const EditRecipe& recipe)
     db::Transaction tx(db);
     qint64 rid = recipe.rid;
     if (rid != 0) {
-        if (db.scalar(QStringLiteral("select count(*) from rezepte where rid=?"), {rid}).toLongLong() == 0)
-            throw db::DbError(db::errRecordDeleted, kRezeptFehlt);
+        requireRecipe(db, rid);
         for (const QString& table : {QStringLiteral("zubereit"), QStringLiteral("zutaten"), QStringLiteral("rezstich")})
             db.execute(QStringLiteral("delete from %1 where rid=?").arg(table), {rid});
         db.execute(QStringLiteral("update rezepte set port=?, rname=?, ungenau=0, kid=? where rid=?"),

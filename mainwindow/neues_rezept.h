@@ -16,8 +16,8 @@ inline const QString eigeneStichworte = QStringLiteral("Eigene Stichworte");
 // Stores the comma-separated keywords of `text` as the links of recipe `rid`; keywords the
 // cookbook lacks are created under "Eigene Stichworte". With keep false the recipe's old
 // links are replaced; an empty text changes nothing (blanks alone do: they hold no keyword). Reports a refused text or a failure
-// by message box and returns false; nothing of a failed save stays behind unless the
-// caller runs its own transaction.
+// by message box and returns false; nothing of a failed save stays behind. A recipe that
+// is no longer there is not reported here: RecipeGone (recipegone.h) reaches the caller.
 bool savestich(db::Database& db, qint64 rid, bool keep, const QString& text);
 
 // The characters a keyword text may hold (the comma separates keywords).
@@ -57,7 +57,7 @@ struct EditRecipe {
 // Reads recipe `rid` as the editor shows it: name, servings, category, preparation,
 // keywords, and its lines ordered by part and number with the amount as `bruch` writes
 // it (an amount of "0" as Null) and the unit's short name, each line with what it held.
-// Throws db::DbError when the recipe is gone.
+// Throws RecipeGone (recipegone.h) when the recipe is gone.
 EditRecipe loadRecipeForEdit(db::Database& db, qint64 rid);
 
 // The amount of an amount text: "1 1/2", "3/4", "0,75", "2 Stück"; a comma reads as a
@@ -77,8 +77,8 @@ std::optional<QString> saveRefusal(const EditRecipe& recipe);
 // `rezepte` row for rid 0 (under the imported file "Selbst eingegeben"), or the rows of
 // recipe rid replaced; its copies in selection lists and menus follow its name, category
 // and servings; new ingredient texts and units are added once; the keywords are stored.
-// Throws db::DbError (German text) when anything fails, the recipe is gone or saveRefusal
-// refuses it, leaving the cookbook as it was. Check saveRefusal first, to say why; the
+// Throws db::DbError (German text) when anything fails or saveRefusal refuses it, and
+// RecipeGone when an edited recipe is gone, leaving the cookbook as it was. Check saveRefusal first, to say why; the
 // work table is not touched here.
 qint64 saverezept(db::Database& db, const EditRecipe& recipe);
 

@@ -1,5 +1,7 @@
 #include "mainwindow/panel.h"
 
+#include "mainwindow/recipegone.h"
+
 namespace kv {
 
 namespace {
@@ -31,6 +33,8 @@ QString menuDishesSource(qint64 mid)
 
 bool addToAuswahl(db::Database& db, qint64 aid, qint64 rid, qint16 port)
 {
+    db::Transaction tx(db);
+    requireRecipe(db, rid);
     if (exists(db, QStringLiteral("select 1 from rezinaus where aid=? and rid=?"), aid, rid)) return false;
     db::Statement st(db, QStringLiteral(
         "insert into rezinaus (aid,rid,rname,katego,port,komid) "
@@ -39,11 +43,14 @@ bool addToAuswahl(db::Database& db, qint64 aid, qint64 rid, qint16 port)
     st.bind(2, rid);
     st.bind(3, port);
     st.step();
+    tx.commit();
     return true;
 }
 
 bool addToMenu(db::Database& db, qint64 mid, qint64 rid, qint16 port)
 {
+    db::Transaction tx(db);
+    requireRecipe(db, rid);
     if (exists(db, QStringLiteral("select 1 from rezinmen where mid=? and rid=?"), mid, rid)) return false;
     db::Statement st(db, QStringLiteral(
         "insert into rezinmen (mid,rid,rname,katego,port,nr) "
@@ -54,6 +61,7 @@ bool addToMenu(db::Database& db, qint64 mid, qint64 rid, qint16 port)
     st.bind(3, port);
     st.bind(4, kMenuNameLength);
     st.step();
+    tx.commit();
     return true;
 }
 

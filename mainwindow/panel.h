@@ -22,6 +22,7 @@ QString menuesSource();
 QString menuDishesSource(qint64 mid);
 
 // Adds the recipe to the list or menu; false when it is already there (nothing said).
+// Throws RecipeGone (recipegone.h), adding nothing, when the recipe is no longer there.
 bool addToAuswahl(db::Database& db, qint64 aid, qint64 rid, qint16 port);
 bool addToMenu(db::Database& db, qint64 mid, qint64 rid, qint16 port);
 

@@ -1,6 +1,8 @@
 #include "mainwindow/printhandover.h"
 
 #include "core/fraction.h"
+#include "mainwindow/recipegone.h"
+#include "printing/handoverdb.h"
 #include "printing/printlog.h"
 #include "printing/printnumber.h"
 
@@ -114,10 +116,12 @@ void writeKitchenAmounts(db::Database& db)
     });
 }
 
-bool handOverList(db::Database& db, bool menu, std::optional<qint64> id, const QString& description)
+bool handOverList(db::Database& db, const db::Database& cookbook, bool menu, std::optional<qint64> id,
+                  const QString& description)
 {
     initprintlog();
     printlog(QStringLiteral("main.druckaus start"));
+    const CookbookForHandover reading(db, cookbook);
     db::Transaction tx(db);
     db.execute(QStringLiteral("delete from [rep-korbliste]"));
     if (!id) {
@@ -143,9 +147,13 @@ bool handOverList(db::Database& db, bool menu, std::optional<qint64> id, const Q
     return true;
 }
 
-bool handOverRecipe(db::Database& db, qint64 rid, qint16 servings, const QDate& today)
+bool handOverRecipe(db::Database& db, const db::Database& cookbook, qint64 rid, qint16 servings,
+                    const QDate& today)
 {
+    const CookbookForHandover reading(db, cookbook);
     db::Transaction tx(db);
+    // The last print's rows stay when the recipe is gone.
+    requireRecipe(db, rid);
     db.execute(QStringLiteral("delete from [rep-korbliste]"));
     db.executeDroppingRepeatedKeys(
         QStringLiteral("INSERT INTO [rep-korbliste] ( %1 ) SELECT ' ', NULL, %2 FROM (%3 LEFT JOIN zubereit "
@@ -163,10 +171,11 @@ bool handOverRecipe(db::Database& db, qint64 rid, qint16 servings, const QDate& 
     return true;
 }
 
-bool handOverShoppingList(db::Database& db, bool menu, std::optional<qint64> id)
+bool handOverShoppingList(db::Database& db, const db::Database& cookbook, bool menu, std::optional<qint64> id)
 {
     if (!id)
         return false;
+    const CookbookForHandover reading(db, cookbook);
     db::Transaction tx(db);
     db.execute(QStringLiteral("delete from [rep-einkauf]"));
     // The raw lines go into `rep-einkauf` one by one, and each line's amount, scaled to the

@@ -2,6 +2,7 @@
 
 #include "core/fraction.h"
 #include "core/mainmod.h"
+#include "mainwindow/recipegone.h"
 
 #include <QLocale>
 
@@ -172,10 +173,13 @@ QString zubText(db::Database& db, qint64 rid)
 
 void saveZub(db::Database& db, qint64 rid, const QString& text)
 {
+    db::Transaction tx(db);
+    requireRecipe(db, rid);
     const bool exists = db.scalar(QStringLiteral("select count(*) from zubereit where rid=?"), {rid}).toLongLong() > 0;
     db.execute(exists ? QStringLiteral("update zubereit set ztext=?1 where rid=?2")
                       : QStringLiteral("insert into zubereit (ztext,rid) values (?1,?2)"),
                {text, rid});
+    tx.commit();
 }
 
 void saveMbesch(db::Database& db, qint64 mid, const QString& text)
@@ -196,6 +200,8 @@ NewComment addComment(db::Database& db, const QString& text)
 
 void setRecipeComment(db::Database& db, qint64 rid, const QVariant& komid)
 {
+    db::Transaction tx(db);
+    requireRecipe(db, rid);
     for (const QString& sql : {QStringLiteral("update rezepte set komid=? where rid=?"),
                                QStringLiteral("update rezinaus set komid=? where rid=?")}) {
         db::Statement st(db, sql);
@@ -203,6 +209,18 @@ void setRecipeComment(db::Database& db, qint64 rid, const QVariant& komid)
         st.bind(2, rid);
         st.step();
     }
+    tx.commit();
+}
+
+NewComment addRecipeComment(db::Database& db, qint64 rid, const QString& text)
+{
+    db::Transaction tx(db);
+    // Checked first: a recipe that is gone gets no comment made for it.
+    requireRecipe(db, rid);
+    const NewComment c = addComment(db, text);
+    setRecipeComment(db, rid, c.komid);
+    tx.commit();
+    return c;
 }
 
 }  // namespace kv

@@ -70,7 +70,8 @@ QString zpersCaption(const QString& portText);
 QString stichText(db::Database& db, qint64 rid);
 // The recipe's preparation, empty when it has none.
 QString zubText(db::Database& db, qint64 rid);
-// Stores the preparation; a recipe without a preparation row gets one.
+// Stores the preparation; a recipe without a preparation row gets one. Throws RecipeGone
+// (recipegone.h), writing nothing, when the recipe is no longer there.
 void saveZub(db::Database& db, qint64 rid, const QString& text);
 void saveMbesch(db::Database& db, qint64 mid, const QString& text);
 
@@ -82,6 +83,10 @@ inline constexpr int kCommentLength = 49;
 // A typed comment text always becomes a new comment, even when an equal one exists.
 NewComment addComment(db::Database& db, const QString& text);
 // Sets (or with Null clears) a recipe's comment, also in the selection lists' copies.
+// Throws RecipeGone, writing nothing, when the recipe is no longer there.
 void setRecipeComment(db::Database& db, qint64 rid, const QVariant& komid);
+// A typed comment text as a new comment, set for the recipe, in one transaction; throws
+// RecipeGone, making no comment, when the recipe is no longer there.
+NewComment addRecipeComment(db::Database& db, qint64 rid, const QString& text);
 
 }  // namespace kv

@@ -2,6 +2,7 @@
 
 #include "core/mainmod.h"
 #include "core/settings.h"
+#include "printing/handoverdb.h"
 #include "printing/printlog.h"
 #include "printing/printnumber.h"
 #include "printing/printtext.h"
@@ -140,7 +141,7 @@ private:
 };
 
 PrintLayout::PrintLayout(LayoutWindow& window)
-    : m_window(window), m_source([]() -> db::Database& { return cookbook(); })
+    : m_window(window), m_source([]() -> db::Database& { return printHandover().db(); })
 {
 }
 
@@ -252,10 +253,12 @@ PrintLayout::Run PrintLayout::calcrezsizes()
         m_pagecount = m_page;
         if (m_currentpage > m_pagecount)
             m_currentpage = m_pagecount;
+        m_layoutDb.indexBands();
         fillHeadFootTexts();
         printlog(QStringLiteral("calcrezsizes : calculated."));
         if (m_booklet)
             sortbooklet();
+        m_layoutDb.indexBlocks();
         tx.commit();
 
         m_window.pagescapt();

@@ -119,7 +119,7 @@ public:
     PrintLayout(const PrintLayout&) = delete;
     PrintLayout& operator=(const PrintLayout&) = delete;
 
-    // Where the hand-over rows are read: the cookbook open at each run.
+    // Where the hand-over rows are read: the program's print hand-over database.
     void setHandoverSource(std::function<db::Database&()> source);
     // What every run measures with; without one, each run measures on an image at the
     // printer's resolution. Not owned.

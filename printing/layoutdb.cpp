@@ -35,6 +35,37 @@ const QString kCreateTables[] = {
                    "fh integer,ftextl longtext,ftextc longtext,ftextr longtext)"),
 };
 
+// What the statements run for each page or each recipe look their rows up by: a page's
+// rows of every layout table, and a recipe's rows of `rezepte` by recipe, part and line
+// (the ingredient lines join on all three). Without them SQLite builds an automatic index
+// over a whole table for every page, and a list prints in a time that grows with the
+// square of its length. Each is made after the bulk writes of its table in a layout, which
+// costs less than keeping it up row by row through the writes.
+struct Index {
+    const char* name;
+    const char* on;
+};
+constexpr Index kRezepteIndex = {"rezepte_rid", "rezepte (rid,tid,nr)"};
+constexpr Index kBandIndexes[] = {
+    {"headpos_page", "headpos (page)"},
+    {"footpos_page", "footpos (page)"},
+};
+constexpr Index kBlockIndexes[] = {
+    {"blockpos_page", "blockpos (page)"},
+    {"zutpos_page", "zutpos (page)"},
+    {"zubpos_page", "zubpos (page)"},
+};
+
+void makeIndex(db::Database& layout, const Index& index)
+{
+    layout.execute(QStringLiteral("create index %1 on %2").arg(QLatin1String(index.name), QLatin1String(index.on)));
+}
+
+void dropIndex(db::Database& layout, const Index& index)
+{
+    layout.execute(QStringLiteral("drop index if exists %1").arg(QLatin1String(index.name)));
+}
+
 }  // namespace
 
 QString LayoutDatabase::path()
@@ -79,6 +110,10 @@ void LayoutDatabase::create()
 void LayoutDatabase::empty()
 {
     db::Database& layout = db();
+    for (const Index& index : kBandIndexes)
+        dropIndex(layout, index);
+    for (const Index& index : kBlockIndexes)
+        dropIndex(layout, index);
     for (const char* table : {"blockpos", "zubpos", "zutpos", "footpos", "headpos"})
         layout.execute(QStringLiteral("delete from ") + QLatin1String(table));
 }
@@ -86,6 +121,7 @@ void LayoutDatabase::empty()
 void LayoutDatabase::copyHandover(db::Database& cookbook)
 {
     db::Database& layout = db();
+    dropIndex(layout, kRezepteIndex);
     layout.execute(QStringLiteral("delete from rezepte"));
     db::Statement read(cookbook, QStringLiteral("select %1 from [rep-korbliste] order by rowid").arg(kColumns));
     db::Statement write(layout, QStringLiteral("insert into rezepte (%1) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)")
@@ -96,6 +132,21 @@ void LayoutDatabase::copyHandover(db::Database& cookbook)
         write.step();
         write.reset();
     }
+}
+
+void LayoutDatabase::indexBands()
+{
+    db::Database& layout = db();
+    for (const Index& index : kBandIndexes)
+        makeIndex(layout, index);
+}
+
+void LayoutDatabase::indexBlocks()
+{
+    db::Database& layout = db();
+    makeIndex(layout, kRezepteIndex);
+    for (const Index& index : kBlockIndexes)
+        makeIndex(layout, index);
 }
 
 void LayoutDatabase::close()

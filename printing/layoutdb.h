@@ -29,10 +29,18 @@ public:
     // A new file with `rezepte` and the five layout tables, made in the order blockpos,
     // zutpos, zubpos, headpos, footpos; a file of that name left from before is deleted.
     void create();
-    // Empties the five layout tables, keeping the file.
+    // Empties the five layout tables and drops their indexes, keeping the file.
     void empty();
-    // Replaces the rows of `rezepte` with the hand-over rows `rep-korbliste` of `cookbook`.
+    // Replaces the rows of `rezepte` with the hand-over rows `rep-korbliste` of `cookbook`,
+    // dropping its index.
     void copyHandover(db::Database& cookbook);
+
+    // The indexes the statements of each page look their rows up by, made once the rows
+    // are written: a layout writes its header and footer rows, indexes them, writes their
+    // texts page by page, and indexes `rezepte` and the block tables after its last bulk
+    // write to them (the booklet's renumbering included). A new file has none.
+    void indexBands();
+    void indexBlocks();
     void close();
 
 private:

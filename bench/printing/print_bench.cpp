@@ -3,13 +3,16 @@
 // those rows measured with the real text engine at 600 dpi on A4 in two columns, once as a
 // new print window's first layout (the layout database is made) and once as a later one
 // (it is emptied). The goal for both together is under 0.8 s.
-//   KELVOR_BENCH_COOKBOOK  folder of a generated cookbook to copy (bench/printing/hundredrecipes.h)
+//   KELVOR_BENCH_COOKBOOK        folder of a generated cookbook to copy
+//   KELVOR_BENCH_PRINT_RECIPES   recipes in the list instead of 100 (both in
+//                                bench/printing/hundredrecipes.h)
 
 #include "bench/printing/hundredrecipes.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
 #include "mainwindow/printhandover.h"
 #include "platform/settings/regstore.h"
+#include "printing/handoverdb.h"
 #include "printing/layout.h"
 
 #include <QDir>
@@ -49,7 +52,7 @@ double since(std::chrono::steady_clock::time_point start)
 
 void setUpLayout(kv::PrintLayout& layout)
 {
-    layout.setHandoverSource([]() -> kv::db::Database& { return *g_book; });
+    layout.setHandoverSource([]() -> kv::db::Database& { return kv::printHandover().db(); });
     // A4 at 600 dpi with the border a laser printer leaves.
     layout.setGeometry({100, 100, 4761, 6816, 4961, 7016, 600, 600});
     layout.setColumncount(2);
@@ -69,7 +72,7 @@ void BM_FirstLayout(benchmark::State& state)
     std::unique_ptr<kv::PrintLayout> layout;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        kv::handOverList(*g_book, false, g_aid, QString());
+        kv::handOverList(kv::printHandover().db(), *g_book, false, g_aid, QString());
         const double h = since(start);
         start = std::chrono::steady_clock::now();
         layout = std::make_unique<kv::PrintLayout>(window);
@@ -89,12 +92,12 @@ void BM_LaterLayout(benchmark::State& state)
     NoWindow window;
     kv::PrintLayout layout(window);
     setUpLayout(layout);
-    kv::handOverList(*g_book, false, g_aid, QString());
+    kv::handOverList(kv::printHandover().db(), *g_book, false, g_aid, QString());
     layout.calcrezsizes();
     double handOver = 0, layoutTime = 0;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        kv::handOverList(*g_book, false, g_aid, QString());
+        kv::handOverList(kv::printHandover().db(), *g_book, false, g_aid, QString());
         const double h = since(start);
         start = std::chrono::steady_clock::now();
         if (layout.calcrezsizes() != kv::PrintLayout::Run::Done)
@@ -135,8 +138,11 @@ int main(int argc, char** argv)
     g_aid = kv::bench::addHundredRecipeList(*g_book);
     std::fprintf(stderr, "bench_printing: %lld rows handed over\n",
                  [] {
-                     kv::handOverList(*g_book, false, g_aid, QString());
-                     return g_book->scalar(QStringLiteral("select count(*) from [rep-korbliste]")).toLongLong();
+                     kv::handOverList(kv::printHandover().db(), *g_book, false, g_aid, QString());
+                     return kv::printHandover()
+                         .db()
+                         .scalar(QStringLiteral("select count(*) from [rep-korbliste]"))
+                         .toLongLong();
                  }());
 
     benchmark::RunSpecifiedBenchmarks();

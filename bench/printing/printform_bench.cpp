@@ -2,7 +2,9 @@
 // 100 recipes: from the main window's print button to the first page in the preview (the
 // hand-over, the window's load, the layout and the page drawn; goal under 1 s), and the
 // whole list printed to a PDF file (time and pages).
-//   KELVOR_BENCH_COOKBOOK  folder of a generated cookbook to copy (bench/printing/hundredrecipes.h)
+//   KELVOR_BENCH_COOKBOOK        folder of a generated cookbook to copy
+//   KELVOR_BENCH_PRINT_RECIPES   recipes in the list instead of 100; the time to PDF grows
+//                                with the pages (both in bench/printing/hundredrecipes.h)
 
 #include "app/windowlist.h"
 #include "bench/printing/hundredrecipes.h"

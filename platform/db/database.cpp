@@ -61,7 +61,9 @@ void requireSingleStatement(const char* tail, const QString& sql)
 sqlite3* openHandle(const QString& path, int flags, QString& error, int& code)
 {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(nativeName(path).constData(), &db, flags | SQLITE_OPEN_EXRESCODE, nullptr);
+    // URI names are understood also by the files a connection attaches (attachForReading).
+    int rc = sqlite3_open_v2(nativeName(path).constData(), &db, flags | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE,
+                             nullptr);
     if (rc == SQLITE_OK) {
         // Opening is lazy: reading the schema is what tells a database from any other file.
         rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
@@ -567,6 +569,7 @@ std::unique_ptr<Database> Database::open(const QString& path, FileLock fileLock)
         throw DbError(code, error);
     }
     std::unique_ptr<Database> db(new Database(handle, path, !writable || sqlite3_db_readonly(handle, "main") == 1));
+    db->d->immutable = name != absolute;
     db->m_lockFd = lock;
     db->configure();
     return db;
@@ -605,6 +608,7 @@ std::unique_ptr<Database> Database::openCandidate(const QString& path, DbError* 
         const QString name = readOnlyName(absolute, flags);
         if (sqlite3* handle = openHandle(name, flags, error, code)) {
             std::unique_ptr<Database> db(new Database(handle, path, true));
+            db->d->immutable = name != absolute;
             try {
                 db->configure();
                 return db;
@@ -694,7 +698,9 @@ std::unique_ptr<Database> Database::create(const QString& path)
         detail::throwError(errFileExists, QStringLiteral("Datenbank ist bereits vorhanden: %1").arg(QDir::toNativeSeparators(path)));
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(nativeName(absoluteClean(path)).constData(), &handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI |
+                                       SQLITE_OPEN_EXRESCODE,
+                                   nullptr);
     if (rc != SQLITE_OK) {
         const int code = handle ? sqlite3_extended_errcode(handle) : rc;
         const DbError error(code, detail::sqliteText(code, handle ? QString::fromUtf8(sqlite3_errmsg(handle))
@@ -933,6 +939,18 @@ void Database::attach(const QString& path, const QString& alias)
     const QString sql = QStringLiteral("ATTACH DATABASE ? AS ") + detail::quoteName(alias);
     Statement st(*this, sql);
     st.bind(1, absoluteClean(path));
+    st.step();
+}
+
+void Database::attachForReading(const Database& other, const QString& alias)
+{
+    if (!other.m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));
+    // Read the way `other` reads it: a file nobody may write is read as immutable, which
+    // creates nothing beside it, and mode=ro lets no statement of this connection write it.
+    QString uri = QString::fromLatin1(QUrl::fromLocalFile(other.m_path).toEncoded()) + QStringLiteral("?mode=ro");
+    if (other.d->immutable) uri += QStringLiteral("&immutable=1");
+    Statement st(*this, QStringLiteral("ATTACH DATABASE ? AS ") + detail::quoteName(alias));
+    st.bind(1, uri);
     st.step();
 }
 

@@ -309,6 +309,10 @@ public:
     void deleteIndex(const QString& table, const QString& name);
 
     void attach(const QString& path, const QString& alias);
+    // Attaches the file of `other`, an open connection, for reading only: no statement of
+    // this connection can write it, and a file `other` reads as one nobody may write is
+    // read the same way.
+    void attachForReading(const Database& other, const QString& alias);
     void detach(const QString& alias);
     // Writes a compacted copy to `path` (which must not exist); the caller swaps the files.
     void compactInto(const QString& path);

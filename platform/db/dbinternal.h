@@ -25,6 +25,7 @@ namespace kv::db::detail {
 
 struct DatabasePrivate {
     QString canonicalPath;
+    bool immutable = false;                 // read as a file nobody writes (see Database::open)
     QStringList transactions;               // open ones, innermost last: "" = BEGIN, else a savepoint
     std::map<QString, qint64> reservedIds;  // per table: the last AutoNumber handed to an AddNew
 };

@@ -3,6 +3,7 @@
 // file name to keep the pages of the two-column layout as PNG files for looking at.
 
 #include "mainwindow/printhandover.h"
+#include "printing/handoverdb.h"
 #include "printing/render.h"
 #include "tests/printing/layoutfixture.h"
 
@@ -28,7 +29,9 @@ protected:
         book->execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) select ?,rid,rname,4 from rezepte"),
                       {aid});
         book->execute(QStringLiteral("update zubereit set ztext=replace(hex(zeroblob(40)),'00',ztext||' ') where rid=3"));
-        ASSERT_TRUE(handOverList(*book, false, aid, QString()));
+        // Handed over as the print button does, into the program's hand-over database.
+        layout->setHandoverSource([]() -> db::Database& { return printHandover().db(); });
+        ASSERT_TRUE(handOverList(printHandover().db(), *book, false, aid, QString()));
     }
 
     struct Span {

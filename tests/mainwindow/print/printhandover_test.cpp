@@ -1,5 +1,5 @@
 // The print hand-over on the delivered cookbook: what the list, menu and recipe prints and
-// the shopping list leave in `rep-korbliste` for the print window.
+// the shopping list leave in `rep-korbliste` of the hand-over database for the print window.
 //
 // The delivered quick list holds Kartoffelsuppe (rid 1, written for 4) and Spaghetti
 // (rid 6, for 4); the menu "Sonntagsessen im Herbst" (mid 1) holds Kartoffelsuppe (place 1)
@@ -7,6 +7,8 @@
 
 #include "core/settings.h"
 #include "mainwindow/printhandover.h"
+#include "mainwindow/recipegone.h"
+#include "printing/handoverdb.h"
 #include "printing/printlog.h"
 #include "tests/mainwindow/view/viewfixture.h"
 #include "tests/printing/printtest.h"
@@ -27,23 +29,36 @@ protected:
         db->execute(QStringLiteral("update rezinaus set port=case rid when 1 then 2 else 20 end where aid=1"));
         db->execute(QStringLiteral("update rezinmen set port=case rid when 1 then 2 else 5 end where mid=1"));
     }
-    void TearDown() override { setPrintlogon(false); }
+    void TearDown() override
+    {
+        setPrintlogon(false);
+        handover.close();
+    }
+
+    db::Database& out() { return handover.db(); }
+    // Queries of the hand-over tables, with the cookbook's tables beside them.
+    QVariant value(const QString& sql)
+    {
+        const CookbookForHandover reading(out(), *db);
+        return out().scalar(sql);
+    }
+    qint64 count(const QString& sql) { return value(sql).toLongLong(); }
 
     // "rid/tid/nr men|ename|zname" of every row, in the print's order.
     QStringList rows(const QString& where = QStringLiteral("1=1"))
     {
-        QStringList out;
-        db::Statement st(*db, QStringLiteral("select rid,tid,nr,men,ename,zname from [rep-korbliste] where %1 "
-                                             "order by rnr,rname,rid,tid,nr").arg(where));
+        QStringList list;
+        db::Statement st(out(), QStringLiteral("select rid,tid,nr,men,ename,zname from [rep-korbliste] where %1 "
+                                               "order by rnr,rname,rid,tid,nr").arg(where));
         while (st.step())
-            out << QStringLiteral("%1/%2/%3 %4|%5|%6")
+            list << QStringLiteral("%1/%2/%3 %4|%5|%6")
                        .arg(st.text(0), st.text(1), st.text(2), st.isNull(3) ? QStringLiteral("Null") : st.text(3),
                             st.text(4), st.text(5));
-        return out;
+        return list;
     }
     QString amount(qint64 rid, const QString& zname)
     {
-        return db->scalar(QStringLiteral("select men from [rep-korbliste] where rid=? and zname=?"), {rid, zname})
+        return out().scalar(QStringLiteral("select men from [rep-korbliste] where rid=? and zname=?"), {rid, zname})
             .toString();
     }
     qint64 newRecipe(const QString& name, int port, const QList<std::tuple<QVariant, QVariant, QString>>& lines,
@@ -75,6 +90,8 @@ protected:
                         {aid, port, rid});
         return aid;
     }
+
+    HandoverDatabase handover;
 };
 
 constexpr qint64 kGramm = 11;
@@ -83,7 +100,7 @@ TEST_F(PrintHandover, AListPrintsEveryLineWithItsAmountForTheServingsOfItsEntry)
 {
     // A recipe without a preparation is printed all the same.
     db->execute(QStringLiteral("delete from zubereit where rid=6"));
-    ASSERT_TRUE(handOverList(*db, false, 1, QString()));
+    ASSERT_TRUE(handOverList(out(), *db, false, 1, QString()));
     EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-korbliste]")),
               count(QStringLiteral("select count(*) from zutaten where rid in (1,6)")));
     EXPECT_EQ(value(QStringLiteral("select count(distinct aname||adat) from [rep-korbliste] where "
@@ -109,7 +126,7 @@ TEST_F(PrintHandover, AmountsFollowTheKitchenFractionRule)
                                   {1.0 / 3, QVariant(), QStringLiteral("Drittel")}});
     const qint64 none = newRecipe(QStringLiteral("Für niemand"), 0, {{2.0, kGramm, QStringLiteral("Zwei")}});
     const qint64 aid = newList(QStringLiteral("Proben"), {{rid, 7}, {none, 2}});
-    ASSERT_TRUE(handOverList(*db, false, aid, QString()));
+    ASSERT_TRUE(handOverList(out(), *db, false, aid, QString()));
     EXPECT_EQ(amount(rid, QStringLiteral("Eins")), QStringLiteral("2 1/3"));
     EXPECT_EQ(amount(rid, QStringLiteral("Null")), QStringLiteral(" "));
     EXPECT_EQ(amount(rid, QStringLiteral("Ungeschnitten")), QStringLiteral("1 1/2")) << "unit 115 is never scaled";
@@ -121,7 +138,7 @@ TEST_F(PrintHandover, AMenuPrintsItsDescriptionFirstThenEachDishOnceInMenuOrder)
 {
     // Kartoffelsuppe a second time, at place 3: its lines repeat the key and are dropped.
     db->execute(QStringLiteral("insert into rezinmen (mid,rid,nr,rname,port) values (1,1,3,'Kartoffelsuppe mit Majoran',8)"));
-    ASSERT_TRUE(handOverList(*db, true, 1, QStringLiteral("Erst Suppe, dann Rouladen.")));
+    ASSERT_TRUE(handOverList(out(), *db, true, 1, QStringLiteral("Erst Suppe, dann Rouladen.")));
     EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-korbliste] where rid=1")),
               count(QStringLiteral("select count(*) from zutaten where rid=1")));
     EXPECT_EQ(amount(1, QStringLiteral("Kartoffeln, mehlig kochend")), QStringLiteral("375")) << "the first copy stays";
@@ -138,25 +155,25 @@ TEST_F(PrintHandover, AMenuPrintsItsDescriptionFirstThenEachDishOnceInMenuOrder)
     EXPECT_EQ(value(QStringLiteral("select distinct rnr from [rep-korbliste] where rid=3")).toInt(), 2);
 
     // Without a description there is no such row.
-    ASSERT_TRUE(handOverList(*db, true, 1, QString()));
+    ASSERT_TRUE(handOverList(out(), *db, true, 1, QString()));
     EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-korbliste] where rid=0")), 0);
 }
 
 TEST_F(PrintHandover, NothingIsPrintedWithoutAListOrWithoutLines)
 {
-    ASSERT_TRUE(handOverList(*db, false, 1, QString()));
-    EXPECT_FALSE(handOverList(*db, false, std::nullopt, QString()));
+    ASSERT_TRUE(handOverList(out(), *db, false, 1, QString()));
+    EXPECT_FALSE(handOverList(out(), *db, false, std::nullopt, QString()));
     EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-korbliste]")), 0) << "emptied all the same";
 
     const qint64 empty = newList(QStringLiteral("Leer"), {});
-    EXPECT_FALSE(handOverList(*db, false, empty, QString()));
-    EXPECT_FALSE(handOverRecipe(*db, 9999, 4, QDate(2026, 12, 6)));
+    EXPECT_FALSE(handOverList(out(), *db, false, empty, QString()));
+    EXPECT_THROW(handOverRecipe(out(), *db, 9999, 4, QDate(2026, 12, 6)), RecipeGone);
 
     // The shopping list of an empty list leaves the last print's rows.
-    ASSERT_TRUE(handOverList(*db, false, 1, QString()));
+    ASSERT_TRUE(handOverList(out(), *db, false, 1, QString()));
     const qint64 before = count(QStringLiteral("select count(*) from [rep-korbliste]"));
-    EXPECT_FALSE(handOverShoppingList(*db, false, empty));
-    EXPECT_FALSE(handOverShoppingList(*db, false, std::nullopt));
+    EXPECT_FALSE(handOverShoppingList(out(), *db, false, empty));
+    EXPECT_FALSE(handOverShoppingList(out(), *db, false, std::nullopt));
     EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-korbliste]")), before);
     EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-einkauf]")), 0);
 }
@@ -164,7 +181,7 @@ TEST_F(PrintHandover, NothingIsPrintedWithoutAListOrWithoutLines)
 TEST_F(PrintHandover, ARecipePrintsForTheServingsGivenAndToday)
 {
     db->execute(QStringLiteral("delete from zubereit where rid=3"));
-    ASSERT_TRUE(handOverRecipe(*db, 3, 8, QDate(2026, 12, 6)));
+    ASSERT_TRUE(handOverRecipe(out(), *db, 3, 8, QDate(2026, 12, 6)));
     EXPECT_EQ(count(QStringLiteral("select count(*) from [rep-korbliste]")),
               count(QStringLiteral("select count(*) from zutaten where rid=3")));
     EXPECT_EQ(value(QStringLiteral("select distinct aname||'|'||adat||'|'||p||'|'||rname from [rep-korbliste]")),
@@ -195,7 +212,7 @@ TEST_F(PrintHandover, AShoppingListAddsUpEachIngredientPerUnitAndNumbersEverySec
                 {b});  // a heading line: left out
     const qint64 aid = newList(QStringLiteral("Wochenende"), {{a, 2}, {b, 2}, {none, 4}});
 
-    ASSERT_TRUE(handOverShoppingList(*db, false, aid));
+    ASSERT_TRUE(handOverShoppingList(out(), *db, false, aid));
     EXPECT_EQ(rows(QStringLiteral("rid<>0")),
               (QStringList{// Zutaten: with an amount, in name order (units apart), from 1
                            QStringLiteral("1/1/1 1 1/8||o  Ei"),  // 0,375 + 0,75 as numbers
@@ -230,7 +247,7 @@ TEST_F(PrintHandover, AShoppingListScalesAndAddsTheStoredAmountsWhole)
     const qint64 c = newRecipe(QStringLiteral("Waffeln"), 4, {{QStringLiteral("0,5"), kGramm, QStringLiteral("Zimt")}});
     const qint64 aid = newList(QStringLiteral("Süßes"), {{a, 3}, {b, 3}, {c, 4}});
 
-    ASSERT_TRUE(handOverShoppingList(*db, false, aid));
+    ASSERT_TRUE(handOverShoppingList(out(), *db, false, aid));
     // Milch: 1/3 × 3/2 + 1/3 × 3/6 = 1/2 + 1/6 = 2/3; Hefe: 2/3 × 3/2 + 1/3 × 1/2 = 1 1/6,
     // which is no sixteenth and no third: cut to two places.
     EXPECT_EQ(rows(QStringLiteral("rid<>0")),
@@ -239,14 +256,14 @@ TEST_F(PrintHandover, AShoppingListScalesAndAddsTheStoredAmountsWhole)
 
     // One recipe alone for 3: exactly a half.
     const qint64 one = newList(QStringLiteral("Nur Schmarrn"), {{a, 3}});
-    ASSERT_TRUE(handOverShoppingList(*db, false, one));
+    ASSERT_TRUE(handOverShoppingList(out(), *db, false, one));
     EXPECT_EQ(amount(1, QStringLiteral("o  Milch")), QStringLiteral("1/2"));
     EXPECT_EQ(amount(1, QStringLiteral("o  Hefe")), QStringLiteral("1"));
 }
 
 TEST_F(PrintHandover, TheMenusShoppingListTakesItsDishesAndName)
 {
-    ASSERT_TRUE(handOverShoppingList(*db, true, 1));
+    ASSERT_TRUE(handOverShoppingList(out(), *db, true, 1));
     EXPECT_EQ(rows(QStringLiteral("rid=0")), (QStringList{QStringLiteral("0/1/1 Null||Kartoffelsuppe mit Majoran, 2 Portionen"),
                                                           QStringLiteral("0/1/2 Null||Rinderrouladen, 5 Portionen")}));
     EXPECT_EQ(value(QStringLiteral("select group_concat(distinct aname) from [rep-korbliste]")),
@@ -274,22 +291,22 @@ private:
 
 TEST_F(PrintHandover, TheListPrintAsksForTheLogFirstAndLogsItsStartAndHandOver)
 {
-    ASSERT_TRUE(handOverList(*db, false, 1, QString()));
+    ASSERT_TRUE(handOverList(out(), *db, false, 1, QString()));
     savereg(reg::printlogging, QStringLiteral("1"));
     const qint64 printed = count(QStringLiteral("select count(*) from [rep-korbliste]"));
     QFile::remove(printlogPath());
     {
-        CountingDialogs asking(*db);
+        CountingDialogs asking(out());
         asking.expect(QStringLiteral("Soll ein Logfile während des Druckvorgangs erstellt werden ?"), Answer::Yes)
             .withTitle(QStringLiteral("Kelvor"));
-        EXPECT_FALSE(handOverList(*db, false, std::nullopt, QString()));
+        EXPECT_FALSE(handOverList(out(), *db, false, std::nullopt, QString()));
         EXPECT_EQ(asking.rowsAtQuestion, printed) << "asked before the table was emptied";
     }
     EXPECT_EQ(logText(), QStringLiteral("main.druckaus start\r\n"));
 
     // The recipe print and the shopping list ask nothing and keep the answer.
-    ASSERT_TRUE(handOverRecipe(*db, 3, 4, QDate(2026, 12, 6)));
-    ASSERT_TRUE(handOverShoppingList(*db, false, 1));
+    ASSERT_TRUE(handOverRecipe(out(), *db, 3, 4, QDate(2026, 12, 6)));
+    ASSERT_TRUE(handOverShoppingList(out(), *db, false, 1));
     EXPECT_TRUE(printlogon());
 }
 

@@ -1,6 +1,7 @@
 #include "core/mainmod.h"
 #include "mainwindow/neues_rezept.h"
 #include "mainwindow/panel.h"
+#include "mainwindow/recipegone.h"
 #include "mainwindow/recipeview.h"
 #include "tests/mainwindow/view/viewfixture.h"
 
@@ -190,15 +191,17 @@ TEST_F(SaveRezept, ARecipeDeletedMeanwhileIsNotSavedAgain)
     const EditRecipe r = kv::loadRecipeForEdit(*db, 2);
     db->execute(QStringLiteral("delete from rezepte where rid=2"));
     const QStringList before = snapshot();
-    const QString gone = QStringLiteral("Das Rezept gibt es nicht mehr.");
+    const QString gone = QStringLiteral("Das Rezept wurde inzwischen gelöscht, wohl von einem anderen Kelvor, das "
+                                        "dasselbe Kochbuch geöffnet hat.");
     try {
         kv::saverezept(*db, r);
         ADD_FAILURE() << "saved";
-    } catch (const kv::db::DbError& e) {
+    } catch (const kv::RecipeGone& e) {
         EXPECT_EQ(e.text(), gone);
+        EXPECT_EQ(e.rid(), 2);
     }
     EXPECT_EQ(snapshot(), before);
-    EXPECT_THROW(kv::loadRecipeForEdit(*db, 2), kv::db::DbError);
+    EXPECT_THROW(kv::loadRecipeForEdit(*db, 2), kv::RecipeGone);
 }
 
 TEST_F(SaveRezept, ARecipeWithoutANameIsNeitherAddedNorRenamedToBlank)
