@@ -1,11 +1,14 @@
 #include "mainwindow/maintenance.h"
 
+#include "core/indizieren.h"
 #include "core/mainmod.h"
+#include "mainwindow/panel.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
+#include <vector>
 
 namespace kv {
 
@@ -16,6 +19,80 @@ std::function<void(const char*)> g_fault;
 void step(const char* name)
 {
     if (g_fault) g_fault(name);
+}
+
+// The entries of the copies that go, in selection lists and menus, point at the copy of
+// their title that stays: a list keeps its dishes. A list holds a dish once; where it
+// holds the kept copy already, that entry stays with its servings and place, otherwise
+// the first entry of the copies that go (by place in a menu, by order of adding in a
+// list). A moved entry shows the title, category and comment of the recipe it now opens.
+void keepListEntries(db::Database& db)
+{
+    db.execute(QStringLiteral(
+        "delete from rezinaus where rowid in (select a.rowid from rezinaus a "
+        "inner join temp.dupweg w on w.rid = a.rid where exists (select 1 from rezinaus b "
+        "where b.aid = a.aid and b.rowid <> a.rowid and (b.rid = w.behalten or (b.rowid < a.rowid "
+        "and b.rid in (select x.rid from temp.dupweg x where x.behalten = w.behalten)))))"));
+    db.execute(QStringLiteral(
+        "update rezinaus set rid = (select w.behalten from temp.dupweg w where w.rid = rezinaus.rid), "
+        "(rname, katego, komid) = (select r.rname, r.kid, r.komid from temp.dupweg w inner join rezepte r "
+        "on r.rid = w.behalten where w.rid = rezinaus.rid) where rid in (select rid from temp.dupweg)"));
+    db.execute(QStringLiteral(
+        "delete from rezinmen where rowid in (select a.rowid from rezinmen a "
+        "inner join temp.dupweg w on w.rid = a.rid where exists (select 1 from rezinmen b "
+        "where b.mid = a.mid and b.rowid <> a.rowid and (b.rid = w.behalten or "
+        "(b.rid in (select x.rid from temp.dupweg x where x.behalten = w.behalten) "
+        "and (b.nr < a.nr or (b.nr is a.nr and b.rowid < a.rowid) or (b.nr is not null and a.nr is null))))))"));
+    db.execute(QStringLiteral(
+        "update rezinmen set rid = (select w.behalten from temp.dupweg w where w.rid = rezinmen.rid), "
+        "(rname, katego) = (select substr(r.rname, 1, %1), r.kid from temp.dupweg w inner join rezepte r "
+        "on r.rid = w.behalten where w.rid = rezinmen.rid) where rid in (select rid from temp.dupweg)")
+                   .arg(kMenuNameLength));
+}
+
+// A table or index name from the cookbook's own schema, as SQL writes it.
+QString sqlName(const QString& name)
+{
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// Deletes the rows of the copies that go from one table. Where they are a large share of
+// the table, its plain indexes are dropped first and made anew from the rows that stay:
+// deleting a row from an index costs a seek in it, while rebuilding sorts the remaining
+// keys once and the deletion itself becomes one pass over the table, which is cheaper
+// once more than about a third of the rows go. An index that cannot be dropped now (a
+// reader holds the table) stays and is kept up to date by the deletion.
+void deleteRowsOfCopies(db::Database& db, const QString& table, qint64 removed, qint64 recipes)
+{
+    const QString where = QStringLiteral("rid in (select rid from temp.dupweg)");
+    struct Index {
+        QString name;
+        QString sql;
+    };
+    std::vector<Index> dropped;
+    if (removed * 3 > recipes) {
+        std::vector<Index> plain;
+        {
+            db::Statement st(db, QStringLiteral(
+                "select m.name, m.sql from sqlite_master m where m.type = 'index' and m.tbl_name = ? collate nocase "
+                "and m.sql is not null and (select i.\"unique\" from pragma_index_list(m.tbl_name) i "
+                "where i.name = m.name) = 0"));
+            st.bind(1, table);
+            while (st.step()) plain.push_back({st.text(0), st.text(1)});
+        }
+        for (const Index& index : plain) {
+            try {
+                db.execute(QStringLiteral("drop index %1").arg(sqlName(index.name)));
+            } catch (const db::DbError&) {
+                break;
+            }
+            dropped.push_back(index);
+        }
+    }
+    db.execute(QStringLiteral("delete from %1 where %2").arg(sqlName(table), where));
+    if (dropped.empty()) return;
+    IndexBuildCache cache(db);
+    for (const Index& index : dropped) db.execute(index.sql);
 }
 
 }  // namespace
@@ -29,20 +106,29 @@ qint64 removeDuplicates(db::Database& db)
     db.execute(QStringLiteral("insert into duprez ([ErsterWert von rid], [Anzahl von rid], rname) "
                               "select min(rid), count(rid), rname from rezepte group by rname "
                               "having count(rid) > 1 order by rname"));
-    QList<qint64> rids;
-    {
-        db::Statement st(db, QStringLiteral("select rid from rezepte where rname in (select rname from duprez) "
-                                            "and rid < (select max(r.rid) from rezepte r where r.rname = rezepte.rname)"));
-        while (st.step()) rids << st.int64(0);
+    // Every copy that goes with the copy of its title that stays, found by one pass over
+    // the title index and one seek per title.
+    db.execute(QStringLiteral("create temp table if not exists dupweg (rid integer primary key, behalten integer)"));
+    db.execute(QStringLiteral("delete from temp.dupweg"));
+    db.execute(QStringLiteral("insert into temp.dupweg (rid, behalten) select r.rid, d.behalten "
+                              "from (select rname, max(rid) as behalten from rezepte group by rname "
+                              "having count(rid) > 1) d inner join rezepte r on r.rname = d.rname "
+                              "where r.rid < d.behalten"));
+    const qint64 removed = db.scalar(QStringLiteral("select count(*) from temp.dupweg")).toLongLong();
+    if (removed > 0) {
+        keepListEntries(db);
+        const qint64 recipes = db.scalar(QStringLiteral("select count(*) from rezepte")).toLongLong();
+        for (const QString& table : reztabellen) deleteRowsOfCopies(db, table, removed, recipes);
+        deleteRowsOfCopies(db, QStringLiteral("rezepte"), removed, recipes);
     }
-    if (!rids.isEmpty()) deleteRecipes(db, rids);
     // Names an import alias or a plural form points to stay: lines imported later find them.
     db.execute(QStringLiteral("delete from zutindex where zutid not in (select zutid from zutaten) "
                               "and zutid not in (select zutid from zutimp where zutid is not null) "
                               "and zutid not in (select zutid from zutmehrzahl where zutid is not null)"));
+    db.execute(QStringLiteral("delete from temp.dupweg"));
     db.execute(QStringLiteral("delete from duprez"));
     tx.commit();
-    return rids.size();
+    return removed;
 }
 
 void setCompactionFault(std::function<void(const char* step)> fault)
