@@ -103,17 +103,23 @@ qint64 removeDuplicates(db::Database& db)
     db.execute(QStringLiteral("drop table if exists duprez"));
     db.execute(QStringLiteral("create table duprez ([ErsterWert von rid] LONG, [Anzahl von rid] LONG, "
                               "rname VARCHAR(255) COLLATE NOCASE_DE)"));
-    db.execute(QStringLiteral("insert into duprez ([ErsterWert von rid], [Anzahl von rid], rname) "
-                              "select min(rid), count(rid), rname from rezepte group by rname "
+    // Every title with copies, read once from the title index: the work table, and the copy
+    // of each title that stays.
+    db.execute(QStringLiteral("create temp table if not exists dupgruppen (rname VARCHAR(255) COLLATE NOCASE_DE, "
+                              "erster integer, anzahl integer, behalten integer)"));
+    db.execute(QStringLiteral("delete from temp.dupgruppen"));
+    db.execute(QStringLiteral("insert into temp.dupgruppen (rname, erster, anzahl, behalten) "
+                              "select rname, min(rid), count(rid), max(rid) from rezepte group by rname "
                               "having count(rid) > 1 order by rname"));
-    // Every copy that goes with the copy of its title that stays, found by one pass over
-    // the title index and one seek per title.
+    db.execute(QStringLiteral("insert into duprez ([ErsterWert von rid], [Anzahl von rid], rname) "
+                              "select erster, anzahl, rname from temp.dupgruppen order by rowid"));
+    // Every copy that goes, with the copy of its title that stays: one seek per title.
     db.execute(QStringLiteral("create temp table if not exists dupweg (rid integer primary key, behalten integer)"));
     db.execute(QStringLiteral("delete from temp.dupweg"));
-    db.execute(QStringLiteral("insert into temp.dupweg (rid, behalten) select r.rid, d.behalten "
-                              "from (select rname, max(rid) as behalten from rezepte group by rname "
-                              "having count(rid) > 1) d inner join rezepte r on r.rname = d.rname "
-                              "where r.rid < d.behalten"));
+    db.execute(QStringLiteral("insert into temp.dupweg (rid, behalten) select r.rid, g.behalten "
+                              "from temp.dupgruppen g inner join rezepte r on r.rname = g.rname "
+                              "where r.rid < g.behalten"));
+    db.execute(QStringLiteral("delete from temp.dupgruppen"));
     const qint64 removed = db.scalar(QStringLiteral("select count(*) from temp.dupweg")).toLongLong();
     if (removed > 0) {
         keepListEntries(db);
