@@ -28,21 +28,25 @@ void step(const char* name)
 // list). A moved entry shows the title, category and comment of the recipe it now opens.
 void keepListEntries(db::Database& db)
 {
-    db.execute(QStringLiteral(
-        "delete from rezinaus where rowid in (select a.rowid from rezinaus a "
-        "inner join temp.dupweg w on w.rid = a.rid where exists (select 1 from rezinaus b "
-        "where b.aid = a.aid and b.rowid <> a.rowid and (b.rid = w.behalten or (b.rowid < a.rowid "
-        "and b.rid in (select x.rid from temp.dupweg x where x.behalten = w.behalten)))))"));
+    // The entries of a list that show one recipe once the copies are gone, ranked: the
+    // kept copy's own entries first, then the copies' by place. Read in one pass over the
+    // list table, however long a list is.
+    const auto surplus = [](const QString& table, const QString& list, const QString& place) {
+        return QStringLiteral(
+                   "delete from %1 where rowid in (select e from (select a.rowid as e, w.rid as kopie, "
+                   "row_number() over (partition by a.%2, coalesce(w.behalten, a.rid) "
+                   "order by w.rid is not null, %3a.rowid) as rang "
+                   "from %1 a left join temp.dupweg w on w.rid = a.rid "
+                   "where a.rid in (select rid from temp.dupweg) or a.rid in (select behalten from temp.dupweg)) "
+                   "where kopie is not null and rang > 1)")
+            .arg(table, list, place);
+    };
+    db.execute(surplus(QStringLiteral("rezinaus"), QStringLiteral("aid"), QString()));
     db.execute(QStringLiteral(
         "update rezinaus set rid = (select w.behalten from temp.dupweg w where w.rid = rezinaus.rid), "
         "(rname, katego, komid) = (select r.rname, r.kid, r.komid from temp.dupweg w inner join rezepte r "
         "on r.rid = w.behalten where w.rid = rezinaus.rid) where rid in (select rid from temp.dupweg)"));
-    db.execute(QStringLiteral(
-        "delete from rezinmen where rowid in (select a.rowid from rezinmen a "
-        "inner join temp.dupweg w on w.rid = a.rid where exists (select 1 from rezinmen b "
-        "where b.mid = a.mid and b.rowid <> a.rowid and (b.rid = w.behalten or "
-        "(b.rid in (select x.rid from temp.dupweg x where x.behalten = w.behalten) "
-        "and (b.nr < a.nr or (b.nr is a.nr and b.rowid < a.rowid) or (b.nr is not null and a.nr is null))))))"));
+    db.execute(surplus(QStringLiteral("rezinmen"), QStringLiteral("mid"), QStringLiteral("a.nr is null, a.nr, ")));
     db.execute(QStringLiteral(
         "update rezinmen set rid = (select w.behalten from temp.dupweg w where w.rid = rezinmen.rid), "
         "(rname, katego) = (select substr(r.rname, 1, %1), r.kid from temp.dupweg w inner join rezepte r "
