@@ -28,30 +28,43 @@ void step(const char* name)
 // list). A moved entry shows the title, category and comment of the recipe it now opens.
 void keepListEntries(db::Database& db)
 {
-    // The entries of a list that show one recipe once the copies are gone, ranked: the
-    // kept copy's own entries first, then the copies' by place. Read in one pass over the
-    // list table, however long a list is.
+    // Lists are short beside the copies: each is read once and its entries looked up
+    // among the copies, not the copies looked up in the lists.
+    const auto holdsCopies = [&](const QString& table) {
+        return db.scalar(QStringLiteral("select exists (select 1 from %1 a where exists "
+                                        "(select 1 from temp.dupweg w where w.rid = a.rid))")
+                             .arg(table))
+                   .toBool();
+    };
+    // The entries that show one recipe once the copies are gone, ranked: the kept copy's
+    // own entries first, then the copies' by place; all but the first go.
     const auto surplus = [](const QString& table, const QString& list, const QString& place) {
         return QStringLiteral(
                    "delete from %1 where rowid in (select e from (select a.rowid as e, w.rid as kopie, "
                    "row_number() over (partition by a.%2, coalesce(w.behalten, a.rid) "
                    "order by w.rid is not null, %3a.rowid) as rang "
                    "from %1 a left join temp.dupweg w on w.rid = a.rid "
-                   "where a.rid in (select rid from temp.dupweg) or a.rid in (select behalten from temp.dupweg)) "
+                   "where w.rid is not null or exists (select 1 from temp.dupbehalten b where b.rid = a.rid)) "
                    "where kopie is not null and rang > 1)")
             .arg(table, list, place);
     };
-    db.execute(surplus(QStringLiteral("rezinaus"), QStringLiteral("aid"), QString()));
-    db.execute(QStringLiteral(
-        "update rezinaus set rid = (select w.behalten from temp.dupweg w where w.rid = rezinaus.rid), "
-        "(rname, katego, komid) = (select r.rname, r.kid, r.komid from temp.dupweg w inner join rezepte r "
-        "on r.rid = w.behalten where w.rid = rezinaus.rid) where rid in (select rid from temp.dupweg)"));
-    db.execute(surplus(QStringLiteral("rezinmen"), QStringLiteral("mid"), QStringLiteral("a.nr is null, a.nr, ")));
-    db.execute(QStringLiteral(
-        "update rezinmen set rid = (select w.behalten from temp.dupweg w where w.rid = rezinmen.rid), "
-        "(rname, katego) = (select substr(r.rname, 1, %1), r.kid from temp.dupweg w inner join rezepte r "
-        "on r.rid = w.behalten where w.rid = rezinmen.rid) where rid in (select rid from temp.dupweg)")
-                   .arg(kMenuNameLength));
+    if (holdsCopies(QStringLiteral("rezinaus"))) {
+        db.execute(surplus(QStringLiteral("rezinaus"), QStringLiteral("aid"), QString()));
+        db.execute(QStringLiteral(
+            "update rezinaus set rid = (select w.behalten from temp.dupweg w where w.rid = rezinaus.rid), "
+            "(rname, katego, komid) = (select r.rname, r.kid, r.komid from temp.dupweg w inner join rezepte r "
+            "on r.rid = w.behalten where w.rid = rezinaus.rid) "
+            "where exists (select 1 from temp.dupweg w where w.rid = rezinaus.rid)"));
+    }
+    if (holdsCopies(QStringLiteral("rezinmen"))) {
+        db.execute(surplus(QStringLiteral("rezinmen"), QStringLiteral("mid"), QStringLiteral("a.nr is null, a.nr, ")));
+        db.execute(QStringLiteral(
+            "update rezinmen set rid = (select w.behalten from temp.dupweg w where w.rid = rezinmen.rid), "
+            "(rname, katego) = (select substr(r.rname, 1, %1), r.kid from temp.dupweg w inner join rezepte r "
+            "on r.rid = w.behalten where w.rid = rezinmen.rid) "
+            "where exists (select 1 from temp.dupweg w where w.rid = rezinmen.rid)")
+                       .arg(kMenuNameLength));
+    }
 }
 
 // A table or index name from the cookbook's own schema, as SQL writes it.
@@ -123,6 +136,9 @@ qint64 removeDuplicates(db::Database& db)
     db.execute(QStringLiteral("insert into temp.dupweg (rid, behalten) select r.rid, g.behalten "
                               "from temp.dupgruppen g inner join rezepte r on r.rname = g.rname "
                               "where r.rid < g.behalten"));
+    db.execute(QStringLiteral("create temp table if not exists dupbehalten (rid integer primary key)"));
+    db.execute(QStringLiteral("delete from temp.dupbehalten"));
+    db.execute(QStringLiteral("insert into temp.dupbehalten (rid) select behalten from temp.dupgruppen"));
     db.execute(QStringLiteral("delete from temp.dupgruppen"));
     const qint64 removed = db.scalar(QStringLiteral("select count(*) from temp.dupweg")).toLongLong();
     if (removed > 0) {
@@ -136,6 +152,7 @@ qint64 removeDuplicates(db::Database& db)
                               "and zutid not in (select zutid from zutimp where zutid is not null) "
                               "and zutid not in (select zutid from zutmehrzahl where zutid is not null)"));
     db.execute(QStringLiteral("delete from temp.dupweg"));
+    db.execute(QStringLiteral("delete from temp.dupbehalten"));
     db.execute(QStringLiteral("delete from duprez"));
     tx.commit();
     return removed;
