@@ -5,7 +5,6 @@
 #include "platform/db/database.h"
 #include "platform/ui/dialogs.h"
 
-
 #include <algorithm>
 #include <functional>
 #include <vector>
