@@ -67,6 +67,35 @@ void keepListEntries(db::Database& db)
     }
 }
 
+// While it lives, deleted rows are wiped from the pages that held them, but pages that
+// fall free are left as they are instead of being overwritten with zeros: dropping an
+// index or emptying most of a table then writes only what stays. The compaction that
+// follows a removal leaves the free pages out of the file. The connection's setting comes
+// back at the end.
+class WipeDeletedRowsOnly {
+public:
+    explicit WipeDeletedRowsOnly(db::Database& db) : m_db(db)
+    {
+        m_before = db.scalar(QStringLiteral("PRAGMA secure_delete")).toLongLong();
+        db.execute(QStringLiteral("PRAGMA secure_delete=FAST"));
+    }
+    ~WipeDeletedRowsOnly()
+    {
+        try {
+            m_db.execute(QStringLiteral("PRAGMA secure_delete=%1")
+                             .arg(m_before == 2 ? QStringLiteral("FAST") : QString::number(m_before)));
+        } catch (const db::DbError&) {
+            // The connection keeps the lighter setting; nothing it stores is lost by it.
+        }
+    }
+    WipeDeletedRowsOnly(const WipeDeletedRowsOnly&) = delete;
+    WipeDeletedRowsOnly& operator=(const WipeDeletedRowsOnly&) = delete;
+
+private:
+    db::Database& m_db;
+    qint64 m_before = 0;
+};
+
 // A table or index name from the cookbook's own schema, as SQL writes it.
 QString sqlName(const QString& name)
 {
@@ -116,6 +145,7 @@ void deleteRowsOfCopies(db::Database& db, const QString& table, qint64 removed, 
 
 qint64 removeDuplicates(db::Database& db)
 {
+    WipeDeletedRowsOnly wipe(db);
     db::Transaction tx(db);
     db.execute(QStringLiteral("drop table if exists duprez"));
     db.execute(QStringLiteral("create table duprez ([ErsterWert von rid] LONG, [Anzahl von rid] LONG, "
