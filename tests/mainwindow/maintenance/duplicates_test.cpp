@@ -133,8 +133,11 @@ TEST_F(DuplicateRemoval, AFailureLeavesRecipesEntriesAndIndexesAsTheyWere)
     db().execute(QStringLiteral("drop trigger gesperrt"));
     EXPECT_EQ(schema(), tables);
 
+    const qint64 wiping = number(QStringLiteral("pragma secure_delete"));
     EXPECT_EQ(removeDuplicates(db()), 40);
     EXPECT_EQ(schema(), tables);
+    // The connection wipes freed pages again as it did before.
+    EXPECT_EQ(number(QStringLiteral("pragma secure_delete")), wiping);
     EXPECT_EQ(lists().size(), 1);
     EXPECT_EQ(number(QStringLiteral("select count(*) from rezinmen where rid=(select rid from rezepte where "
                                     "rname='Brot')")),
