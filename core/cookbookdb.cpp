@@ -136,7 +136,7 @@ Verdict examine(const QString& file, QString* reason = nullptr, QString* bname =
 }
 
 // The upgrade steps in the order the opening runs them.
-constexpr std::array<int, 8> upgradeSteps = {100, 103, 101, 102, 104, 106, 110, 111};
+constexpr std::array<int, 9> upgradeSteps = {100, 103, 101, 102, 104, 106, 110, 111, 112};
 
 void runUpgradeStep(db::Database& db, int number)
 {
@@ -149,6 +149,7 @@ void runUpgradeStep(db::Database& db, int number)
     case 106: update106(db); break;
     case 110: update110(db); break;
     case 111: update111(db); break;
+    case 112: update112(db); break;
     default: break;
     }
 }

@@ -28,36 +28,84 @@ bool hasIndex(const std::vector<PlannedIndex>& planned, const std::vector<db::In
     return false;
 }
 
+bool isPlain(const db::IndexDef& index)
+{
+    return !index.primary && !index.unique;
+}
+
+// A plain index whose fields lead a longer one of the same table, listed or existing.
+bool covered(const PlannedIndex& p, const std::vector<PlannedIndex>& listed, db::Database& db)
+{
+    if (!isPlain(p.index)) return false;
+    for (const PlannedIndex& other : listed)
+        if (other.table.compare(p.table, Qt::CaseInsensitive) == 0 && leadsIndex(p.index.fields, other.index.fields))
+            return true;
+    for (const db::IndexDef& index : db.indexes(p.table))
+        if (leadsIndex(p.index.fields, index.fields)) return true;
+    return false;
+}
+
 // The listed indexes that are missing. Decided per index, so a build that was cut short
 // is completed; a definition without fields cannot be built and is left out.
 std::vector<PlannedIndex> missingIndexes(db::Database& db)
 {
+    std::vector<PlannedIndex> listed;
     std::vector<PlannedIndex> planned;
-    const auto defs = db.openRecordset(QStringLiteral("-indizes"), db::RecordsetType::Table);
-    for (; !defs->eof(); defs->moveNext()) {
-        const QString table = defs->value(QStringLiteral("tabelle")).toString();
-        const QString name = defs->value(QStringLiteral("indexname")).toString();
-        if (!db.hasTable(table))
-            throw db::DbError(0, QStringLiteral("Die Tabelle '%1' für den Suchindex '%2' fehlt.").arg(table, name));
-        if (hasIndex(planned, db.indexes(table), table, name)) continue;
+    {
+        const auto defs = db.openRecordset(QStringLiteral("-indizes"), db::RecordsetType::Table);
+        for (; !defs->eof(); defs->moveNext()) {
+            const QString table = defs->value(QStringLiteral("tabelle")).toString();
+            const QString name = defs->value(QStringLiteral("indexname")).toString();
+            if (!db.hasTable(table))
+                throw db::DbError(0, QStringLiteral("Die Tabelle '%1' für den Suchindex '%2' fehlt.").arg(table, name));
 
-        db::IndexDef index;
-        index.name = name;
-        index.primary = defs->value(QStringLiteral("Primary")).toBool();
-        index.unique = index.primary;
-        const auto fields = db.openRecordset(
-            QStringLiteral("select * from [-indexfelder] where indid=%1 order by fnr;")
-                .arg(defs->value(QStringLiteral("indid")).toLongLong()),
-            db::RecordsetType::Snapshot);
-        for (; !fields->eof(); fields->moveNext())
-            index.fields.append(fields->value(QStringLiteral("feldname")).toString());
-        if (index.fields.isEmpty()) continue;
-        planned.push_back({table, index});
+            db::IndexDef index;
+            index.name = name;
+            index.primary = defs->value(QStringLiteral("Primary")).toBool();
+            index.unique = index.primary;
+            const auto fields = db.openRecordset(
+                QStringLiteral("select * from [-indexfelder] where indid=%1 order by fnr;")
+                    .arg(defs->value(QStringLiteral("indid")).toLongLong()),
+                db::RecordsetType::Snapshot);
+            for (; !fields->eof(); fields->moveNext())
+                index.fields.append(fields->value(QStringLiteral("feldname")).toString());
+            if (index.fields.isEmpty()) continue;
+            const PlannedIndex p{table, index};
+            listed.push_back(p);
+            if (!hasIndex(planned, db.indexes(table), table, name)) planned.push_back(p);
+        }
     }
-    return planned;
+    std::vector<PlannedIndex> needed;
+    for (const PlannedIndex& p : planned)
+        if (!covered(p, listed, db)) needed.push_back(p);
+    return needed;
 }
 
 }  // namespace
+
+bool leadsIndex(const QStringList& fields, const QStringList& longer)
+{
+    if (fields.isEmpty() || fields.size() >= longer.size()) return false;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        if (fields[i].compare(longer[i], Qt::CaseInsensitive) != 0) return false;
+    return true;
+}
+
+IndexBuildCache::IndexBuildCache(db::Database& db) : m_db(db)
+{
+    m_before = db.scalar(QStringLiteral("PRAGMA cache_size")).toLongLong();
+    // 2 MB, the engine's own default.
+    db.execute(QStringLiteral("PRAGMA cache_size=-2000"));
+}
+
+IndexBuildCache::~IndexBuildCache()
+{
+    try {
+        m_db.execute(QStringLiteral("PRAGMA cache_size=%1").arg(m_before));
+    } catch (const db::DbError&) {
+        // A connection that cannot take a pragma keeps the small cache; it still works.
+    }
+}
 
 void indizieren(db::Database& db)
 {
@@ -74,7 +122,10 @@ void indizieren(db::Database& db)
                    ui::OkOnly, QStringLiteral(" A c h t u n g"));
 
     db::Transaction tx(db);
-    for (const PlannedIndex& p : planned) db.createIndex(p.table, p.index);
+    {
+        IndexBuildCache cache(db);
+        for (const PlannedIndex& p : planned) db.createIndex(p.table, p.index);
+    }
     db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
     tx.commit();
 

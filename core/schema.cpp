@@ -1,11 +1,11 @@
 #include "core/schema.h"
 
+#include "core/indizieren.h"
 #include "core/mainmod.h"
 #include "platform/db/database.h"
 #include "platform/ui/dialogs.h"
 
-#include <QHash>
-
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -71,57 +71,49 @@ void update100(db::Database& db)
 {
     db::Transaction tx(db);
 
-    // The converted lines are collected first and deleted by one statement, so the step
-    // costs one pass over the lines however many headings it finds.
-    db.execute(QStringLiteral("create temp table if not exists personen100 (zeile integer primary key)"));
-    db.execute(QStringLiteral("delete from temp.personen100"));
-    // Of several headings of one recipe the last one read counts, as when each was applied in turn.
-    QHash<qint64, int> servingsOf;
-    std::vector<qint64> order;
+    // Every "personen" text with the servings it names, read from each text once, not from
+    // every line that uses it: the old import stored one text for all recipes with the
+    // same heading. A text without a usable number names none.
+    db.execute(QStringLiteral("create temp table if not exists personentexte100 (zutid integer primary key, "
+                              "port integer)"));
+    db.execute(QStringLiteral("delete from temp.personentexte100"));
     {
-        db::Statement line(db, QStringLiteral("insert into temp.personen100 (zeile) values (?)"));
-        const auto rs = db.openRecordset(
-            QStringLiteral("SELECT zutaten.rowid AS zeile, zutindex.zutid, zutindex.zutat, zutaten.nr, zutaten.tid, "
-                           "zutaten.rid, ") +
-                QStringLiteral("rezepte.port, rezepte.ungenau FROM (zutindex INNER JOIN zutaten ") +
-                QStringLiteral("ON zutindex.zutid = zutaten.zutid) INNER JOIN rezepte ON zutaten.rid ") +
-                QStringLiteral("= rezepte.rid WHERE (((zutindex.zutat) Like '*personen*') ") +
-                QStringLiteral("AND ((zutaten.nr)=0));"),
-            db::RecordsetType::Snapshot);
-        for (; !rs->eof(); rs->moveNext()) {
-            const std::optional<int> servings = servingsInText(rs->value(QStringLiteral("zutat")).toString());
-            // A heading without a usable number keeps its line and its text.
-            if (!servings) continue;
-            const qint64 rid = rs->value(QStringLiteral("rid")).toLongLong();
-            if (!servingsOf.contains(rid)) order.push_back(rid);
-            servingsOf.insert(rid, *servings);
-            line.bind(1, rs->value(QStringLiteral("zeile")));
-            line.step();
-            line.reset();
+        db::Statement text(db, QStringLiteral("insert into temp.personentexte100 (zutid, port) values (?, ?)"));
+        db::Statement texts(db, QStringLiteral("select zutid, zutat from zutindex where zutat like '*personen*'"));
+        while (texts.step()) {
+            const std::optional<int> servings = servingsInText(texts.text(1));
+            text.bind(1, texts.int64(0));
+            text.bind(2, servings ? QVariant(*servings) : QVariant());
+            text.step();
+            text.reset();
         }
     }
-    {
-        db::Statement port(db, QStringLiteral("update rezepte set port=?1 where rid=?2 and (port is null or port<>?1)"));
-        for (qint64 rid : order) {
-            port.bind(1, servingsOf.value(rid));
-            port.bind(2, rid);
-            port.step();
-            port.reset();
-        }
-    }
-    db.execute(QStringLiteral("delete from zutaten where rowid in (select zeile from temp.personen100)"));
-    db.execute(QStringLiteral("delete from temp.personen100"));
 
-    // Texts that other lines still use stay. The few "personen" texts are looked up in one
-    // pass over the lines, not one pass each.
-    QStringList texts;
-    {
-        db::Statement st(db, QStringLiteral("select zutid from zutindex where zutat like '*personen*'"));
-        while (st.step()) texts << QString::number(st.int64(0));
-    }
-    if (!texts.isEmpty())
-        db.execute(QStringLiteral("delete from zutindex where zutid in (%1) and zutid not in "
-                                  "(select zutid from zutaten where zutid in (%1))").arg(texts.join(u',')));
+    // Their lines, in one pass over all lines. A heading line (nr 0) of an existing recipe
+    // whose text names servings is converted; every other line keeps its text.
+    db.execute(QStringLiteral("create temp table if not exists personen100 (zeile integer primary key, rid integer, "
+                              "zutid integer, port integer, umgestellt integer)"));
+    db.execute(QStringLiteral("delete from temp.personen100"));
+    db.execute(QStringLiteral(
+        "insert into temp.personen100 (zeile, rid, zutid, port, umgestellt) "
+        "select zutaten.rowid, zutaten.rid, zutaten.zutid, t.port, "
+        "case when zutaten.nr = 0 and t.port is not null and zutaten.rid in (select rid from rezepte) "
+        "then 1 else 0 end from zutaten inner join temp.personentexte100 t on t.zutid = zutaten.zutid"));
+    // Of several headings of one recipe the last line counts, as when each was applied in
+    // turn in the lines' order.
+    db.execute(QStringLiteral("create temp table if not exists port100 (rid integer primary key, port integer)"));
+    db.execute(QStringLiteral("delete from temp.port100"));
+    db.execute(QStringLiteral("insert or replace into temp.port100 (rid, port) select rid, port from temp.personen100 "
+                              "where umgestellt = 1 order by zeile"));
+    db.execute(QStringLiteral("update rezepte set port = n.port from temp.port100 n "
+                              "where n.rid = rezepte.rid and n.port is not rezepte.port"));
+    db.execute(QStringLiteral("delete from zutaten where rowid in (select zeile from temp.personen100 "
+                              "where umgestellt = 1)"));
+    // Texts that a line still uses stay.
+    db.execute(QStringLiteral("delete from zutindex where zutid in (select zutid from temp.personentexte100) and "
+                              "zutid not in (select zutid from temp.personen100 where umgestellt = 0)"));
+    for (const char* table : {"personentexte100", "personen100", "port100"})
+        db.execute(QStringLiteral("delete from temp.%1").arg(QLatin1String(table)));
 
     // The row that marked the making of an empty `changelog` belongs with this step.
     if (db.scalar(QStringLiteral("select count(*) from changelog")).toLongLong() == 0)
@@ -134,25 +126,13 @@ void update101(db::Database& db)
 {
     try {
         db::Transaction tx(db);
-        std::vector<QVariant> rids;
-        {
-            const auto rs = db.openRecordset(
-                QStringLiteral("SELECT rezepte.rid FROM rezepte LEFT JOIN zutaten ON rezepte.rid = zutaten.rid ") +
-                    QStringLiteral("GROUP BY rezepte.rid HAVING (((Count(zutaten.rid))=0));"),
-                db::RecordsetType::Snapshot);
-            for (; !rs->eof(); rs->moveNext()) rids.push_back(rs->value(0));
-        }
         db.execute(QStringLiteral("insert into zutindex (zutat) select '-';"));
         const QVariant zutid = db.scalar(QStringLiteral("select zutid from zutindex where zutat='-' order by zutid;"));
-
-        db::Statement add(db, QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) "
-                                             "values (?,1,0,null,null,?)"));
-        for (const QVariant& rid : rids) {
-            add.reset();
-            add.bind(1, rid);
-            add.bind(2, zutid);
-            add.step();
-        }
+        // The recipes without lines in one pass over the lines, in the order of their ids.
+        db.execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) "
+                                  "select rid,1,0,null,null,? from rezepte "
+                                  "where rid not in (select rid from zutaten where rid is not null) order by rid"),
+                   {zutid});
         db.execute(QStringLiteral("insert into changelog (changed) select  101;"));
         tx.commit();
     } catch (const db::DbError& e) {
@@ -268,8 +248,22 @@ void mergeeinheit(db::Database& db, const QString& aliasEkurz, const QString& al
 void applyUnitMoves(db::Database& db)
 {
     db.execute(QStringLiteral("create temp table if not exists einheitwechsel (alt integer primary key, neu integer)"));
-    db.execute(QStringLiteral("update zutaten set eid=(select neu from temp.einheitwechsel where alt=zutaten.eid) "
-                              "where eid in (select alt from temp.einheitwechsel)"));
+    // The few moves are written into the statement, so each line is only compared with
+    // numbers, not looked up in the table of moves.
+    QStringList cases;
+    QStringList from;
+    {
+        db::Statement moves(db, QStringLiteral("select alt, neu from temp.einheitwechsel order by alt"));
+        while (moves.step()) {
+            const QString alt = QString::number(moves.int64(0));
+            cases << QStringLiteral("when %1 then %2").arg(alt, moves.isNull(1) ? QStringLiteral("null")
+                                                                               : QString::number(moves.int64(1)));
+            from << alt;
+        }
+    }
+    if (!from.isEmpty())
+        db.execute(QStringLiteral("update zutaten set eid = case eid %1 end where eid in (%2)")
+                       .arg(cases.join(u' '), from.join(u',')));
     db.execute(QStringLiteral("delete from temp.einheitwechsel"));
 }
 
@@ -355,11 +349,53 @@ void update110(db::Database& db)
 void update111(db::Database& db)
 {
     db::Transaction tx(db);
-    const QVariant zutaten = db.scalar(QStringLiteral("select max(eid) as enumber from zutaten"));
+    // The few units first: only the old numbering needs the pass over every line.
     const QVariant einheiten = db.scalar(QStringLiteral("select max(eid) as enumber from einheiten"));
-    if (!zutaten.isNull() && !einheiten.isNull() && zutaten.toLongLong() == 195 && einheiten.toLongLong() == 222)
-        db.execute(QStringLiteral("update zutaten set eid=eid+27 where eid>=167"));
+    if (!einheiten.isNull() && einheiten.toLongLong() == 222) {
+        const QVariant zutaten = db.scalar(QStringLiteral("select max(eid) as enumber from zutaten"));
+        if (!zutaten.isNull() && zutaten.toLongLong() == 195)
+            db.execute(QStringLiteral("update zutaten set eid=eid+27 where eid>=167"));
+    }
     db.execute(QStringLiteral("insert into changelog (changed) select  111;"));
+    tx.commit();
+}
+
+void update112(db::Database& db)
+{
+    const QString table = QStringLiteral("zutaten");
+    const QString shorter = QStringLiteral("zutid");
+    const QStringList fields = {shorter};
+    db::Transaction tx(db);
+    if (db.hasTable(table)) {
+        const std::vector<db::IndexDef> indexes = db.indexes(table);
+        const auto plainOnZutid = [&](const db::IndexDef& index) {
+            return index.name.compare(shorter, Qt::CaseInsensitive) == 0 && !index.primary && !index.unique &&
+                   index.fields.size() == 1 && index.fields[0].compare(shorter, Qt::CaseInsensitive) == 0;
+        };
+        const auto led = [&](const db::IndexDef& index) { return leadsIndex(fields, index.fields); };
+        if (std::any_of(indexes.begin(), indexes.end(), plainOnZutid) &&
+            std::any_of(indexes.begin(), indexes.end(), led))
+            db.deleteIndex(table, shorter);
+    }
+    // The definition goes where a longer one on the same field is listed, so a later build
+    // does not make it again.
+    if (db.hasTable(QStringLiteral("-indizes")) && db.hasTable(QStringLiteral("-indexfelder"))) {
+        const QString definitions = QStringLiteral(
+            "(select i.indid from [-indizes] i where i.tabelle='zutaten' and i.indexname='zutid' and not i.\"Primary\" "
+            "and (select count(*) from [-indexfelder] f where f.indid=i.indid)=1 "
+            "and exists (select 1 from [-indexfelder] f where f.indid=i.indid and f.feldname='zutid') "
+            "and exists (select 1 from [-indizes] l join [-indexfelder] f on f.indid=l.indid "
+            "where l.tabelle='zutaten' and l.indid<>i.indid and f.fnr=(select min(fnr) from [-indexfelder] g "
+            "where g.indid=l.indid) and f.feldname='zutid' and (select count(*) from [-indexfelder] g "
+            "where g.indid=l.indid)>1))");
+        db.execute(QStringLiteral("create temp table if not exists indizes112 (indid integer)"));
+        db.execute(QStringLiteral("delete from temp.indizes112"));
+        db.execute(QStringLiteral("insert into temp.indizes112 (indid) select indid from ") + definitions);
+        db.execute(QStringLiteral("delete from [-indexfelder] where indid in (select indid from temp.indizes112)"));
+        db.execute(QStringLiteral("delete from [-indizes] where indid in (select indid from temp.indizes112)"));
+        db.execute(QStringLiteral("delete from temp.indizes112"));
+    }
+    db.execute(QStringLiteral("insert into changelog (changed) select  112;"));
     tx.commit();
 }
 

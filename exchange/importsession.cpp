@@ -31,10 +31,9 @@ qint64 lasterrid = 0;
 namespace {
 
 constexpr qsizetype kTextWidth = 255;
-// The page cache while an import writes: the new rows' index pages stay in memory; and
-// while a large import builds its indexes, which sort every row of the tables.
+// The page cache while an import writes: the title index and the lookup tables' pages
+// stay in memory.
 const QString kImportCacheSize = QStringLiteral("-32768");
-const QString kIndexCacheSize = QStringLiteral("-32768");
 // Recipes handed from the reading thread to the writer at a time.
 constexpr std::size_t kBundle = 16;
 // The recipe tables whose secondary indexes a large import leaves out: each row costs a
@@ -387,15 +386,16 @@ void ImportSession::leaveBulk()
         m_db.shareAgain();
     });
     m_db.execute(QStringLiteral("PRAGMA threads=1"));
-    m_db.execute(QStringLiteral("PRAGMA cache_size=") + kIndexCacheSize);
     // What was dropped comes back; a cookbook whose first opening has not built its
     // indexes yet is left to that opening.
-    db::Transaction tx(m_db);
-    buildMissingIndexes(m_db, m_dropped);
-    if (m_indexed) m_db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
-    fault("indexes");
-    tx.commit();
-    m_db.execute(QStringLiteral("PRAGMA cache_size=") + kImportCacheSize);
+    {
+        const IndexBuildCache cache(m_db);
+        db::Transaction tx(m_db);
+        buildMissingIndexes(m_db, m_dropped);
+        if (m_indexed) m_db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
+        fault("indexes");
+        tx.commit();
+    }
     m_stats.indexNs += clock.nsecsElapsed();
 }
 

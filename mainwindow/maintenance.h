@@ -14,9 +14,11 @@ namespace kv {
 // Removes every recipe whose title another recipe carries too (titles compared as the
 // cookbook compares them, case ignored), keeping of each title the recipe with the
 // largest id — the one that repeated removals of the first of a group would keep. Their
-// rows go from every table of `reztabellen`, and ingredient names no line, alias or
-// plural uses any more go too. One transaction; returns how many recipes went. The work
-// table `duprez` lists the groups while it runs and is left empty.
+// entries in selection lists and menus point at the kept recipe instead (a list holds it
+// once: its own entry where it had one, else the first of the copies'); their other rows
+// go from every table of `reztabellen`, and ingredient names no line, alias or plural
+// uses any more go too. One transaction; returns how many recipes went. The work table
+// `duprez` lists the groups while it runs and is left empty.
 qint64 removeDuplicates(db::Database& db);
 
 // The file work of the compaction, for a cookbook nobody has open in this program.

@@ -114,4 +114,41 @@ TEST_F(IndexBuild, ABadDefinitionBuildsNothingAndIsNotRecorded)
     EXPECT_EQ(kv::test::snapshot(*kochbuchdb), unchanged);
 }
 
+// A plain definition whose fields lead a longer one (listed or already built) answers no
+// seek the longer one does not: it is not built, whatever the order of the definitions.
+TEST_F(IndexBuild, APlainIndexLeadingALongerOneIsNotBuilt)
+{
+    kochbuchdb->execute(QStringLiteral("insert into [-indizes] (indid,tabelle,indexname,\"Primary\") values "
+                                       "(10,'zutaten','zutid',0), (11,'zutaten','zutidrid',0), "
+                                       "(12,'zutindex','kurz',0), (13,'rezepte','rid',1)"));
+    kochbuchdb->execute(QStringLiteral("insert into [-indexfelder] (indid,feldname,fnr) values "
+                                       "(10,'zutid',1), (11,'rid',2), (11,'zutid',1), (12,'zutat',1), (13,'rid',1)"));
+    kochbuchdb->createIndex(QStringLiteral("zutindex"),
+                            {QStringLiteral("lang"), {QStringLiteral("zutat"), QStringLiteral("zutid")}});
+    expectBothMessages();
+
+    kv::indizieren(*kochbuchdb);
+
+    EXPECT_FALSE(index(QStringLiteral("zutaten"), QStringLiteral("zutid")));
+    const auto longer = index(QStringLiteral("zutaten"), QStringLiteral("zutidrid"));
+    ASSERT_TRUE(longer);
+    EXPECT_EQ(longer->fields, (QStringList{QStringLiteral("zutid"), QStringLiteral("rid")}));
+    EXPECT_FALSE(index(QStringLiteral("zutindex"), QStringLiteral("zutat")));
+    EXPECT_FALSE(index(QStringLiteral("zutindex"), QStringLiteral("kurz")));
+    // A key is built even where a longer index begins with its field; an index of the
+    // same fields as another is no shorter one.
+    EXPECT_TRUE(index(QStringLiteral("rezepte"), QStringLiteral("rid")));
+    EXPECT_TRUE(index(QStringLiteral("rezepte"), QStringLiteral("rnam")));
+    EXPECT_TRUE(index(QStringLiteral("zutaten"), QStringLiteral("zeile")));
+}
+
+TEST(LeadingFields, OnlyAStrictPrefixInAnyCaseLeads)
+{
+    const QStringList zutidrid = {QStringLiteral("zutid"), QStringLiteral("rid")};
+    EXPECT_TRUE(kv::leadsIndex({QStringLiteral("ZUTID")}, zutidrid));
+    EXPECT_FALSE(kv::leadsIndex(zutidrid, zutidrid));
+    EXPECT_FALSE(kv::leadsIndex({QStringLiteral("rid")}, zutidrid));
+    EXPECT_FALSE(kv::leadsIndex({}, zutidrid));
+}
+
 }  // namespace

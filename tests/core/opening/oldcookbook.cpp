@@ -54,7 +54,7 @@ void markAllStepsDone(db::Database& db)
 {
     db.execute(QStringLiteral("create table changelog (changed LONG)"));
     db.execute(QStringLiteral("insert into changelog (changed) values (100), (101), (102), (103), (104), (106), "
-                              "(110), (111)"));
+                              "(110), (111), (112)"));
 }
 
 void RecordingStartup::showFinddirModal()

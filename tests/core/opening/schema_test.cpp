@@ -279,3 +279,75 @@ TEST_F(UpgradeStep, Step103KeepsARowAlleAnOldCookbookAlreadyHolds)
     EXPECT_EQ(number(QStringLiteral("select count(*) from importdateien")), 3);
     EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{103});
 }
+
+TEST_F(UpgradeStep, OfSeveralServingsHeadingsOfARecipeItsLastLineCounts)
+{
+    db().execute(QStringLiteral("insert into zutindex (zutid,zutat) values (8,'Für 6 Personen'), (9,'3 Personen')"));
+    db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values "
+                                "(3,2,0,null,null,9), (3,1,0,null,null,8), (99,1,0,null,null,8)"));
+
+    kv::update100(*kochbuchdb);
+
+    EXPECT_EQ(number(QStringLiteral("select port from rezepte where rid=3")), 6);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where rid=3")), 0);
+    // A line of a recipe that does not exist keeps its heading and so its text.
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutaten where rid=99")), 1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutindex where zutid=8")), 1);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from zutindex where zutid=9")), 0);
+}
+
+TEST_F(UpgradeStep, Step112DropsTheIndexOnZutidAloneWhereTheLongerOneExists)
+{
+    const kv::db::IndexDef zutid{QStringLiteral("zutid"), {QStringLiteral("zutid")}};
+    db().createIndex(QStringLiteral("zutaten"), zutid);
+    db().execute(QStringLiteral("insert into [-indizes] (indid,tabelle,indexname,\"Primary\") values "
+                                "(13,'zutaten','zutid',0)"));
+    db().execute(QStringLiteral("insert into [-indexfelder] (indid,feldname,fnr) values (13,'zutid',1)"));
+    const auto names = [&] {
+        QStringList list;
+        for (const kv::db::IndexDef& index : db().indexes(QStringLiteral("zutaten"))) list << index.name;
+        list.sort();
+        return list;
+    };
+
+    // Without the longer index the short one is what the searches seek: it stays, and so
+    // does its definition.
+    kv::update112(*kochbuchdb);
+    EXPECT_EQ(names(), QStringList{QStringLiteral("zutid")});
+    EXPECT_EQ(number(QStringLiteral("select count(*) from [-indizes] where indid=13")), 1);
+    EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{112});
+
+    db().createIndex(QStringLiteral("zutaten"),
+                     {QStringLiteral("zutidrid"), {QStringLiteral("zutid"), QStringLiteral("rid")}});
+    db().execute(QStringLiteral("insert into [-indizes] (indid,tabelle,indexname,\"Primary\") values "
+                                "(27,'zutaten','zutidrid',0)"));
+    db().execute(QStringLiteral("insert into [-indexfelder] (indid,feldname,fnr) values (27,'rid',2), (27,'zutid',1)"));
+    db().execute(QStringLiteral("delete from changelog"));
+    QStringList otherFields;
+    for (const QString& row : kv::test::dumpTable(db(), QStringLiteral("-indexfelder")))
+        if (!row.startsWith(QStringLiteral("13|"))) otherFields << row;
+
+    kv::update112(*kochbuchdb);
+
+    EXPECT_EQ(names(), QStringList{QStringLiteral("zutidrid")});
+    EXPECT_EQ(number(QStringLiteral("select count(*) from [-indizes] where indid=13")), 0);
+    EXPECT_EQ(number(QStringLiteral("select count(*) from [-indizes] where indid=27")), 1);
+    EXPECT_EQ(kv::test::dumpTable(db(), QStringLiteral("-indexfelder")), otherFields);
+    EXPECT_EQ(kv::test::changelogInOrder(db()), QList<int>{112});
+    // The searches' seek of a name's lines and the removal of unused names still use an index.
+    for (const char* sql : {"select rid from zutaten where zutid=?",
+                            "select zutid from zutindex where zutid not in (select zutid from zutaten)"}) {
+        kv::db::Statement plan(db(), QStringLiteral("explain query plan ") + QString::fromLatin1(sql));
+        QStringList steps;
+        while (plan.step()) steps << plan.text(3);
+        EXPECT_TRUE(steps.join(u';').contains(QStringLiteral("zutaten.zutidrid")))
+            << sql << ": " << steps.join(u';').toStdString();
+    }
+
+    // A step that fails keeps the index.
+    db().createIndex(QStringLiteral("zutaten"), zutid);
+    db().execute(QStringLiteral("delete from changelog"));
+    breakChangelog();
+    EXPECT_THROW(kv::update112(*kochbuchdb), kv::db::DbError);
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("zutid"), QStringLiteral("zutidrid")}));
+}
