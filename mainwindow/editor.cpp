@@ -550,14 +550,18 @@ void NeuRezept::saveedit_Click()
     }
     qint64 rid = 0;
     try {
+        // The emptied work table goes to the disk with the recipe: one commit, not two.
+        db::Transaction tx(cookbook());
         rid = saverezept(cookbook(), recipe);
+        cookbook().execute(QStringLiteral("delete from editzutat"));
+        tx.commit();
     } catch (const db::DbError& e) {
         // Nothing was stored; the editor keeps all it holds.
         ui::msgbox(QStringLiteral("Das Rezept wurde nicht gespeichert.") + linebreak + e.text(), ui::Critical | ui::OkOnly,
                    QStringLiteral(" F E H L E R"));
         return;
     }
-    emptyWorkTable();
+    m_stored.clear();
     neu->refresh();
     zub->clear();
     stich->clear();
