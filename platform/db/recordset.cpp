@@ -360,9 +360,14 @@ struct KeysetData {
             sql = QStringLiteral("SELECT %1.rowid FROM %2 %3").arg(cfg.rowidRef, cfg.fromClause, cfg.tail);
         }
         Stmt st(cfg.db->handle(), sql);
-        const int column = sqlite3_column_count(st.get()) - 1;
+        sqlite3_stmt* raw = st.get();
+        const int column = sqlite3_column_count(raw) - 1;
+        // A list read again is about as long as before; every row of it passes this loop.
         std::vector<qint64> fresh;
-        while (st.step()) fresh.push_back(sqlite3_column_int64(st.get(), column));
+        fresh.reserve(ids.size());
+        int rc;
+        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) fresh.push_back(sqlite3_column_int64(raw, column));
+        if (rc != SQLITE_DONE) throwSqlite(cfg.db->handle(), sql);
         ids = std::move(fresh);
         loaded = true;
         cache.clear();
@@ -911,15 +916,32 @@ private:
         checkOpen();
         ensureLoaded();
         const auto& matches = m_d->matches(criteria);
-        if (!matches.empty())
-            for (qint64 i = start; i >= 0 && i < m_d->size(); i += step)
-                if (matches.count(m_d->ids[size_t(i)])) {
-                    m_noMatch = false;
-                    place(i);
-                    return true;
-                }
+        const qint64 at = matches.size() == 1 ? firstOf(*matches.begin(), start, step) : firstOf(matches, start, step);
+        if (at >= 0) {
+            m_noMatch = false;
+            place(at);
+            return true;
+        }
         m_noMatch = true;
         return false;
+    }
+
+    // A find by key ("rid=12") has one match; comparing ids is cheaper than a hash look-up
+    // for each of the rows it passes.
+    qint64 firstOf(qint64 id, qint64 start, int step) const
+    {
+        const auto& ids = m_d->ids;
+        for (qint64 i = start; i >= 0 && i < m_d->size(); i += step)
+            if (ids[size_t(i)] == id) return i;
+        return -1;
+    }
+
+    qint64 firstOf(const std::unordered_set<qint64>& matches, qint64 start, int step) const
+    {
+        if (matches.empty()) return -1;
+        for (qint64 i = start; i >= 0 && i < m_d->size(); i += step)
+            if (matches.count(m_d->ids[size_t(i)])) return i;
+        return -1;
     }
 
     void insertRow(const QStringList& columns, const QVariantList& values)
