@@ -405,7 +405,10 @@ qint64 saverezept(db::Database& db, const EditRecipe& recipe)
             throw db::DbError(db::errRecordDeleted, kRezeptFehlt);
         for (const QString& table : {QStringLiteral("zubereit"), QStringLiteral("zutaten"), QStringLiteral("rezstich")})
             db.execute(QStringLiteral("delete from %1 where rid=?").arg(table), {rid});
-        db.execute(QStringLiteral("update rezepte set port=?, rname=?, ungenau=0, kid=? where rid=?"),
+        // A row that would only get its own values again is left alone: the recipe list
+        // then knows that none of its rows has changed and need not read them again.
+        db.execute(QStringLiteral("update rezepte set port=?1, rname=?2, ungenau=0, kid=?3 where rid=?4 and "
+                                  "(port is not ?1 or rname is not ?2 collate binary or ungenau is not 0 or kid is not ?3)"),
                    {port, recipe.name, kid, rid});
     } else {
         const qint64 did = selbstEingegebenDid(db);

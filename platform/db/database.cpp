@@ -1,8 +1,10 @@
 #include "platform/db/database.h"
 
 #include "platform/db/dbinternal.h"
+#include "platform/db/sortedcolumn.h"
 #include "platform/db/sqlfunctions.h"
 #include "platform/db/sqltext.h"
+#include "platform/db/tablechanges.h"
 #include "platform/paths.h"
 
 #include <QDate>
@@ -486,6 +488,8 @@ void Database::configure()
 {
     sqlite3_busy_timeout(m_db, 5000);
     detail::check(m_db, detail::registerFunctions(m_db), QStringLiteral("NOCASE_DE / like"));
+    detail::check(m_db, detail::registerSortedColumn(*this), QStringLiteral("kv_sortedcolumn"));
+    detail::watchTableChanges(*this);
     // Recordsets fetch rows by rowid in no particular page order; 16 MB of page cache
     // keeps a large cookbook's hot pages in memory instead of re-reading them.
     execute(QStringLiteral("PRAGMA cache_size=-16384"));
@@ -722,6 +726,8 @@ void Database::close()
     closeAllRecordsets();
     auto& list = openDatabases();
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    detail::forgetTableChanges(*this);
+    d->sortedColumn.reset();
     // close_v2 waits for Statements the caller still holds; an open transaction rolls back.
     sqlite3_close_v2(m_db);
     m_db = nullptr;
