@@ -68,6 +68,12 @@ TEST_F(Requery, EveryChangeOfTheListsTableIsRead)
     }, "emptied at one stroke and filled under the same row numbers");
     expectReadAnew(list, [&] { exec(QStringLiteral("INSERT OR REPLACE INTO rezepte (rid, rname, kid) VALUES (3, 'B', 1)")); },
                    "a row replaced");
+    // Emptied however the statement is written.
+    expectReadAnew(list, [&] { exec(QStringLiteral("/* alle */ -- weg\n  DeLeTe FROM main.\"rezepte\"")); },
+                   "emptied by a statement behind comments");
+    exec(QStringLiteral("INSERT INTO rezepte (rid, rname, kid) SELECT rid, 'Alt ' || rid, 1 FROM zutaten"));
+    expectReadAnew(list, [&] { exec(QStringLiteral("WITH x AS (SELECT 1) DELETE FROM rezepte")); },
+                   "emptied by a statement with a common table expression");
 }
 
 TEST_F(Requery, ChangesTakenBackOtherConnectionsAndTheSchemaAreRead)
