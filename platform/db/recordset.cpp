@@ -364,7 +364,8 @@ struct KeysetData {
     // Reads the rowids again; `sizeHint` is how many there were.
     void load(size_t sizeHint = 0)
     {
-        loadStamp = readsItsTableOnly() ? stampTables(*cfg.db, {cfg.table}) : TableStamp{};
+        // Taken before the rows are read: a change after it is a change since the load.
+        const TableStamp stamp = readsItsTableOnly() ? stampTables(*cfg.db, {cfg.table}) : TableStamp{};
         QString sql;
         if (cfg.type == RecordsetType::Table) {
             QStringList order;
@@ -374,10 +375,11 @@ struct KeysetData {
         } else if (cfg.needsSelectList) {
             sql = QStringLiteral("SELECT %1, %2.rowid FROM %3 %4").arg(cfg.selectList, cfg.rowidRef, cfg.fromClause, cfg.tail);
         } else if (std::optional<std::vector<qint64>> found = cfg.schema == QLatin1String("main") && cfg.fromClause == cfg.rowidRef
-                                                                ? likeFilteredKeyset(*cfg.db, cfg.table, cfg.tail)
+                                                                ? likeFilteredKeyset(*cfg.db, cfg.table, cfg.fromClause, cfg.tail)
                                                                 : std::nullopt) {
             ids = std::move(*found);
             loaded = true;
+            loadStamp = stamp;
             cache.clear();
             version = nextVersion();
             return;
@@ -395,6 +397,7 @@ struct KeysetData {
         if (rc != SQLITE_DONE) throwSqlite(cfg.db->handle(), sql);
         ids = std::move(fresh);
         loaded = true;
+        loadStamp = stamp;
         cache.clear();
         version = nextVersion();
     }

@@ -152,11 +152,12 @@ void readValue(sqlite3_context* ctx, int, sqlite3_value** argv)
 // Reads the column in the order of `index` into `c` and gives the rowids whose values
 // match. The buffers of a column read before are filled again: fresh memory of this size
 // costs more to touch than to copy into.
-bool readColumn(Database& db, SortedColumn& c, const QString& table, const QString& column, const QString& index,
-                const TableStamp& stamp, const std::vector<LikeMatcher>& matchers, std::vector<qint64>& found)
+bool readColumn(Database& db, SortedColumn& c, const QString& table, const QString& from, const QString& column,
+                const QString& index, const TableStamp& stamp, const std::vector<LikeMatcher>& matchers,
+                std::vector<qint64>& found)
 {
-    const QString sql = QStringLiteral("SELECT 1 FROM main.%1 WHERE kv_sortedcolumn(?1, %1.rowid, %1.%2) ORDER BY %1.%2")
-                            .arg(quoteName(table), quoteName(column));
+    const QString sql = QStringLiteral("SELECT 1 FROM %1 WHERE kv_sortedcolumn(?1, %1.rowid, %1.%2) ORDER BY %1.%2")
+                            .arg(from, quoteName(column));
     // The same index in the same direction as the filtered query, so the same order; with
     // no sorting the condition meets the rows in that order.
     if (scannedIndex(db, sql) != index) return false;
@@ -168,7 +169,7 @@ bool readColumn(Database& db, SortedColumn& c, const QString& table, const QStri
     c.text.clear();
     if (c.rows.capacity() == 0) {
         // Read first, the column has about as many rows as the highest rowid says.
-        const qint64 rows = pragmaValue(db, QStringLiteral("SELECT max(rowid) FROM main.%1").arg(quoteName(table)));
+        const qint64 rows = pragmaValue(db, QStringLiteral("SELECT max(rowid) FROM %1").arg(from));
         c.rows.reserve(size_t(std::clamp<qint64>(rows, 0, 10'000'000)));
         c.text.reserve(c.rows.capacity() * 32);
     }
@@ -182,7 +183,8 @@ bool readColumn(Database& db, SortedColumn& c, const QString& table, const QStri
 
 }  // namespace
 
-std::optional<std::vector<qint64>> likeFilteredKeyset(Database& db, const QString& table, const QString& tail)
+std::optional<std::vector<qint64>> likeFilteredKeyset(Database& db, const QString& table, const QString& from,
+                                                      const QString& tail)
 {
     const std::optional<LikeQuery> q = parseLikeTail(tail, table);
     if (!q || !sqlite3_get_autocommit(db.handle())) return std::nullopt;
@@ -190,7 +192,7 @@ std::optional<std::vector<qint64>> likeFilteredKeyset(Database& db, const QStrin
     for (const QByteArray& p : q->patterns) matchers.emplace_back(p);
     std::shared_ptr<SortedColumn>& cached = DatabaseAccess::d(db).sortedColumn;
     try {
-        const QString keysetSql = QStringLiteral("SELECT %1.rowid FROM main.%1 %2").arg(quoteName(table), tail);
+        const QString keysetSql = QStringLiteral("SELECT %1.rowid FROM %1 %2").arg(from, tail);
         const QString index = scannedIndex(db, keysetSql);
         if (index.isEmpty()) return std::nullopt;
         const bool sameColumn = cached && cached->index == index && cached->table.compare(table, Qt::CaseInsensitive) == 0
@@ -201,7 +203,7 @@ std::optional<std::vector<qint64>> likeFilteredKeyset(Database& db, const QStrin
             if (!stamp.valid) return std::nullopt;
             if (!reading) reading = std::make_shared<SortedColumn>();
             std::vector<qint64> found;
-            if (!readColumn(db, *reading, table, q->column, index, stamp, matchers, found)) return std::nullopt;
+            if (!readColumn(db, *reading, table, from, q->column, index, stamp, matchers, found)) return std::nullopt;
             cached = std::move(reading);
             return found;
         }

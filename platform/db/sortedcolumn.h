@@ -19,13 +19,14 @@ namespace kv::db::detail {
 
 struct SortedColumn;
 
-// The rowids the keyset query "SELECT <table>.rowid FROM <table> <tail>" gives, where the
-// tail is "where c like '...' [and c like '...']... order by c" on one column c of a table
-// of the main database. Nothing when the query has another shape, when SQLite would not
+// The rowids the keyset query "SELECT <from>.rowid FROM <from> <tail>" gives, where <from>
+// names `table` of the main database as the query writes it, and the tail is
+// "where c like '...' [and c like '...']... order by c" on one column c. Nothing when the query has another shape, when SQLite would not
 // read it through the index on c, or while a transaction is open (its changes may yet be
 // taken back); the caller then runs the query. The values are read again after any change
 // to the table, or to the schema, and after a commit of another connection.
-std::optional<std::vector<qint64>> likeFilteredKeyset(Database& db, const QString& table, const QString& tail);
+std::optional<std::vector<qint64>> likeFilteredKeyset(Database& db, const QString& table, const QString& from,
+                                                      const QString& tail);
 
 // The function the column is read through, registered on every connection; returns
 // SQLite's result code.

@@ -116,6 +116,7 @@ TableStamp stampTables(Database& db, const QStringList& tables)
     }
     s.dataVersion = pragmaValue(db, "PRAGMA main.data_version");
     s.schemaVersion = pragmaValue(db, "PRAGMA main.schema_version");
+    s.tempSchemaVersion = pragmaValue(db, "PRAGMA temp.schema_version");
     s.valid = true;
     return s;
 }
@@ -127,7 +128,8 @@ bool stampHolds(Database& db, const TableStamp& s)
     for (const auto& [table, count] : s.tables)
         if (changesOf(*c, table) != count) return false;
     return pragmaValue(db, "PRAGMA main.data_version") == s.dataVersion
-           && pragmaValue(db, "PRAGMA main.schema_version") == s.schemaVersion && !hasTriggers(db);
+           && pragmaValue(db, "PRAGMA main.schema_version") == s.schemaVersion
+           && pragmaValue(db, "PRAGMA temp.schema_version") == s.tempSchemaVersion && !hasTriggers(db);
 }
 
 void watchTableChanges(Database& db)

@@ -25,6 +25,7 @@ struct TableStamp {
     QList<QPair<QByteArray, qint64>> tables;
     qint64 dataVersion = 0;    // a commit of another connection
     qint64 schemaVersion = 0;  // an index dropped or built changes the order rows are read in
+    qint64 tempSchemaVersion = 0;  // a temporary table hides the table of the same name
 };
 
 TableStamp stampTables(Database& db, const QStringList& tables);

@@ -92,6 +92,10 @@ TEST_F(Requery, ChangesTakenBackOtherConnectionsAndTheSchemaAreRead)
         exec(QStringLiteral("CREATE INDEX \"rezepte.rnam\" ON rezepte (rname DESC)"));
     }, "an index built the other way round");
     expectReadAnew(list, [&] {
+        exec(QStringLiteral("CREATE TEMP TABLE rezepte (rid INTEGER PRIMARY KEY, rname VARCHAR(255) COLLATE NOCASE_DE)"));
+    }, "an empty temporary table hiding the list's");
+    exec(QStringLiteral("DROP TABLE temp.rezepte"));
+    expectReadAnew(list, [&] {
         exec(QStringLiteral("CREATE TEMP TRIGGER leeren AFTER INSERT ON letztsuch BEGIN DELETE FROM rezepte; END"));
         exec(QStringLiteral("INSERT INTO letztsuch (stext) VALUES ('x')"));
         exec(QStringLiteral("INSERT INTO rezepte (rid, rname) VALUES (1, 'Allein')"));

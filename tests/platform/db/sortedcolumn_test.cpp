@@ -164,6 +164,13 @@ TEST_F(SortedColumn, ChangesTakenBackTheSchemaAndOtherConnectionsAreSeen)
     const QList<qint64> after = listed(lachs);
     EXPECT_EQ(after, bySqlite(lachs));
     EXPECT_NE(after, before);
+
+    // A temporary table of the same name, empty, hides the cookbook's.
+    exec(QStringLiteral("CREATE TEMP TABLE rezepte (rid INTEGER PRIMARY KEY, rname VARCHAR(255) COLLATE NOCASE_DE, "
+                        "kid LONG, port LONG, komid LONG)"));
+    exec(QStringLiteral("CREATE INDEX temp.rnam ON rezepte (rname)"));
+    EXPECT_EQ(bySqlite(lachs), QList<qint64>{});
+    EXPECT_EQ(listed(lachs), QList<qint64>{});
 }
 
 // Rows a trigger or a foreign key changes are seen as any others, also a table a trigger
