@@ -350,14 +350,18 @@ struct KeysetData {
 
     qint64 size() const { return qint64(ids.size()); }
 
-    // A query that reads nothing but its table, whose state at the last load tells whether
-    // the rows can have changed since.
+    // A query that reads nothing but its table and gives the same rows for the same table,
+    // whose state at the last load tells whether the rows can have changed since.
     bool readsItsTableOnly() const
     {
         if (cfg.type == RecordsetType::Table || cfg.schema != QLatin1String("main")) return false;
+        static const char* const others[] = {"select", "random", "randomblob", "changes", "total_changes",
+                                             "last_insert_rowid", "date", "time", "datetime", "julianday", "strftime",
+                                             "unixepoch", "current_date", "current_time", "current_timestamp"};
         for (const QString& part : {cfg.selectList, cfg.tail})
             for (const Token& t : tokenize(part))
-                if (t.isKeyword("select")) return false;
+                for (const char* word : others)
+                    if (t.isKeyword(word)) return false;
         return true;
     }
 

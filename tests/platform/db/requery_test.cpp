@@ -111,6 +111,19 @@ TEST_F(Requery, AListThatReadsAnotherTableFollowsItsChanges)
     expectReadAnew(list, [&] { exec(QStringLiteral("DELETE FROM zutaten")); }, "all lines");
 }
 
+// A list in an order of chance is drawn anew.
+TEST_F(Requery, AListInAnOrderOfChanceIsDrawnAgain)
+{
+    auto rs = db->openRecordset(QStringLiteral("select rid from rezepte order by random()"));
+    const QList<qint64> first = rowsOf(*rs);
+    bool drawn = false;
+    for (int i = 0; i < 5 && !drawn; ++i) {
+        rs->requery();
+        drawn = rowsOf(*rs) != first;
+    }
+    EXPECT_TRUE(drawn);
+}
+
 // The rows of a list read inside a transaction may be taken back with it.
 TEST_F(Requery, AListReadInATransactionIsReadAgainAfterIt)
 {
