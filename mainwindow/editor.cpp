@@ -551,7 +551,11 @@ void NeuRezept::saveedit_Click()
     }
     qint64 rid = 0;
     try {
+        // The emptied work table goes to the disk with the recipe: one commit, not two.
+        db::Transaction tx(cookbook());
         rid = saverezept(cookbook(), recipe);
+        cookbook().execute(QStringLiteral("delete from editzutat"));
+        tx.commit();
     } catch (const RecipeGone& gone) {
         // Nothing was stored; the editor keeps all it holds, to be copied from.
         ui::msgbox(recipeGoneMessage(), ui::Exclamation | ui::OkOnly, QStringLiteral(" "));
@@ -563,7 +567,7 @@ void NeuRezept::saveedit_Click()
                    QStringLiteral(" F E H L E R"));
         return;
     }
-    emptyWorkTable();
+    m_stored.clear();
     neu->refresh();
     zub->clear();
     stich->clear();

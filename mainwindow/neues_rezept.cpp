@@ -72,6 +72,11 @@ void storeStichworte(db::Database& db, qint64 rid, bool keep, const QString& tex
         db.execute(QStringLiteral("delete from rezstich where rid=?"), {rid});
     }
     QSet<qint64> linked;
+    // The unary + keeps the look-up on the recipe's few links: through the index on sid
+    // it would read every recipe a common keyword has.
+    db::Statement link(db, QStringLiteral(
+        "insert into rezstich (rid,sid) select ?1,?2 "
+        "where not exists (select 1 from rezstich where rid=?1 and +sid=?2)"));
     const QStringList pieces = text.split(QLatin1Char(','));
     for (const QString& piece : pieces) {
         const QString stichwort = piece.trimmed();
@@ -80,9 +85,7 @@ void storeStichworte(db::Database& db, qint64 rid, bool keep, const QString& tex
         const qint64 sid = found ? *found : newUserStichwort(db, stichwort);
         if (linked.contains(sid)) continue;
         linked.insert(sid);
-        db::Statement link(db, QStringLiteral(
-            "insert into rezstich (rid,sid) select ?1,?2 "
-            "where not exists (select 1 from rezstich where rid=?1 and sid=?2)"));
+        link.reset();
         link.bind(1, rid);
         link.bind(2, sid);
         link.step();
@@ -180,25 +183,54 @@ qint64 selbstEingegebenDid(db::Database& db)
     return did;
 }
 
-QVariant unitId(db::Database& db, const EditLine& line)
-{
-    const QString ename = textOf(line.ename);
-    if (ename.isEmpty()) return {};
-    if (line.stored && ename == line.stored->enameText) return line.stored->eid;
-    const QVariant found =
-        db.scalar(QStringLiteral("select eid from einheiten where ename=? order by eid"), {ename});
-    if (!found.isNull()) return found;
-    return neueinheit(db, ename);
-}
+// The look-ups and inserts of the line loop, prepared once for all lines of a save.
+class LineWriter {
+public:
+    explicit LineWriter(db::Database& db)
+        : m_db(db),
+          m_findUnit(db, QStringLiteral("select eid from einheiten where ename=? order by eid")),
+          m_findZutat(db, QStringLiteral("select zutid from zutindex where zutat=? order by zutid")),
+          m_addZutat(db, QStringLiteral("insert into zutindex (zutat) values (?)")),
+          m_addLine(db, QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values (?,?,?,?,?,?)"))
+    {
+    }
 
-qint64 ingredientId(db::Database& db, const QString& zutat)
-{
-    const QVariant found =
-        db.scalar(QStringLiteral("select zutid from zutindex where zutat=? order by zutid"), {zutat});
-    if (!found.isNull()) return found.toLongLong();
-    db.execute(QStringLiteral("insert into zutindex (zutat) values (?)"), {zutat});
-    return db.lastInsertId();
-}
+    QVariant unitId(const EditLine& line)
+    {
+        const QString ename = textOf(line.ename);
+        if (ename.isEmpty()) return {};
+        if (line.stored && ename == line.stored->enameText) return line.stored->eid;
+        m_findUnit.reset();
+        m_findUnit.bind(1, ename);
+        if (m_findUnit.step()) return m_findUnit.value(0);
+        return neueinheit(m_db, ename);
+    }
+
+    qint64 ingredientId(const QString& zutat)
+    {
+        m_findZutat.reset();
+        m_findZutat.bind(1, zutat);
+        if (m_findZutat.step()) return m_findZutat.int64(0);
+        m_addZutat.reset();
+        m_addZutat.bind(1, zutat);
+        m_addZutat.step();
+        return m_db.lastInsertId();
+    }
+
+    void addLine(const QVariantList& values)
+    {
+        m_addLine.reset();
+        for (int i = 0; i < values.size(); ++i) m_addLine.bind(i + 1, values.at(i));
+        m_addLine.step();
+    }
+
+private:
+    db::Database& m_db;
+    db::Statement m_findUnit;
+    db::Statement m_findZutat;
+    db::Statement m_addZutat;
+    db::Statement m_addLine;
+};
 
 QVariant storedAmount(const EditLine& line)
 {
@@ -378,7 +410,10 @@ qint64 saverezept(db::Database& db, const EditRecipe& recipe)
         requireRecipe(db, rid);
         for (const QString& table : {QStringLiteral("zubereit"), QStringLiteral("zutaten"), QStringLiteral("rezstich")})
             db.execute(QStringLiteral("delete from %1 where rid=?").arg(table), {rid});
-        db.execute(QStringLiteral("update rezepte set port=?, rname=?, ungenau=0, kid=? where rid=?"),
+        // A row that would only get its own values again is left alone: the recipe list
+        // then knows that none of its rows has changed and need not read them again.
+        db.execute(QStringLiteral("update rezepte set port=?1, rname=?2, ungenau=0, kid=?3 where rid=?4 and "
+                                  "(port is not ?1 or rname is not ?2 collate binary or ungenau is not 0 or kid is not ?3)"),
                    {port, recipe.name, kid, rid});
     } else {
         const qint64 did = selbstEingegebenDid(db);
@@ -407,14 +442,16 @@ qint64 saverezept(db::Database& db, const EditRecipe& recipe)
         nrs.push_back(line.nr);
     }
     const std::vector<int> tids = partNumbers(nrs);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const EditLine& line = *lines[i];
-        const QVariant eid = unitId(db, line);
-        const qint64 zutid = ingredientId(db, line.zut.toString());
-        const QVariant menge = storedAmount(line);
-        const std::optional<int> nr = lineNumber(line.nr);
-        db.execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values (?,?,?,?,?,?)"),
-                   {rid, tids[i], nr ? QVariant(*nr) : QVariant(), eid, menge, zutid});
+    {
+        LineWriter writer(db);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const EditLine& line = *lines[i];
+            const QVariant eid = writer.unitId(line);
+            const qint64 zutid = writer.ingredientId(line.zut.toString());
+            const QVariant menge = storedAmount(line);
+            const std::optional<int> nr = lineNumber(line.nr);
+            writer.addLine({rid, tids[i], nr ? QVariant(*nr) : QVariant(), eid, menge, zutid});
+        }
     }
 
     storeStichworte(db, rid, true, recipe.stich);

@@ -9,7 +9,10 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <limits>
+#include <optional>
+#include <vector>
 
 namespace kv {
 
@@ -30,6 +33,66 @@ QStringList termTexts(const QList<IngredientTerm>& terms, TermColumn column)
     for (const IngredientTerm& t : terms)
         if (t.column == column && !t.tooShort) texts << t.text;
     return texts;
+}
+
+// A recipe id as the work tables hold it: a number, or Null (which groups apart and sorts
+// first, as it does in SQL).
+struct RidKey {
+    bool isNumber = false;
+    qint64 value = 0;
+    auto operator<=>(const RidKey&) const = default;
+};
+
+// The recipes that have a line in every positive group (1 to noneGroup - 1), ascending as
+// "group by rid" gives them. Nothing when a recipe id is stored as anything but a number
+// or Null: only SQL compares such ids as the search always has.
+std::optional<std::vector<RidKey>> recipesOfEveryGroup(db::Database& db, int noneGroup)
+{
+    std::vector<std::pair<RidKey, qint64>> pairs;
+    db::Statement st(db, QStringLiteral("select zutaten.rid, suchzutat.typ from suchzutat cross join zutaten "
+                                        "on zutaten.zutid = suchzutat.zid where suchzutat.typ<?"));
+    st.bind(1, noneGroup);
+    while (st.step()) {
+        const QVariant rid = st.value(0);
+        if (!rid.isNull() && rid.typeId() != QMetaType::Int && rid.typeId() != QMetaType::LongLong) return std::nullopt;
+        pairs.emplace_back(RidKey{!rid.isNull(), rid.toLongLong()}, st.int64(1));
+    }
+    std::sort(pairs.begin(), pairs.end());
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    std::vector<RidKey> found;
+    for (size_t i = 0; i < pairs.size();) {
+        size_t end = i;
+        while (end < pairs.size() && pairs[end].first == pairs[i].first) ++end;
+        if (qint64(end - i) == noneGroup - 1) found.push_back(pairs[i].first);
+        i = end;
+    }
+    return found;
+}
+
+// The recipes with a line whose ingredient the group matched, sorted. An id stored as
+// text or Null equals no number.
+std::vector<qint64> recipesWithGroup(db::Database& db, int group)
+{
+    std::vector<qint64> rids;
+    db::Statement st(db, QStringLiteral("select zutaten.rid from suchzutat cross join zutaten "
+                                        "on zutaten.zutid = suchzutat.zid where suchzutat.typ=? and typeof(zutaten.rid)='integer'"));
+    st.bind(1, group);
+    while (st.step()) rids.push_back(st.int64(0));
+    std::sort(rids.begin(), rids.end());
+    return rids;
+}
+
+// The same in the work tables, for recipe ids that only SQL compares rightly.
+void groupInTables(db::Database& db, int noneGroup)
+{
+    db.execute(QStringLiteral("insert into suchrids (typ,rid) select distinct suchzutat.typ,zutaten.rid from suchzutat "
+                              "cross join zutaten on zutaten.zutid = suchzutat.zid where suchzutat.typ<?"),
+               {noneGroup});
+    db.execute(QStringLiteral("insert into suchfound (rid) select rid from suchrids group by rid having count(typ)=?"),
+               {noneGroup - 1});
+    db.execute(QStringLiteral("delete from suchfound where exists (select 1 from zutaten where zutaten.rid = "
+                              "suchfound.rid and zutaten.zutid in (select zid from suchzutat where typ=?))"),
+               {noneGroup});
 }
 
 }  // namespace
@@ -120,25 +183,32 @@ qint64 runIngredientSeries(db::Database& db, const QList<IngredientTerm>& terms,
         match.step();
     }
 
-    // Each pair of group and recipe once, so that a recipe's rows count its groups. The
-    // join starts from the matched names (CROSS JOIN keeps that order) and reads only their
-    // lines, through the index on (zutid, rid).
+    // The pairs of positive group and recipe are counted here rather than stored in suchrids
+    // and grouped there: writing and sorting every pair cost more than the search itself.
+    // The join starts from the matched names (CROSS JOIN keeps that order) and reads only
+    // their lines, through the index on (zutid, rid).
     progress(++step, total);
     db.execute(QStringLiteral("delete from suchrids"));
-    db.execute(QStringLiteral("insert into suchrids (typ,rid) select distinct suchzutat.typ,zutaten.rid from suchzutat "
-                              "cross join zutaten on zutaten.zutid = suchzutat.zid where suchzutat.typ<?"),
-               {noneGroup});
-
-    // The recipes of every positive group, less those with a none-of ingredient. These are
-    // looked for only among the few recipes found, each name's lines of them by the index,
-    // rather than among every recipe that holds one.
-    progress(++step, total);
     db.execute(QStringLiteral("delete from suchfound"));
-    db.execute(QStringLiteral("insert into suchfound (rid) select rid from suchrids group by rid having count(typ)=?"),
-               {noneGroup - 1});
-    db.execute(QStringLiteral("delete from suchfound where exists (select 1 from zutaten where zutaten.rid = "
-                              "suchfound.rid and zutaten.zutid in (select zid from suchzutat where typ=?))"),
-               {noneGroup});
+    const std::optional<std::vector<RidKey>> positive = recipesOfEveryGroup(db, noneGroup);
+
+    // The recipes of every positive group, less those with a none-of ingredient, in the order
+    // and under the row numbers the grouping gave them.
+    progress(++step, total);
+    if (positive) {
+        const std::vector<qint64> excluded = recipesWithGroup(db, noneGroup);
+        db::Statement add(db, QStringLiteral("insert into suchfound (rowid,rid) values (?,?)"));
+        for (size_t i = 0; i < positive->size(); ++i) {
+            const RidKey& rid = (*positive)[i];
+            if (rid.isNumber && std::binary_search(excluded.begin(), excluded.end(), rid.value)) continue;
+            add.reset();
+            add.bind(1, qint64(i + 1));
+            add.bind(2, rid.isNumber ? QVariant(rid.value) : QVariant());
+            add.step();
+        }
+    } else {
+        groupInTables(db, noneGroup);
+    }
 
     progress(++step, total);
     db.execute(QStringLiteral("delete from suchrids"));

@@ -148,6 +148,41 @@ void BM_NameContainsToFirstScreenAndCount(benchmark::State& state)
 }
 BENCHMARK(BM_NameContainsToFirstScreenAndCount)->DenseRange(0, 9)->Unit(benchmark::kMillisecond);
 
+// The same after a change to the search history (a small result recorded), which leaves
+// the titles as they were, and after a change to a recipe, after which the first search
+// reads every title anew.
+void nameSearchAfter(benchmark::State& state, const QString& change)
+{
+    openCookbook(g_withIndex);
+    {
+        BenchListView view;
+        kv::setRecipeListView(&view);
+        const QString part = kTitleParts[int(state.range(0))];
+        for (auto _ : state) {
+            state.PauseTiming();
+            kv::kochbuchdb->execute(change);
+            state.ResumeTiming();
+            kv::rezfilter(kv::nameCondition(0, part), false);
+            kv::rezcaption(QStringLiteral("Gericht : ") + part);
+            benchmark::DoNotOptimize(view.firstScreen());
+        }
+        kv::setRecipeListView(nullptr);
+    }
+    closeCookbook();
+}
+
+void BM_NameContainsAfterAHistoryEntry(benchmark::State& state)
+{
+    nameSearchAfter(state, QStringLiteral("insert into letztsuch (ssql,stext) values ('','bench')"));
+}
+BENCHMARK(BM_NameContainsAfterAHistoryEntry)->Arg(0)->Arg(2)->Arg(6)->Unit(benchmark::kMillisecond);
+
+void BM_NameContainsAfterARecipeChange(benchmark::State& state)
+{
+    nameSearchAfter(state, QStringLiteral("update rezepte set port=port where rid=(select min(rid) from rezepte)"));
+}
+BENCHMARK(BM_NameContainsAfterARecipeChange)->Arg(0)->Arg(2)->Arg(6)->Unit(benchmark::kMillisecond);
+
 // like() alone: the list's rows read from the name index, every title against one part.
 void BM_LikeOverTheNameIndex(benchmark::State& state)
 {

@@ -1,8 +1,10 @@
 #include "platform/db/database.h"
 
 #include "platform/db/dbinternal.h"
+#include "platform/db/sortedcolumn.h"
 #include "platform/db/sqlfunctions.h"
 #include "platform/db/sqltext.h"
+#include "platform/db/tablechanges.h"
 #include "platform/paths.h"
 
 #include <QDate>
@@ -57,13 +59,16 @@ void requireSingleStatement(const char* tail, const QString& sql)
         if (!t.isPunct(";")) detail::throwError(SQLITE_MISUSE, QStringLiteral("Nur eine SQL-Anweisung erlaubt."), sql);
 }
 
+// A connection is used by the one thread that opened it, so SQLite need not lock it on
+// every step and every column read (a list of 250,000 rows reads each of them once).
+constexpr int kConnectionFlags = SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX;
+
 // Opens and checks a file; nullptr with the error in `error` when it is no database.
 sqlite3* openHandle(const QString& path, int flags, QString& error, int& code)
 {
     sqlite3* db = nullptr;
     // URI names are understood also by the files a connection attaches (attachForReading).
-    int rc = sqlite3_open_v2(nativeName(path).constData(), &db, flags | SQLITE_OPEN_URI | SQLITE_OPEN_EXRESCODE,
-                             nullptr);
+    int rc = sqlite3_open_v2(nativeName(path).constData(), &db, flags | SQLITE_OPEN_URI | kConnectionFlags, nullptr);
     if (rc == SQLITE_OK) {
         // Opening is lazy: reading the schema is what tells a database from any other file.
         rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
@@ -507,6 +512,8 @@ void Database::configure()
 {
     sqlite3_busy_timeout(m_db, 5000);
     detail::check(m_db, detail::registerFunctions(m_db), QStringLiteral("NOCASE_DE / like"));
+    detail::check(m_db, detail::registerSortedColumn(*this), QStringLiteral("kv_sortedcolumn"));
+    detail::watchTableChanges(*this);
     // Recordsets fetch rows by rowid in no particular page order; 16 MB of page cache
     // keeps a large cookbook's hot pages in memory instead of re-reading them.
     execute(QStringLiteral("PRAGMA cache_size=-16384"));
@@ -698,8 +705,7 @@ std::unique_ptr<Database> Database::create(const QString& path)
         detail::throwError(errFileExists, QStringLiteral("Datenbank ist bereits vorhanden: %1").arg(QDir::toNativeSeparators(path)));
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(nativeName(absoluteClean(path)).constData(), &handle,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI |
-                                       SQLITE_OPEN_EXRESCODE,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | kConnectionFlags,
                                    nullptr);
     if (rc != SQLITE_OK) {
         const int code = handle ? sqlite3_extended_errcode(handle) : rc;
@@ -747,6 +753,8 @@ void Database::close()
     closeAllRecordsets();
     auto& list = openDatabases();
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    detail::forgetTableChanges(*this);
+    d->sortedColumn.reset();
     // close_v2 waits for Statements the caller still holds; an open transaction rolls back.
     sqlite3_close_v2(m_db);
     m_db = nullptr;

@@ -23,11 +23,16 @@ enum class RecordsetType;
 
 namespace kv::db::detail {
 
+struct SortedColumn;
+struct TableChanges;
+
 struct DatabasePrivate {
     QString canonicalPath;
     bool immutable = false;                 // read as a file nobody writes (see Database::open)
     QStringList transactions;               // open ones, innermost last: "" = BEGIN, else a savepoint
     std::map<QString, qint64> reservedIds;  // per table: the last AutoNumber handed to an AddNew
+    std::shared_ptr<TableChanges> tableChanges;  // see tablechanges.h
+    std::shared_ptr<SortedColumn> sortedColumn;  // see sortedcolumn.h
 };
 
 // Reaches the private parts of Database for the recordsets and the schema code.

@@ -536,7 +536,7 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     const auto patternText = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     const int patternBytes = sqlite3_value_bytes(argv[0]);
-    if (patternBytes > 50000) {
+    if (patternBytes > maxLikePatternBytes) {
         sqlite3_result_error(ctx, "LIKE or GLOB pattern too complex", -1);
         return;
     }
@@ -619,6 +619,28 @@ bool likeMatches(const QByteArray& pattern, const QByteArray& text, char32_t esc
 bool likeMatchesTokenwise(const QByteArray& pattern, const QByteArray& text, char32_t escape)
 {
     return matchTokens(compiled(pattern, escape).tokens, decodeFolded(text));
+}
+
+struct LikeMatcher::Impl {
+    CompiledPattern cp;
+};
+
+LikeMatcher::LikeMatcher(const QByteArray& pattern) : d(std::make_unique<Impl>())
+{
+    // As likeFunction compiles a pattern without escape.
+    d->cp.source = pattern;
+    compile(d->cp);
+    classify(d->cp);
+}
+
+LikeMatcher::~LikeMatcher() = default;
+LikeMatcher::LikeMatcher(LikeMatcher&&) noexcept = default;
+LikeMatcher& LikeMatcher::operator=(LikeMatcher&&) noexcept = default;
+
+bool LikeMatcher::matches(const char* text, qsizetype length) const
+{
+    const auto p = reinterpret_cast<const unsigned char*>(text);
+    return matchText(d->cp, p, p + length);
 }
 
 int registerFunctions(sqlite3* db)

@@ -12,6 +12,8 @@
 
 #include <QByteArray>
 
+#include <memory>
+
 struct sqlite3;
 
 namespace kv::db::detail {
@@ -22,6 +24,23 @@ int compareNoCaseDe(const QByteArray& a, const QByteArray& b);
 bool likeMatches(const QByteArray& pattern, const QByteArray& text, char32_t escape = 0);
 // The same without the shortcut for a single literal: the reference it is checked against.
 bool likeMatchesTokenwise(const QByteArray& pattern, const QByteArray& text, char32_t escape = 0);
+
+// like(pattern, text) compiled once, for texts matched outside SQL exactly as the SQL
+// function matches them.
+class LikeMatcher {
+public:
+    explicit LikeMatcher(const QByteArray& pattern);
+    ~LikeMatcher();
+    LikeMatcher(LikeMatcher&&) noexcept;
+    LikeMatcher& operator=(LikeMatcher&&) noexcept;
+    bool matches(const char* text, qsizetype length) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+// Longer patterns make like() fail rather than match.
+constexpr qsizetype maxLikePatternBytes = 50000;
 
 // Registers the collation and like() on `db`; returns SQLite's result code.
 int registerFunctions(sqlite3* db);

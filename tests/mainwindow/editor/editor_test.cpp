@@ -275,6 +275,62 @@ TEST_F(Editor, AnEditSavedUnchangedKeepsEveryAmountAndTheViewShowsWhatWasStored)
     EXPECT_EQ(count(QStringLiteral("select count(*) from editzutat")), 0);
 }
 
+// The recipe and the emptied work table are stored together: when the work table cannot
+// be emptied, the recipe stays as it was and the editor keeps its lines with the amounts
+// they hold, so that the next save stores them exactly.
+TEST_F(Editor, ASaveWhoseWorkTableCannotBeEmptiedStoresNothing)
+{
+    const qint64 rid = count(QStringLiteral("select rid from rezepte where rname='Apfelkuchen aus der Springform'"));
+    const qint64 mehl = count(QStringLiteral("select zutid from zutindex where zutat='Mehl'"));
+    db().execute(QStringLiteral("insert into zutaten (rid,tid,nr,eid,menge,zutid) values (?,2,10,11,62.5,?)"), {rid, mehl});
+    const auto stored = [&] {
+        QStringList rows;
+        // The save numbers the parts anew, so a line is its number, unit, amount and ingredient.
+        for (const QString& sql : {QStringLiteral("select nr,eid,menge,zutid from zutaten where rid=? order by tid,nr"),
+                                   QStringLiteral("select * from zubereit where rid=?"),
+                                   QStringLiteral("select * from rezstich where rid=? order by rowid"),
+                                   QStringLiteral("select * from rezepte where rid=?")}) {
+            db::Statement st(db(), sql);
+            st.bind(1, rid);
+            while (st.step()) {
+                QStringList values;
+                for (int i = 0; i < st.columnCount(); ++i) values << st.text(i);
+                rows << sql.section(u' ', 3, 3) + u':' + values.join(u'|');
+            }
+        }
+        return rows;
+    };
+    const QStringList before = stored();
+    rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid));
+    button("editrez")->click();
+    const int lines = grid()->model()->rowCount();
+    control<QPlainTextEdit>(editor(), "zub")->setPlainText(QStringLiteral("Neu geschrieben."));
+
+    db().execute(QStringLiteral("create trigger festgehalten before delete on editzutat "
+                                "begin select raise(abort, 'festgehalten'); end"));
+    dialogs.expect(QStringLiteral("Das Rezept wurde nicht gespeichert."), Answer::Ok);
+    control<QToolButton>(editor(), "saveedit")->click();
+    dialogs.verify();
+    EXPECT_EQ(stored(), before);
+    EXPECT_TRUE(editor()->isVisible());
+    EXPECT_EQ(grid()->model()->rowCount(), lines);
+    EXPECT_FALSE(db().inTransaction());
+
+    db().execute(QStringLiteral("drop trigger festgehalten"));
+    control<QToolButton>(editor(), "saveedit")->click();
+    EXPECT_FALSE(editor()->isVisible());
+    EXPECT_EQ(count(QStringLiteral("select count(*) from editzutat")), 0);
+    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=%1").arg(rid)), QStringLiteral("Neu geschrieben."));
+    // The amount shown as "62" is stored as it was.
+    EXPECT_EQ(text(QStringLiteral("select menge from zutaten where rid=%1 and nr=10").arg(rid)),
+              QStringLiteral("62.5"));
+    QStringList after = stored();
+    QStringList expected = before;
+    after.removeIf([](const QString& row) { return row.startsWith(u"zubereit:"); });
+    expected.removeIf([](const QString& row) { return row.startsWith(u"zubereit:"); });
+    EXPECT_EQ(after, expected);
+}
+
 TEST_F(Editor, ARecipeEditedFromAListEntryKeepsItsOwnValuesAndItsCopiesFollow)
 {
     // Spaghetti in the quick list at 4 servings; the recipe list stands on another recipe.

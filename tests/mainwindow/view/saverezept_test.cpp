@@ -143,6 +143,36 @@ TEST_F(SaveRezept, ANewRecipeIsFiledUnderSelbstEingegebenWithItsLinesInParts)
     EXPECT_EQ(count(QStringLiteral("select count(*) from importdateien")), 3);
 }
 
+// An edit writes the title, servings and category only where they differ, and then as
+// typed: a title that differs in its letter case alone, or a servings text "04", is a
+// change; a recipe marked inexact is marked exact by any save.
+TEST_F(SaveRezept, AnEditStoresTheRecipesRowAsTypedWhereverItDiffers)
+{
+    const auto row = [&] { return rows(QStringLiteral("select rname, port, ungenau, kid, komid, did from rezepte where rid=1")); };
+    const QString kid = value(QStringLiteral("select kid from rezepte where rid=1")).toString();
+    EditRecipe r = kv::loadRecipeForEdit(*db, 1);
+    const QStringList before = row();
+    kv::saverezept(*db, r);
+    EXPECT_EQ(row(), before);
+
+    r.name = r.name.toUpper();
+    kv::saverezept(*db, r);
+    EXPECT_EQ(value(QStringLiteral("select rname from rezepte where rid=1")).toString(), r.name);
+
+    r.servings = QStringLiteral("07");
+    r.kid = QStringLiteral("13");
+    kv::saverezept(*db, r);
+    EXPECT_EQ(rows(QStringLiteral("select port, typeof(port), kid, typeof(kid) from rezepte where rid=1")),
+              QStringList{QStringLiteral("7|integer|13|integer")});
+
+    db->execute(QStringLiteral("update rezepte set ungenau=1 where rid=1"));
+    kv::saverezept(*db, r);
+    EXPECT_EQ(value(QStringLiteral("select ungenau from rezepte where rid=1")).toInt(), 0);
+    r.kid = kid;
+    kv::saverezept(*db, r);
+    EXPECT_EQ(value(QStringLiteral("select kid from rezepte where rid=1")).toString(), kid);
+}
+
 TEST_F(SaveRezept, SelbstEingegebenTakesTheNextFileIdOrStartsTheFileList)
 {
     db->execute(QStringLiteral("delete from importdateien"));
