@@ -94,14 +94,16 @@ bool leadsIndex(const QStringList& fields, const QStringList& longer)
 IndexBuildCache::IndexBuildCache(db::Database& db) : m_db(db)
 {
     m_before = db.scalar(QStringLiteral("PRAGMA cache_size")).toLongLong();
-    // 2 MB, the engine's own default.
+    // 2 MB, the engine's own default; and a second thread for merging the sorted runs.
     db.execute(QStringLiteral("PRAGMA cache_size=-2000"));
+    db.execute(QStringLiteral("PRAGMA threads=1"));
 }
 
 IndexBuildCache::~IndexBuildCache()
 {
     try {
         m_db.execute(QStringLiteral("PRAGMA cache_size=%1").arg(m_before));
+        m_db.execute(QStringLiteral("PRAGMA threads=0"));
     } catch (const db::DbError&) {
         // A connection that cannot take a pragma keeps the small cache; it still works.
     }

@@ -376,16 +376,7 @@ void ImportSession::leaveBulk()
     m_bulk = false;
     QElapsedTimer clock;
     clock.start();
-    // The reading thread is done by now: the sorts may take a second core.
-    const auto shared = qScopeGuard([this] {
-        try {
-            m_db.execute(QStringLiteral("PRAGMA threads=0"));
-        } catch (const db::DbError&) {
-            // Only the sorting of a later statement would use the second thread.
-        }
-        m_db.shareAgain();
-    });
-    m_db.execute(QStringLiteral("PRAGMA threads=1"));
+    const auto shared = qScopeGuard([this] { m_db.shareAgain(); });
     // What was dropped comes back; a cookbook whose first opening has not built its
     // indexes yet is left to that opening.
     {
