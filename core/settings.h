@@ -1,6 +1,8 @@
 #pragma once
 // The program's settings: the store's procedures and every value with its default.
 
+#include "platform/print/printlog.h"
+
 #include <QList>
 #include <QString>
 
@@ -41,7 +43,8 @@ inline const QString printorient = QStringLiteral("printorient");
 inline const QString printtitleextra = QStringLiteral("printtitleextra");
 inline const QString printfootextra = QStringLiteral("printfootextra");
 inline const QString printbookletfirsttitle = QStringLiteral("printbookletfirsttitle");
-inline const QString printlogging = QStringLiteral("printlogging");
+// Named by the print log, which reads it from the store itself.
+inline const QString& printlogging = printlogSetting;
 inline const QString printfont1name = QStringLiteral("printfont1name");
 inline const QString printfont2name = QStringLiteral("printfont2name");
 inline const QString printfont3name = QStringLiteral("printfont3name");

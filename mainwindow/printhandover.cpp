@@ -2,8 +2,8 @@
 
 #include "core/fraction.h"
 #include "mainwindow/recipegone.h"
+#include "platform/print/printlog.h"
 #include "printing/handoverdb.h"
-#include "printing/printlog.h"
 #include "printing/printnumber.h"
 
 #include <functional>

@@ -3,8 +3,8 @@
 // and n + 1 - k; the odd one of the two stands in the right half.
 
 #include "core/settings.h"
+#include "platform/print/printlog.h"
 #include "printing/layout.h"
-#include "printing/printlog.h"
 #include "printing/printnumber.h"
 
 #include <stdexcept>

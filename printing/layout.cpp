@@ -2,8 +2,8 @@
 
 #include "core/mainmod.h"
 #include "core/settings.h"
+#include "platform/print/printlog.h"
 #include "printing/handoverdb.h"
-#include "printing/printlog.h"
 #include "printing/printnumber.h"
 #include "printing/printtext.h"
 

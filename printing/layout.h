@@ -16,11 +16,11 @@
 // PrintLayout is the state the print window holds: everything here stays valid from one
 // run to the next, for the page drawing and the print job.
 
+#include "platform/print/pagegeometry.h"
+#include "platform/ui/dialogs.h"
 #include "printing/headfoot.h"
 #include "printing/layoutdb.h"
-#include "printing/pagegeometry.h"
 #include "printing/printsurface.h"
-#include "platform/ui/dialogs.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "printing/printbitmaps.h"
 
-#include "printing/printlog.h"
+#include "platform/print/printlog.h"
 
 #include <QImage>
 #include <QPen>

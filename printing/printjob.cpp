@@ -1,8 +1,8 @@
 #include "printing/printjob.h"
 
+#include "platform/print/printlog.h"
 #include "platform/ui/dialogs.h"
 #include "printing/layout.h"
-#include "printing/printlog.h"
 #include "printing/printnumber.h"
 
 #include <QCursor>

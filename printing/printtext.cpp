@@ -1,7 +1,7 @@
 #include "printing/printtext.h"
 
+#include "platform/print/printlog.h"
 #include "platform/ui/dialogs.h"
-#include "printing/printlog.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

@@ -1,9 +1,9 @@
 #include "printing/render.h"
 
 #include "platform/paths.h"
+#include "platform/print/printlog.h"
 #include "printing/layout.h"
 #include "printing/printbitmaps.h"
-#include "printing/printlog.h"
 #include "printing/printnumber.h"
 #include "printing/printtext.h"
 

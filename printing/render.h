@@ -2,7 +2,7 @@
 // The page renderer: draws one finished page of the layout database onto paper, a PDF or
 // the preview. It measures nothing; every position and text was written by the layout.
 
-#include "printing/pagegeometry.h"
+#include "platform/print/pagegeometry.h"
 #include "printing/printsurface.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "platform/print/pagesize.h"
 
 #include "platform/print/printdlgapi.h"
-#include "printing/printlog.h"
+#include "platform/print/printlog.h"
 
 #include <QPrinter>
 

@@ -1,7 +1,7 @@
 #pragma once
 // printer_via_gdi, its page part: the page geometry of the chosen printer.
 
-#include "printing/pagegeometry.h"
+#include "platform/print/pagegeometry.h"
 
 class QPrinter;
 

@@ -2,8 +2,8 @@
 
 #include "platform/paths.h"
 #include "platform/print/printerdevmode.h"
+#include "platform/print/printlog.h"
 #include "platform/ui/dialogs.h"
-#include "printing/printlog.h"
 
 #include <QPrinter>
 

@@ -1,6 +1,6 @@
 #include "platform/print/printerdevmode.h"
 
-#include "printing/printlog.h"
+#include "platform/print/printlog.h"
 
 #include <QPrinterInfo>
 

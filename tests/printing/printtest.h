@@ -4,7 +4,7 @@
 // log's text and the print settings' values.
 
 #include "core/settings.h"
-#include "printing/printlog.h"
+#include "platform/print/printlog.h"
 
 #include <QCoreApplication>
 #include <QFile>

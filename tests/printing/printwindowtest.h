@@ -7,8 +7,8 @@
 #include "core/mainmod.h"
 #include "platform/print/printdlgapi.h"
 #include "platform/print/printerdevmode.h"
+#include "platform/print/printlog.h"
 #include "printing/print_rezept.h"
-#include "printing/printlog.h"
 #include "tests/mainwindow/startedprogram.h"
 #include "tests/printing/printtest.h"
 

@@ -4,9 +4,9 @@
 #include "core/settings.h"
 #include "mainwindow/recipeview.h"
 #include "platform/paths.h"
+#include "platform/print/printlog.h"
 #include "printing/handoverdb.h"
 #include "printing/print_rezept.h"
-#include "printing/printlog.h"
 #include "tests/mainwindow/startedprogram.h"
 #include "tests/printing/printtest.h"
 

@@ -8,8 +8,8 @@
 #include "core/settings.h"
 #include "mainwindow/printhandover.h"
 #include "mainwindow/recipegone.h"
+#include "platform/print/printlog.h"
 #include "printing/handoverdb.h"
-#include "printing/printlog.h"
 #include "tests/mainwindow/view/viewfixture.h"
 #include "tests/printing/printtest.h"
 

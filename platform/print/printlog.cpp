@@ -1,10 +1,9 @@
-#include "printing/printlog.h"
-
-#include "core/settings.h"
-#include "platform/paths.h"
-#include "platform/ui/dialogs.h"
+#include "platform/print/printlog.h"
 
 #include "platform/db/database.h"
+#include "platform/paths.h"
+#include "platform/settings/regstore.h"
+#include "platform/ui/dialogs.h"
 
 #include <QFile>
 
@@ -45,7 +44,7 @@ void setPrintlogon(bool on)
 
 void initprintlog()
 {
-    if (getreg(reg::printlogging) != QLatin1String("1"))
+    if (settings::getregvalue(printlogSetting) != QLatin1String("1"))
         return;
     const ui::Answer answer =
         ui::msgbox(QStringLiteral("Soll ein Logfile während des Druckvorgangs erstellt werden ?"),

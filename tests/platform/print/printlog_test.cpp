@@ -1,4 +1,4 @@
-#include "printing/printlog.h"
+#include "platform/print/printlog.h"
 
 #include "core/settings.h"
 #include "tests/support/scripteddialogs.h"

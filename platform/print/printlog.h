@@ -9,6 +9,9 @@
 
 namespace kv {
 
+// The name of the setting in the store.
+inline const QString printlogSetting = QStringLiteral("printlogging");
+
 // Asks "Soll ein Logfile ..." when `printlogging` is "1"; Yes starts the file afresh.
 void initprintlog();
 // Appends `text` and CR LF in UTF-8 while logging is on, opening and closing the file for
