@@ -1,6 +1,7 @@
 #include "platform/print/printlog.h"
 
 #include "core/settings.h"
+#include "platform/settings/regstore.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 
@@ -109,4 +110,17 @@ TEST_F(PrintLog, AnUnwritableLogIsSaidOnceAndPrintingGoesOn)
     printlog(QStringLiteral("getprinters start."));
     printlog(QStringLiteral("fillpdevmode openprinter : printer.devicename "));
     EXPECT_FALSE(printlogon());
+}
+
+// The log sits beneath the program's settings and reads its switch from the store itself:
+// a value written there by name, as a user edits the file, is the one it asks about.
+TEST_F(PrintLog, TheSwitchIsTheStoresValuePrintlogging)
+{
+    EXPECT_EQ(printlogSetting, QStringLiteral("printlogging"));
+    EXPECT_EQ(reg::printlogging, printlogSetting);
+    ASSERT_EQ(settings::setregvalue(QStringLiteral("printlogging"), QStringLiteral("1")), QStringLiteral("0"));
+    expectQuestion(Answer::Yes);
+    initprintlog();
+    EXPECT_TRUE(printlogon());
+    dialogs.verify();
 }
