@@ -1,3 +1,4 @@
+#include "app/starthooks.h"
 #include "app/windowlist.h"
 #include "core/cookbookdb.h"
 #include "core/mainmod.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv)
     kv::ui::installWidgetDialogHost();
     kv::ui::centreNewWindows();
 
+    kv::installStartHooks();
     kv::registerAllWindows();
 
     kv::GuiStartupUi startup;

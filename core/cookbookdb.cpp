@@ -9,7 +9,6 @@
 #include "platform/paths.h"
 #include "platform/ui/closinghooks.h"
 #include "platform/ui/dialogs.h"
-#include "printing/printsettingsdb.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -45,6 +44,12 @@ StartupUi& windows()
     static NoWindows none;
     StartupUi* installed = startupUi();
     return installed ? *installed : none;
+}
+
+std::function<void()>& programFilesHook()
+{
+    static std::function<void()> hook;
+    return hook;
 }
 
 class BusyPointer {
@@ -195,27 +200,18 @@ void upgrade(db::Database& db, QString& step)
 
 // The cookbook of one pass of the start's loop, opened; none when the user was sent to
 // the directory dialog.
-std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool& printSettingsTried)
+std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool& programFilesTried)
 {
     step = QStringLiteral("datendb");
     QString file = (kochbuchprefix() + QStringLiteral("-daten.mdb")).trimmed();
     statement(step, [] {
         if (getreg(reg::printfont0name).isEmpty()) defaultprint();
     });
-    // Tried once per opening: a program folder that cannot take the file is reported,
+    // Tried once per opening: a program folder that cannot take the files is reported,
     // not asked about at every pass.
-    if (!printSettingsTried) {
-        printSettingsTried = true;
-        statement(step, [] {
-            if (printsettingsComplete()) return;
-            if (!paths::mayAccess(paths::programFolder(), paths::Access::Write))
-                throw db::DbError(SQLITE_READONLY,
-                                  QStringLiteral("Der Programmordner %1 ist schreibgeschützt; die Datei %2 kann dort "
-                                                 "nicht angelegt werden.")
-                                      .arg(QDir::toNativeSeparators(paths::programFolder()),
-                                           QFileInfo(printsettingsPath()).fileName()));
-            createprintsettingsdb();
-        });
+    if (!programFilesTried) {
+        programFilesTried = true;
+        if (const auto& make = programFilesHook()) statement(step, make);
     }
 
     // The name always has the length of the file name at least; the rule guards a store
@@ -276,16 +272,21 @@ void writeRecipeCount(const QString& step)
 
 }  // namespace
 
+void setProgramFilesHook(std::function<void()> make)
+{
+    programFilesHook() = std::move(make);
+}
+
 void opendaten()
 {
     // There is no system database or workspace to set up on this engine: the opening
     // starts with the cookbook file. `step` names the phase in the error message.
     QString step = QStringLiteral("datendb");
     BusyPointer busy;
-    bool printSettingsTried = false;
+    bool programFilesTried = false;
     try {
         std::unique_ptr<db::Database> opened;
-        while (!opened) opened = openingPass(step, busy, printSettingsTried);
+        while (!opened) opened = openingPass(step, busy, programFilesTried);
         // No window may keep a recordset on the file it replaces.
         if (kochbuchdb) ui::runCookbookClosing();
         kochbuchdb = std::move(opened);

@@ -7,6 +7,12 @@
 
 namespace kv {
 
+// What the opening makes in the program folder beside the cookbooks when it is missing or
+// incomplete (the print-settings file): the layers above set it at the program's start,
+// the opening runs it once, as a step of its own whose failure is reported and passed.
+// Without one the opening makes nothing there.
+void setProgramFilesHook(std::function<void()> make);
+
 // The start procedure; also run again after a compaction closed everything.
 void Main();
 // Opens the cookbook named by `loadeddir` (or a fallback folder, or one the user

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -83,6 +85,18 @@ bool printsettingsComplete()
     } catch (const db::DbError&) {
         return false;  // not a database at all
     }
+}
+
+void ensureprintsettingsdb()
+{
+    if (printsettingsComplete()) return;
+    if (!paths::mayAccess(paths::programFolder(), paths::Access::Write))
+        throw db::DbError(SQLITE_READONLY,
+                          QStringLiteral("Der Programmordner %1 ist schreibgeschützt; die Datei %2 kann dort "
+                                         "nicht angelegt werden.")
+                              .arg(QDir::toNativeSeparators(paths::programFolder()),
+                                   QFileInfo(printsettingsPath()).fileName()));
+    createprintsettingsdb();
 }
 
 void createprintsettingsdb()

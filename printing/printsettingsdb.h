@@ -30,6 +30,10 @@ bool printsettingsComplete();
 // or not at all.
 void createprintsettingsdb();
 
+// What the opening runs: creates the file when it is not complete. Throws kv::db::DbError
+// naming the folder when the program folder cannot be written, without trying.
+void ensureprintsettingsdb();
+
 // The schemes are read and written through the connection the print window holds open,
 // else through one of their own for the call. Each throws kv::db::DbError when the file
 // is missing or refuses, and then has changed nothing.

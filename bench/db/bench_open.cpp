@@ -4,6 +4,7 @@
 // and only kv::opendaten is timed.
 //   KELVOR_BENCH_OPEN_RECIPES  sizes, comma-separated (default 20000,100000)
 
+#include "app/starthooks.h"
 #include "bench/db/gencookbook.h"
 #include "core/cookbookdb.h"
 #include "core/mainmod.h"
@@ -185,6 +186,7 @@ int main(int argc, char** argv)
     qputenv("KELVOR_HOME", g_temp->filePath(QStringLiteral("programm")).toLocal8Bit());
     qputenv("KELVOR_SHIPPED", KELVOR_SHIPPED_DIR);
     kv::settings::setStoreFile(g_temp->filePath(QStringLiteral("settings.ini")));
+    kv::installStartHooks();
     if (!registerSizes()) return 1;
 
     benchmark::RunSpecifiedBenchmarks();

@@ -2,6 +2,7 @@
 // and the old one like one it has never opened, or the benchmarks would measure
 // something the user never sees.
 
+#include "app/starthooks.h"
 #include "bench/db/gencookbook.h"
 #include "core/cookbookdb.h"
 #include "core/mainmod.h"
@@ -265,6 +266,7 @@ TEST_F(OldGeneratedCookbook, FirstOpeningTurnsEveryUsableHeadingIntoServingsOnce
     kv::test::ScriptedDialogs dialogs;
     dialogs.expect(QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen."), kv::ui::Answer::Ok);
     dialogs.expect(QStringLiteral("Die Suchindizes wurden erstellt"), kv::ui::Answer::Ok);
+    kv::installStartHooks();
 
     kv::opendaten();
 

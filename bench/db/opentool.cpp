@@ -4,6 +4,7 @@
 // Exit 0 when the cookbook is open and current; 2 when a box other than the index
 // build's asked something (it is printed), 1 on wrong arguments.
 
+#include "app/starthooks.h"
 #include "bench/support/silentdialogs.h"
 #include "core/cookbookdb.h"
 #include "core/mainmod.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
     kv::savereg(kv::reg::loadeddir, args.at(1));
     AnsweringHost host;
     kv::ui::setDialogHost(&host);
+    kv::installStartHooks();
     try {
         kv::opendaten();
     } catch (const kv::ProgramEnd&) {

@@ -3,6 +3,7 @@
 // the opening with digests of every table that the earlier opening left on the same
 // generated cookbook.
 
+#include "app/starthooks.h"
 #include "bench/db/gencookbook.h"
 #include "core/cookbookdb.h"
 #include "core/mainmod.h"
@@ -199,6 +200,7 @@ TEST_F(SameRows, FirstOpeningOfAnOldCookbook)
     kv::test::ScriptedDialogs dialogs;
     dialogs.expect(QStringLiteral("Kelvor muß beim ersten Starten seine Suchindizes erstellen."), kv::ui::Answer::Ok);
     dialogs.expect(QStringLiteral("Die Suchindizes wurden erstellt"), kv::ui::Answer::Ok);
+    kv::installStartHooks();
 
     kv::opendaten();
 

@@ -5,6 +5,7 @@
 //   KELVOR_BENCH_RECIPES   number of recipes (default 250000)
 //   KELVOR_BENCH_COOKBOOK  folder of an existing generated cookbook to use instead
 
+#include "app/starthooks.h"
 #include "app/windowlist.h"
 #include "bench/support/silentdialogs.h"
 #include "core/cookbookdb.h"
@@ -370,6 +371,7 @@ int main(int argc, char** argv)
     AnsweringHost host;
     g_host = &host;
     kv::ui::setDialogHost(&host);
+    kv::installStartHooks();
     kv::registerAllWindows();
     kv::setQuitHook([] {});
     kv::GuiStartupUi startup;

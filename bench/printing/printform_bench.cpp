@@ -6,6 +6,7 @@
 //   KELVOR_BENCH_PRINT_RECIPES   recipes in the list instead of 100; the time to PDF grows
 //                                with the pages (both in bench/printing/hundredrecipes.h)
 
+#include "app/starthooks.h"
 #include "app/windowlist.h"
 #include "bench/printing/hundredrecipes.h"
 #include "bench/support/silentdialogs.h"
@@ -166,6 +167,7 @@ int main(int argc, char** argv)
     if (!prepare())
         return 1;
     kv::ui::setDialogHost(&g_host);
+    kv::installStartHooks();
     kv::registerAllWindows();
     kv::setQuitHook([] {});
     kv::GuiStartupUi startup;

@@ -2,6 +2,7 @@
 // The program started the way main starts it, on a fresh program folder: the delivered
 // cookbook is copied there, and its first opening builds the indexes with its two messages.
 
+#include "app/starthooks.h"
 #include "app/windowlist.h"
 #include "core/cookbookdb.h"
 #include "core/ende.h"
@@ -51,6 +52,7 @@ protected:
     {
         guiApp();
         ui::WindowRegistry::reset();
+        installStartHooks();
         registerAllWindows();
         if (registerMore) registerMore();
         setQuitHook([this] { ++quits; });

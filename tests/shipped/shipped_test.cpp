@@ -6,6 +6,7 @@
 #include "platform/textreplace/excllist.h"
 #include "printing/printsettingsdb.h"
 #include "tests/support/testenv.h"
+#include "tests/support/writedenied.h"
 
 #include <QDir>
 #include <QFile>
@@ -307,6 +308,36 @@ TEST(PrintSettingsDb, AnIncompleteFileIsCompleted)
         EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".tmp")));
         QFile::remove(path);
     }
+}
+
+// What the opening runs: a complete file is left as it is, a missing one made, and a
+// program folder that may not be written is named before anything is tried there.
+TEST(PrintSettingsDb, TheOpeningsStepMakesAMissingFileOnlyAndNamesAReadOnlyFolder)
+{
+    kv::test::TestEnvironment env;
+    const QString path = kv::printsettingsPath();
+    {
+        const kv::test::WriteDenied denied(env.programFolder());
+        try {
+            kv::ensureprintsettingsdb();
+            ADD_FAILURE() << "a read-only program folder was not reported";
+        } catch (const kv::db::DbError& e) {
+            EXPECT_TRUE(e.text().startsWith(QStringLiteral("Der Programmordner "))) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(QStringLiteral("kelvor-printsettings.mdb"))) << e.text().toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(path));
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".tmp")));
+    }
+
+    ASSERT_NO_THROW(kv::ensureprintsettingsdb());
+    EXPECT_TRUE(kv::printsettingsComplete());
+    Database::open(path)->execute(QStringLiteral("insert into choices (cid, cname) values (1, 'Heft')"));
+    const QByteArray before = bytesOf(path);
+
+    // A complete file needs nothing, even where the folder may no longer be written.
+    const kv::test::WriteDenied denied(env.programFolder());
+    ASSERT_NO_THROW(kv::ensureprintsettingsdb());
+    EXPECT_EQ(bytesOf(path), before);
 }
 
 TEST(PrintSettingsDb, AFailedCreationLeavesNoTemporaryAndNoHalfFile)

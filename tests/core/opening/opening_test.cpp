@@ -1,3 +1,4 @@
+#include "app/starthooks.h"
 #include "core/cookbookdb.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
@@ -24,6 +25,7 @@ const QString damagedText = QStringLiteral(
 
 class Opening : public ::testing::Test {
 protected:
+    void SetUp() override { kv::installStartHooks(); }
     void TearDown() override
     {
         kochbuchdb.reset();
@@ -178,6 +180,55 @@ TEST_F(Opening, APrintSettingsFileLeftWithoutTablesIsCompleted)
     kv::opendaten();
 
     EXPECT_TRUE(kv::printsettingsComplete());
+}
+
+// The opening makes nothing in the program folder of its own: only what the hook that the
+// start installs makes, once per opening however often the opening passes.
+TEST_F(Opening, TheProgramFilesComeFromTheHookOncePerOpening)
+{
+    const QString locked = doneCookbook(QStringLiteral("gesperrt"));
+    const QString chosen = doneCookbook(QStringLiteral("gewaehlt"));
+    kv::paths::setAccessCheck([locked](const QString& path, kv::paths::Access access) -> std::optional<bool> {
+        if (access == kv::paths::Access::Read && path.startsWith(locked)) return false;
+        return std::nullopt;
+    });
+    kv::savereg(kv::reg::loadeddir, locked);
+    dialogs.expect(QStringLiteral("kann nicht geöffnet werden"), Answer::Ok);
+    startup.onFinddir = [&] { kv::savereg(kv::reg::loadeddir, chosen); };
+    int runs = 0;
+    kv::setProgramFilesHook([&] { ++runs; });
+
+    kv::opendaten();
+    kv::paths::setAccessCheck({});
+
+    EXPECT_EQ(startup.calls.count(QStringLiteral("finddir")), 1);
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(QFile::exists(kv::printsettingsPath()));
+
+    kv::setProgramFilesHook({});
+    kv::opendaten();
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(QFile::exists(kv::printsettingsPath()));
+    EXPECT_EQ(kochbuchdb->name(), chosen + kv::kochbuchdatei);
+}
+
+// A hook that fails is an error of the opening's step: Retry goes on to the cookbook,
+// Cancel ends the program.
+TEST_F(Opening, AFailingProgramFilesHookIsReportedAsTheOpeningsStep)
+{
+    const QString folder = doneCookbook(QStringLiteral("fertig"));
+    kv::savereg(kv::reg::loadeddir, folder);
+    kv::setProgramFilesHook([] { throw kv::db::DbError(kv::db::errReadOnly, QStringLiteral("Ordner gesperrt")); });
+
+    dialogs.expect(QStringLiteral("LOADDBS (datendb) - 3027 : Ordner gesperrt"), Answer::Retry);
+    kv::opendaten();
+    dialogs.verify();
+    EXPECT_EQ(kochbuchdb->name(), folder + kv::kochbuchdatei);
+
+    kochbuchdb.reset();
+    dialogs.expect(QStringLiteral("LOADDBS (datendb) - 3027 : Ordner gesperrt"), Answer::Cancel);
+    EXPECT_THROW(kv::opendaten(), kv::ProgramEnd);
+    EXPECT_FALSE(kochbuchdb);
 }
 
 TEST_F(Opening, SharewareFolderIsTheSecondFallback)

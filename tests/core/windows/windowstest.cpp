@@ -1,5 +1,6 @@
 #include "tests/core/windows/windowstest.h"
 
+#include "app/starthooks.h"
 #include "app/windowlist.h"
 #include "core/cookbookdb.h"
 #include "core/ende.h"
@@ -53,6 +54,7 @@ WindowsTest::WindowsTest()
 {
     guiApp();
     ui::WindowRegistry::reset();
+    installStartHooks();
     registerAllWindows();
     setQuitHook([this] { ++quits; });
     nocookbook = false;
