@@ -38,6 +38,13 @@ void add(const char* name)
     ui::WindowRegistry::registerWindow(QString::fromLatin1(name), [] { return new Window; });
 }
 
+// The selection list chosen in the main window; none while it is not loaded.
+qint64 chosenSelectionList()
+{
+    const auto* hm = qobject_cast<const Hm*>(ui::WindowRegistry::loadedWindow(QStringLiteral("hm")));
+    return hm ? hm->korbgridBoundText().toLongLong() : 0;
+}
+
 }  // namespace
 
 void registerAllWindows()
@@ -58,7 +65,8 @@ void registerAllWindows()
     add<Stichwortsuche>("stichwortsuche");
     add<Suchen>("suchen");
     add<Zutatensuche>("zutatensuche");
-    add<WizardExport>("wizard_export");
+    ui::WindowRegistry::registerWindow(QStringLiteral("wizard_export"),
+                                       [] { return new WizardExport(chosenSelectionList); });
     add<WizardImport>("wizard_import");
     add<Importstatus>("importstatus");
     add<WizardImporterr>("wizard_importerr");

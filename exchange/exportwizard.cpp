@@ -4,7 +4,6 @@
 #include "core/settings.h"
 #include "exchange/export.h"
 #include "exchange/kochbuchexport.h"
-#include "mainwindow/hm.h"
 #include "platform/paths.h"
 #include "platform/ui/closinghooks.h"
 #include "platform/ui/dialogs.h"
@@ -84,8 +83,8 @@ QString openfiledlg(const QString& filterName, const QString& pattern, const QSt
 
 }  // namespace
 
-WizardExport::WizardExport(QWidget* parent)
-    : ui::Dialog(parent)
+WizardExport::WizardExport(std::function<qint64()> chosenList, QWidget* parent)
+    : ui::Dialog(parent), m_chosenList(std::move(chosenList))
 {
     top = ui::darkWindow(this, kName, QStringLiteral("R e z e p t e   e x p o r t i e r e n"));
     exp1 = label(this, QStringLiteral("exp1"), QStringLiteral("Kelvor-Kochbuch"));
@@ -380,8 +379,7 @@ void WizardExport::exportToCookbook()
 
 qint64 WizardExport::auswahlId() const
 {
-    const auto* hm = qobject_cast<const Hm*>(ui::WindowRegistry::loadedWindow(QStringLiteral("hm")));
-    return hm ? hm->korbgridBoundText().toLongLong() : 0;
+    return m_chosenList ? m_chosenList() : 0;
 }
 
 QString WizardExport::l3Path() const

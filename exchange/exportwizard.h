@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
@@ -20,7 +22,10 @@ namespace kv {
 class WizardExport : public ui::Dialog {
     Q_OBJECT
 public:
-    explicit WizardExport(QWidget* parent = nullptr);
+    // `chosenList` reads the number of the selection list chosen in the main window (0 for
+    // none), which whoever registers the window knows; it is asked at each use, as the user
+    // may choose another list while the wizard is open. Without it nothing is chosen.
+    explicit WizardExport(std::function<qint64()> chosenList = {}, QWidget* parent = nullptr);
 
     void exp1_Click();
     void exp2_Click();
@@ -43,6 +48,8 @@ private:
     void exportToCookbook();
     // The selection list chosen in the main window, read when it is needed; 0 for none.
     qint64 auswahlId() const;
+
+    std::function<qint64()> m_chosenList;
     // The folder chosen in `l3`, ending with '/'.
     QString l3Path() const;
     void unloadSelf();

@@ -5,6 +5,7 @@
 #include "core/cookbookdb.h"
 #include "core/settings.h"
 #include "exchange/export.h"
+#include "exchange/exportwizard.h"
 #include "platform/paths.h"
 #include "platform/ui/look.h"
 #include "tests/mainwindow/startedprogram.h"
@@ -218,6 +219,39 @@ TEST_F(ExportWizard, TheClipboardGetsHeadPreviewAndFootOrTheMealMasterPreview)
     dialogs.expect(QStringLiteral("Der MealMaster-Text wurde in die Zwischenablage kopiert."), Answer::Ok).withTitle(QStringLiteral(" "));
     press("inclip");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), mmstring(db(), 1, false, {}));
+}
+
+// The wizard knows no main window: whoever registers it says which list is chosen, and it
+// asks at each use, so a list chosen while it is open is the one written.
+TEST_F(ExportWizard, TheChosenListIsAskedOfTheRegistrarAtEachUse)
+{
+    db().execute(QStringLiteral("insert into auswahlen (aname) values ('Grillabend')"));
+    const qint64 second = db().lastInsertId();
+    db().execute(QStringLiteral("insert into rezinaus (aid, rid, rname, port) values (?, 6, 'Spaghetti mit Tomatensauce', 4)"),
+                 {second});
+    qint64 chosen = 1;
+    int asked = 0;
+    ui::WindowRegistry::registerWindow(QStringLiteral("wizard_export"), [&] {
+        return new WizardExport([&] {
+            ++asked;
+            return chosen;
+        });
+    });
+    ASSERT_NE(open(), nullptr);
+    EXPECT_EQ(asked, 0);
+    click("exp3");
+    EXPECT_TRUE(text("rez").contains(QStringLiteral("Title: Kartoffelsuppe mit Majoran")));
+    EXPECT_EQ(asked, 1);
+
+    chosen = second;
+    const QString file = env.tempPath(QStringLiteral("grill.mm"));
+    box("pname")->setText(file);
+    dialogs.expect(QStringLiteral("Fertig."), Answer::Ok);
+    press("start");
+    dialogs.verify();
+    const QByteArray written = fileBytes(file);
+    EXPECT_TRUE(written.contains("Title: Spaghetti mit Tomatensauce"));
+    EXPECT_FALSE(written.contains("Kartoffelsuppe"));
 }
 
 TEST_F(ExportWizard, AnExportedCookbookOpensWithoutAnyStepAndASwitchClosesTheWizard)
