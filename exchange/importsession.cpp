@@ -2,7 +2,7 @@
 
 #include "core/indizieren.h"
 #include "core/mainmod.h"
-#include "exchange/import.h"
+#include "exchange/importui.h"
 #include "platform/paths.h"
 #include "platform/textreplace/textfile.h"
 #include "platform/ui/dialogs.h"
