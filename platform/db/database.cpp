@@ -50,15 +50,6 @@ QByteArray nativeName(const QString& path)
     return QFile::encodeName(QDir::toNativeSeparators(path));
 }
 
-// Whatever follows the first statement must be nothing but terminators: execute()
-// runs one statement, and a second one smuggled in through a value must not run.
-void requireSingleStatement(const char* tail, const QString& sql)
-{
-    if (!tail) return;
-    for (const auto& t : detail::tokenize(QString::fromUtf8(tail)))
-        if (!t.isPunct(";")) detail::throwError(SQLITE_MISUSE, QStringLiteral("Nur eine SQL-Anweisung erlaubt."), sql);
-}
-
 // A connection is used by the one thread that opened it, so SQLite need not lock it on
 // every step and every column read (a list of 250,000 rows reads each of them once).
 constexpr int kConnectionFlags = SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX;
@@ -74,8 +65,9 @@ sqlite3* openHandle(const QString& path, int flags, QString& error, int& code)
         rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK) {
-        code = db ? sqlite3_extended_errcode(db) : rc;
-        error = detail::sqliteText(code, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc)));
+        const DbError failure = detail::openError(db, rc);
+        code = failure.number();
+        error = failure.text();
         sqlite3_close_v2(db);
         return nullptr;
     }
@@ -115,6 +107,15 @@ void throwError(int number, const QString& text, const QString& sql)
 }
 
 namespace {
+
+// Whatever follows the first statement must be nothing but terminators: execute()
+// runs one statement, and a second one smuggled in through a value must not run.
+void requireSingleStatement(const char* tail, const QString& sql)
+{
+    if (!tail) return;
+    for (const auto& t : tokenize(QString::fromUtf8(tail)))
+        if (!t.isPunct(";")) throwError(SQLITE_MISUSE, QStringLiteral("Nur eine SQL-Anweisung erlaubt."), sql);
+}
 
 // The general error carries everything from a mistyped statement to a file from another
 // program; the engine's text says which, so the common ones are told apart.
@@ -222,10 +223,47 @@ QString sqliteText(int code, const QString& engineText)
     return sentence + QStringLiteral(" (SQLite %1: %2)").arg(code).arg(engineText);
 }
 
-void throwSqlite(sqlite3* db, const QString& sql)
+DbError lastError(sqlite3* db, const QString& sql)
 {
     const int code = sqlite3_extended_errcode(db);
-    throw DbError(code, sqliteText(code, QString::fromUtf8(sqlite3_errmsg(db))), sql);
+    return DbError(code, sqliteText(code, QString::fromUtf8(sqlite3_errmsg(db))), sql);
+}
+
+void throwSqlite(sqlite3* db, const QString& sql)
+{
+    throw lastError(db, sql);
+}
+
+DbError openError(sqlite3* db, int rc)
+{
+    const int code = db ? sqlite3_extended_errcode(db) : rc;
+    return DbError(code, sqliteText(code, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc))));
+}
+
+void throwClosed(const QString& sql)
+{
+    throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."), sql);
+}
+
+sqlite3_stmt* prepare(sqlite3* db, const QString& sql, Rest rest)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt, &tail) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        throwSqlite(db, sql);
+    }
+    if (!stmt) throwError(SQLITE_MISUSE, QStringLiteral("Leere SQL-Anweisung."), sql);
+    if (rest == Rest::MustBeEmpty) {
+        try {
+            requireSingleStatement(tail, sql);
+        } catch (...) {
+            sqlite3_finalize(stmt);
+            throw;
+        }
+    }
+    return stmt;
 }
 
 void check(sqlite3* db, int rc, const QString& sql)
@@ -319,15 +357,8 @@ QVariant columnVariant(sqlite3_stmt* stmt, int column)
     }
 }
 
-Stmt::Stmt(sqlite3* db, const QString& sql) : m_db(db), m_sql(sql)
+Stmt::Stmt(sqlite3* db, const QString& sql) : m_db(db), m_stmt(prepare(db, sql, Rest::Ignored)), m_sql(sql)
 {
-    const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        throwSqlite(db, sql);
-    }
-    if (!m_stmt) throwError(SQLITE_MISUSE, QStringLiteral("Leere SQL-Anweisung."), sql);
 }
 
 Stmt::~Stmt()
@@ -361,8 +392,7 @@ bool Stmt::step()
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    const int code = sqlite3_extended_errcode(m_db);
-    const DbError error(code, sqliteText(code, QString::fromUtf8(sqlite3_errmsg(m_db))), m_sql);
+    const DbError error = lastError(m_db, m_sql);
     sqlite3_reset(m_stmt);
     throw error;
 }
@@ -399,21 +429,8 @@ void atomically(Database& db, const std::function<void()>& work)
 
 Statement::Statement(Database& db, const QString& sql) : m_db(db), m_sql(sql)
 {
-    if (!db.isOpen()) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."), sql);
-    const QByteArray utf8 = sql.toUtf8();
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &m_stmt, &tail) != SQLITE_OK) {
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
-        detail::throwSqlite(db.handle(), sql);
-    }
-    if (!m_stmt) detail::throwError(SQLITE_MISUSE, QStringLiteral("Leere SQL-Anweisung."), sql);
-    try {
-        requireSingleStatement(tail, sql);
-    } catch (...) {
-        sqlite3_finalize(m_stmt);
-        throw;
-    }
+    if (!db.isOpen()) detail::throwClosed(sql);
+    m_stmt = detail::prepare(db.handle(), sql, detail::Rest::MustBeEmpty);
 }
 
 Statement::~Statement()
@@ -454,8 +471,7 @@ bool Statement::step()
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    const int code = sqlite3_extended_errcode(m_db.handle());
-    const DbError error(code, detail::sqliteText(code, QString::fromUtf8(sqlite3_errmsg(m_db.handle()))), m_sql);
+    const DbError error = detail::lastError(m_db.handle(), m_sql);
     sqlite3_reset(m_stmt);
     throw error;
 }
@@ -708,9 +724,7 @@ std::unique_ptr<Database> Database::create(const QString& path)
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | kConnectionFlags,
                                    nullptr);
     if (rc != SQLITE_OK) {
-        const int code = handle ? sqlite3_extended_errcode(handle) : rc;
-        const DbError error(code, detail::sqliteText(code, handle ? QString::fromUtf8(sqlite3_errmsg(handle))
-                                                                  : QString::fromUtf8(sqlite3_errstr(rc))));
+        const DbError error = detail::openError(handle, rc);
         sqlite3_close_v2(handle);
         throw error;
     }
@@ -780,22 +794,9 @@ void Database::unregisterRecordset(Recordset* rs)
 
 void Database::execute(const QString& sql)
 {
-    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."), sql);
-    const QByteArray utf8 = sql.toUtf8();
+    if (!m_db) detail::throwClosed(sql);
     for (int attempt = 0;; ++attempt) {
-        sqlite3_stmt* stmt = nullptr;
-        const char* tail = nullptr;
-        if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, &tail) != SQLITE_OK) {
-            sqlite3_finalize(stmt);
-            detail::throwSqlite(m_db, sql);
-        }
-        if (!stmt) detail::throwError(SQLITE_MISUSE, QStringLiteral("Leere SQL-Anweisung."), sql);
-        try {
-            requireSingleStatement(tail, sql);
-        } catch (...) {
-            sqlite3_finalize(stmt);
-            throw;
-        }
+        sqlite3_stmt* stmt = detail::prepare(m_db, sql, detail::Rest::MustBeEmpty);
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
@@ -805,8 +806,8 @@ void Database::execute(const QString& sql)
             m_changes = readOnlyStmt ? 0 : sqlite3_changes64(m_db);
             return;
         }
-        const int code = sqlite3_extended_errcode(m_db);
-        const DbError error(code, detail::sqliteText(code, QString::fromUtf8(sqlite3_errmsg(m_db))), sql);
+        const DbError error = detail::lastError(m_db, sql);
+        const int code = error.number();
         sqlite3_finalize(stmt);
         // A snapshot still reading a table keeps it from being dropped or altered:
         // read the rest into memory and try once more.
@@ -838,7 +839,7 @@ qint64 Database::lastInsertId() const
 
 std::unique_ptr<Recordset> Database::openRecordset(const QString& source, RecordsetType type)
 {
-    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."), source);
+    if (!m_db) detail::throwClosed(source);
     return detail::openRecordsetOn(*this, source, type);
 }
 
@@ -875,7 +876,7 @@ QVariant Database::scalar(const QString& sql, const QVariantList& values)
 
 void Database::beginTrans()
 {
-    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));
+    if (!m_db) detail::throwClosed();
     auto& open = d->transactions;
     if (sqlite3_get_autocommit(m_db)) open.clear();  // SQLite ended them itself (an error rolled back)
     // Inside a transaction, whoever began it, a savepoint nests.
@@ -891,7 +892,7 @@ void Database::beginTrans()
 
 void Database::commitTrans()
 {
-    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));
+    if (!m_db) detail::throwClosed();
     auto& open = d->transactions;
     if (!open.empty() && sqlite3_get_autocommit(m_db)) {
         open.clear();
@@ -905,7 +906,7 @@ void Database::commitTrans()
 
 void Database::rollback()
 {
-    if (!m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));
+    if (!m_db) detail::throwClosed();
     auto& open = d->transactions;
     if (!open.empty() && sqlite3_get_autocommit(m_db)) {
         open.clear();
@@ -952,7 +953,7 @@ void Database::attach(const QString& path, const QString& alias)
 
 void Database::attachForReading(const Database& other, const QString& alias)
 {
-    if (!other.m_db) detail::throwError(errObjectClosed, QStringLiteral("Die Datenbank ist geschlossen."));
+    if (!other.m_db) detail::throwClosed();
     // Read the way `other` reads it: a file nobody may write is read as immutable, which
     // creates nothing beside it, and mode=ro lets no statement of this connection write it.
     QString uri = QString::fromLatin1(QUrl::fromLocalFile(other.m_path).toEncoded()) + QStringLiteral("?mode=ro");

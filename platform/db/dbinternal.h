@@ -16,6 +16,7 @@ struct sqlite3_stmt;
 
 namespace kv::db {
 class Database;
+class DbError;
 class Recordset;
 struct FieldDef;
 enum class RecordsetType;
@@ -40,11 +41,23 @@ struct DatabaseAccess {
     static DatabasePrivate& d(Database& db);
 };
 
+// The failure the engine reports for its last call on `db`.
+DbError lastError(sqlite3* db, const QString& sql);
 [[noreturn]] void throwSqlite(sqlite3* db, const QString& sql);
+// A file that did not open: `rc` of the open call, `db` the handle it left, if any.
+DbError openError(sqlite3* db, int rc);
+[[noreturn]] void throwClosed(const QString& sql = {});
 // SQLite's failure with a German sentence in front of its code and text.
 QString sqliteText(int code, const QString& engineText);
 [[noreturn]] void throwError(int number, const QString& text, const QString& sql = {});
 void check(sqlite3* db, int rc, const QString& sql);
+
+// What may follow the first statement of a text: anything (the layer's own statements), or
+// nothing but terminators (a caller's text, which must not smuggle in a second one).
+enum class Rest { Ignored, MustBeEmpty };
+// Prepares the first statement of `sql`; throws when the engine refuses it, when it is
+// empty, or when the rest is not as asked. The caller finalizes it.
+sqlite3_stmt* prepare(sqlite3* db, const QString& sql, Rest rest);
 
 // Prepared statement owned by RAII inside the layer (Statement needs a Database&).
 class Stmt {

@@ -8,6 +8,11 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <sqlite3.h>
 
 using kv::db::Database;
@@ -209,6 +214,83 @@ TEST_F(DatabaseFile, ExecuteRunsExactlyOneStatementAndReportsFailures)
         EXPECT_TRUE(e.text().contains("gibtsnicht"));
     }
     EXPECT_FALSE(scalar("SELECT x FROM t WHERE x > 100").isValid());
+}
+
+// A caller's text runs through execute, a Statement or scalar: each refuses an empty text
+// and a second statement the same way, with the text, before anything of it runs.
+TEST_F(DatabaseFile, EveryWayToRunACallersTextRefusesItAlike)
+{
+    exec("CREATE TABLE t (x LONG)");
+    const std::vector<std::pair<const char*, std::function<void(const QString&)>>> runners = {
+        {"execute", [&](const QString& sql) { db->execute(sql); }},
+        {"execute with values", [&](const QString& sql) { db->execute(sql, {}); }},
+        {"Statement",
+         [&](const QString& sql) {
+             kv::db::Statement st(*db, sql);
+             while (st.step()) {
+             }
+         }},
+        {"scalar", [&](const QString& sql) { db->scalar(sql); }},
+    };
+    const struct {
+        const char* sql;
+        int number;
+        const char* text;
+    } refused[] = {
+        {"", SQLITE_MISUSE, "Leere SQL-Anweisung."},
+        {" ; ", SQLITE_MISUSE, "Leere SQL-Anweisung."},
+        {"INSERT INTO t VALUES (1); DELETE FROM t", SQLITE_MISUSE, "Nur eine SQL-Anweisung erlaubt."},
+        {"INSERT INTO t VALUES (1);; -- nur ein Kommentar\nSELECT 1", SQLITE_MISUSE, "Nur eine SQL-Anweisung erlaubt."},
+        {"INSERT INTO gibtsnicht VALUES (1)", SQLITE_ERROR, "Die Tabelle gibtsnicht gibt es"},
+    };
+    for (const auto& [name, run] : runners) {
+        for (const auto& r : refused) {
+            SCOPED_TRACE(std::string(name) + ": " + r.sql);
+            const QString sql = QString::fromUtf8(r.sql);
+            try {
+                run(sql);
+                ADD_FAILURE() << "not refused";
+            } catch (const DbError& e) {
+                EXPECT_EQ(e.number() & 0xff, r.number);
+                EXPECT_TRUE(e.text().startsWith(QString::fromUtf8(r.text))) << e.text().toStdString();
+                EXPECT_EQ(e.sql(), sql);
+            }
+            EXPECT_EQ(count("SELECT count(*) FROM t"), 0);
+        }
+        // Terminators after the one statement are no second one.
+        run(QStringLiteral("INSERT INTO t VALUES (7) ; ;"));
+        EXPECT_EQ(count("SELECT count(*) FROM t WHERE x = 7"), 1) << name;
+        exec("DELETE FROM t");
+    }
+}
+
+// A closed connection refuses every call that would reach the engine with the same error.
+TEST_F(DatabaseFile, AClosedConnectionRefusesEveryCallAlike)
+{
+    auto other = Database::create(dirPath("anderes.mdb"));
+    other->close();
+    exec("CREATE TABLE t (x LONG)");
+    db->close();
+    const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+        {"execute", [&] { db->execute("DELETE FROM t"); }},
+        {"Statement", [&] { kv::db::Statement st(*db, "SELECT 1"); }},
+        {"scalar", [&] { db->scalar("SELECT 1"); }},
+        {"openRecordset", [&] { db->openRecordset("t"); }},
+        {"beginTrans", [&] { db->beginTrans(); }},
+        {"commitTrans", [&] { db->commitTrans(); }},
+        {"rollback", [&] { db->rollback(); }},
+        {"attachForReading a closed one", [&] { Database::create(dirPath("drittes.mdb"))->attachForReading(*other, "o"); }},
+    };
+    for (const auto& [name, call] : calls) {
+        SCOPED_TRACE(name);
+        try {
+            call();
+            ADD_FAILURE() << "not refused";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.number(), kv::db::errObjectClosed);
+            EXPECT_EQ(e.text(), QStringLiteral("Die Datenbank ist geschlossen."));
+        }
+    }
 }
 
 TEST_F(DatabaseFile, NestedTransactionsAreSavepoints)
