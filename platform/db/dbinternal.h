@@ -36,6 +36,11 @@ struct DatabasePrivate {
     std::shared_ptr<SortedColumn> sortedColumn;  // see sortedcolumn.h
 };
 
+// A file name made absolute and clean, as connections keep it.
+QString absoluteClean(const QString& path);
+// Throws errFileExists when something is at `path`, where a new database is to be written.
+void requireNewFile(const QString& path);
+
 // Reaches the private parts of Database for the recordsets and the schema code.
 struct DatabaseAccess {
     static DatabasePrivate& d(Database& db);

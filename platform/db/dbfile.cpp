@@ -1,0 +1,277 @@
+// Database files: opening one after the checks the user's rights call for, creating one,
+// the shared lock that tells other programs a file is in use and holding a file alone,
+// syncing to the disk, and what a compaction cut short leaves beside a file.
+
+#include "platform/db/database.h"
+
+#include "platform/db/dbinternal.h"
+#include "platform/paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace kv::db {
+
+namespace detail {
+
+QString absoluteClean(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+}  // namespace detail
+
+using detail::absoluteClean;
+
+namespace {
+
+QByteArray nativeName(const QString& path)
+{
+    if (path.startsWith(QLatin1String("file:"))) return path.toUtf8();  // a URI, encoded already
+    return QFile::encodeName(QDir::toNativeSeparators(path));
+}
+
+// A connection is used by the one thread that opened it, so SQLite need not lock it on
+// every step and every column read (a list of 250,000 rows reads each of them once).
+constexpr int kConnectionFlags = SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX;
+
+// Opens and checks a file; nullptr with the error in `error` when it is no database.
+sqlite3* openHandle(const QString& path, int flags, QString& error, int& code)
+{
+    sqlite3* db = nullptr;
+    // URI names are understood also by the files a connection attaches (attachForReading).
+    int rc = sqlite3_open_v2(nativeName(path).constData(), &db, flags | SQLITE_OPEN_URI | kConnectionFlags, nullptr);
+    if (rc == SQLITE_OK) {
+        // Opening is lazy: reading the schema is what tells a database from any other file.
+        rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        const DbError failure = detail::openError(db, rc);
+        code = failure.number();
+        error = failure.text();
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    return db;
+}
+
+
+// A WAL file that nobody writes has no -wal beside it; then an immutable reader needs no
+// -shm either and creates nothing in a folder it must not write to.
+QString readOnlyName(const QString& absolute, int& flags)
+{
+    flags = SQLITE_OPEN_READONLY;
+    if (QFileInfo::exists(absolute + QStringLiteral("-wal"))) return absolute;
+    flags |= SQLITE_OPEN_URI;
+    return QString::fromLatin1(QUrl::fromLocalFile(absolute).toEncoded()) + QStringLiteral("?mode=ro&immutable=1");
+}
+
+// A shared lock on the file itself for as long as it is open: another program (or a
+// second copy of this one) that wants the file to itself, to replace it, sees it in use.
+// flock, not fcntl: an fcntl lock would go with any descriptor of the file being closed.
+int lockShared(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        ::close(fd);
+        detail::throwError(SQLITE_BUSY, detail::sqliteText(SQLITE_BUSY, QStringLiteral("file locked")));
+    }
+    return fd;
+}
+
+}  // namespace
+
+std::unique_ptr<Database> Database::open(const QString& path, FileLock fileLock)
+{
+    if (!QFileInfo(path).isFile())
+        detail::throwError(errFileNotFound, QStringLiteral("Datei '%1' nicht gefunden.").arg(QDir::toNativeSeparators(path)));
+    const QString absolute = absoluteClean(path);
+    if (!paths::mayAccess(absolute, paths::Access::Read))
+        detail::throwError(SQLITE_CANTOPEN, detail::sqliteText(SQLITE_CANTOPEN, QStringLiteral("permission denied")));
+    // The journal is made beside the file, so writing needs the folder too; without
+    // either the file opens read-only and nothing is created next to it.
+    const bool writable = paths::mayAccess(absolute, paths::Access::Write) &&
+                          paths::mayAccess(QFileInfo(absolute).absolutePath(), paths::Access::Write);
+    const int lock = fileLock == FileLock::Shared ? lockShared(absolute) : -1;
+    QString error;
+    int code = 0;
+    int flags = SQLITE_OPEN_READWRITE;
+    const QString name = writable ? absolute : readOnlyName(absolute, flags);
+    sqlite3* handle = openHandle(name, flags, error, code);
+    if (!handle) {
+        if (lock >= 0) ::close(lock);
+        throw DbError(code, error);
+    }
+    std::unique_ptr<Database> db(new Database(handle, path, !writable || sqlite3_db_readonly(handle, "main") == 1));
+    db->d->immutable = name != absolute;
+    db->m_lockFd = lock;
+    db->configure();
+    return db;
+}
+
+namespace {
+
+// A journal left by a writer that was killed holds the pages of its unfinished
+// transaction; the file reads consistently only once they are put back, which needs a
+// writing connection. It restores the last committed state and nothing else.
+void recoverInterruptedWrite(const QString& absolute)
+{
+    if (!QFileInfo::exists(absolute + QStringLiteral("-journal"))) return;
+    if (!paths::mayAccess(absolute, paths::Access::Write) ||
+        !paths::mayAccess(QFileInfo(absolute).absolutePath(), paths::Access::Write))
+        return;
+    QString error;
+    int code = 0;
+    if (sqlite3* handle = openHandle(absolute, SQLITE_OPEN_READWRITE, error, code)) sqlite3_close_v2(handle);
+}
+
+}  // namespace
+
+std::unique_ptr<Database> Database::openCandidate(const QString& path, DbError* why)
+{
+    if (!QFileInfo(path).isFile()) return nullptr;
+    const QString absolute = absoluteClean(path);
+    QString error;
+    int code = 0;
+    if (paths::mayAccess(absolute, paths::Access::Read)) recoverInterruptedWrite(absolute);
+    if (!paths::mayAccess(absolute, paths::Access::Read)) {
+        code = SQLITE_CANTOPEN;
+        error = detail::sqliteText(code, QStringLiteral("permission denied"));
+    } else {
+        int flags = 0;
+        const QString name = readOnlyName(absolute, flags);
+        if (sqlite3* handle = openHandle(name, flags, error, code)) {
+            std::unique_ptr<Database> db(new Database(handle, path, true));
+            db->d->immutable = name != absolute;
+            try {
+                db->configure();
+                return db;
+            } catch (const DbError& e) {
+                code = e.number();
+                error = e.text();
+            }
+        }
+    }
+    if (why) *why = DbError(code, error);
+    return nullptr;
+}
+
+std::unique_ptr<ExclusiveFileLock> ExclusiveFileLock::tryLock(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::unique_ptr<ExclusiveFileLock>(new ExclusiveFileLock(fd));
+}
+
+ExclusiveFileLock::~ExclusiveFileLock()
+{
+    ::close(m_fd);
+}
+
+namespace {
+
+bool syncPath(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+}  // namespace
+
+bool syncFile(const QString& path)
+{
+    return syncPath(path, O_RDONLY);
+}
+
+bool syncFolder(const QString& folder)
+{
+    return syncPath(folder, O_RDONLY | O_DIRECTORY);
+}
+
+QString compactionCopy(const QString& file)
+{
+    return file + QStringLiteral(".tmp");
+}
+
+namespace {
+
+const char* const kCopyParts[] = {"", "-journal", "-wal", "-shm"};
+
+bool anyCopyPart(const QString& copy)
+{
+    return std::any_of(std::begin(kCopyParts), std::end(kCopyParts),
+                       [&](const char* suffix) { return QFileInfo::exists(copy + QLatin1String(suffix)); });
+}
+
+}  // namespace
+
+bool removeCompactionLeftovers(const QString& file)
+{
+    const QString copy = compactionCopy(absoluteClean(file));
+    if (!anyCopyPart(copy)) return true;
+    if (!paths::mayAccess(absoluteClean(file), paths::Access::Write) ||
+        !paths::mayAccess(QFileInfo(copy).absolutePath(), paths::Access::Write))
+        return false;
+    // A compaction at work holds the file to itself, and the copy is its own.
+    const auto lock = ExclusiveFileLock::tryLock(file);
+    if (!lock) return false;
+    for (const char* suffix : kCopyParts) QFile::remove(copy + QLatin1String(suffix));
+    return !anyCopyPart(copy);
+}
+
+void detail::requireNewFile(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        throwError(errFileExists, QStringLiteral("Datenbank ist bereits vorhanden: %1").arg(QDir::toNativeSeparators(path)));
+}
+
+std::unique_ptr<Database> Database::create(const QString& path)
+{
+    detail::requireNewFile(path);
+    sqlite3* handle = nullptr;
+    const int rc = sqlite3_open_v2(nativeName(absoluteClean(path)).constData(), &handle,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | kConnectionFlags,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        const DbError error = detail::openError(handle, rc);
+        sqlite3_close_v2(handle);
+        throw error;
+    }
+    std::unique_ptr<Database> db(new Database(handle, path, false));
+    db->configure();
+    return db;
+}
+
+bool Database::holdAlone()
+{
+    if (m_lockFd < 0) return false;
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0) return true;
+    // A refused change of a lock may have given up the shared one.
+    ::flock(m_lockFd, LOCK_SH | LOCK_NB);
+    return false;
+}
+
+void Database::shareAgain()
+{
+    if (m_lockFd >= 0) ::flock(m_lockFd, LOCK_SH | LOCK_NB);
+}
+
+}  // namespace kv::db
