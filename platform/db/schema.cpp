@@ -24,21 +24,25 @@ struct SqliteIndex {
 
 const QString primarySuffix = QStringLiteral(".primary");
 
-QString tableSql(Database& db, const QString& table)
+// A column of the table's row in the schema ("sql" or "name"), found without regard to case.
+QString tableEntry(Database& db, const char* column, const QString& table)
 {
-    Statement st(db, QStringLiteral("select sql from sqlite_master where type='table' and name=? collate nocase"));
+    Statement st(db, QStringLiteral("select %1 from sqlite_master where type='table' and name=? collate nocase")
+                         .arg(QLatin1String(column)));
     st.bind(1, table);
     if (!st.step()) detail::throwError(errTableNotFound, QStringLiteral("Tabelle '%1' nicht gefunden.").arg(table));
     return st.text(0);
 }
 
+QString tableSql(Database& db, const QString& table)
+{
+    return tableEntry(db, "sql", table);
+}
+
 // The table's name as stored, so that index names and rebuilds use its exact spelling.
 QString storedTableName(Database& db, const QString& table)
 {
-    Statement st(db, QStringLiteral("select name from sqlite_master where type='table' and name=? collate nocase"));
-    st.bind(1, table);
-    if (!st.step()) detail::throwError(errTableNotFound, QStringLiteral("Tabelle '%1' nicht gefunden.").arg(table));
-    return st.text(0);
+    return tableEntry(db, "name", table);
 }
 
 std::vector<SqliteIndex> sqliteIndexes(Database& db, const QString& table)

@@ -1,5 +1,9 @@
 #include "tests/platform/db/dbfixture.h"
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 using kv::db::DbError;
 using kv::db::FieldDef;
 using kv::db::FieldType;
@@ -181,4 +185,35 @@ TEST_F(Schema, RenamedTableKeepsItsIndexes)
     EXPECT_EQ(db->recordCount("importdateien"), 1);
     db->deleteTable("importdateien");
     EXPECT_FALSE(db->hasTable("importdateien"));
+}
+
+// The schema calls find a table in any spelling and work on it as stored; one that is not
+// there is named in the same error by each.
+TEST_F(Schema, TablesAreFoundInAnySpellingAndAMissingOneIsNamed)
+{
+    exec("CREATE TABLE Rezepte (rid INTEGER PRIMARY KEY AUTOINCREMENT, rname VARCHAR(50) COLLATE NOCASE_DE)");
+    EXPECT_EQ(db->fields("REZEPTE").size(), 2u);
+    db->appendField("rezepte", FieldDef{"port", FieldType::Long});
+    db->createIndex("rezepte", IndexDef{"rname", {"rname"}});
+    db->deleteField("REZEPTE", "port");
+    EXPECT_EQ(db->fields("Rezepte").size(), 2u);
+    EXPECT_EQ(scalar("select name from sqlite_master where type='table' and name like 'rezepte'").toString(), "Rezepte");
+    EXPECT_EQ(db->indexCount("rezepte"), 1);
+
+    const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+        {"fields", [&] { db->fields("gibtsnicht"); }},
+        {"appendField", [&] { db->appendField("gibtsnicht", FieldDef{"x", FieldType::Long}); }},
+        {"deleteField", [&] { db->deleteField("gibtsnicht", "x"); }},
+        {"setAllowZeroLength", [&] { db->setAllowZeroLength("gibtsnicht", "x", false); }},
+    };
+    for (const auto& [name, call] : calls) {
+        SCOPED_TRACE(name);
+        try {
+            call();
+            ADD_FAILURE() << "no failure";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.number(), kv::db::errTableNotFound);
+            EXPECT_EQ(e.text(), QStringLiteral("Tabelle 'gibtsnicht' nicht gefunden."));
+        }
+    }
 }
