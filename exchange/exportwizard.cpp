@@ -193,9 +193,7 @@ WizardExport::WizardExport(std::function<qint64()> chosenList, QWidget* parent)
 
 void WizardExport::wireEvents()
 {
-    auto handler = [this](const char* tag, void (WizardExport::*body)()) {
-        return [this, tag, body] { ui::guarded(QString::fromLatin1(tag), [&] { (this->*body)(); }); };
-    };
+    auto handler = ui::guardedHandlers(this);
     ui::onClick(exp1, handler("EXP1_CLICK : ", &WizardExport::exp1_Click));
     ui::onClick(exp2, handler("EXP2_CLICK : ", &WizardExport::exp2_Click));
     ui::onClick(exp3, handler("EXP3_CLICK : ", &WizardExport::exp3_Click));

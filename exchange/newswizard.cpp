@@ -181,9 +181,7 @@ WizardNews::~WizardNews()
 
 void WizardNews::wireEvents()
 {
-    auto handler = [this](const char* tag, void (WizardNews::*body)()) {
-        return [this, tag, body] { ui::guarded(QString::fromLatin1(tag), [&] { (this->*body)(); }); };
-    };
+    auto handler = ui::guardedHandlers(this);
     followGrid(servgrid, server, m_servers, [this] { servgrid_RowColChange(); });
     followGrid(groupgrid, groups, m_groups, {});
     // A server row typed into the new row becomes the current row once it is stored.

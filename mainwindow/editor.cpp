@@ -223,9 +223,7 @@ void NeuRezept::buildControls()
 
 void NeuRezept::wireEvents()
 {
-    auto handler = [this](const char* tag, void (NeuRezept::*body)()) {
-        return [this, tag, body] { ui::guarded(QString::fromLatin1(tag), [&] { (this->*body)(); }); };
-    };
+    auto handler = ui::guardedHandlers(this);
     connect(plus, &QToolButton::clicked, this, handler("PLUS_CLICK : ", &NeuRezept::plus_Click));
     connect(minus, &QToolButton::clicked, this, handler("MINUS_CLICK : ", &NeuRezept::minus_Click));
     connect(mehr, &QToolButton::clicked, this, handler("MEHR_CLICK : ", &NeuRezept::mehr_Click));

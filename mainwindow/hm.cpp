@@ -233,9 +233,7 @@ QString Hm::katgridBoundText() const
 
 void Hm::wireEvents()
 {
-    auto handler = [this](const char* tag, void (Hm::*body)()) {
-        return [this, tag, body] { ui::guarded(QString::fromLatin1(tag), [&] { (this->*body)(); }); };
-    };
+    auto handler = ui::guardedHandlers(this);
     auto click = [this, handler](QToolButton* button, const char* tag, void (Hm::*body)()) {
         connect(button, &QToolButton::clicked, this, handler(tag, body));
     };

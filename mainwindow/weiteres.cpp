@@ -112,9 +112,7 @@ Weiteres::Weiteres(QWidget* parent)
 
 void Weiteres::wireEvents()
 {
-    auto handler = [this](const char* tag, void (Weiteres::*body)()) {
-        return [this, tag, body] { ui::guarded(QString::fromLatin1(tag), [&] { (this->*body)(); }); };
-    };
+    auto handler = ui::guardedHandlers(this);
     connect(deldup, &QPushButton::clicked, this, handler("DELDUP_CLICK : ", &Weiteres::deldup_Click));
     connect(komprim, &QPushButton::clicked, this, handler("KOMPRIM_CLICK : ", &Weiteres::komprim_Click));
     connect(imporg, &QPushButton::clicked, this, handler("IMPORG_CLICK : ", &Weiteres::imporg_Click));

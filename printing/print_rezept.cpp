@@ -241,9 +241,7 @@ void PrintRezept::buildControls()
 
 void PrintRezept::wireEvents()
 {
-    auto handler = [this](const char* tag, void (PrintRezept::*body)()) {
-        return [this, tag, body] { ui::guarded(QString::fromLatin1(tag), [&] { (this->*body)(); }); };
-    };
+    auto handler = ui::guardedHandlers(this);
     connect(kreuz, &QToolButton::clicked, this, handler("KREUZ_CLICK : ", &PrintRezept::kreuz_Click));
     connect(druckaus, &QToolButton::clicked, this, handler("DRUCKAUS_CLICK : ", &PrintRezept::druckaus_Click));
     connect(einstell, &QToolButton::clicked, this, handler("EINSTELL_CLICK : ", &PrintRezept::einstell_Click));

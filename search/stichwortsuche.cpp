@@ -350,9 +350,7 @@ void Stichwortsuche::buildControls()
 
 void Stichwortsuche::wireEvents()
 {
-    const auto handler = [this](const char* tag, void (Stichwortsuche::*fn)()) {
-        return [this, tag, fn] { ui::guarded(QString::fromUtf8(tag), [this, fn] { (this->*fn)(); }); };
-    };
+    const auto handler = ui::guardedHandlers(this);
     const auto keys = [this](const char* tag, void (Stichwortsuche::*fn)(int&, int)) {
         return [this, tag, fn](int& keyCode, int shift) {
             ui::guarded(QString::fromUtf8(tag), [&] { (this->*fn)(keyCode, shift); });

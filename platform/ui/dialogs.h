@@ -94,6 +94,15 @@ Answer errorbox(const QString& tag, int number, const QString& text, int buttons
 // the error box under `tag` (a database error with its number and text) and the caller goes
 // on, so nothing unwinds through the event loop. False when the body failed.
 bool guarded(const QString& tag, const std::function<void()>& body);
+// What a window wires its events with: the maker it returns turns a tag and a member of
+// the window into a handler that runs that member on `window` through guarded().
+template <class Window>
+auto guardedHandlers(Window* window)
+{
+    return [window](const char* tag, void (Window::*body)()) {
+        return [window, tag, body] { guarded(QString::fromLatin1(tag), [&] { (window->*body)(); }); };
+    };
+}
 
 // The program's line break inside message texts (line feed, carriage return) shown as
 // one line break.

@@ -1,9 +1,12 @@
 #include "platform/ui/dialogs.h"
+
+#include "platform/db/database.h"
 #include "tests/support/scripteddialogs.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -198,3 +201,45 @@ TEST(ScriptedDialogs, RestoresTheHostInstalledBefore)
 }
 
 }  // namespace
+
+namespace {
+
+// Stands in for a window whose event handlers are wired with guardedHandlers.
+struct Handled {
+    void ok() { ++runs; }
+    void failsInTheDatabase()
+    {
+        ++runs;
+        throw kv::db::DbError(3021, QStringLiteral("Kein aktueller Datensatz."));
+    }
+    void failsOtherwise()
+    {
+        ++runs;
+        throw std::runtime_error("kaputt");
+    }
+    int runs = 0;
+};
+
+}  // namespace
+
+// A handler runs the window's member; its failure is shown under the tag, with the database
+// error's number and text, and goes no further, so no event loop sees it.
+TEST(DialogLayer, GuardedHandlersRunTheMemberAndShowItsFailureUnderTheTag)
+{
+    ScriptedDialogs dialogs;
+    Handled window;
+    const auto handler = kv::ui::guardedHandlers(&window);
+
+    handler("OK_CLICK : ", &Handled::ok)();
+    EXPECT_EQ(window.runs, 1);
+
+    dialogs.expect(QStringLiteral("LOESCH_CLICK : 3021 : Kein aktueller Datensatz."), Answer::Ok)
+        .withTitle(QStringLiteral(" F E H L E R"))
+        .withStyle(kv::ui::Critical);
+    EXPECT_NO_THROW(handler("LOESCH_CLICK : ", &Handled::failsInTheDatabase)());
+    dialogs.expect(QStringLiteral("START_CLICK : 0 : kaputt"), Answer::Ok);
+    const std::function<void()> wired = handler("START_CLICK : ", &Handled::failsOtherwise);
+    EXPECT_NO_THROW(wired());
+    dialogs.verify();
+    EXPECT_EQ(window.runs, 3);
+}
