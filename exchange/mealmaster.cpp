@@ -598,13 +598,13 @@ MealMasterReader::Classified MealMasterReader::classify(QString s, MmItem& item,
 
     // No amount: the text starts in the ingredient column, or the line is one word.
     if (q < 0 || p == 11) {
-        item.text = s.mid(p).trimmed();
+        item.text = QStringView(s).mid(p).trimmed().toString();
         return Classified::Item;
     }
     // A unit code after an empty amount field.
     if (p == 8 && isUnitCode(QStringView(s).mid(8, 2)) && s.size() > 11 && s.at(10) == u' ' && s.at(11) != u' ') {
-        item.unit = s.mid(8, 2).trimmed();
-        item.text = s.mid(11).trimmed();
+        item.unit = QStringView(s).mid(8, 2).trimmed().toString();
+        item.text = QStringView(s).mid(11).trimmed().toString();
         return Classified::Item;
     }
     // A range filling the amount field: no amount, the range before the text.
@@ -613,10 +613,10 @@ MealMasterReader::Classified MealMasterReader::classify(QString s, MmItem& item,
         if (isRange(field)) {
             QString rest;
             if (s.size() > 8 && isUnitCode(QStringView(s).mid(8, 2)) && (s.size() <= 10 || s.at(10) == u' ')) {
-                item.unit = s.mid(8, 2).trimmed();
-                rest = s.mid(10).trimmed();
+                item.unit = QStringView(s).mid(8, 2).trimmed().toString();
+                rest = QStringView(s).mid(10).trimmed().toString();
             } else {
-                rest = s.mid(7).trimmed();
+                rest = QStringView(s).mid(7).trimmed().toString();
             }
             item.text = rest.isEmpty() ? field.toString() : field.toString() + u' ' + rest;
             return Classified::Item;
@@ -639,28 +639,28 @@ MealMasterReader::Classified MealMasterReader::classify(QString s, MmItem& item,
 
     double amount = 0.0;
     for (;;) {
-        amount += amountOf(s.mid(p, q - p).trimmed(), problems);
+        amount += amountOf(QStringView(s).mid(p, q - p).trimmed(), problems);
         const qsizetype r = q + 1 < s.size() ? s.indexOf(u' ', q + 1) : -1;
         if (r < 0) {
             // The line's last word: another amount, a unit or the ingredient. No line is
             // dropped.
-            const QString last = s.mid(q + 1).trimmed();
+            const QStringView last = QStringView(s).mid(q + 1).trimmed();
             if (digitsAndSlashes(last)) amount += amountOf(last, problems);
-            else if (last.size() <= 2 && !last.isEmpty()) item.unit = last;
-            else item.text = last;
+            else if (last.size() <= 2 && !last.isEmpty()) item.unit = last.toString();
+            else item.text = last.toString();
             break;
         }
-        const QString word = s.mid(q + 1, r - q).trimmed();
+        const QStringView word = QStringView(s).mid(q + 1, r - q).trimmed();
         if (digitsAndSlashes(word)) {
             p = q + 1;
             q = r;
             continue;
         }
         if (word.size() > 2) {
-            item.text = s.mid(q + 1).trimmed();
+            item.text = QStringView(s).mid(q + 1).trimmed().toString();
         } else {
-            if (!word.isEmpty()) item.unit = word;
-            item.text = s.mid(r + 1).trimmed();
+            if (!word.isEmpty()) item.unit = word.toString();
+            item.text = QStringView(s).mid(r + 1).trimmed().toString();
         }
         break;
     }
@@ -669,19 +669,19 @@ MealMasterReader::Classified MealMasterReader::classify(QString s, MmItem& item,
 }
 
 // One amount word: "1", "0.5", "1/2"; a division by 0 adds nothing and is reported.
-double MealMasterReader::amountOf(const QString& word, QStringList& problems)
+double MealMasterReader::amountOf(QStringView word, QStringList& problems)
 {
     const qsizetype slash = word.indexOf(u'/');
     double value = 0.0;
     if (slash < 0 || slash >= word.size() - 1) {
         value = leadingNumber(word);
     } else {
-        const double divisor = leadingNumber(QStringView(word).mid(slash + 1));
+        const double divisor = leadingNumber(word.mid(slash + 1));
         if (divisor == 0.0) {
             problems << QStringLiteral("Division durch Null (Zeile %1)");
             return 0.0;
         }
-        value = leadingNumber(QStringView(word).left(slash)) / divisor;
+        value = leadingNumber(word.left(slash)) / divisor;
     }
     if (!std::isfinite(value)) {
         problems << QStringLiteral("Überlauf (Zeile %1)");

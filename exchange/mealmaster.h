@@ -144,7 +144,7 @@ private:
     void closePart();
     void readPreparation(const QString& firstLine);
     std::optional<QString> examineKeywords(QString line);
-    double amountOf(const QString& word, QStringList& problems);
+    double amountOf(QStringView word, QStringList& problems);
     void servings(const QString& line, qint64 number);
 
     struct Ahead {

@@ -78,8 +78,16 @@ void Replacer::setExclusions(const std::vector<ExclWord>& words)
 void Replacer::link()
 {
     m_startsPair.fill(false);
-    for (const Pair& pair : m_pairs)
-        if (pair.from.at(0).unicode() < m_startsPair.size()) m_startsPair[pair.from.at(0).unicode()] = true;
+    for (auto& seconds : m_twoLetters) seconds.reset();
+    m_otherPairs = false;
+    for (const Pair& pair : m_pairs) {
+        const char16_t first = pair.from.at(0).unicode();
+        if (first < m_startsPair.size()) m_startsPair[first] = true;
+        if (pair.from.size() == 2 && first < 256 && pair.from.at(1).unicode() < 256)
+            m_twoLetters[first].set(pair.from.at(1).unicode());
+        else
+            m_otherPairs = true;
+    }
     for (Pair& pair : m_pairs) {
         pair.exceptions.clear();
         pair.exceptionAt.clear();
@@ -192,6 +200,10 @@ QString Replacer::replaceWord(const QString& word) const
 bool Replacer::pairAt(const QString& text, qsizetype i) const
 {
     const char16_t c = text.at(i).unicode();
+    if (c < 256 && i + 1 < text.size() && text.at(i + 1).unicode() < 256 &&
+        m_twoLetters[c].test(text.at(i + 1).unicode()))
+        return true;
+    if (!m_otherPairs) return false;
     for (const Pair& pair : m_pairs)
         if (pair.from.at(0) == c && QStringView(text).mid(i).startsWith(pair.from)) return true;
     return false;
@@ -205,7 +217,10 @@ QString Replacer::replace(const QString& text) const
     const qsizetype n = text.size();
     const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
     const auto startsPair = [&](qsizetype i) {
-        return data[i] < m_startsPair.size() && m_startsPair[data[i]] && pairAt(text, i);
+        const char16_t c = data[i];
+        if (c >= m_startsPair.size() || !m_startsPair[c]) return false;
+        if (i + 1 < n && data[i + 1] < 256 && m_twoLetters[c].test(data[i + 1])) return true;
+        return m_otherPairs && pairAt(text, i);
     };
     qsizetype first = 0;
     while (first < n && !startsPair(first)) ++first;

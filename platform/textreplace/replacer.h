@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <array>
+#include <bitset>
 #include <vector>
 
 namespace kv::text {
@@ -56,6 +57,10 @@ private:
     std::vector<Pair> m_pairs;
     std::vector<ExclWord> m_exclusions;
     std::array<bool, 256> m_startsPair{};   // first letters of the pairs, for a quick scan
+    // The pairs of two Latin-1 letters as a table of first and second letter; whether
+    // there are others, which are compared whole.
+    std::vector<std::bitset<256>> m_twoLetters = std::vector<std::bitset<256>>(256);
+    bool m_otherPairs = false;
     QSet<QString> m_words;   // lower case, and each ß also written ss
     qsizetype m_longest = 0;
     mutable QHash<QString, QString> m_cache;

@@ -381,7 +381,15 @@ void LineReader::take(TextLine& line, const char* data, qsizetype size, bool pla
     line.cut = cut;
     line.articleEnd = false;
     if (plain) {
-        line.text = QString::fromLatin1(data, size);
+        // The last line's buffer is written over where nothing else shares it: a file's
+        // lines then cost no allocation each.
+        if (line.text.isDetached() && line.text.capacity() >= size) {
+            line.text.resize(size);
+            char16_t* out = reinterpret_cast<char16_t*>(line.text.data());
+            for (qsizetype i = 0; i < size; ++i) out[i] = static_cast<unsigned char>(data[i]);
+        } else {
+            line.text = QString::fromLatin1(data, size);
+        }
         return;
     }
     if (size == 1 && data[0] == kArticleEnd && !cut) {
