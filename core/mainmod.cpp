@@ -44,14 +44,6 @@ bool cookbookWritable()
     return false;
 }
 
-QString leftChars(const QString& text, qsizetype n)
-{
-    qsizetype end = 0;
-    for (qsizetype chars = 0; end < text.size() && chars < n; ++chars)
-        end += text.at(end).isHighSurrogate() && end + 1 < text.size() && text.at(end + 1).isLowSurrogate() ? 2 : 1;
-    return text.left(end);
-}
-
 void delrezept(qint64 rid)
 {
     db::Database& db = cookbook();

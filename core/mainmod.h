@@ -2,6 +2,7 @@
 // State shared by every subsystem for the whole run, and the start procedures.
 
 #include "platform/db/database.h"
+#include "platform/textreplace/leftchars.h"
 
 #include <QString>
 #include <QStringList>
@@ -70,9 +71,7 @@ inline const QString kSchreibgeschuetzt = QStringLiteral("Das Kochbuch ist schre
 // False, after saying so, when the open cookbook can only be read.
 bool cookbookWritable();
 
-// The first n characters of a text, as a text column counts them: a character outside the
-// basic plane (an emoji) counts as one and is never cut in half.
-QString leftChars(const QString& text, qsizetype n);
+using text::leftChars;
 
 // Name of the cookbook file in a folder.
 inline const QString kochbuchdatei = QStringLiteral("kelvor-daten.mdb");

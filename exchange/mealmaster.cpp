@@ -2,6 +2,7 @@
 
 #include "core/mainmod.h"
 #include "exchange/lookups.h"
+#include "platform/textreplace/leftchars.h"
 
 #include <QBuffer>
 #include <QRegularExpression>
