@@ -2,7 +2,7 @@
 #include "app/windowlist.h"
 #include "core/cookbookdb.h"
 #include "core/mainmod.h"
-#include "mainwindow/startupui.h"
+#include "mainwindow/startup_window.h"
 #include "platform/ui/translations.h"
 #include "platform/ui/widgethost.h"
 #include "platform/ui/windows.h"

@@ -10,7 +10,7 @@
 #include "platform/db/database.h"
 #include "platform/ui/windows.h"
 #include "search/stichworte.h"
-#include "search/stichwortsuche.h"
+#include "search/stichwortsuche_window.h"
 
 #include <QApplication>
 #include <QDir>

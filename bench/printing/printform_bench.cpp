@@ -11,13 +11,13 @@
 #include "bench/printing/hundredrecipes.h"
 #include "bench/support/silentdialogs.h"
 #include "core/cookbookdb.h"
-#include "core/ende.h"
+#include "core/ende_window.h"
 #include "core/mainmod.h"
 #include "core/settings.h"
-#include "mainwindow/startupui.h"
+#include "mainwindow/startup_window.h"
 #include "platform/settings/regstore.h"
 #include "platform/ui/windows.h"
-#include "printing/print_rezept.h"
+#include "printing/print_rezept_window.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "core/cookbookdb.h"
 #include "core/settings.h"
 #include "exchange/export.h"
-#include "exchange/exportwizard.h"
+#include "exchange/exportwizard_window.h"
 #include "platform/paths.h"
 #include "platform/ui/look.h"
 #include "tests/mainwindow/startedprogram.h"

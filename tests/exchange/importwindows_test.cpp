@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "exchange/import.h"
 #include "exchange/importsession.h"
-#include "exchange/importstatus.h"
+#include "exchange/importstatus_window.h"
 #include "platform/paths.h"
 #include "platform/texteditor.h"
 #include "platform/ui/look.h"

@@ -4,7 +4,7 @@
 // log, and a run during which the main window takes no input and which ends in the
 // program's own import windows.
 
-#include "exchange/newsreaderwork.h"
+#include "exchange/newsreaderwork_window.h"
 #include "exchange/userdb.h"
 #include "platform/nntp/nntpclient.h"
 #include "platform/paths.h"

@@ -5,7 +5,7 @@
 #include "core/settings.h"
 #include "platform/db/database.h"
 #include "platform/ui/events.h"
-#include "printing/print_setup.h"
+#include "printing/print_setup_window.h"
 #include "printing/printsettingsdb.h"
 #include "tests/printing/printwindowtest.h"
 

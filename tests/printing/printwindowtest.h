@@ -8,7 +8,7 @@
 #include "platform/print/printdlgapi.h"
 #include "platform/print/printerdevmode.h"
 #include "platform/print/printlog.h"
-#include "printing/print_rezept.h"
+#include "printing/print_rezept_window.h"
 #include "tests/mainwindow/startedprogram.h"
 #include "tests/printing/printtest.h"
 

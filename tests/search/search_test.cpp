@@ -3,8 +3,8 @@
 
 #include "core/cookbookdb.h"
 #include "platform/ui/look.h"
-#include "search/suchen.h"
-#include "search/zutatensuche.h"
+#include "search/suchen_window.h"
+#include "search/zutatensuche_window.h"
 #include "tests/mainwindow/startedprogram.h"
 #include "tests/support/writedenied.h"
 

@@ -3,12 +3,12 @@
 // with the tree on screen checked against a fresh build after each. What the actions write
 // into the tables is the logic tests' to prove.
 
-#include "core/finddir.h"
+#include "core/finddir_window.h"
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "platform/ui/look.h"
 #include "search/stichworte.h"
-#include "search/stichwortsuche.h"
+#include "search/stichwortsuche_window.h"
 #include "tests/mainwindow/startedprogram.h"
 #include "tests/search/keywordtables.h"
 #include "tests/support/writedenied.h"

@@ -2,7 +2,7 @@
 // its usual hidden place, a switch to another cookbook and back to the delivered one
 // through "Kochbuch laden", and a damaged cookbook whose list cannot be read.
 
-#include "core/finddir.h"
+#include "core/finddir_window.h"
 #include "core/settings.h"
 #include "platform/paths.h"
 #include "tests/mainwindow/startedprogram.h"

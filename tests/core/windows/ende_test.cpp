@@ -1,4 +1,4 @@
-#include "core/ende.h"
+#include "core/ende_window.h"
 #include "core/mainmod.h"
 #include "platform/db/database.h"
 #include "platform/ui/windows.h"

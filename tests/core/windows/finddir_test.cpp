@@ -1,6 +1,6 @@
 #include "core/cookbookdb.h"
-#include "core/ende.h"
-#include "core/finddir.h"
+#include "core/ende_window.h"
+#include "core/finddir_window.h"
 #include "core/settings.h"
 #include "platform/db/database.h"
 #include "platform/paths.h"

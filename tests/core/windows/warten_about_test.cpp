@@ -1,5 +1,5 @@
-#include "core/warten.h"
-#include "mainwindow/about.h"
+#include "core/warten_window.h"
+#include "mainwindow/about_window.h"
 #include "platform/ui/windows.h"
 #include "tests/core/windows/windowstest.h"
 #include "tests/support/guitest.h"

@@ -1,11 +1,11 @@
 // The main window on the delivered cookbook, started the way the program starts.
 
 #include "core/cookbookdb.h"
-#include "core/ende.h"
+#include "core/ende_window.h"
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "core/settings.h"
-#include "mainwindow/hm.h"
+#include "mainwindow/hm_window.h"
 #include "platform/paths.h"
 #include "platform/ui/windows.h"
 #include "tests/mainwindow/startedprogram.h"

@@ -1,14 +1,14 @@
 // The maintenance window on the started program: duplicates, the compaction with its
 // failures, the comments editor and the umlaut-exception editor.
 
-#include "core/ende.h"
+#include "core/ende_window.h"
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "core/settings.h"
-#include "mainwindow/editor.h"
+#include "mainwindow/editor_window.h"
 #include "mainwindow/maintenance.h"
 #include "mainwindow/units.h"
-#include "mainwindow/weiteres_umlaute.h"
+#include "mainwindow/weiteres_umlaute_window.h"
 #include "platform/paths.h"
 #include "platform/textreplace/excllist.h"
 #include "platform/ui/windows.h"

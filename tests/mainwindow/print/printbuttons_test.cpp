@@ -6,7 +6,7 @@
 #include "platform/paths.h"
 #include "platform/print/printlog.h"
 #include "printing/handoverdb.h"
-#include "printing/print_rezept.h"
+#include "printing/print_rezept_window.h"
 #include "tests/mainwindow/startedprogram.h"
 #include "tests/printing/printtest.h"
 

@@ -5,7 +5,7 @@
 
 #include "core/mainmod.h"
 #include "core/settings.h"
-#include "mainwindow/editor.h"
+#include "mainwindow/editor_window.h"
 #include "printing/handoverdb.h"
 #include "tests/mainwindow/startedprogram.h"
 

@@ -1,5 +1,5 @@
 #include "core/mainmod.h"
-#include "mainwindow/neues_rezept.h"
+#include "mainwindow/recipesave.h"
 #include "mainwindow/panel.h"
 #include "mainwindow/recipegone.h"
 #include "mainwindow/recipeview.h"

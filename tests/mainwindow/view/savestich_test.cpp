@@ -1,4 +1,4 @@
-#include "mainwindow/neues_rezept.h"
+#include "mainwindow/recipesave.h"
 #include "mainwindow/recipeview.h"
 #include "tests/mainwindow/view/viewfixture.h"
 
