@@ -309,16 +309,45 @@ private:
     // recipe servings, unit id.
     std::array<std::array<QVariant, 7>, 257> m_zut;
     quint8 m_zutCount = 0;
-    int m_zubMarker = 0;
-    qint64 m_zubOwner = 0;
-    int m_stichMarker = 0;
-    qint64 m_stichRid = 0;
-    int m_komMarker = 0;
-    qint64 m_komRid = 0;
-    // A save that failed keeps its text marked, so leaving the box again tries again.
-    bool m_zubFailed = false;
-    bool m_stichFailed = false;
-    bool m_komFailed = false;
+    // What was typed into a box of the view, stored when the box loses the focus, for the
+    // recipe (or menu) it was typed for. A save that failed keeps its text marked, so
+    // leaving the box again tries again.
+    struct TypedEdit {
+        bool typed = false;
+        qint64 owner = 0;
+        bool failed = false;
+
+        void focusIn()
+        {
+            if (!failed) typed = false;
+        }
+        void change(qint64 id)
+        {
+            typed = true;
+            owner = id;
+        }
+        // Whether a save is due; a mark without a recipe or cookbook to store into goes.
+        bool due(bool bookOpen)
+        {
+            if (!typed) return false;
+            if (owner > 0 && bookOpen) return true;
+            typed = false;
+            return false;
+        }
+        // `save` returns whether the text is stored; a failure, or an error thrown
+        // through, keeps it marked.
+        template <typename Save>
+        void store(Save&& save)
+        {
+            failed = true;
+            failed = !save();
+            if (!failed) typed = false;
+        }
+    };
+    TypedEdit m_zubEdit;
+    TypedEdit m_stichEdit;
+    TypedEdit m_komEdit;
+    bool m_komFocused = false;     // the comment box has the focus: a click there links a comment
     bool m_portMarker = false;
 
     // The rows the two lists stood on when the view last followed them.

@@ -146,9 +146,9 @@ void Hm::saveTypedEdits()
 {
     // A box that still holds typed text keeps it for the recipe it was typed for, also
     // when another recipe is shown before the box lost the focus.
-    if (m_zubMarker) zub_LostFocus();
-    if (m_stichMarker) stich_LostFocus();
-    if (m_komMarker == 2) komgrid_LostFocus();
+    if (m_zubEdit.typed) zub_LostFocus();
+    if (m_stichEdit.typed) stich_LostFocus();
+    if (m_komEdit.typed) komgrid_LostFocus();
 }
 
 void Hm::showTitle(const QString& title)
@@ -320,81 +320,72 @@ void Hm::mehr_Click()
 void Hm::zub_Change()
 {
     if (m_viewWriting) return;
-    m_zubMarker = 1;
     // Switching the mode leaves the box as it was, so the owner is what the box shows:
     // otherwise a menu's description could land in a recipe's preparation.
     m_zubMenu = m_zubHoldsMenu;
-    m_zubOwner = m_zubHoldsMenu ? m_menuShown : m_rid;
+    m_zubEdit.change(m_zubHoldsMenu ? m_menuShown : m_rid);
     rememberEditBook();
 }
 
 void Hm::zub_GotFocus()
 {
-    if (!m_zubFailed) m_zubMarker = 0;
+    m_zubEdit.focusIn();
 }
 
 void Hm::zub_LostFocus()
 {
-    if (!m_zubMarker) return;
-    if (m_zubOwner <= 0 || !editBookOpen()) {
-        m_zubMarker = 0;
-        return;
-    }
-    m_zubFailed = true;
-    // A recipe that is gone takes nothing more; the text stays in the box.
-    if (m_zubMenu)
-        saveMbesch(cookbook(), m_zubOwner, zub->toPlainText());
-    else
-        recipeBound(m_zubOwner, [this] { saveZub(cookbook(), m_zubOwner, zub->toPlainText()); });
-    m_zubFailed = false;
-    m_zubMarker = 0;
+    if (!m_zubEdit.due(editBookOpen())) return;
+    const qint64 owner = m_zubEdit.owner;
+    m_zubEdit.store([&] {
+        // A recipe that is gone takes nothing more; the text stays in the box.
+        if (m_zubMenu)
+            saveMbesch(cookbook(), owner, zub->toPlainText());
+        else
+            recipeBound(owner, [&] { saveZub(cookbook(), owner, zub->toPlainText()); });
+        return true;
+    });
 }
 
 void Hm::stich_Change()
 {
     if (m_viewWriting) return;
-    m_stichMarker = 1;
-    m_stichRid = m_rid;
+    m_stichEdit.change(m_rid);
     rememberEditBook();
 }
 
 void Hm::stich_GotFocus()
 {
-    if (!m_stichFailed) m_stichMarker = 0;
+    m_stichEdit.focusIn();
 }
 
 void Hm::stich_LostFocus()
 {
-    if (!m_stichMarker) return;
-    if (m_stichRid <= 0 || !editBookOpen()) {
-        m_stichMarker = 0;
-        return;
-    }
+    if (!m_stichEdit.due(editBookOpen())) return;
+    const qint64 rid = m_stichEdit.owner;
     // savestich reports its own failures and says so by returning false; a recipe that is
     // gone takes nothing more, and the text stays in the box.
-    bool saved = false;
-    if (!recipeBound(m_stichRid, [&] { saved = savestich(cookbook(), m_stichRid, false, stich->text()); }))
-        saved = true;
-    m_stichFailed = !saved;
-    if (saved) m_stichMarker = 0;
+    m_stichEdit.store([&] {
+        bool saved = false;
+        return !recipeBound(rid, [&] { saved = savestich(cookbook(), rid, false, stich->text()); }) || saved;
+    });
 }
 
 void Hm::komgrid_GotFocus()
 {
-    if (!m_komFailed) m_komMarker = 1;
+    m_komEdit.focusIn();
+    m_komFocused = true;
 }
 
 void Hm::komgrid_Change()
 {
     if (m_viewWriting) return;
-    m_komMarker = 2;
-    m_komRid = m_rid;
+    m_komEdit.change(m_rid);
     rememberEditBook();
 }
 
 void Hm::komgrid_Click()
 {
-    if (m_komMarker != 1 || komgrid->currentIndex() < 0 || m_rid <= 0) return;
+    if (!m_komFocused || m_komEdit.typed || komgrid->currentIndex() < 0 || m_rid <= 0) return;
     if (!cookbookWritable()) {
         showComment();
         return;
@@ -405,27 +396,26 @@ void Hm::komgrid_Click()
 
 void Hm::komgrid_LostFocus()
 {
-    const int marker = m_komMarker;
-    m_komMarker = 0;
-    if (marker != 2 || m_komRid <= 0 || !editBookOpen()) return;
+    m_komFocused = false;
+    if (!m_komEdit.due(editBookOpen())) return;
     db::Database& db = cookbook();
     const QString text = komgrid->currentText();
-    m_komMarker = 2;
-    m_komFailed = true;
-    if (text.isEmpty()) {
-        recipeBound(m_komRid, [&] { setRecipeComment(db, m_komRid, QVariant()); });
-    } else {
+    const qint64 rid = m_komEdit.owner;
+    m_komEdit.store([&] {
+        if (text.isEmpty()) {
+            recipeBound(rid, [&] { setRecipeComment(db, rid, QVariant()); });
+            return true;
+        }
         // The new comment and the recipe's link to it go together; a recipe that is gone
         // gets neither, and the text stays in the box.
         NewComment c;
-        if (recipeBound(m_komRid, [&] { c = addRecipeComment(db, m_komRid, text); })) {
+        if (recipeBound(rid, [&] { c = addRecipeComment(db, rid, text); })) {
             QScopedValueRollback<bool> writing(m_viewWriting, true);
             komgrid->addItem(c.text, c.komid);
-            if (m_komRid == m_rid) komgrid->setCurrentIndex(komgrid->count() - 1);
+            if (rid == m_rid) komgrid->setCurrentIndex(komgrid->count() - 1);
         }
-    }
-    m_komFailed = false;
-    m_komMarker = 0;
+        return true;
+    });
 }
 
 void Hm::zutgrid_MouseMove()
