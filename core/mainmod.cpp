@@ -4,20 +4,41 @@
 
 namespace kv {
 
-std::unique_ptr<db::Database> kochbuchdb;
+namespace {
+
 // Filled here as well as by Main, so procedures that read them also work before Main ran.
-QStringList reztabellen = {QStringLiteral("letztsuchrids"), QStringLiteral("rezinaus"),
-                           QStringLiteral("rezinmen"),      QStringLiteral("rezstich"),
-                           QStringLiteral("zubereit"),      QStringLiteral("zutaten")};
-QString linebreak = QStringLiteral("\n\r");
+QStringList startTables()
+{
+    return {QStringLiteral("letztsuchrids"), QStringLiteral("rezinaus"), QStringLiteral("rezinmen"),
+            QStringLiteral("rezstich"),      QStringLiteral("zubereit"), QStringLiteral("zutaten")};
+}
+
+const QString kLinebreak = QStringLiteral("\n\r");
+
+StartupUi* g_startupUi = nullptr;
+
+}  // namespace
+
+std::unique_ptr<db::Database> kochbuchdb;
+QStringList reztabellen = startTables();
+QString linebreak = kLinebreak;
 bool startingup = false;
 bool nocookbook = false;
 bool bookletmode = false;
 bool skipexisting = false;
 bool importcancel = false;
 
-namespace {
-StartupUi* g_startupUi = nullptr;
+void resetSharedState()
+{
+    kochbuchdb.reset();
+    reztabellen = startTables();
+    linebreak = kLinebreak;
+    startingup = false;
+    nocookbook = false;
+    bookletmode = false;
+    skipexisting = false;
+    importcancel = false;
+    g_startupUi = nullptr;
 }
 
 void setStartupUi(StartupUi* ui)

@@ -28,6 +28,10 @@ extern bool bookletmode;
 extern bool skipexisting;
 extern bool importcancel;
 
+// Returns the state above, and the start's window interface, to how a run begins: the
+// cookbook closed, every switch off. A test environment calls it as it begins and ends.
+void resetSharedState();
+
 // Thrown where the program ends at once (Cancel in the opening's error box,
 // leaving the directory dialog during the opening). Entry points catch it and quit.
 struct ProgramEnd {};

@@ -1,5 +1,6 @@
 #include "tests/support/testenv.h"
 
+#include "core/mainmod.h"
 #include "platform/paths.h"
 #include "platform/settings/regstore.h"
 
@@ -31,6 +32,7 @@ TestEnvironment::TestEnvironment()
     unsetEnv("KELVOR_SETTINGS");
     kv::settings::setStoreFile(settingsFile());
     kv::paths::resetForTests();
+    kv::resetSharedState();
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 }
 
@@ -45,6 +47,7 @@ TestEnvironment::~TestEnvironment()
             qunsetenv(name.constData());
     }
     kv::paths::resetForTests();
+    kv::resetSharedState();
 }
 
 QString TestEnvironment::programFolder() const

@@ -26,12 +26,6 @@ const QString damagedText = QStringLiteral(
 class Opening : public ::testing::Test {
 protected:
     void SetUp() override { kv::installStartHooks(); }
-    void TearDown() override
-    {
-        kochbuchdb.reset();
-        kv::nocookbook = false;
-        kv::startingup = false;
-    }
 
     // A folder with an old cookbook; `prepare` runs on it before it is closed.
     QString oldCookbook(const QString& name, const std::function<void(kv::db::Database&)>& prepare = {})

@@ -57,16 +57,12 @@ WindowsTest::WindowsTest()
     installStartHooks();
     registerAllWindows();
     setQuitHook([this] { ++quits; });
-    nocookbook = false;
-    startingup = false;
 }
 
 WindowsTest::~WindowsTest()
 {
     ui::WindowRegistry::reset();
     setQuitHook({});
-    kochbuchdb.reset();
-    nocookbook = false;
 }
 
 void WindowsTest::standIn(const QString& name, bool closingScreen)
