@@ -128,7 +128,7 @@ void indizieren(db::Database& db)
         IndexBuildCache cache(db);
         for (const PlannedIndex& p : planned) db.createIndex(p.table, p.index);
     }
-    db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
+    recordIndexesBuilt(db);
     tx.commit();
 
     if (!planned.empty()) {
@@ -136,6 +136,17 @@ void indizieren(db::Database& db)
         ui::msgbox(QStringLiteral("Die Suchindizes wurden erstellt. Danke für Ihre Geduld"), ui::OkOnly,
                    QStringLiteral(" O K"));
     }
+}
+
+void recordIndexesBuilt(db::Database& db)
+{
+    db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
+}
+
+bool forgetIndexesBuilt(db::Database& db)
+{
+    db.execute(QStringLiteral("delete from changelog where changed=102"));
+    return db.changes() > 0;
 }
 
 void buildMissingIndexes(db::Database& db, const QStringList& only)

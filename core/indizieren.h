@@ -25,6 +25,11 @@ void buildMissingIndexes(db::Database& db, const QStringList& only);
 // Gives those dropped as "table.index".
 QStringList dropListedIndexes(db::Database& db, const QStringList& tables, const QStringList& keep);
 
+// The `changelog` row of the index build. Without it the next opening builds every listed
+// index that is missing; forgetIndexesBuilt says whether the row was there.
+void recordIndexesBuilt(db::Database& db);
+bool forgetIndexesBuilt(db::Database& db);
+
 // True when `fields` lead `longer` (compared as the cookbook compares names) and
 // `longer` has more fields.
 bool leadsIndex(const QStringList& fields, const QStringList& longer);

@@ -359,8 +359,7 @@ void ImportSession::enterBulk()
     if (!m_db.holdAlone()) return;
     try {
         db::Transaction tx(m_db);
-        m_db.execute(QStringLiteral("delete from changelog where changed=102"));
-        m_indexed = m_db.changes() > 0;
+        m_indexed = forgetIndexesBuilt(m_db);
         m_dropped = dropListedIndexes(m_db, kBulkTables, kBulkKeeps);
         tx.commit();
     } catch (...) {
@@ -383,7 +382,7 @@ void ImportSession::leaveBulk()
         const IndexBuildCache cache(m_db);
         db::Transaction tx(m_db);
         buildMissingIndexes(m_db, m_dropped);
-        if (m_indexed) m_db.execute(QStringLiteral("insert into changelog (changed) select  102;"));
+        if (m_indexed) recordIndexesBuilt(m_db);
         fault("indexes");
         tx.commit();
     }

@@ -39,6 +39,13 @@ qsizetype indexOfWord(QStringView text, QLatin1StringView upperWord, qsizetype f
     return -1;
 }
 
+// The comma-separated items of a text, trimmed, empty ones left out.
+void appendItems(QStringList& out, QStringView text)
+{
+    for (const QStringView item : text.split(u','))
+        if (!item.trimmed().isEmpty()) out << item.trimmed().toString();
+}
+
 bool hasFiveDashes(QStringView line)
 {
     // A run of five covers a place whose index is 4 modulo 5: only those are looked at
@@ -311,7 +318,6 @@ bool MealMasterReader::readInRecipe(text::TextLine& line)
         cutOff(QStringLiteral("Das Rezept ist zu lang (Zeile %1).").arg(line.number), line.number);
         m_overLimit = true;
     } else {
-        if (m_recipe.rawText.isEmpty()) m_recipe.rawText.reserve(4096);
         m_recipe.rawText.append(line.text).append(kCrLf);
     }
     return true;
@@ -384,8 +390,7 @@ std::optional<MmRecipe> MealMasterReader::next()
         if (!readHeadLine(line)) return std::move(m_recipe);
         const qsizetype colon = line.text.indexOf(u':');
         const QString categories = m_host.repstr(colon < 0 ? line.text : line.text.mid(colon + 1));
-        for (const QStringView piece : QStringView(categories).split(u','))
-            if (!piece.trimmed().isEmpty()) m_recipe.categories << piece.trimmed().toString();
+        appendItems(m_recipe.categories, categories);
 
         m_step = QStringLiteral("Servings");
         for (;;) {
@@ -417,8 +422,7 @@ bool MealMasterReader::tagsLine(const QString& line)
     for (const QLatin1StringView word : {QLatin1StringView("Tags:"), QLatin1StringView("Keywords:"),
                                           QLatin1StringView("Stichworte:")}) {
         if (!text.startsWith(word, Qt::CaseInsensitive)) continue;
-        for (const QStringView item : text.mid(word.size()).split(u','))
-            if (!item.trimmed().isEmpty()) m_recipe.keywords << item.trimmed().toString();
+        appendItems(m_recipe.keywords, text.mid(word.size()));
         return true;
     }
     return false;
@@ -799,8 +803,7 @@ std::optional<QString> MealMasterReader::examineKeywords(QString line)
         if (c < 0) c = s + 11;
         const qsizetype star = line.indexOf(u'*', c);
         if (star < 0) {
-            for (const QString& piece : line.mid(c + 1).split(u','))
-                if (!piece.trimmed().isEmpty()) m_recipe.keywords << piece.trimmed();
+            appendItems(m_recipe.keywords, QStringView(line).mid(c + 1));
             if (keywordLine(line)) return std::nullopt;
             return line;
         }

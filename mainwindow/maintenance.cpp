@@ -204,9 +204,7 @@ CompactionSizes compactCookbookFile(const QString& file)
     if (!lock) throw CookbookInUse("in use");
 
     const QString copy = db::compactionCopy(file);
-    const auto removeCopy = [&] {
-        for (const char* suffix : {"", "-journal", "-wal", "-shm"}) QFile::remove(copy + QLatin1String(suffix));
-    };
+    const auto removeCopy = [&] { db::removeCompactionCopy(file); };
     removeCopy();
     try {
         qint64 recipes = 0;

@@ -62,12 +62,10 @@ qint64 newUserStichwort(db::Database& db, const QString& stichwort)
     return sid;
 }
 
-// What savestich stores, throwing on failure so that a caller's transaction can take the
-// whole save back with the engine's own error.
+// What savestich stores, in the caller's transaction, throwing on failure so that the
+// caller can take the whole save back with the engine's own error.
 void storeStichworte(db::Database& db, qint64 rid, bool keep, const QString& text)
 {
-    std::optional<db::Transaction> tx;
-    if (!db.inTransaction()) tx.emplace(db);
     if (!keep) {
         db.execute(QStringLiteral("delete from rezstich where rid=?"), {rid});
     }
@@ -90,7 +88,6 @@ void storeStichworte(db::Database& db, qint64 rid, bool keep, const QString& tex
         link.bind(2, sid);
         link.step();
     }
-    if (tx) tx->commit();
 }
 
 const QString kSelbstEingegeben = QStringLiteral("Selbst eingegeben");

@@ -8,21 +8,12 @@ namespace kv {
 
 namespace {
 
-// The columns as a cookbook has them, so amounts, dates and titles are stored, compared
-// and sorted the same way; a recipe's lines keep their key (`rid`, `tid`, `nr`).
+// A recipe's lines keep their key (`rid`, `tid`, `nr`).
 const QString kTables[] = {
-    QStringLiteral("create table if not exists [rep-korbliste] (aname VARCHAR(255) COLLATE NOCASE_DE, "
-                   "adat DATETIME, rid LONG, rname VARCHAR(255) COLLATE NOCASE_DE, p SMALLINT, port SMALLINT, "
-                   "ungen BIT, ztext LONGTEXT COLLATE NOCASE_DE, tid SMALLINT, nr SMALLINT, eval LONG, "
-                   "ename VARCHAR(20) COLLATE NOCASE_DE, men VARCHAR(50) COLLATE NOCASE_DE, "
-                   "zname VARCHAR(255) COLLATE NOCASE_DE, rnr LONG)"),
+    QStringLiteral("create table if not exists [rep-korbliste] (%1, rnr LONG)").arg(kHandoverColumns),
     QStringLiteral("create unique index if not exists [rep-korbliste.PrimaryKey.primary] "
                    "on [rep-korbliste] (rid, tid, nr)"),
-    QStringLiteral("create table if not exists [rep-einkauf] (aname VARCHAR(255) COLLATE NOCASE_DE, "
-                   "adat DATETIME, rid LONG, rname VARCHAR(255) COLLATE NOCASE_DE, p SMALLINT, port SMALLINT, "
-                   "ungen BIT, ztext LONGTEXT COLLATE NOCASE_DE, tid SMALLINT, nr SMALLINT, eval LONG, "
-                   "ename VARCHAR(20) COLLATE NOCASE_DE, men VARCHAR(50) COLLATE NOCASE_DE, "
-                   "zname VARCHAR(255) COLLATE NOCASE_DE)"),
+    QStringLiteral("create table if not exists [rep-einkauf] (%1)").arg(kHandoverColumns),
     QStringLiteral("create table if not exists [rep-mbesch] (aname VARCHAR(255) COLLATE NOCASE_DE, "
                    "mbesch LONGTEXT COLLATE NOCASE_DE)"),
 };

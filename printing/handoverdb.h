@@ -18,6 +18,15 @@
 
 namespace kv {
 
+// The columns of a recipe's handed-over lines, as a cookbook has them, so amounts, dates
+// and titles are stored, compared and sorted the same way. `rep-korbliste` and the
+// layout's `rezepte` add the recipe's place in the list, `rnr`.
+inline const QString kHandoverColumns = QStringLiteral(
+    "aname VARCHAR(255) COLLATE NOCASE_DE, adat DATETIME, rid LONG, rname VARCHAR(255) COLLATE NOCASE_DE, "
+    "p SMALLINT, port SMALLINT, ungen BIT, ztext LONGTEXT COLLATE NOCASE_DE, tid SMALLINT, nr SMALLINT, "
+    "eval LONG, ename VARCHAR(20) COLLATE NOCASE_DE, men VARCHAR(50) COLLATE NOCASE_DE, "
+    "zname VARCHAR(255) COLLATE NOCASE_DE");
+
 class HandoverDatabase {
 public:
     // kelvor-druckuebergabe.db in the program's private temp folder; throws db::DbError when

@@ -1,6 +1,7 @@
 #include "printing/layoutdb.h"
 
 #include "platform/paths.h"
+#include "printing/handoverdb.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,14 +10,8 @@ namespace kv {
 
 namespace {
 
-// The hand-over columns, in the order of `rep-korbliste`; titles and texts compare and
-// sort as they do in the cookbook.
-const QString kCreateRezepte = QStringLiteral(
-    "create table rezepte (aname VARCHAR(255) COLLATE NOCASE_DE, adat DATETIME, rid LONG, "
-    "rname VARCHAR(255) COLLATE NOCASE_DE, p SMALLINT, port SMALLINT, ungen BIT, "
-    "ztext LONGTEXT COLLATE NOCASE_DE, tid SMALLINT, nr SMALLINT, eval LONG, "
-    "ename VARCHAR(20) COLLATE NOCASE_DE, men VARCHAR(50) COLLATE NOCASE_DE, "
-    "zname VARCHAR(255) COLLATE NOCASE_DE, rnr LONG)");
+// The hand-over columns, in the order of `rep-korbliste`.
+const QString kCreateRezepte = QStringLiteral("create table rezepte (%1, rnr LONG)").arg(kHandoverColumns);
 const QString kColumns =
     QStringLiteral("aname,adat,rid,rname,p,port,ungen,ztext,tid,nr,eval,ename,men,zname,rnr");
 constexpr int kColumnCount = 15;

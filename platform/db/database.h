@@ -365,6 +365,9 @@ QString compactionCopy(const QString& file);
 // user may write the file and its folder: a read-only cookbook gets nothing written
 // beside it. False when something of a copy is still there.
 bool removeCompactionLeftovers(const QString& file);
+// Removes the compacted copy of `file` with its journal and log files, whoever left them;
+// the caller holds the file to itself.
+void removeCompactionCopy(const QString& file);
 
 // BEGIN; rolls back in its destructor unless committed.
 class Transaction {

@@ -35,6 +35,13 @@ using detail::absoluteClean;
 
 namespace {
 
+// The journal is made beside the file, so writing needs the folder too.
+bool writableWithFolder(const QString& absolute)
+{
+    return paths::mayAccess(absolute, paths::Access::Write) &&
+           paths::mayAccess(QFileInfo(absolute).absolutePath(), paths::Access::Write);
+}
+
 QByteArray nativeName(const QString& path)
 {
     if (path.startsWith(QLatin1String("file:"))) return path.toUtf8();  // a URI, encoded already
@@ -99,10 +106,9 @@ std::unique_ptr<Database> Database::open(const QString& path, FileLock fileLock)
     const QString absolute = absoluteClean(path);
     if (!paths::mayAccess(absolute, paths::Access::Read))
         detail::throwError(SQLITE_CANTOPEN, detail::sqliteText(SQLITE_CANTOPEN, QStringLiteral("permission denied")));
-    // The journal is made beside the file, so writing needs the folder too; without
-    // either the file opens read-only and nothing is created next to it.
-    const bool writable = paths::mayAccess(absolute, paths::Access::Write) &&
-                          paths::mayAccess(QFileInfo(absolute).absolutePath(), paths::Access::Write);
+    // Without write access to the file or its folder the file opens read-only and nothing
+    // is created next to it.
+    const bool writable = writableWithFolder(absolute);
     const int lock = fileLock == FileLock::Shared ? lockShared(absolute) : -1;
     QString error;
     int code = 0;
@@ -128,9 +134,7 @@ namespace {
 void recoverInterruptedWrite(const QString& absolute)
 {
     if (!QFileInfo::exists(absolute + QStringLiteral("-journal"))) return;
-    if (!paths::mayAccess(absolute, paths::Access::Write) ||
-        !paths::mayAccess(QFileInfo(absolute).absolutePath(), paths::Access::Write))
-        return;
+    if (!writableWithFolder(absolute)) return;
     QString error;
     int code = 0;
     if (sqlite3* handle = openHandle(absolute, SQLITE_OPEN_READWRITE, error, code)) sqlite3_close_v2(handle);
@@ -225,16 +229,21 @@ bool anyCopyPart(const QString& copy)
 
 bool removeCompactionLeftovers(const QString& file)
 {
-    const QString copy = compactionCopy(absoluteClean(file));
+    const QString absolute = absoluteClean(file);
+    const QString copy = compactionCopy(absolute);
     if (!anyCopyPart(copy)) return true;
-    if (!paths::mayAccess(absoluteClean(file), paths::Access::Write) ||
-        !paths::mayAccess(QFileInfo(copy).absolutePath(), paths::Access::Write))
-        return false;
+    if (!writableWithFolder(absolute)) return false;
     // A compaction at work holds the file to itself, and the copy is its own.
     const auto lock = ExclusiveFileLock::tryLock(file);
     if (!lock) return false;
-    for (const char* suffix : kCopyParts) QFile::remove(copy + QLatin1String(suffix));
+    removeCompactionCopy(absolute);
     return !anyCopyPart(copy);
+}
+
+void removeCompactionCopy(const QString& file)
+{
+    const QString copy = compactionCopy(file);
+    for (const char* suffix : kCopyParts) QFile::remove(copy + QLatin1String(suffix));
 }
 
 void detail::requireNewFile(const QString& path)

@@ -45,6 +45,7 @@ void KeysetData::load(size_t sizeHint)
     // Taken before the rows are read: a change after it is a change since the load.
     const TableStamp stamp = readsItsTableOnly() ? stampTables(*cfg.db, {cfg.table}) : TableStamp{};
     QString sql;
+    std::vector<qint64> fresh;
     if (cfg.type == RecordsetType::Table) {
         QStringList order;
         for (const QString& c : cfg.indexColumns) order << quoteName(c);
@@ -55,24 +56,20 @@ void KeysetData::load(size_t sizeHint)
     } else if (std::optional<std::vector<qint64>> found = cfg.schema == QLatin1String("main") && cfg.fromClause == cfg.rowidRef
                                                             ? likeFilteredKeyset(*cfg.db, cfg.table, cfg.fromClause, cfg.tail)
                                                             : std::nullopt) {
-        ids = std::move(*found);
-        loaded = true;
-        loadStamp = stamp;
-        cache.clear();
-        version = nextVersion();
-        return;
+        fresh = std::move(*found);
     } else {
         sql = QStringLiteral("SELECT %1.rowid FROM %2 %3").arg(cfg.rowidRef, cfg.fromClause, cfg.tail);
     }
-    Stmt st(cfg.db->handle(), sql);
-    sqlite3_stmt* raw = st.get();
-    const int column = sqlite3_column_count(raw) - 1;
-    // A list read again is about as long as before; every row of it passes this loop.
-    std::vector<qint64> fresh;
-    fresh.reserve(std::max(sizeHint, ids.size()));
-    int rc;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) fresh.push_back(sqlite3_column_int64(raw, column));
-    if (rc != SQLITE_DONE) throwSqlite(cfg.db->handle(), sql);
+    if (!sql.isEmpty()) {
+        Stmt st(cfg.db->handle(), sql);
+        sqlite3_stmt* raw = st.get();
+        const int column = sqlite3_column_count(raw) - 1;
+        // A list read again is about as long as before; every row of it passes this loop.
+        fresh.reserve(std::max(sizeHint, ids.size()));
+        int rc;
+        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) fresh.push_back(sqlite3_column_int64(raw, column));
+        if (rc != SQLITE_DONE) throwSqlite(cfg.db->handle(), sql);
+    }
     ids = std::move(fresh);
     loaded = true;
     loadStamp = stamp;

@@ -30,12 +30,6 @@ struct SortedColumn {
 
 namespace {
 
-qint64 pragmaValue(Database& db, const QString& sql)
-{
-    Stmt st(db.handle(), sql);
-    return st.step() ? sqlite3_column_int64(st.get(), 0) : 0;
-}
-
 // The index SQLite walks for a query when that is all it does: one full scan of a
 // covering index, no sorting. Empty for any other plan.
 QString scannedIndex(Database& db, const QString& sql)
@@ -169,7 +163,7 @@ bool readColumn(Database& db, SortedColumn& c, const QString& table, const QStri
     c.text.clear();
     if (c.rows.capacity() == 0) {
         // Read first, the column has about as many rows as the highest rowid says.
-        const qint64 rows = pragmaValue(db, QStringLiteral("SELECT max(rowid) FROM %1").arg(from));
+        const qint64 rows = db.scalar(QStringLiteral("SELECT max(rowid) FROM %1").arg(from)).toLongLong();
         c.rows.reserve(size_t(std::clamp<qint64>(rows, 0, 10'000'000)));
         c.text.reserve(c.rows.capacity() * 32);
     }

@@ -625,11 +625,9 @@ struct LikeMatcher::Impl {
     CompiledPattern cp;
 };
 
-LikeMatcher::LikeMatcher(const QByteArray& pattern) : d(std::make_unique<Impl>())
+// As likeFunction compiles a pattern without escape.
+LikeMatcher::LikeMatcher(const QByteArray& pattern) : d(std::make_unique<Impl>(Impl{compiled(pattern, 0)}))
 {
-    // As likeFunction compiles a pattern without escape.
-    d->cp.source = pattern;
-    compile(d->cp);
     classify(d->cp);
 }
 

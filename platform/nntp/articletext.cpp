@@ -287,12 +287,13 @@ QStringList decodeArticle(const QList<QByteArray>& lines)
     const QList<QByteArray> header = lines.mid(0, end);
     QList<QByteArray> body = lines.mid(end + 1);
     const QByteArray transfer = headerField(lines, "content-transfer-encoding").trimmed().toLower();
-    const QByteArray mediaType = headerField(lines, "content-type").split(';').first().trimmed().toLower();
+    const QByteArray contentType = headerField(lines, "content-type");
+    const QByteArray mediaType = contentType.split(';').first().trimmed().toLower();
     if (transfer == "quoted-printable") body = fromQuotedPrintable(body);
     // Anything but text would give bytes no reader can use.
     else if (transfer == "base64" && (mediaType.isEmpty() || mediaType.startsWith("text/"))) body = fromBase64(body);
 
-    std::optional<LineDecoder> decode = decoderFor(articleCharset(lines));
+    std::optional<LineDecoder> decode = decoderFor(charsetParameter(contentType));
     if (!decode) {
         text::EncodingDetector detector;
         for (const QByteArray& line : header + body) {

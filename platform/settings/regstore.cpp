@@ -87,6 +87,18 @@ bool unparsable(const QByteArray& content)
 // (permissions, a folder) is never taken for a broken one.
 enum class Store { Readable, SetAside, Stuck };
 
+// Says `text` of the store at `path` once per run: `told` holds the stores already spoken of.
+void tellOnce(QSet<QString>& told, const QString& path, const QString& text)
+{
+    if (told.contains(path)) return;
+    told.insert(path);
+    try {
+        ui::msgbox(text, ui::OkOnly | ui::Exclamation, QStringLiteral(" "));
+    } catch (const std::logic_error&) {
+        // No dialog host (a tool, a test without one): nobody to tell; the caller goes on.
+    }
+}
+
 Store setAsideIfBroken(const QString& path)
 {
     QFile file(path);
@@ -98,19 +110,11 @@ Store setAsideIfBroken(const QString& path)
     if (std::rename(QFile::encodeName(path).constData(), QFile::encodeName(kept).constData()) != 0)
         return Store::Stuck;
 
-    // Once per run and file.
     static QSet<QString> told;
-    if (told.contains(path))
-        return Store::SetAside;
-    told.insert(path);
-    try {
-        ui::msgbox(QStringLiteral("Die Einstellungsdatei %1 war beschädigt und konnte nicht gelesen werden. "
-                                  "Sie wurde als %2 aufbewahrt; Kelvor legt eine neue an.")
-                       .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(kept)),
-                   ui::OkOnly | ui::Exclamation, QStringLiteral(" "));
-    } catch (const std::logic_error&) {
-        // No dialog host (a tool, a test without one): nobody to tell; the store is mended all the same.
-    }
+    tellOnce(told, path,
+             QStringLiteral("Die Einstellungsdatei %1 war beschädigt und konnte nicht gelesen werden. "
+                            "Sie wurde als %2 aufbewahrt; Kelvor legt eine neue an.")
+                 .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(kept)));
     return Store::SetAside;
 }
 
@@ -119,18 +123,11 @@ Store setAsideIfBroken(const QString& path)
 void tellNotStored(const QString& path)
 {
     static QSet<QString> told;
-    if (told.contains(path))
-        return;
-    told.insert(path);
-    try {
-        ui::msgbox(QStringLiteral("Die Einstellungen können nicht in der Datei %1 gespeichert werden. Kelvor darf sie "
-                                  "nicht schreiben, oder an ihrer Stelle steht ein Ordner. Änderungen der "
-                                  "Einstellungen gehen beim Beenden verloren.")
-                       .arg(QDir::toNativeSeparators(path)),
-                   ui::OkOnly | ui::Exclamation, QStringLiteral(" "));
-    } catch (const std::logic_error&) {
-        // No dialog host (a tool, a test without one): the caller still sees the failed write.
-    }
+    tellOnce(told, path,
+             QStringLiteral("Die Einstellungen können nicht in der Datei %1 gespeichert werden. Kelvor darf sie "
+                            "nicht schreiben, oder an ihrer Stelle steht ein Ordner. Änderungen der "
+                            "Einstellungen gehen beim Beenden verloren.")
+                 .arg(QDir::toNativeSeparators(path)));
 }
 
 QString failed(const QString& path, int status)

@@ -218,9 +218,7 @@ QString Replacer::replace(const QString& text) const
     const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
     const auto startsPair = [&](qsizetype i) {
         const char16_t c = data[i];
-        if (c >= m_startsPair.size() || !m_startsPair[c]) return false;
-        if (i + 1 < n && data[i + 1] < 256 && m_twoLetters[c].test(data[i + 1])) return true;
-        return m_otherPairs && pairAt(text, i);
+        return c < m_startsPair.size() && m_startsPair[c] && pairAt(text, i);
     };
     qsizetype first = 0;
     while (first < n && !startsPair(first)) ++first;

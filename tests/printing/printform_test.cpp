@@ -25,15 +25,6 @@ using ui::Answer;
 
 const QString kPdfQuestion = QStringLiteral("Druck als PDF-Datei speichern");
 
-// The pages of a PDF file as Qt writes it: one page object each.
-int pdfPages(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
-}
-
 void keepForLooking(const QString& file)
 {
     const QString folder = qEnvironmentVariable("KELVOR_PRINT_PDF_DIR");

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QToolButton>
 
 namespace kv::test {
@@ -22,6 +23,15 @@ inline void settle()
 {
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
+}
+
+// The pages of a PDF file as Qt writes it: one page object each.
+inline int pdfPages(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
 }
 
 class PrintWindowTest : public StartedProgram {

@@ -7,6 +7,7 @@
 #include "tests/core/opening/oldcookbook.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
+#include "tests/support/writedenied.h"
 
 #include <gtest/gtest.h>
 
@@ -360,14 +361,11 @@ TEST_F(CompactionLeftovers, NothingIsRemovedBesideACookbookThatMayOnlyBeRead)
     const QString folder = doneCookbook(QStringLiteral("nurlesen"));
     ASSERT_NO_FATAL_FAILURE(leaveCopy(folder));
     kv::savereg(kv::reg::loadeddir, folder);
-    kv::paths::setAccessCheck([folder](const QString& path, kv::paths::Access access) -> std::optional<bool> {
-        if (access == kv::paths::Access::Write && (path + u'/').startsWith(folder)) return false;
-        return std::nullopt;
-    });
     dialogs.expect(kv::kSchreibgeschuetzt, Answer::Ok);
-
-    kv::opendaten();
-    kv::paths::setAccessCheck({});
+    {
+        const kv::test::WriteDenied denied(folder);
+        kv::opendaten();
+    }
 
     EXPECT_TRUE(kochbuchdb->readOnly());
     EXPECT_EQ(leftovers(folder).size(), 2);

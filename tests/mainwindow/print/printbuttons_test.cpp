@@ -3,7 +3,6 @@
 
 #include "core/settings.h"
 #include "mainwindow/recipeview.h"
-#include "platform/paths.h"
 #include "platform/print/printlog.h"
 #include "printing/handoverdb.h"
 #include "printing/print_rezept_window.h"
@@ -12,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 
 namespace kv::test {
 namespace {
@@ -30,7 +28,6 @@ protected:
     {
         StartedProgram::TearDown();
         setPrintlogon(false);
-        paths::setAccessCheck({});
     }
 
     PrintRezept* printWindow()

@@ -25,14 +25,6 @@ QByteArray digest(const QString& path)
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-// The pages of a PDF file as Qt writes it: one page object each.
-int pdfPages(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
-}
-
 class ReadOnlyPrint : public PrintWindowTest, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override
