@@ -3,11 +3,13 @@
 #include "core/indizieren.h"
 #include "core/mainmod.h"
 #include "mainwindow/panel.h"
+#include "platform/db/idset.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace kv {
@@ -108,15 +110,14 @@ QString sqlName(const QString& name)
 // keys once and the deletion itself becomes one pass over the table, which is cheaper
 // once more than about a third of the rows go. An index that cannot be dropped now (a
 // reader holds the table) stays and is kept up to date by the deletion.
-void deleteRowsOfCopies(db::Database& db, const QString& table, qint64 removed, qint64 recipes)
+void deleteRowsOfCopies(db::Database& db, const QString& table, bool largeShare)
 {
-    const QString where = QStringLiteral("rid in (select rid from temp.dupweg)");
     struct Index {
         QString name;
         QString sql;
     };
     std::vector<Index> dropped;
-    if (removed * 3 > recipes) {
+    if (largeShare) {
         std::vector<Index> plain;
         {
             db::Statement st(db, QStringLiteral(
@@ -135,7 +136,11 @@ void deleteRowsOfCopies(db::Database& db, const QString& table, qint64 removed, 
             dropped.push_back(index);
         }
     }
-    db.execute(QStringLiteral("delete from %1 where %2").arg(sqlName(table), where));
+    // A large share is deleted in one pass over the table, each row's recipe tested in the
+    // set of copies (kv_idset); a few through the index on rid where there is one.
+    db.execute(QStringLiteral("delete from %1 where %2")
+                   .arg(sqlName(table), largeShare ? QStringLiteral("kv_idset(rid)")
+                                                   : QStringLiteral("rid in (select rid from temp.dupweg)")));
     if (dropped.empty()) return;
     IndexBuildCache cache(db);
     for (const Index& index : dropped) db.execute(index.sql);
@@ -174,8 +179,11 @@ qint64 removeDuplicates(db::Database& db)
     if (removed > 0) {
         keepListEntries(db);
         const qint64 recipes = db.scalar(QStringLiteral("select count(*) from rezepte")).toLongLong();
-        for (const QString& table : reztabellen) deleteRowsOfCopies(db, table, removed, recipes);
-        deleteRowsOfCopies(db, QStringLiteral("rezepte"), removed, recipes);
+        const bool largeShare = removed * 3 > recipes;
+        std::optional<db::IdSet> copies;
+        if (largeShare) copies.emplace(db, QStringLiteral("select rid from temp.dupweg"));
+        for (const QString& table : reztabellen) deleteRowsOfCopies(db, table, largeShare);
+        deleteRowsOfCopies(db, QStringLiteral("rezepte"), largeShare);
     }
     // Names an import alias or a plural form points to stay: lines imported later find them.
     db.execute(QStringLiteral("delete from zutindex where zutid not in (select zutid from zutaten) "

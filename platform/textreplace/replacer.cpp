@@ -77,16 +77,16 @@ void Replacer::setExclusions(const std::vector<ExclWord>& words)
 
 void Replacer::link()
 {
-    m_startsPair.fill(false);
-    for (auto& seconds : m_twoLetters) seconds.reset();
+    m_latinPairs.fill(0);
     m_otherPairs = false;
     for (const Pair& pair : m_pairs) {
         const char16_t first = pair.from.at(0).unicode();
-        if (first < m_startsPair.size()) m_startsPair[first] = true;
-        if (pair.from.size() == 2 && first < 256 && pair.from.at(1).unicode() < 256)
-            m_twoLetters[first].set(pair.from.at(1).unicode());
-        else
+        if (pair.from.size() == 2 && first < 256 && pair.from.at(1).unicode() < 256) {
+            const unsigned key = unsigned(first) << 8 | pair.from.at(1).unicode();
+            m_latinPairs[key >> 6] |= quint64(1) << (key & 63);
+        } else {
             m_otherPairs = true;
+        }
     }
     for (Pair& pair : m_pairs) {
         pair.exceptions.clear();
@@ -197,15 +197,11 @@ QString Replacer::replaceWord(const QString& word) const
     return word;
 }
 
-bool Replacer::pairAt(const QString& text, qsizetype i) const
+bool Replacer::pairAt(const char16_t* text, qsizetype n, qsizetype i) const
 {
-    const char16_t c = text.at(i).unicode();
-    if (c < 256 && i + 1 < text.size() && text.at(i + 1).unicode() < 256 &&
-        m_twoLetters[c].test(text.at(i + 1).unicode()))
-        return true;
-    if (!m_otherPairs) return false;
+    const QStringView rest(text + i, n - i);
     for (const Pair& pair : m_pairs)
-        if (pair.from.at(0) == c && QStringView(text).mid(i).startsWith(pair.from)) return true;
+        if (pair.from.at(0) == rest.front() && rest.startsWith(pair.from)) return true;
     return false;
 }
 
@@ -216,12 +212,13 @@ QString Replacer::replace(const QString& text) const
     // and the words before it are passed over whole.
     const qsizetype n = text.size();
     const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
-    const auto startsPair = [&](qsizetype i) {
-        const char16_t c = data[i];
-        return c < m_startsPair.size() && m_startsPair[c] && pairAt(text, i);
-    };
     qsizetype first = 0;
-    while (first < n && !startsPair(first)) ++first;
+    if (m_otherPairs) {
+        while (first < n && !startsPair(data, n, first)) ++first;
+    } else {
+        while (first + 1 < n && !latinPair(data[first], data[first + 1])) ++first;
+        if (first + 1 >= n) first = n;
+    }
     if (first == n) return text;
     while (first > 0 && letterAt(text, first - 1)) --first;
 
@@ -235,25 +232,30 @@ QString Replacer::replace(const QString& text) const
         qsizetype end = i;
         bool pairSeen = false;
         while (end < n && letterAt(text, end)) {
-            if (!pairSeen) pairSeen = startsPair(end);
+            if (!pairSeen) pairSeen = startsPair(data, n, end);
             ++end;
         }
         if (pairSeen) {
-            const QString word = text.mid(i, end - i);
-            QString replaced;
+            const QStringView word(data + i, end - i);
+            const QString* replaced = nullptr;
+            QString uncached;
             if (word.size() > kLongestCached) {
-                replaced = replaceWord(word);
+                uncached = replaceWord(word.toString());
+                if (uncached != word) replaced = &uncached;
             } else {
-                auto cached = m_cache.constFind(word);
-                if (cached == m_cache.constEnd()) {
-                    if (m_cache.size() > kCacheLimit) m_cache.clear();
-                    cached = m_cache.insert(word, replaceWord(word));
+                auto cached = m_cache.find(word);
+                if (cached == m_cache.end()) {
+                    if (qsizetype(m_cache.size()) > kCacheLimit) m_cache.clear();
+                    const QString whole = word.toString();
+                    QString result = replaceWord(whole);
+                    const bool changed = result != whole;
+                    cached = m_cache.emplace(whole, CachedWord{std::move(result), changed}).first;
                 }
-                replaced = *cached;
+                if (cached->second.changed) replaced = &cached->second.replaced;
             }
-            if (replaced != word) {
+            if (replaced) {
                 out += QStringView(text).mid(copied, i - copied);
-                out += replaced;
+                out += *replaced;
                 copied = end;
             }
         }

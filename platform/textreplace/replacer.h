@@ -18,7 +18,7 @@
 #include <QStringList>
 
 #include <array>
-#include <bitset>
+#include <unordered_map>
 #include <vector>
 
 namespace kv::text {
@@ -49,21 +49,48 @@ private:
         int pair;
     };
 
+    // A word's outcome; `changed` false where it stays as it is, as most words do.
+    struct CachedWord {
+        QString replaced;
+        bool changed = false;
+    };
+    // Words are looked up where they stand in the text, without a copy of each.
+    struct ViewHash {
+        using is_transparent = void;
+        std::size_t operator()(QStringView word) const noexcept { return qHash(word); }
+    };
+    struct ViewEqual {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
+    };
+
     void link();
-    bool pairAt(const QString& text, qsizetype i) const;
+    bool startsPair(const char16_t* text, qsizetype n, qsizetype i) const
+    {
+        if (i + 1 < n && latinPair(text[i], text[i + 1])) return true;
+        return m_otherPairs && pairAt(text, n, i);
+    }
+    // One test for a pair of two Latin-1 letters, without a branch on the first letter:
+    // pair letters are common, pairs are not.
+    bool latinPair(char16_t a, char16_t b) const
+    {
+        if ((a | b) >= 256) return false;
+        const unsigned key = unsigned(a) << 8 | b;
+        return m_latinPairs[key >> 6] >> (key & 63) & 1;
+    }
+    bool pairAt(const char16_t* text, qsizetype n, qsizetype i) const;
     QString replaceWord(const QString& word) const;
     bool german(const QString& candidate, const std::vector<qsizetype>& umlauts) const;
 
     std::vector<Pair> m_pairs;
     std::vector<ExclWord> m_exclusions;
-    std::array<bool, 256> m_startsPair{};   // first letters of the pairs, for a quick scan
-    // The pairs of two Latin-1 letters as a table of first and second letter; whether
-    // there are others, which are compared whole.
-    std::vector<std::bitset<256>> m_twoLetters = std::vector<std::bitset<256>>(256);
+    // The pairs of two Latin-1 letters as bits of a table of first and second letter;
+    // whether there are others, which are compared whole.
+    std::array<quint64, 65536 / 64> m_latinPairs{};
     bool m_otherPairs = false;
     QSet<QString> m_words;   // lower case, and each ß also written ss
     qsizetype m_longest = 0;
-    mutable QHash<QString, QString> m_cache;
+    mutable std::unordered_map<QString, CachedWord, ViewHash, ViewEqual> m_cache;
 };
 
 // The German word list the program ships.
