@@ -3,6 +3,11 @@
 #include <QFile>
 
 #include <algorithm>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // A resource in a static library is linked only when something names its initialiser;
 // Q_INIT_RESOURCE may not stand in a namespace.
@@ -21,6 +26,9 @@ const QStringList kEndings = {QString(),          QStringLiteral("e"),   QString
                               QStringLiteral("ern"), QStringLiteral("n"),  QStringLiteral("s"),
                               QStringLiteral("t"),  QStringLiteral("te"), QStringLiteral("ten"),
                               QStringLiteral("st")};
+
+// Up to this many pairs are looked for eight characters at a time.
+constexpr std::size_t kMostPairLetters = 16;
 
 // Parts shorter than this count only as the whole word: "Noel" must not become "Nöl".
 constexpr qsizetype kShortPart = 4;
@@ -79,15 +87,27 @@ void Replacer::link()
 {
     m_latinPairs.fill(0);
     m_otherPairs = false;
+    m_pairLetters.clear();
+    std::size_t pairLetters = 0;
     for (const Pair& pair : m_pairs) {
         const char16_t first = pair.from.at(0).unicode();
         if (pair.from.size() == 2 && first < 256 && pair.from.at(1).unicode() < 256) {
             const unsigned key = unsigned(first) << 8 | pair.from.at(1).unicode();
             m_latinPairs[key >> 6] |= quint64(1) << (key & 63);
+            const char16_t second = pair.from.at(1).unicode();
+            auto group = std::find_if(m_pairLetters.begin(), m_pairLetters.end(),
+                                      [second](const PairsEndingIn& g) { return g.second[0] == second; });
+            if (group == m_pairLetters.end()) {
+                group = m_pairLetters.insert(m_pairLetters.end(), PairsEndingIn{});
+                group->second.fill(second);
+            }
+            group->firsts.emplace_back().fill(first);
+            ++pairLetters;
         } else {
             m_otherPairs = true;
         }
     }
+    if (m_otherPairs || pairLetters > kMostPairLetters) m_pairLetters.clear();
     for (Pair& pair : m_pairs) {
         pair.exceptions.clear();
         pair.exceptionAt.clear();
@@ -205,61 +225,92 @@ bool Replacer::pairAt(const char16_t* text, qsizetype n, qsizetype i) const
     return false;
 }
 
+#if defined(__SSE2__)
+namespace {
+
+__m128i lanes(const std::array<char16_t, 8>& letter)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(letter.data()));
+}
+
+}  // namespace
+#endif
+
+qsizetype Replacer::nextPair(const char16_t* text, qsizetype n, qsizetype from) const
+{
+    qsizetype i = from;
+#if defined(__SSE2__)
+    // Most texts hold no pair, and pair letters are common: eight places are tested at
+    // once against every pair, and only a block with a hit is looked at closer.
+    if (!m_pairLetters.empty()) {
+        for (; i + 9 <= n; i += 8) {
+            const __m128i firsts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+            const __m128i seconds = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 1));
+            __m128i hit = _mm_setzero_si128();
+            for (const PairsEndingIn& group : m_pairLetters) {
+                __m128i first = _mm_setzero_si128();
+                for (const Lanes& letter : group.firsts)
+                    first = _mm_or_si128(first, _mm_cmpeq_epi16(firsts, lanes(letter)));
+                hit = _mm_or_si128(hit, _mm_and_si128(first, _mm_cmpeq_epi16(seconds, lanes(group.second))));
+            }
+            if (const int mask = _mm_movemask_epi8(hit)) return i + std::countr_zero(unsigned(mask)) / 2;
+        }
+    }
+#endif
+    if (m_otherPairs) {
+        while (i < n && !startsPair(text, n, i)) ++i;
+        return i;
+    }
+    for (; i + 1 < n; ++i)
+        if (latinPair(text[i], text[i + 1])) return i;
+    return n;
+}
+
 QString Replacer::replace(const QString& text) const
 {
     if (m_pairs.empty() || m_words.isEmpty()) return text;
-    // Most texts hold no pair at all, and most words none: one quick pass finds the first,
-    // and the words before it are passed over whole.
+    // Only a word (a run of letters) in which a pair begins is looked at; the text between
+    // two such words is passed over whole.
     const qsizetype n = text.size();
     const char16_t* data = reinterpret_cast<const char16_t*>(text.constData());
-    qsizetype first = 0;
-    if (m_otherPairs) {
-        while (first < n && !startsPair(data, n, first)) ++first;
-    } else {
-        while (first + 1 < n && !latinPair(data[first], data[first + 1])) ++first;
-        if (first + 1 >= n) first = n;
-    }
-    if (first == n) return text;
-    while (first > 0 && letterAt(text, first - 1)) --first;
-
     QString out;
     qsizetype copied = 0;
-    for (qsizetype i = first; i < n;) {
-        if (!letterAt(text, i)) {
-            ++i;
+    for (qsizetype from = 0;;) {
+        const qsizetype at = nextPair(data, n, from);
+        if (at >= n) break;
+        if (!letterAt(text, at)) {
+            from = at + 1;
             continue;
         }
-        qsizetype end = i;
-        bool pairSeen = false;
-        while (end < n && letterAt(text, end)) {
-            if (!pairSeen) pairSeen = startsPair(data, n, end);
-            ++end;
-        }
-        if (pairSeen) {
-            const QStringView word(data + i, end - i);
-            const QString* replaced = nullptr;
-            QString uncached;
-            if (word.size() > kLongestCached) {
-                uncached = replaceWord(word.toString());
-                if (uncached != word) replaced = &uncached;
-            } else {
-                auto cached = m_cache.find(word);
-                if (cached == m_cache.end()) {
-                    if (qsizetype(m_cache.size()) > kCacheLimit) m_cache.clear();
-                    const QString whole = word.toString();
-                    QString result = replaceWord(whole);
-                    const bool changed = result != whole;
-                    cached = m_cache.emplace(whole, CachedWord{std::move(result), changed}).first;
-                }
-                if (cached->second.changed) replaced = &cached->second.replaced;
+        // `from` is the start of the text or follows a place that is no letter.
+        qsizetype start = at;
+        while (start > from && letterAt(text, start - 1)) --start;
+        qsizetype end = at + 1;
+        while (end < n && letterAt(text, end)) ++end;
+        from = end;
+
+        const QStringView word(data + start, end - start);
+        const QString* replaced = nullptr;
+        QString uncached;
+        if (word.size() > kLongestCached) {
+            uncached = replaceWord(word.toString());
+            if (uncached != word) replaced = &uncached;
+        } else {
+            auto cached = m_cache.find(word);
+            if (cached == m_cache.end()) {
+                if (qsizetype(m_cache.size()) > kCacheLimit) m_cache.clear();
+                const QString whole = word.toString();
+                QString result = replaceWord(whole);
+                const bool changed = result != whole;
+                cached = m_cache.emplace(whole, CachedWord{std::move(result), changed}).first;
             }
-            if (replaced) {
-                out += QStringView(text).mid(copied, i - copied);
-                out += *replaced;
-                copied = end;
-            }
+            if (cached->second.changed) replaced = &cached->second.replaced;
         }
-        i = end;
+        if (replaced) {
+            out += QStringView(text).mid(copied, start - copied);
+            out += *replaced;
+            copied = end;
+        }
     }
     if (copied == 0) return text;
     out += QStringView(text).mid(copied);

@@ -79,6 +79,8 @@ private:
         return m_latinPairs[key >> 6] >> (key & 63) & 1;
     }
     bool pairAt(const char16_t* text, qsizetype n, qsizetype i) const;
+    // Where the next pair at or after `from` begins; n when none does.
+    qsizetype nextPair(const char16_t* text, qsizetype n, qsizetype from) const;
     QString replaceWord(const QString& word) const;
     bool german(const QString& candidate, const std::vector<qsizetype>& umlauts) const;
 
@@ -88,6 +90,14 @@ private:
     // whether there are others, which are compared whole.
     std::array<quint64, 65536 / 64> m_latinPairs{};
     bool m_otherPairs = false;
+    // The same pairs by their second letter, each letter eight times over, for a scan
+    // eight characters at a time; empty where there are too many of them.
+    using Lanes = std::array<char16_t, 8>;
+    struct PairsEndingIn {
+        Lanes second;
+        std::vector<Lanes> firsts;
+    };
+    std::vector<PairsEndingIn> m_pairLetters;
     QSet<QString> m_words;   // lower case, and each ß also written ss
     qsizetype m_longest = 0;
     mutable std::unordered_map<QString, CachedWord, ViewHash, ViewEqual> m_cache;

@@ -92,6 +92,22 @@ bool endsLine(char c)
     return c == '\n' || c == '\r' || c == '\x1A';
 }
 
+// Where the line that goes on at i ends: the first LF, CR or Ctrl-Z, eight bytes at a time.
+qsizetype endOfLine(const char* data, qsizetype i, qsizetype size)
+{
+    constexpr quint64 kOnes = 0x0101010101010101ULL;
+    constexpr quint64 kHigh = 0x8080808080808080ULL;
+    const auto anyZero = [](quint64 v) { return (v - kOnes) & ~v & kHigh; };
+    while (i + 8 <= size) {
+        quint64 w;
+        std::memcpy(&w, data + i, 8);
+        if ((anyZero(w ^ (kOnes * '\n')) | anyZero(w ^ (kOnes * '\r')) | anyZero(w ^ (kOnes * 0x1A))) != 0) break;
+        i += 8;
+    }
+    while (i < size && !endsLine(data[i])) ++i;
+    return i;
+}
+
 }  // namespace
 
 void Utf8Scan::feed(unsigned char b)
@@ -431,7 +447,7 @@ bool LineReader::next(TextLine& line)
         end = endOfPrintable(data, end, size);
         if (end < size && !endsLine(data[end])) {
             plain = false;
-            while (end < size && !endsLine(data[end])) ++end;
+            end = endOfLine(data, end, size);
         }
         if (!any && end < size) {
             // The whole line lies in the buffer: decoded from there, without a copy.

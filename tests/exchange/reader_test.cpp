@@ -165,6 +165,18 @@ TEST_F(Reader, AStichworteLineGivesKeywordsAndLeavesThePreparationWhileOtherKeyw
     r = read(recipe("Stern", {"      1 c  Mehl", "  Etwas Text.", "  Stichworte: Winter * Stichwort: Herbst"}));
     EXPECT_EQ(r[0].mid(2), QStringList({"#Herbst", "#Test"}));
     EXPECT_EQ(lastPreparation(), "Etwas Text. Stichwort: Herbst");
+    // The word is found at any place of a line, however much text stands before it, and
+    // is not taken where the line ends inside it.
+    for (int before = 0; before < 20; ++before) {
+        const QByteArray text = QByteArray(before, 'x') + " stichworte: Herbst";
+        r = read(recipe("Versetzt " + QByteArray::number(before), {"      1 c  Mehl", "  Etwas Text.", "  " + text}));
+        ASSERT_EQ(r.size(), 1u) << before;
+        ASSERT_EQ(r[0].mid(2), QStringList({"#Herbst", "#Test"})) << before;
+        r = read(recipe("Abgeschnitten " + QByteArray::number(before),
+                        {"      1 c  Mehl", "  Etwas Text.", "  " + QByteArray(before, 'x') + " Stichwor"}));
+        ASSERT_EQ(r.size(), 1u) << before;
+        ASSERT_EQ(r[0].mid(2), QStringList({"#Test"})) << before;
+    }
 }
 
 TEST_F(Reader, EveryEndMarkerAfterTheIngredientsEndsTheRecipeAndTheNextIsRead)

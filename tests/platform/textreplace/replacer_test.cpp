@@ -78,3 +78,36 @@ TEST(Umlauts, TheLibraryLoadsTheListsOfTheProgramFolder)
     kv::text::DoSimpleReplace(buffer);
     EXPECT_EQ(buffer, "Kaese");
 }
+
+// Words are found in blocks of characters at a time: a pair must be seen wherever it falls
+// in a block, across two blocks and at the very end of a text. Each text is compared with
+// its words replaced one by one.
+TEST(Umlauts, APairIsFoundWhereverItStandsInTheText)
+{
+    const kv::text::Replacer r = shippedReplacer();
+    const QStringList words = {"Kaese", "Tomatoes", "Bruehe", "grosze", "x", "Oel", "ae", "Ueber", "Queso", QString::fromUtf8("Äpfel"), "blue"};
+    const QStringList gaps = {" ", ", ", "  ", "-", QString::fromUtf8(" € "), "1", "\t"};
+    std::uint32_t state = 12345;
+    const auto next = [&state](std::uint32_t below) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % below;
+    };
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        QString expected;
+        const int count = int(next(9));
+        text += QString(int(next(10)), u' ');
+        expected = text;
+        for (int w = 0; w < count; ++w) {
+            const QString& word = words.at(int(next(std::uint32_t(words.size()))));
+            text += word;
+            expected += r.replace(word);
+            if (w + 1 < count || next(2)) {
+                const QString& gap = gaps.at(int(next(std::uint32_t(gaps.size()))));
+                text += gap;
+                expected += gap;
+            }
+        }
+        ASSERT_EQ(r.replace(text), expected) << qPrintable(text);
+    }
+}

@@ -114,6 +114,30 @@ TEST(LineReader, ALineEndAcrossTheReadersChunksCountsOnce)
     EXPECT_EQ(lines[2].text.size(), 64 * 1024 - 2);
 }
 
+// Lines with letters beyond ASCII are searched for their end a word of bytes at a time:
+// an end must be found at any place within a word, after any mix of plain and accented
+// letters, for each kind of line end.
+TEST(LineReader, EveryLineEndIsFoundWhereverItFallsInALineOfAccentedLetters)
+{
+    const QByteArray letters = "ab \xE4\xF6\xFC\xDF-";   // Windows-1252: äöüß
+    const QList<QByteArray> ends = {"\n", "\r\n", "\r", "\x1A"};
+    std::uint32_t state = 99;
+    const auto next = [&state](std::uint32_t below) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % below;
+    };
+    QByteArray bytes;
+    QStringList expected;
+    for (int i = 0; i < 300; ++i) {
+        QByteArray line;
+        // Never empty: a line end right after CR or Ctrl-Z would belong to it.
+        for (int k = 1 + int(next(40)); k > 0; --k) line += letters.at(int(next(std::uint32_t(letters.size()))));
+        bytes += line + ends.at(int(next(std::uint32_t(ends.size()))));
+        expected << kv::text::decode(line, Encoding::Windows1252);
+    }
+    EXPECT_EQ(textsOf(linesOf(bytes)), expected);
+}
+
 TEST(LineReader, ALongLineKeepsItsStartAndIsMarkedCut)
 {
     const auto lines = linesOf("kurz\n" + QByteArray(5000, 'x') + "\nweiter", Encoding::Windows1252, 100);
