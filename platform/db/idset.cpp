@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <bit>
 
 namespace kv::db {
 
@@ -30,24 +31,32 @@ constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY;
 
 IdSet::IdSet(Database& db, const QString& query) : m_db(db)
 {
+    std::vector<qint64> ids;
     {
-        Statement ids(db, query);
-        while (ids.step())
-            if (!ids.isNull(0)) m_sorted.push_back(ids.int64(0));
+        Statement st(db, query);
+        while (st.step())
+            if (!st.isNull(0)) ids.push_back(st.int64(0));
     }
-    std::sort(m_sorted.begin(), m_sorted.end());
-    m_sorted.erase(std::unique(m_sorted.begin(), m_sorted.end()), m_sorted.end());
-    m_count = qint64(m_sorted.size());
-    if (!m_sorted.empty()) {
-        const quint64 span = quint64(m_sorted.back()) - quint64(m_sorted.front()) + 1;
-        if (span <= quint64(std::max(kMostBits, m_count * 64))) {
-            m_first = m_sorted.front();
+    if (!ids.empty()) {
+        const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+        // One less than the number of ids from the lowest to the highest: never more than
+        // 64 bits hold.
+        const quint64 reach = quint64(*high) - quint64(*low);
+        if (reach < quint64(std::max<qint64>(kMostBits, qint64(ids.size()) * 64))) {
+            const quint64 span = reach + 1;
+            // Ids close together need no sorting: each sets its bit.
+            m_first = *low;
             m_bits.assign(std::size_t((span + 63) / 64), 0);
-            for (const qint64 id : m_sorted) {
+            for (const qint64 id : ids) {
                 const quint64 bit = quint64(id) - quint64(m_first);
                 m_bits[bit / 64] |= quint64(1) << (bit % 64);
             }
-            m_sorted = {};
+            for (const quint64 word : m_bits) m_count += std::popcount(word);
+        } else {
+            std::sort(ids.begin(), ids.end());
+            ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+            m_sorted = std::move(ids);
+            m_count = qint64(m_sorted.size());
         }
     }
     detail::check(db.handle(),

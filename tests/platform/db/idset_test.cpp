@@ -62,6 +62,14 @@ TEST_F(IdSetTest, HoldsExactlyTheIdsOfItsQueryCloseTogetherOrFarApart)
         EXPECT_FALSE(set.contains(std::numeric_limits<qint64>::min()));
         EXPECT_FALSE(set.contains(std::numeric_limits<qint64>::max()));
     }
+    // The widest range there is.
+    exec(QStringLiteral("delete from ids"));
+    insertIds({std::numeric_limits<qint64>::min(), 0, std::numeric_limits<qint64>::max()});
+    kv::db::IdSet widest(*db, QStringLiteral("select id from ids"));
+    EXPECT_EQ(widest.size(), 3);
+    EXPECT_TRUE(widest.contains(std::numeric_limits<qint64>::min()));
+    EXPECT_TRUE(widest.contains(std::numeric_limits<qint64>::max()));
+    EXPECT_FALSE(widest.contains(1));
 }
 
 TEST_F(IdSetTest, ADeletionThroughTheSetTakesTheRowsOfItsIdsAndTheFunctionGoesWithIt)
