@@ -21,6 +21,7 @@ namespace kv::exchange {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+constexpr qsizetype kUsualRecipeChars = 2048;
 
 // Where a word given in capitals (beginning with a letter) stands in a text, letter case
 // ignored (ASCII); -1 if not. Every line passes here, so the places of the word's first
@@ -392,8 +393,8 @@ std::optional<MmRecipe> MealMasterReader::next()
         if (at < 0) continue;
         m_recipe = MmRecipe();
         m_part = MmPart();
-        m_left = Column();
-        m_right = Column();
+        m_left.reset();
+        m_right.reset();
         m_recipeLines = 1;
         m_overLimit = false;
         m_step = QStringLiteral("Titel");
@@ -402,7 +403,10 @@ std::optional<MmRecipe> MealMasterReader::next()
             cutOff(QStringLiteral("Zeile %1 ist zu lang.").arg(line.number), line.number);
             return std::move(m_recipe);
         }
-        m_recipe.rawText = line.text + kCrLf;
+        // Room for a recipe of usual length, so that its lines are not copied over and
+        // over as it grows.
+        m_recipe.rawText.reserve(kUsualRecipeChars);
+        m_recipe.rawText.append(line.text).append(kCrLf);
         m_recipe.title = line.text.mid(at + 6).trimmed();
         m_recipe.rname = m_host.repstr(m_recipe.title);
         m_recipe.titleRead = true;
@@ -754,6 +758,7 @@ void MealMasterReader::closePart()
         if (m_left.items.empty()) m_left.items.push_back(MmItem{std::nullopt, std::nullopt, lead, 0});
         else m_left.items.back().text += u' ' + lead;
     }
+    m_part.items.reserve(m_part.items.size() + m_left.items.size() + m_right.items.size());
     for (Column* column : {&m_left, &m_right})
         for (MmItem& item : column->items) {
             if (item.text.startsWith(u';')) item.text.remove(0, 1);
@@ -764,8 +769,8 @@ void MealMasterReader::closePart()
     // Lines before the first section make part 1, even when there are none.
     if (m_part.heading || !m_part.items.empty() || m_recipe.parts.empty()) m_recipe.parts.push_back(std::move(m_part));
     m_part = MmPart();
-    m_left = Column();
-    m_right = Column();
+    m_left.reset();
+    m_right.reset();
 }
 
 void MealMasterReader::readPreparation(const QString& firstLine)
@@ -775,6 +780,7 @@ void MealMasterReader::readPreparation(const QString& firstLine)
     // without preparation has the writer's "Stichworte:" line there.
     text = keywordLine(firstLine) ? examineKeywords(firstLine).value_or(QString()).trimmed() : firstLine;
     if (text.startsWith(u':')) text = text.mid(1).trimmed();
+    text.reserve(kUsualRecipeChars);
     // A line of its own: after a break, or at the start.
     const auto onItsOwn = [&text](const QString& line) {
         if (!text.isEmpty() && !text.endsWith(u'\n')) text += kCrLf;

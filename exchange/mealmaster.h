@@ -117,6 +117,13 @@ private:
         std::vector<MmItem> items;
         bool open = false;            // the line before gave this column an item
         QStringList lead;             // continuations at the top of the right column
+        // Empty again; the room of its list stays for the next part's lines.
+        void reset()
+        {
+            items.clear();
+            open = false;
+            lead.clear();
+        }
     };
     struct Parsed {
         Classified kind = Classified::Blank;
