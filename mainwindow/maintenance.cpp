@@ -105,19 +105,19 @@ QString sqlName(const QString& name)
 }
 
 // Deletes the rows of the copies that go from one table. Where they are a large share of
-// the table, its plain indexes are dropped first and made anew from the rows that stay:
+// the table (`copies` then holds their ids), its plain indexes are dropped first and made anew from the rows that stay:
 // deleting a row from an index costs a seek in it, while rebuilding sorts the remaining
 // keys once and the deletion itself becomes one pass over the table, which is cheaper
 // once more than about a third of the rows go. An index that cannot be dropped now (a
 // reader holds the table) stays and is kept up to date by the deletion.
-void deleteRowsOfCopies(db::Database& db, const QString& table, bool largeShare)
+void deleteRowsOfCopies(db::Database& db, const QString& table, const db::IdSet* copies)
 {
     struct Index {
         QString name;
         QString sql;
     };
     std::vector<Index> dropped;
-    if (largeShare) {
+    if (copies) {
         std::vector<Index> plain;
         {
             db::Statement st(db, QStringLiteral(
@@ -139,8 +139,8 @@ void deleteRowsOfCopies(db::Database& db, const QString& table, bool largeShare)
     // A large share is deleted in one pass over the table, each row's recipe tested in the
     // set of copies (kv_idset); a few through the index on rid where there is one.
     db.execute(QStringLiteral("delete from %1 where %2")
-                   .arg(sqlName(table), largeShare ? QStringLiteral("kv_idset(rid)")
-                                                   : QStringLiteral("rid in (select rid from temp.dupweg)")));
+                   .arg(sqlName(table), copies ? QStringLiteral("kv_idset(rid)")
+                                               : QStringLiteral("rid in (select rid from temp.dupweg)")));
     if (dropped.empty()) return;
     IndexBuildCache cache(db);
     for (const Index& index : dropped) db.execute(index.sql);
@@ -179,9 +179,9 @@ qint64 removeDuplicates(db::Database& db)
     if (removed > 0) {
         keepListEntries(db);
         const qint64 recipes = db.scalar(QStringLiteral("select count(*) from rezepte")).toLongLong();
-        const bool largeShare = removed * 3 > recipes;
         std::optional<db::IdSet> copies;
-        if (largeShare) copies.emplace(db, QStringLiteral("select rid from temp.dupweg"));
+        if (removed * 3 > recipes) copies.emplace(db, QStringLiteral("select rid from temp.dupweg"));
+        const db::IdSet* largeShare = copies ? &*copies : nullptr;
         for (const QString& table : reztabellen) deleteRowsOfCopies(db, table, largeShare);
         deleteRowsOfCopies(db, QStringLiteral("rezepte"), largeShare);
     }

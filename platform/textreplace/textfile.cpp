@@ -70,12 +70,14 @@ bool printableAscii(char c)
     return unsigned(static_cast<unsigned char>(c)) - 0x20u < 0x60u;
 }
 
+// A byte of 01 hex in each place of a word of eight, and its top bit in each place.
+constexpr quint64 kOnes = 0x0101010101010101ULL;
+constexpr quint64 kHigh = 0x8080808080808080ULL;
+
 // The first byte from `i` on that is no printable ASCII, or `size`. Eight bytes are
 // tested at a time: nearly every byte of a file is one to pass over.
 qsizetype endOfPrintable(const char* data, qsizetype i, qsizetype size)
 {
-    constexpr quint64 kOnes = 0x0101010101010101ULL;
-    constexpr quint64 kHigh = 0x8080808080808080ULL;
     while (i + 8 <= size) {
         quint64 w;
         std::memcpy(&w, data + i, 8);
@@ -95,8 +97,6 @@ bool endsLine(char c)
 // Where the line that goes on at i ends: the first LF, CR or Ctrl-Z, eight bytes at a time.
 qsizetype endOfLine(const char* data, qsizetype i, qsizetype size)
 {
-    constexpr quint64 kOnes = 0x0101010101010101ULL;
-    constexpr quint64 kHigh = 0x8080808080808080ULL;
     const auto anyZero = [](quint64 v) { return (v - kOnes) & ~v & kHigh; };
     while (i + 8 <= size) {
         quint64 w;

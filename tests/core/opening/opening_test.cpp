@@ -52,6 +52,14 @@ protected:
         dialogs.expect(QStringLiteral("Suchindizes erstellen"), Answer::Ok);
         dialogs.expect(QStringLiteral("Suchindizes wurden erstellt"), Answer::Ok);
     }
+    // Files below `folder` may not be read, as if their permissions said so.
+    void forbidReading(const QString& folder)
+    {
+        kv::paths::setAccessCheck([folder](const QString& path, kv::paths::Access access) -> std::optional<bool> {
+            if (access == kv::paths::Access::Read && path.startsWith(folder)) return false;
+            return std::nullopt;
+        });
+    }
     void removeDeliveredCookbook()
     {
         ASSERT_TRUE(QFile::remove(env.programFolder() + QStringLiteral("/kochbuch/") + kv::kochbuchdatei));
@@ -183,10 +191,7 @@ TEST_F(Opening, TheProgramFilesComeFromTheHookOncePerOpening)
 {
     const QString locked = doneCookbook(QStringLiteral("gesperrt"));
     const QString chosen = doneCookbook(QStringLiteral("gewaehlt"));
-    kv::paths::setAccessCheck([locked](const QString& path, kv::paths::Access access) -> std::optional<bool> {
-        if (access == kv::paths::Access::Read && path.startsWith(locked)) return false;
-        return std::nullopt;
-    });
+    forbidReading(locked);
     kv::savereg(kv::reg::loadeddir, locked);
     dialogs.expect(QStringLiteral("kann nicht geöffnet werden"), Answer::Ok);
     startup.onFinddir = [&] { kv::savereg(kv::reg::loadeddir, chosen); };
@@ -275,10 +280,7 @@ TEST_F(Opening, FileThatMayNotBeReadGetsItsOwnMessageAndTheDirectoryDialog)
 {
     const QString locked = doneCookbook(QStringLiteral("gesperrt"));
     const QString chosen = doneCookbook(QStringLiteral("gewaehlt"));
-    kv::paths::setAccessCheck([locked](const QString& path, kv::paths::Access access) -> std::optional<bool> {
-        if (access == kv::paths::Access::Read && path.startsWith(locked)) return false;
-        return std::nullopt;
-    });
+    forbidReading(locked);
     kv::savereg(kv::reg::loadeddir, locked);
     dialogs.expect(QStringLiteral("kann nicht geöffnet werden: Kelvor darf sie nicht lesen"), Answer::Ok)
         .withStyle(kv::ui::Critical | kv::ui::OkOnly);
