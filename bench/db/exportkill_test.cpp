@@ -14,13 +14,15 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
-#include <random>
+#include <chrono>
 
 namespace {
 
 // Large enough that a kill lands inside the export, small enough for ten runs in seconds.
 constexpr int kRecipes = 6000;
 constexpr int kKills = 10;
+constexpr int kLeastMidway = 3;
+constexpr std::chrono::seconds kBudget{30};
 
 class ExportKill : public kv::bench::ToolRunTest {
 protected:
@@ -77,26 +79,25 @@ TEST_F(ExportKill, TheFolderIsWholeOrAbsentAndTheNextExportToTheNameSucceeds)
     ASSERT_NO_FATAL_FAILURE(expectWhole());
     ASSERT_TRUE(QDir(target()).removeRecursively());
 
-    const unsigned seed = std::random_device{}();
-    std::mt19937 random(seed);
-    int killedMidway = 0;
-    for (int kill = 0; kill < kKills; ++kill) {
-        SCOPED_TRACE(testing::Message() << "kill " << kill << ", seed " << seed);
+    kv::bench::KillRounds rounds("ExportKill", kKills, kLeastMidway, kBudget, fullRun,
+                                 kv::bench::KillRounds::Completion::StartsOver);
+    while (rounds.another()) {
+        SCOPED_TRACE(rounds.trace());
         QProcess tool;
         ASSERT_NO_FATAL_FAILURE(startExport(tool));
-        if (kv::bench::killAfterAMoment(tool, random, fullRun)) ++killedMidway;
+        rounds.killAfterAMoment(tool);
         // Killed after its rename, the export is complete; before it, the name is free.
         if (QFileInfo::exists(target())) {
             ASSERT_NO_FATAL_FAILURE(expectWhole());
             ASSERT_TRUE(QDir(target()).removeRecursively());
         }
 
-        ASSERT_TRUE(exportToTheEnd());
+        ASSERT_TRUE(rounds.completion([&] { return exportToTheEnd(); }));
         ASSERT_NO_FATAL_FAILURE(expectWhole());
         EXPECT_EQ(everything(), QStringList{QStringLiteral("auszug")});
         ASSERT_TRUE(QDir(target()).removeRecursively());
     }
-    EXPECT_GT(killedMidway, 0) << "no kill came while the export ran";
+    EXPECT_TRUE(rounds.landedEnough());
 }
 
 }  // namespace
