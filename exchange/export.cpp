@@ -145,7 +145,10 @@ QString mmZutat(const Zeile& z, const Rezept& r)
 {
     QString unit = z.ekurz;
     QString text = z.zname;
-    if (unit == kEigeneEinheit) {
+    // The fixed amount's unit keeps its letter, so a reader takes it back as that unit.
+    if (z.eid == kUnscaledUnit) {
+        unit = QStringLiteral("x");
+    } else if (unit == kEigeneEinheit) {
         unit.clear();
         if (!z.ename.isEmpty()) text = z.ename + u' ' + text;
     }

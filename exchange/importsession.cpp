@@ -642,7 +642,7 @@ void ImportSession::importmmfile(const QString& path, const QByteArray& native, 
             commitWhenDue();
             serveUi();
         } else {
-            ++m_stats.cutOff;
+            if (!recipe.skipped) ++m_stats.cutOff;
             begin();
             reportRecipeErrors(recipe, did, std::nullopt);
             announceFirstError();

@@ -74,9 +74,12 @@ ImportLookups::ImportLookups(db::Database& db)
     load(m_kname, QStringLiteral("select kname, kid from hauptkat where kid<>0 order by kid"));
     load(m_impstich, QStringLiteral("select istich, sid from impstich order by rowid"));
     load(m_stichworte, QStringLiteral("select stichwort, sid from stichworte order by sid"));
-    db::Statement units(db, QStringLiteral("select ekurz, eid from einheiten where ekurz is not null order by eid"));
-    while (units.step())
-        if (!m_unitExact.contains(units.text(0))) m_unitExact.insert(units.text(0), units.int64(1));
+    load(m_nameFolded, QStringLiteral("select ename, eid from einheiten order by eid"));
+    db::Statement units(db, QStringLiteral("select ekurz, ename, eid from einheiten order by eid"));
+    while (units.step()) {
+        if (!units.isNull(0) && !m_unitExact.contains(units.text(0))) m_unitExact.insert(units.text(0), units.int64(2));
+        if (!units.isNull(1) && !m_nameExact.contains(units.text(1))) m_nameExact.insert(units.text(1), units.int64(2));
+    }
 }
 
 ImportLookups::~ImportLookups() = default;
@@ -151,11 +154,18 @@ std::optional<qint64> ImportLookups::eidOf(const QString& unit)
 {
     if (unit.isEmpty()) return std::nullopt;
     if (const auto exact = m_unitExact.constFind(unit); exact != m_unitExact.constEnd()) return *exact;
+    const QString key = foldKey(unit);
+    // German files write "gr" for Gramm; the cookbook's unit named "gr" is groß.
+    const bool byName = key != u"gr";
+    if (byName)
+        if (const auto named = m_nameExact.constFind(unit); named != m_nameExact.constEnd()) return *named;
     // Teaspoon and tablespoon differ in case only.
     const bool spoon = unit == u"t" || unit == u"T";
-    const QString key = foldKey(unit);
-    if (!spoon)
+    if (!spoon) {
         if (const auto folded = m_unitFolded.constFind(key); folded != m_unitFolded.constEnd()) return *folded;
+        if (byName)
+            if (const auto named = m_nameFolded.constFind(key); named != m_nameFolded.constEnd()) return *named;
+    }
     // Views, prints and HTML show the unit's name, so a new code is its own name too.
     const qint64 id = insert(m_insertUnit, {leftChars(unit, 10), leftChars(unit, 20)});
     learn(m_unitExact, unit, id);

@@ -39,9 +39,12 @@ public:
     // The ingredient's id: an import alias first, then the ingredient names; a new name
     // is added (cut to 150 characters).
     qint64 getzutid(const QString& ingredient);
-    // The unit of a code, or none for an empty unit column. The exact code wins over one
-    // that differs in case only, and "t" (teaspoon) and "T" (tablespoon) never meet. A
-    // new code becomes a unit whose short and long name are the code.
+    // The unit of a code, or none for an empty unit column: the unit whose Meal-Master
+    // code is the code as written, else whose short name is ("EL", "Ts", "x"), else whose
+    // code, then whose short name, differs in case only; among several the lowest id.
+    // "t" (teaspoon) and "T" (tablespoon) never meet, and "gr" (Gramm in German files,
+    // while the cookbook's "gr" is groß) is never taken for a name. A new code becomes a
+    // unit whose short and long name are the code.
     std::optional<qint64> geteid(const QString& code);
     // The category whose import key is the first 8 characters of the text, else the one
     // the text names whole (as the export writes it); none when there is neither, and the
@@ -83,6 +86,8 @@ private:
     Map m_zutindex;
     Map m_unitExact;
     Map m_unitFolded;
+    Map m_nameExact;
+    Map m_nameFolded;
     Map m_impkat;
     Map m_kname;
     Map m_impstich;

@@ -125,6 +125,23 @@ bool isEndLine(QStringView line)
     return true;
 }
 
+// The closing line a recipe's header promises, by the header's first marks: "MMMMM" or
+// "-----"; none for another header.
+QString closingLineOf(QStringView header)
+{
+    const QStringView t = header.trimmed();
+    if (t.startsWith(u"MMMMM")) return QStringLiteral("MMMMM");
+    if (t.startsWith(u"-----")) return QStringLiteral("-----");
+    return {};
+}
+
+bool hasLetter(QStringView line)
+{
+    for (const QChar c : line)
+        if (c.isLetter()) return true;
+    return false;
+}
+
 // In a preparation a line indented by three blanks is text of its own (the export writes
 // a stored line that looks like a marker that way), so only a line starting further
 // left ends it.
@@ -374,24 +391,98 @@ void MealMasterReader::cutOff(const QString& description, qint64 line)
     m_recipe.complete = false;
 }
 
+// Reads on to the next recipe's header, which is in `line` when it returns true. False at
+// the file's end, or with the lines passed over in `skipped` when they are not to pass
+// without a word; the line that ended them is read again next.
+bool MealMasterReader::toHeader(text::TextLine& line, std::optional<MmRecipe>& skipped)
+{
+    for (;;) {
+        const bool more = read(line);
+        if (more && !line.articleEnd && !header(line)) {
+            Stretch& s = m_stretch;
+            if (s.first == 0) s.first = line.number;
+            s.last = line.number;
+            if (s.quiet) continue;
+            if (s.raw.size() + line.text.size() <= kMaxRecipeChars) s.raw.append(line.text).append(kCrLf);
+            if (!s.words) s.words = hasLetter(line.text);
+            if (!s.title) s.title = indexOfWord(line.text, QLatin1StringView("TITLE:")) >= 0;
+            continue;
+        }
+        if (m_stretch.first > 0 && m_stretch.named()) {
+            skipped = stretchError();
+            if (more) pushBack(line, false);
+            m_stretch = Stretch();
+            return false;
+        }
+        m_stretch = Stretch();
+        if (!more) return false;
+        if (!line.articleEnd) return true;
+    }
+}
+
+MmRecipe MealMasterReader::stretchError()
+{
+    MmRecipe skipped;
+    skipped.skipped = true;
+    skipped.title = m_stretch.before;
+    skipped.rname = m_stretch.before;
+    skipped.rawText = std::move(m_stretch.raw);
+    const bool one = m_stretch.first == m_stretch.last;
+    const QString lines = one ? QStringLiteral("Zeile %1").arg(m_stretch.first)
+                              : QStringLiteral("Zeilen %1 bis %2").arg(m_stretch.first).arg(m_stretch.last);
+    MmError error;
+    error.line = m_stretch.first;
+    error.rawLength = skipped.rawText.size();
+    if (m_stretch.title) {
+        error.step = QStringLiteral("Titel");
+        error.description = one ? QStringLiteral("Die %1 enthält ein Rezept, dessen Kopfzeile nicht erkannt wurde, "
+                                                 "und wurde nicht gelesen.").arg(lines)
+                                : QStringLiteral("Die %1 enthalten ein Rezept, dessen Kopfzeile nicht erkannt wurde, "
+                                                 "und wurden nicht gelesen.").arg(lines);
+    } else {
+        error.step = QStringLiteral("Rezeptende");
+        error.description = one ? QStringLiteral("Die %1 steht hinter einer Linie, die das Rezept davor beendet hat, "
+                                                 "und wurde nicht gelesen.").arg(lines)
+                                : QStringLiteral("Die %1 stehen hinter einer Linie, die das Rezept davor beendet hat, "
+                                                 "und wurden nicht gelesen.").arg(lines);
+    }
+    skipped.errors.push_back(std::move(error));
+    return skipped;
+}
+
+// The recipe read is handed out; what follows it up to the next header is looked at as
+// what it left.
+MmRecipe MealMasterReader::finished()
+{
+    m_stretch = Stretch();
+    m_stretch.quiet = !m_recipe.complete;
+    m_stretch.afterRule = m_recipe.complete && m_endedAtRule;
+    m_stretch.before = m_recipe.title;
+    return std::move(m_recipe);
+}
+
 std::optional<MmRecipe> MealMasterReader::next()
 {
     text::TextLine line;
     for (;;) {
         if (m_host.cancelled()) return std::nullopt;
-        // A header: skips whatever stands between recipes.
-        do {
-            if (!read(line)) return std::nullopt;
-        } while (!header(line));
+        // A header: passes over whatever stands between recipes, or names it.
+        std::optional<MmRecipe> skipped;
+        if (!toHeader(line, skipped)) return skipped;
         // The title; a second header before it starts the search again, and so does the
         // end of a newsgroup article.
+        QString headerText = line.text;
         qsizetype at = -1;
         while (at < 0 && !line.articleEnd) {
             if (!read(line)) return std::nullopt;
-            if (!header(line)) at = indexOfWord(line.text, QLatin1StringView("TITLE:"));
+            if (header(line)) headerText = line.text;
+            else at = indexOfWord(line.text, QLatin1StringView("TITLE:"));
         }
         if (at < 0) continue;
         m_recipe = MmRecipe();
+        m_closing = closingLineOf(headerText);
+        m_endedAtRule = false;
+        m_closingAt = 0;
         m_part = MmPart();
         m_left.reset();
         m_right.reset();
@@ -401,7 +492,7 @@ std::optional<MmRecipe> MealMasterReader::next()
         m_recipe.titleLine = line.number;
         if (line.cut) {
             cutOff(QStringLiteral("Zeile %1 ist zu lang.").arg(line.number), line.number);
-            return std::move(m_recipe);
+            return finished();
         }
         // Room for a recipe of usual length, so that its lines are not copied over and
         // over as it grows.
@@ -412,7 +503,7 @@ std::optional<MmRecipe> MealMasterReader::next()
         m_recipe.titleRead = true;
 
         m_step = QStringLiteral("Kategorien");
-        if (!readHeadLine(line)) return std::move(m_recipe);
+        if (!readHeadLine(line)) return finished();
         const qsizetype colon = line.text.indexOf(u':');
         const QString categories = m_host.repstr(colon < 0 ? line.text : line.text.mid(colon + 1));
         appendItems(m_recipe.categories, categories);
@@ -420,7 +511,7 @@ std::optional<MmRecipe> MealMasterReader::next()
         m_step = QStringLiteral("Servings");
         for (;;) {
             do {
-                if (!readHeadLine(line)) return std::move(m_recipe);
+                if (!readHeadLine(line)) return finished();
             } while (line.text.isEmpty());
             if (!tagsLine(line.text)) break;
         }
@@ -428,15 +519,66 @@ std::optional<MmRecipe> MealMasterReader::next()
 
         m_step = QStringLiteral("Zutaten");
         QString firstPreparationLine;
-        if (!readIngredients(line, firstPreparationLine)) return std::move(m_recipe);
+        if (!readIngredients(line, firstPreparationLine)) return finished();
         m_recipe.complete = true;
         m_step = QStringLiteral("Zubereitung");
         if (!firstPreparationLine.isNull()) readPreparation(firstPreparationLine);
         if (m_overLimit) m_recipe.complete = false;
         m_recipe.zubereitung = m_host.repstr(m_recipe.zubereitung).trimmed();
         for (QString& keyword : m_recipe.keywords) keyword = m_host.repstr(keyword);
-        return std::move(m_recipe);
+        return finished();
     }
+}
+
+// At an end line: whether the recipe ends here, or the line divides it.
+bool MealMasterReader::endsHere(const text::TextLine& line)
+{
+    if (!m_closing.isEmpty() && QStringView(line.text).trimmed() == m_closing) {
+        m_endedAtRule = false;
+        return true;
+    }
+    if (closingLineAhead()) return false;
+    m_endedAtRule = true;
+    return true;
+}
+
+// Whether the recipe's own closing line follows the end line just read, with a line of text
+// between, before the next header, the file's or the article's end, and within the
+// recipe's limits. No line between may hold "Title:": a recipe whose header was not
+// recognised is never joined to this one. The lines looked at are read again.
+bool MealMasterReader::closingLineAhead()
+{
+    if (m_closing.isEmpty()) return false;
+    std::vector<Ahead> seen;
+    qint64 lines = m_recipeLines;
+    qsizetype chars = m_recipe.rawText.size();
+    bool text = false;
+    bool found = false;
+    Ahead ahead;
+    while (read(ahead.line, &ahead.inRecipe)) {
+        seen.push_back(ahead);
+        const text::TextLine& line = seen.back().line;
+        if (line.articleEnd || line.cut || header(line)) break;
+        if (!seen.back().inRecipe) {
+            if (++lines > kMaxRecipeLines || chars + line.text.size() > kMaxRecipeChars) break;
+            chars += line.text.size() + kCrLf.size();
+        }
+        if (QStringView(line.text).trimmed() == m_closing) {
+            found = text;
+            if (found) m_closingAt = line.number;
+            break;
+        }
+        if (indexOfWord(line.text, QLatin1StringView("TITLE:")) >= 0) break;
+        if (!isBlank(line.text) && !isEndLine(line.text)) text = true;
+        // An earlier divider found the closing line with no "Title:" up to it: the rest
+        // of the way is known.
+        if (text && line.number < m_closingAt) {
+            found = true;
+            break;
+        }
+    }
+    for (auto it = seen.rbegin(); it != seen.rend(); ++it) pushBack(std::move(it->line), it->inRecipe);
+    return found;
 }
 
 // A line where the servings are looked for that lists keywords instead, as other programs
@@ -501,7 +643,12 @@ bool MealMasterReader::readIngredients(text::TextLine& line, QString& firstPrepa
             pushBack(line, false);
             break;
         }
-        if (isEndLine(text)) break;
+        if (isEndLine(text)) {
+            if (endsHere(line)) break;
+            // A divider in the list carries no text.
+            m_left.open = m_right.open = false;
+            continue;
+        }
         if (const std::optional<QString> heading = sectionHeading(text)) {
             sectionLine(*heading, line.number);
             continue;
@@ -794,7 +941,12 @@ void MealMasterReader::readPreparation(const QString& firstLine)
             pushBack(line, false);
             return;
         }
-        if (endsPreparation(line.text)) return;
+        if (endsPreparation(line.text)) {
+            if (endsHere(line)) return;
+            onItsOwn(line.text.trimmed());
+            text += kCrLf;
+            continue;
+        }
         // A heading in the preparation stays, as a line of its own, and reading goes on.
         if (const std::optional<QString> heading = sectionHeading(line.text)) {
             onItsOwn(*heading);

@@ -13,6 +13,9 @@
 //   MMMMM--------------TEIG--------------            a section: a new part with a heading
 //     Preparation text ...                           a line that is no ingredient
 //   MMMMM                                            the end: five or more of "-" and "M"
+// A recipe's own closing line is "MMMMM" after a header of "MMMMM", "-----" after one of
+// dashes; another end line (a rule) followed by text and that closing line is a divider
+// inside the recipe, not its end.
 // A line of two ingredient columns (the second one shifted by 41 columns) gives both,
 // the left column of a part first.
 
@@ -99,6 +102,10 @@ struct MmRecipe {
     bool complete = false;            // false: cut off; only its errors are stored
     bool titleRead = false;           // the title line was read whole: rname holds it
     qint64 titleLine = 0;
+    // No recipe but lines between recipes that are not passed over without a word (text
+    // after a rule that ended the recipe before, a recipe whose header was not
+    // recognised): one error naming them, with title the recipe before's.
+    bool skipped = false;
 };
 
 class MealMasterReader {
@@ -132,7 +139,26 @@ private:
         QStringList problems;
     };
 
+    // The lines passed over between recipes, from the end of one (or the file's or an
+    // article's start) to the next header, the article's end or the file's end.
+    struct Stretch {
+        qint64 first = 0;
+        qint64 last = 0;
+        QString raw;
+        bool words = false;           // a line holds a letter
+        bool title = false;           // a line holds "Title:"
+        bool afterRule = false;       // the recipe before ended at a line not its own closing line
+        bool quiet = false;           // after a recipe cut off, whose error names it already
+        QString before;               // the recipe before's title
+        bool named() const { return !quiet && ((afterRule && words) || title); }
+    };
+
     bool read(text::TextLine& line, bool* again = nullptr);
+    bool toHeader(text::TextLine& line, std::optional<MmRecipe>& skipped);
+    MmRecipe stretchError();
+    MmRecipe finished();
+    bool endsHere(const text::TextLine& line);
+    bool closingLineAhead();
     bool header(const text::TextLine& line);
     void pushBack(text::TextLine line, bool inRecipe);
     bool readInRecipe(text::TextLine& line);
@@ -166,9 +192,13 @@ private:
     qint64 m_lastLine = 0;
     qint64 m_headerLine = 0;          // the line whose header test m_isHeader holds
     bool m_isHeader = false;
+    Stretch m_stretch;
 
     // The recipe being read.
     MmRecipe m_recipe;
+    QString m_closing;                // the recipe's own closing line: "MMMMM", "-----" or none
+    bool m_endedAtRule = false;       // it ended at an end line not its own closing line
+    qint64 m_closingAt = 0;           // where a closing line ahead was last found
     QString m_step;
     qint64 m_recipeLines = 0;
     bool m_overLimit = false;

@@ -543,7 +543,7 @@ void NeuRezept::saveedit_Click()
     recipe.zub = zub->toPlainText();
     recipe.stich = stich->text();
     recipe.lines = workLines();
-    if (const std::optional<QString> refusal = saveRefusal(recipe)) {
+    if (const std::optional<QString> refusal = saveRefusal(cookbook(), recipe)) {
         ui::msgbox(*refusal, ui::Exclamation | ui::OkOnly, QStringLiteral(" "));
         return;
     }

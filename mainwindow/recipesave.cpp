@@ -249,6 +249,16 @@ bool stichTextAllowed(const QString& text)
     return true;
 }
 
+bool stichTextAllowed(db::Database& db, const QString& text)
+{
+    if (stichTextAllowed(text)) return true;
+    for (const QString& piece : text.split(QLatin1Char(','))) {
+        const QString stichwort = piece.trimmed();
+        if (!stichTextAllowed(stichwort) && !findStichwort(db, stichwort)) return false;
+    }
+    return true;
+}
+
 QString stichMessage()
 {
     return QStringLiteral("Bitte verwenden Sie nur Buchstaben und Zahlen als Stichworte und trennen "
@@ -258,7 +268,7 @@ QString stichMessage()
 bool savestich(db::Database& db, qint64 rid, bool keep, const QString& text)
 {
     if (text.isEmpty()) return true;
-    if (!stichTextAllowed(text)) {
+    if (!stichTextAllowed(db, text)) {
         ui::msgbox(stichMessage(), ui::Critical, QStringLiteral(" "));
         return false;
     }
@@ -323,7 +333,7 @@ std::vector<int> partNumbers(const std::vector<QVariant>& nrs)
     return tids;
 }
 
-std::optional<QString> saveRefusal(const EditRecipe& recipe)
+std::optional<QString> saveRefusal(db::Database& db, const EditRecipe& recipe)
 {
     // A recipe without a name is a blank row in every list.
     if (recipe.name.trimmed().isEmpty()) return QStringLiteral("Bitte geben Sie einen Namen für das Rezept ein.");
@@ -335,7 +345,7 @@ std::optional<QString> saveRefusal(const EditRecipe& recipe)
         const QString men = textOf(line.men);
         if (!men.isEmpty() && !readAmount(men)) return amountMessage(men);
     }
-    if (!stichTextAllowed(recipe.stich)) return stichMessage();
+    if (!stichTextAllowed(db, recipe.stich)) return stichMessage();
     return std::nullopt;
 }
 
@@ -396,7 +406,7 @@ EditRecipe loadRecipeForEdit(db::Database& db, qint64 rid)
 
 qint64 saverezept(db::Database& db, const EditRecipe& recipe)
 {
-    if (const std::optional<QString> refusal = saveRefusal(recipe))
+    if (const std::optional<QString> refusal = saveRefusal(db, recipe))
         throw db::DbError(db::errInvalidArgument, *refusal);
     const qint16 port = readServings(recipe.servings).value;
     const qint64 kid = *categoryId(recipe.kid);

@@ -22,6 +22,9 @@ bool savestich(db::Database& db, qint64 rid, bool keep, const QString& text);
 
 // The characters a keyword text may hold (the comma separates keywords).
 bool stichTextAllowed(const QString& text);
+// Whether a keyword text may be stored: each of its keywords holds only those characters,
+// or is one the cookbook has already (an imported "Omi's Beste" passes as it stands).
+bool stichTextAllowed(db::Database& db, const QString& text);
 // What is said of a keyword text with a character it may not hold.
 QString stichMessage();
 
@@ -71,7 +74,7 @@ std::vector<int> partNumbers(const std::vector<QVariant>& nrs);
 // What keeps a recipe from being saved, said in one German sentence; nothing when it may.
 // Checks the name (not blank), the servings (1 to 32767), the category, every amount (no
 // fraction of 0) and the keyword text, before anything is written.
-std::optional<QString> saveRefusal(const EditRecipe& recipe);
+std::optional<QString> saveRefusal(db::Database& db, const EditRecipe& recipe);
 
 // Stores the recipe from the editor in one transaction and returns its id: a new
 // `rezepte` row for rid 0 (under the imported file "Selbst eingegeben"), or the rows of

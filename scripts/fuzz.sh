@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz target of the Meal-Master reading with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs it seeded from the project's Meal-Master files
-# (tests/data/mealmaster) and, where it lies beside the project, the Meal-Master corpus:
+# (tests/data/mealmaster, tests/data/handgemacht) and, where it lies beside the project, the Meal-Master corpus:
 # FUZZ_SECONDS seconds (60), no crash, no hang (10 s an input), memory bounded (1 GB).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +24,7 @@ seed() {
   done < <(find "$top" -mindepth "$depth" -type f ! -name '.*' -print0)
 }
 seed tests/data/mealmaster projekt 1
+seed tests/data/handgemacht handgemacht 1
 seed ../shared/corpus/mealmaster korpus 2
 if [ -z "$(ls -A "$work/seeds")" ]; then
   echo "fuzz.sh: no seeds in tests/data/mealmaster" >&2

@@ -51,11 +51,29 @@ bool windowsOnly(unsigned char b)
     return b == 0xE4 || b == 0xF6 || b == 0xFC;
 }
 
-// é, à, ç, ê, è, î and û of the DOS code pages. In Windows-1252 they are signs (‚ … ‡ ˆ –)
-// and capitals (Š Œ), which hardly stand between two letters.
+// é, â, à, ç, ê, ë, è, ï, î, ô and û of the DOS code pages. In Windows-1252 they are signs
+// (‚ ƒ … ‡ ˆ ‰ ‹ “ –) and capitals (Š Œ), which hardly stand between two letters. ù (97 hex)
+// is not among them: it is the dash of "word—word".
 bool dosAccent(unsigned char b)
 {
-    return b == 0x82 || b == 0x85 || b == 0x87 || b == 0x88 || b == 0x8A || b == 0x8C || b == 0x96;
+    switch (b) {
+    case 0x82: case 0x83: case 0x85: case 0x87: case 0x88: case 0x89: case 0x8A: case 0x8B: case 0x8C:
+    case 0x93: case 0x96:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// é (82 hex) ends French words (café, Rosé, Pâté); the Windows sign there, "‚", hardly
+// follows a letter. The other accents at a word's end are Windows signs after words ("usw…").
+constexpr unsigned char kDosEAcute = 0x82;
+
+// What an accent after a letter shows, once the byte after it is known: a letter follows,
+// or (for é alone) a blank, a sign or the line's end.
+bool accentShowsDos(unsigned char accent, bool letterFollows)
+{
+    return letterFollows || accent == kDosEAcute;
 }
 
 bool asciiLetter(unsigned char b)
@@ -177,9 +195,9 @@ void EncodingDetector::feed(const char* data, qsizetype size)
 void EncodingDetector::takeAscii(unsigned char first, unsigned char last)
 {
     Line& line = m_line;
-    if (line.accentAfterLetter) {
-        line.accentAfterLetter = false;
-        ++(asciiLetter(first) ? line.counts.dos : line.counts.windows);
+    if (line.accentAfterLetter != 0) {
+        ++(accentShowsDos(line.accentAfterLetter, asciiLetter(first)) ? line.counts.dos : line.counts.windows);
+        line.accentAfterLetter = 0;
     }
     if (line.utf8.pending > 0) line.utf8.valid = false;
     line.previousBox = false;
@@ -202,8 +220,8 @@ void EncodingDetector::take(unsigned char b)
         return;
     }
     Line& line = m_line;
-    if (line.accentAfterLetter) {
-        line.accentAfterLetter = false;
+    if (line.accentAfterLetter != 0) {
+        line.accentAfterLetter = 0;
         ++line.counts.windows;
     }
     if (line.utf8.valid) line.utf8.feed(b);
@@ -214,7 +232,7 @@ void EncodingDetector::take(unsigned char b)
     const bool box = dosBox(b);
     if (box && line.previousBox) ++counts.dos;
     // Whether an accent stands inside a word shows only at the next byte.
-    if (dosAccent(b) && line.previousLetter) line.accentAfterLetter = true;
+    if (dosAccent(b) && line.previousLetter) line.accentAfterLetter = b;
     else if (windowsOnly(b)) ++counts.windows;
     line.previousBox = box;
     line.previousLetter = false;
@@ -244,9 +262,11 @@ EncodingDetector::Counts EncodingDetector::totals(qint64* codePageLines, qint64*
         return total;
     }
     ++*codePageLines;
-    total.dos += line.dos;
     // An accent at the line's end stood after a word, not inside it.
-    total.windows += line.windows + (m_line.accentAfterLetter ? 1 : 0);
+    const unsigned char accent = m_line.accentAfterLetter;
+    const bool endDos = accent != 0 && accentShowsDos(accent, false);
+    total.dos += line.dos + (endDos ? 1 : 0);
+    total.windows += line.windows + (accent != 0 && !endDos ? 1 : 0);
     total.undefined += line.undefined;
     total.nonAscii += line.nonAscii;
     return total;

@@ -37,7 +37,7 @@ struct Utf8Scan {
 // - code page 850 when they hold a byte Windows-1252 leaves undefined (81, 8D, 8F, 90,
 //   9D hex), or when they clearly show DOS: DOS umlauts (ä is 84 hex), box drawing (two
 //   such bytes side by side) and DOS accented letters between two letters (è in
-//   "Crème") outweigh twice over what only Windows writes (its punctuation between 80
+//   "Crème"), or é ending a word ("Rosé"), outweigh twice over what only Windows writes (its punctuation between 80
 //   and 9F hex, its ä, ö, ü);
 // - else Windows-1252 (which also reads plain ASCII).
 // Code page 437 puts the German letters where 850 does, so 850 reads both.
@@ -64,7 +64,7 @@ private:
         Counts counts;
         bool previousBox = false;
         bool previousLetter = false;
-        bool accentAfterLetter = false;  // the last byte was a DOS accented letter after a letter
+        unsigned char accentAfterLetter = 0;  // the last byte, a DOS accented letter after a letter
     };
     void take(unsigned char b);
     void takeAscii(unsigned char first, unsigned char last);

@@ -1,6 +1,7 @@
 // The Meal-Master and HTML writers on a copy of the delivered cookbook: exact texts of
 // single recipes, the preview limit, the file encodings and files that cannot be written.
 
+#include "core/fraction.h"
 #include "exchange/export.h"
 #include "platform/paths.h"
 #include "tests/exchange/exportrows.h"
@@ -100,6 +101,15 @@ TEST_F(Writers, MealMasterWritesHeaderColumnsScaledAmountsHeadingsAndWrappedText
                            QStringLiteral("MMMMM"),
                            QString(),
                            QString()}));
+}
+
+// The fixed amount's unit keeps its "x" in the unit column, so the import takes it back as
+// that unit instead of as part of the ingredient.
+TEST_F(Writers, TheFixedAmountsUnitIsWrittenAsXInTheUnitColumn)
+{
+    recipe(QStringLiteral("Blechkuchen"), 4, {{1, 1, kUnscaledUnit, 1, QStringLiteral("Backblech, gefettet")}},
+           std::nullopt);
+    EXPECT_TRUE(mm().contains(QStringLiteral("\r\n      1 x  Backblech, gefettet\r\n"))) << mm().toStdString();
 }
 
 TEST_F(Writers, RecipesWithoutPreparationOrIngredientLinesAreWrittenWithEmptyParts)

@@ -2,6 +2,7 @@
 // they are looked up, units by their exact code first, categories by their first eight
 // characters, keywords, file names with quotes, and maps that forget what was rolled back.
 
+#include "core/fraction.h"
 #include "exchange/lookups.h"
 #include "platform/db/sqlfunctions.h"
 #include "tests/exchange/importfixture.h"
@@ -54,6 +55,35 @@ TEST_F(Lookups, UnitsByExactCodeFirstAndTeaspoonApartFromTablespoon)
     EXPECT_EQ(lookups->geteid("T"), tablespoon);
     EXPECT_EQ(db().scalar("select ename from einheiten where eid=?", {*tablespoon}).toString(), "T");
     EXPECT_TRUE(db().scalar("select elang from einheiten where eid=?", {*tablespoon}).isNull());
+}
+
+TEST_F(Lookups, AUnitIsFoundByItsCodeThenByItsShortNameAndGrStaysAUnitOfItsOwn)
+{
+    const auto unit = [this](const char* ekurz) {
+        return id(QStringLiteral("select eid from einheiten where ekurz='%1'").arg(QLatin1String(ekurz)));
+    };
+    const qint64 before = count(QStringLiteral("select count(*) from einheiten"));
+    // The short names of German files; the codes of Meal-Master keep their units.
+    EXPECT_EQ(lookups->geteid("EL"), unit("tb"));
+    EXPECT_EQ(lookups->geteid("el"), unit("tb"));
+    EXPECT_EQ(lookups->geteid("TL"), unit("ts"));
+    EXPECT_EQ(lookups->geteid("Pr"), unit("pn"));
+    EXPECT_EQ(lookups->geteid("Bd"), unit("bn"));
+    EXPECT_EQ(lookups->geteid("Ts"), unit("c"));
+    EXPECT_EQ(lookups->geteid("Ds"), unit("cn"));
+    EXPECT_EQ(lookups->geteid("ds"), unit("ds"));
+    EXPECT_EQ(lookups->geteid("x"), kUnscaledUnit);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from einheiten")), before);
+    // "gr" of a German file is Gramm, not the cookbook's groß.
+    const auto gr = lookups->geteid("gr");
+    ASSERT_TRUE(gr);
+    EXPECT_NE(*gr, unit("lg"));
+    EXPECT_EQ(db().scalar("select ekurz from einheiten where eid=?", {*gr}).toString(), "gr");
+
+    // A second "EL" an earlier import made keeps being found by its code.
+    db().execute(QStringLiteral("insert into einheiten (ekurz, ename) values ('EL', 'EL')"));
+    const qint64 second = db().lastInsertId();
+    EXPECT_EQ(exchange::ImportLookups(db()).geteid("EL"), second);
 }
 
 TEST_F(Lookups, CategoriesByTheirFirstEightCharactersOrElseAKeyword)

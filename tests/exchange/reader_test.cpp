@@ -4,6 +4,8 @@
 
 #include "tests/exchange/importfixture.h"
 
+#include <utility>
+
 namespace kv::test {
 
 namespace {
@@ -205,14 +207,19 @@ TEST_F(Reader, EveryEndMarkerAfterTheIngredientsEndsTheRecipeAndTheNextIsRead)
 
 TEST_F(Reader, AHeaderBeforeTheTitleStartsTheSearchAgain)
 {
-    // Text around the recipes, and a header or title alone, give no recipe.
+    // Text around the recipes, and a header or title alone, give no recipe. A title under
+    // a header that was not recognised is named in the error list.
     const auto r = read("Liebe Leute, hier zwei Rezepte:\n" + kHeader + "Kein Titel hier\n" +
-                        recipe("Eins", {"      1 c  Mehl"}) +
-                        "Dazwischen ein Gruss\n----- kein Rezept -----\n      Title: Nicht dieses\n" +
-                        recipe("Zwei", {"      2 c  Milch"}) + "Tschuess\n");
+                            recipe("Eins", {"      1 c  Mehl"}) +
+                            "Dazwischen ein Gruss\n----- kein Rezept -----\n      Title: Nicht dieses\n" +
+                            recipe("Zwei", {"      2 c  Milch"}) + "Tschuess\n",
+                        true);
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[0], QStringList({"Eins|4|-", "1.1 1 c Mehl", "#Test"}));
     EXPECT_EQ(r[1], QStringList({"Zwei|4|-", "1.1 2 c Milch", "#Test"}));
+    EXPECT_EQ(errorRows(), QStringList({files() + "rezept1.mmf|Eins|Titel : Fehler 'Die Zeilen 13 bis 15 enthalten ein "
+                                                  "Rezept, dessen Kopfzeile nicht erkannt wurde, und wurden nicht "
+                                                  "gelesen.'"}));
 }
 
 TEST_F(Reader, ARecipeCutOffBeforeItsListEndedIsReportedWithItsLineAndNotStored)
@@ -326,19 +333,28 @@ TEST_F(Reader, OnlyALineOfMarksEndsTheRecipeAndAHeadingInThePreparationStaysAsAL
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(lastPreparation(), QString::fromUtf8("Den Teig kneten.\r\nFür die Soße\r\nSahne aufkochen."));
 
-    // A rule of dashes and "MMMMM-----" end it, also with blanks around them; shorter
-    // dashes and a marker line indented as the export writes one stay text.
+    // A rule of dashes and "MMMMM-----" end it when no closing line follows, also with
+    // blanks around them, and the text after them is named; shorter dashes and a marker
+    // line indented as the export writes one stay text.
     const QByteArray next = recipe("Danach", {"      1 c  Milch"});
+    bool said = false;
     for (const QByteArray& end : {QByteArray(77, '-'), QByteArray("MMMMM-----"), QByteArray(" MMMMM  ")}) {
         SCOPED_TRACE(end.constData());
         skipexisting = false;
+        const bool rule = end.trimmed() != "MMMMM";
         r = read(kHeader + "      Title: Geteilt\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\n\n"
                            "  Erster Teil.\n  --\n  -\n     -----\n  Zweiter Teil.\n" +
-                 end + "\n  Nicht mehr dabei.\n" + next);
+                     end + "\n  Nicht mehr dabei.\n" + next,
+                 rule && !std::exchange(said, true));
         ASSERT_EQ(r.size(), 2u);
         EXPECT_EQ(preparationOf(imported()[imported().size() - 2]),
                   "Erster Teil. -- -\r\n----- Zweiter Teil.");
         EXPECT_EQ(r[1].first(), "Danach|4|-");
+        if (rule) {
+            EXPECT_EQ(errorRows().value(0).section(u'|', 1),
+                      "Geteilt|Rezeptende : Fehler 'Die Zeile 14 steht hinter einer Linie, die das Rezept davor "
+                      "beendet hat, und wurde nicht gelesen.'");
+        }
     }
     EXPECT_EQ(count("select count(*) from importerrors"), 0);
 }

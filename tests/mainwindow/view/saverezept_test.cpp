@@ -241,14 +241,14 @@ TEST_F(SaveRezept, ARecipeWithoutANameIsNeitherAddedNorRenamedToBlank)
     for (const QString& blank : {QString(), QStringLiteral("   "), QStringLiteral("\t")}) {
         SCOPED_TRACE(blank.toStdString());
         EditRecipe added = newRecipe(blank);
-        ASSERT_TRUE(kv::saveRefusal(added).has_value());
-        EXPECT_EQ(*kv::saveRefusal(added), QStringLiteral("Bitte geben Sie einen Namen für das Rezept ein."));
+        ASSERT_TRUE(kv::saveRefusal(*db, added).has_value());
+        EXPECT_EQ(*kv::saveRefusal(*db, added), QStringLiteral("Bitte geben Sie einen Namen für das Rezept ein."));
         EXPECT_THROW(kv::saverezept(*db, added), kv::db::DbError);
         edited.name = blank;
         EXPECT_THROW(kv::saverezept(*db, edited), kv::db::DbError);
         EXPECT_EQ(snapshot(), before);
     }
-    EXPECT_FALSE(kv::saveRefusal(newRecipe(QStringLiteral(" Ei im Glas "))).has_value());
+    EXPECT_FALSE(kv::saveRefusal(*db, newRecipe(QStringLiteral(" Ei im Glas "))).has_value());
 }
 
 TEST_F(SaveRezept, UnitXTakesTheUnscaledIdWhenItIsFreeAndNewUnitsAreAddedOnce)

@@ -80,6 +80,27 @@ TEST_F(Savestich, OnlyLettersDigitsAndHyphensAreAllowedOthersChangeNothing)
     EXPECT_EQ(kv::stichText(*db, 2), QStringLiteral("Frühstück, Süßes"));
 }
 
+// An import stores keywords as its files write them; the editor and the view must not
+// refuse them once they are the cookbook's.
+TEST_F(Savestich, AKeywordTheCookbookHoldsPassesWhateverItsCharacters)
+{
+    db->execute(QStringLiteral("insert into stichworte (stichwort, subsid, ebene) values ('Omi''s Beste', 0, 1)"));
+    ASSERT_TRUE(kv::savestich(*db, 2, false, QStringLiteral("Omi's Beste, Sommer")));
+    EXPECT_EQ(kv::stichText(*db, 2), QStringLiteral("Omi's Beste, Sommer"));
+    EXPECT_TRUE(kv::stichTextAllowed(*db, QStringLiteral(" omi's beste ,Grillfest")));
+
+    kv::EditRecipe edited = kv::loadRecipeForEdit(*db, 2);
+    edited.stich = kv::stichText(*db, 2);
+    EXPECT_EQ(kv::saveRefusal(*db, edited), std::nullopt);
+    // A keyword typed anew is checked as before.
+    edited.stich += QStringLiteral(", Omi's Zweitbeste");
+    EXPECT_EQ(kv::saveRefusal(*db, edited), kv::stichMessage());
+    dialogs.expect(QStringLiteral("Bitte verwenden Sie nur Buchstaben und Zahlen als Stichworte"), Answer::Ok);
+    EXPECT_FALSE(kv::savestich(*db, 2, false, edited.stich));
+    dialogs.verify();
+    EXPECT_EQ(kv::stichText(*db, 2), QStringLiteral("Omi's Beste, Sommer"));
+}
+
 TEST_F(Savestich, MissingRootIsCreatedWithItsPair)
 {
     db->execute(QStringLiteral("delete from substich where sid=1 or subsid=1"));
