@@ -99,7 +99,7 @@ WizardExport::WizardExport(std::function<qint64()> chosenList, QWidget* parent)
     l1 = label(m_cookbookPage, QStringLiteral("l1"), QStringLiteral("Pfad :"));
     l2 = new QComboBox(m_cookbookPage);
     l2->setObjectName(QStringLiteral("l2"));
-    m_folders = ui::folderModel(this);
+    m_folders = new ui::FolderModel(this);
     l3 = new QTreeView(m_cookbookPage);
     l3->setObjectName(QStringLiteral("l3"));
     ui::setupFolderList(l3, m_folders);
@@ -217,7 +217,7 @@ void WizardExport::Form_Load()
     rez->clear();
     const QString home = paths::absoluteFolder(paths::homeFolder());
     ui::showDrive(l3, m_folders, ui::chooseDriveOf(l2, home));
-    l3->setCurrentIndex(m_folders->index(home.chopped(1)));
+    l3->setCurrentIndex(m_folders->indexOf(home.chopped(1)));
     m_pfad = home;
     ui::setOptionChosen(exp1, true);
     ui::setOptionChosen(exp2, false);
@@ -278,7 +278,7 @@ void WizardExport::l2_Change()
 {
     const QString root = l2->currentData().toString();
     ui::showDrive(l3, m_folders, root);
-    l3->setCurrentIndex(m_folders->index(root.size() > 1 ? root.chopped(1) : root));
+    l3->setCurrentIndex(m_folders->indexOf(root.size() > 1 ? root.chopped(1) : root));
     m_pfad = root;
 }
 

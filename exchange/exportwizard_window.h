@@ -10,7 +10,6 @@
 #include <functional>
 
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -18,6 +17,10 @@ class QToolButton;
 class QTreeView;
 
 namespace kv {
+
+namespace ui {
+class FolderModel;
+}
 
 class WizardExport : public ui::Dialog {
     Q_OBJECT
@@ -63,7 +66,7 @@ private:
     QLabel* l1 = nullptr;
     QComboBox* l2 = nullptr;
     QTreeView* l3 = nullptr;
-    QFileSystemModel* m_folders = nullptr;
+    ui::FolderModel* m_folders = nullptr;
     QLabel* l4 = nullptr;
     QLineEdit* l5 = nullptr;
     QLabel* l6 = nullptr;

@@ -72,16 +72,36 @@ QString chooseDriveOf(QComboBox* drives, const QString& folder)
     return drives->itemData(best).toString();
 }
 
-QFileSystemModel* folderModel(QObject* parent)
+FolderModel::FolderModel(QObject* parent)
+    : QSortFilterProxyModel(parent), m_files(new QFileSystemModel(this)),
+      m_program(paths::absoluteFolder(paths::programFolder()))
 {
-    auto* model = new QFileSystemModel(parent);
-    model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    model->setReadOnly(true);
-    model->setRootPath(QStringLiteral("/"));
-    return model;
+    m_files->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    m_files->setReadOnly(true);
+    m_files->setRootPath(QStringLiteral("/"));
+    setRecursiveFilteringEnabled(false);
+    setSourceModel(m_files);
 }
 
-void setupFolderList(QTreeView* folders, QFileSystemModel* model)
+QModelIndex FolderModel::indexOf(const QString& path) const
+{
+    return mapFromSource(m_files->index(path));
+}
+
+QString FolderModel::filePath(const QModelIndex& index) const
+{
+    return m_files->filePath(mapToSource(index));
+}
+
+bool FolderModel::filterAcceptsRow(int row, const QModelIndex& parent) const
+{
+    const QModelIndex folder = m_files->index(row, 0, parent);
+    if (!m_files->fileName(folder).startsWith(u'.')) return true;
+    const QString path = paths::absoluteFolder(m_files->filePath(folder));
+    return m_program.startsWith(path) || path.startsWith(m_program);
+}
+
+void setupFolderList(QTreeView* folders, FolderModel* model)
 {
     folders->setModel(model);
     for (int column = 1; column < model->columnCount(); ++column) folders->hideColumn(column);
@@ -96,24 +116,28 @@ void setupFolderList(QTreeView* folders, QFileSystemModel* model)
     folders->setPalette(p);
 }
 
-void showDrive(QTreeView* folders, QFileSystemModel* model, const QString& root)
+void showDrive(QTreeView* folders, FolderModel* model, const QString& root)
 {
-    folders->setRootIndex(model->index(root.size() > 1 && root.endsWith(u'/') ? root.chopped(1) : root));
+    folders->setRootIndex(model->indexOf(root.size() > 1 && root.endsWith(u'/') ? root.chopped(1) : root));
 }
 
 FolderChooser::FolderChooser(QComboBox* drives, QTreeView* folders, std::function<void()> changed)
-    : QObject(folders), m_drives(drives), m_folders(folders), m_model(folderModel(this)), m_changed(std::move(changed))
+    : QObject(folders), m_drives(drives), m_folders(folders), m_model(new FolderModel(this)),
+      m_changed(std::move(changed))
 {
     fillDriveList(m_drives);
     setupFolderList(m_folders, m_model);
     m_folders->installEventFilter(this);
     connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (!m_moving && current.isValid()) setPath(m_model->filePath(current));
+                if (m_moving || !current.isValid()) return;
+                m_follow = false;
+                m_folders->expand(current);
+                choose(paths::absoluteFolder(m_model->filePath(current)));
             });
     // The rows above the chosen folder arrive after it was selected and push it out of sight.
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-        if (m_path.startsWith(paths::absoluteFolder(loaded))) showInList(m_path);
+    connect(m_model->files(), &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (m_follow && m_path.startsWith(paths::absoluteFolder(loaded))) showInList(m_path);
     });
 }
 
@@ -121,7 +145,13 @@ void FolderChooser::setPath(const QString& folder)
 {
     const QString path = paths::absoluteFolder(folder);
     if (!QFileInfo(path).isDir()) return;
+    m_follow = true;
     showInList(path);
+    choose(path);
+}
+
+void FolderChooser::choose(const QString& path)
+{
     if (path == m_path) return;
     m_path = path;
     if (m_changed) m_changed();
@@ -143,7 +173,7 @@ void FolderChooser::driveChosen()
 
 void FolderChooser::showInList(const QString& path)
 {
-    const QModelIndex index = m_model->index(path.size() > 1 ? path.chopped(1) : path);
+    const QModelIndex index = m_model->indexOf(path.size() > 1 ? path.chopped(1) : path);
     if (!index.isValid()) return;
     m_moving = true;
     m_folders->setCurrentIndex(index);
@@ -156,7 +186,9 @@ bool FolderChooser::eventFilter(QObject* watched, QEvent* event)
 {
     // Scrolling before the first layout has no viewport to measure against.
     if (watched == m_folders && event->type() == QEvent::Show)
-        QTimer::singleShot(0, this, [this] { showInList(m_path); });
+        QTimer::singleShot(0, this, [this] {
+            if (m_follow) showInList(m_path);
+        });
     return QObject::eventFilter(watched, event);
 }
 

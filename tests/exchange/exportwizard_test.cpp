@@ -7,6 +7,7 @@
 #include "exchange/export.h"
 #include "exchange/exportwizard_window.h"
 #include "platform/paths.h"
+#include "platform/ui/folderlists.h"
 #include "platform/ui/look.h"
 #include "tests/mainwindow/startedprogram.h"
 
@@ -14,7 +15,6 @@
 
 #include <QClipboard>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QTest>
 #include <QTreeView>
@@ -119,11 +119,11 @@ TEST_F(ExportWizard, AFolderNameThatWouldLeaveTheChosenFolderIsRefused)
 {
     ASSERT_NE(open(), nullptr);
     auto* l3 = control<QTreeView>(wizard(), "l3");
-    auto* folders = qobject_cast<QFileSystemModel*>(l3->model());
+    auto* folders = qobject_cast<ui::FolderModel*>(l3->model());
     ASSERT_NE(folders, nullptr);
     const QString chosen = env.tempPath(QStringLiteral("ausgaben"));
     ASSERT_TRUE(QDir().mkpath(chosen));
-    l3->setCurrentIndex(folders->index(chosen));
+    l3->setCurrentIndex(folders->indexOf(chosen));
     const auto everything = [](const QString& folder) {
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     };
@@ -261,10 +261,10 @@ TEST_F(ExportWizard, AnExportedCookbookOpensWithoutAnyStepAndASwitchClosesTheWiz
     db().execute(QStringLiteral("insert into zutaten (rid, tid, nr, zutid) values (1, 2, 0, ?)"), {db().lastInsertId()});
     ASSERT_NE(open(), nullptr);
     auto* l3 = control<QTreeView>(wizard(), "l3");
-    auto* folders = qobject_cast<QFileSystemModel*>(l3->model());
+    auto* folders = qobject_cast<ui::FolderModel*>(l3->model());
     ASSERT_NE(folders, nullptr);
     const QString parent = env.tempPath(QString());
-    l3->setCurrentIndex(folders->index(QDir::cleanPath(parent)));
+    l3->setCurrentIndex(folders->indexOf(QDir::cleanPath(parent)));
     box("l5")->setText(QStringLiteral("auszug"));
     box("l8")->setText(QStringLiteral("Auszug"));
     dialogs.expect(QStringLiteral("Fertig."), Answer::Ok).withTitle(QStringLiteral(" "));

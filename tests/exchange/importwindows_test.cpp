@@ -9,6 +9,7 @@
 #include "exchange/importstatus_window.h"
 #include "platform/paths.h"
 #include "platform/texteditor.h"
+#include "platform/ui/folderlists.h"
 #include "platform/ui/look.h"
 #include "tests/exchange/importfixture.h"
 #include "tests/mainwindow/startedprogram.h"
@@ -20,7 +21,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
-#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QImage>
 #include <QListWidget>
@@ -204,9 +204,9 @@ TEST_F(ImportWindows, TheWizardOpensOnTheLastFolderWithItsFilesAndEveryLoadSkips
 
         // The file list follows the folder list.
         auto* idir = control<QTreeView>(w, "idir");
-        auto* model = qobject_cast<QFileSystemModel*>(idir->model());
+        auto* model = qobject_cast<ui::FolderModel*>(idir->model());
         ASSERT_NE(model, nullptr);
-        idir->setCurrentIndex(model->index(files() + QStringLiteral("start/unter")));
+        idir->setCurrentIndex(model->indexOf(files() + QStringLiteral("start/unter")));
         EXPECT_EQ(texts(control<QListWidget>(w, "ifile")), QStringList({"tief.mmf"}));
 
         QTest::mouseClick(control<QLabel>(w, "vorhand1"), Qt::LeftButton);
@@ -347,9 +347,9 @@ TEST_F(ImportWindows, TheWizardsTextsAndFolderArrowsStandOutFromTheirGround)
 
         // The arrow before a folder that holds folders, on the list's ground.
         auto* idir = control<QTreeView>(w, "idir");
-        auto* model = qobject_cast<QFileSystemModel*>(idir->model());
+        auto* model = qobject_cast<ui::FolderModel*>(idir->model());
         ASSERT_NE(model, nullptr);
-        const QModelIndex unter = model->index(files() + QStringLiteral("baum/unter"));
+        const QModelIndex unter = model->indexOf(files() + QStringLiteral("baum/unter"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return idir->visualRect(unter).isValid(); }));
         const QRect row = idir->visualRect(unter);
         const QImage shot = idir->viewport()->grab().toImage();

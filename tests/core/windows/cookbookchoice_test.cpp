@@ -5,14 +5,16 @@
 #include "core/finddir_window.h"
 #include "core/settings.h"
 #include "platform/paths.h"
+#include "platform/ui/folderlists.h"
 #include "tests/mainwindow/startedprogram.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -65,13 +67,13 @@ protected:
     void clickFolder(const QString& folder)
     {
         auto* idir = control<QTreeView>(finddir(), "idir");
-        auto* model = qobject_cast<QFileSystemModel*>(idir->model());
+        auto* model = qobject_cast<ui::FolderModel*>(idir->model());
         ASSERT_NE(model, nullptr);
         const QString path = QDir::cleanPath(folder);
         QRect row;
         QTRY_VERIFY2_WITH_TIMEOUT(
             [&] {
-                const QModelIndex index = model->index(path);
+                const QModelIndex index = model->indexOf(path);
                 if (!index.isValid()) return false;
                 idir->scrollTo(index);
                 row = idir->visualRect(index);
@@ -129,6 +131,97 @@ TEST_F(CookbookChoice, KochbuchLadenReachesTheDeliveredCookbookAgainAfterASwitch
     EXPECT_EQ(rezzahl()->text(), recipes);
     EXPECT_EQ(finddir(), nullptr);
     EXPECT_EQ(quits, 0);
+}
+
+// The program folder lies below a hidden folder of the home folder. Once a list has read
+// the home folder, the program folder entry must still show the program folder's tree.
+TEST_F(CookbookChoice, TheProgramFolderEntryShowsItsTreeAfterTheHomeFolderWasListed)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    const QString delivered = deliveredFolder();
+    const QString home = paths::absoluteFolder(paths::homeFolder());
+    const QString program = paths::absoluteFolder(env.programFolder());
+    const QString other = home + QStringLiteral("Sonntagsessen/");
+    QDir().mkpath(other);
+    for (const char* more : {"Bilder", "Dokumente", "Musik"}) QDir().mkpath(home + QLatin1String(more));
+    ASSERT_TRUE(QFile::copy(delivered + kochbuchdatei, other + kochbuchdatei));
+    // The folders a listing of the home folder shows; the model adds a folder asked for by
+    // its path before it has read the others.
+    const auto visibleFolders = [](const QString& folder) {
+        return int(QDir(folder).entryList(QDir::AllDirs | QDir::NoDotAndDotDot).size());
+    };
+    ASSERT_NO_FATAL_FAILURE(openFinddir());
+    ASSERT_NO_FATAL_FAILURE(chooseDrive(home));
+    ASSERT_NO_FATAL_FAILURE(clickFolder(other));
+    clickStart();
+    dialogs.verify();
+    ASSERT_EQ(cookbook().name(), other + kochbuchdatei);
+
+    // The next run starts on that cookbook: its dialog lists the home folder before the
+    // program folder was ever asked for.
+    shutDown();
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_EQ(cookbook().name(), other + kochbuchdatei);
+    ASSERT_NO_FATAL_FAILURE(openFinddir());
+    auto* idir = control<QTreeView>(finddir(), "idir");
+    auto* model = qobject_cast<ui::FolderModel*>(idir->model());
+    ASSERT_NE(model, nullptr);
+    const QModelIndex homeRow = model->indexOf(QDir::cleanPath(home));
+    QTRY_VERIFY_WITH_TIMEOUT(model->rowCount(homeRow) >= visibleFolders(home), 5000);
+    ASSERT_NO_FATAL_FAILURE(chooseDrive(program));
+    EXPECT_EQ(model->filePath(idir->rootIndex()), QDir::cleanPath(program));
+    ASSERT_NO_FATAL_FAILURE(clickFolder(delivered));
+    EXPECT_EQ(status().left(10), QStringLiteral("Kochbuch :"));
+    clickStart();
+    dialogs.verify();
+    EXPECT_EQ(cookbook().name(), delivered + kochbuchdatei);
+
+    // The export wizard's folder list, after it has shown the home folder.
+    button("export")->click();
+    QWidget* wizard = ui::WindowRegistry::loadedWindow(QStringLiteral("wizard_export"));
+    ASSERT_NE(wizard, nullptr);
+    auto* l3 = control<QTreeView>(wizard, "l3");
+    auto* folders = qobject_cast<ui::FolderModel*>(l3->model());
+    ASSERT_NE(folders, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(folders->rowCount(folders->indexOf(QDir::cleanPath(home))) >= visibleFolders(home), 5000);
+    auto* l2 = control<QComboBox>(wizard, "l2");
+    l2->setCurrentIndex(l2->findData(program));
+    EXPECT_EQ(folders->filePath(l3->rootIndex()), QDir::cleanPath(program));
+    QTRY_VERIFY_WITH_TIMEOUT(l3->visualRect(folders->indexOf(QDir::cleanPath(delivered))).isValid(), 5000);
+    // Hidden folders elsewhere stay hidden.
+    QDir().mkpath(program + QStringLiteral("../.versteckt"));
+    EXPECT_FALSE(folders->indexOf(QDir::cleanPath(program + QStringLiteral("../.versteckt"))).isValid());
+}
+
+// A click on a folder leaves the list where it is: moving it under the mouse would make
+// the next click land on another folder.
+TEST_F(CookbookChoice, AClickOnAFolderDoesNotScrollTheList)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    const QString home = paths::absoluteFolder(paths::homeFolder());
+    for (int i = 0; i < 80; ++i)
+        QDir().mkpath(home + QStringLiteral("Ordner%1/unten").arg(i, 2, 10, QLatin1Char('0')));
+    ASSERT_NO_FATAL_FAILURE(openFinddir());
+    ASSERT_NO_FATAL_FAILURE(chooseDrive(home));
+    auto* idir = control<QTreeView>(finddir(), "idir");
+    auto* model = qobject_cast<ui::FolderModel*>(idir->model());
+    ASSERT_NE(model, nullptr);
+    const auto folder = [&](int i) {
+        return model->indexOf(QDir::cleanPath(home + QStringLiteral("Ordner%1").arg(i, 2, 10, QLatin1Char('0'))));
+    };
+    // Read and sorted.
+    QTRY_VERIFY_WITH_TIMEOUT(folder(79).isValid() && folder(79).row() == folder(0).row() + 79, 5000);
+    idir->scrollTo(folder(40), QAbstractItemView::PositionAtTop);
+    QTRY_VERIFY_WITH_TIMEOUT(idir->visualRect(folder(40)).top() == 0, 5000);
+    const int scrolled = idir->verticalScrollBar()->value();
+
+    const QModelIndex target = folder(41);
+    QTest::mouseClick(idir->viewport(), Qt::LeftButton, {}, idir->visualRect(target).center());
+    EXPECT_EQ(model->filePath(idir->currentIndex()), model->filePath(target));
+    // Its subfolder arrives later: the list stays put then too.
+    QTRY_VERIFY_WITH_TIMEOUT(model->indexOf(model->filePath(target) + QStringLiteral("/unten")).isValid(), 5000);
+    QTest::qWait(100);
+    EXPECT_EQ(idir->verticalScrollBar()->value(), scrolled);
 }
 
 // Overwrites the cells of the first page of the table and of each of its indexes: the
