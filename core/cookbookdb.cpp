@@ -102,6 +102,14 @@ QString cannotOpenMessage(const QString& file, const QString& reason)
            linebreak + reason;
 }
 
+QString heldMessage(const QString& file)
+{
+    return QStringLiteral("Das Kochbuch %1 wird gerade von einem anderen Programm für einen großen Import oder eine "
+                          "Komprimierung benutzt: Klicken Sie auf Wiederholen, sobald es damit fertig ist, oder auf "
+                          "Abbrechen, um ein anderes Kochbuch zu wählen.")
+        .arg(QDir::toNativeSeparators(file));
+}
+
 void noCookbook(const QString& message, BusyPointer& busy)
 {
     busy.set(false);
@@ -252,10 +260,22 @@ std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool
     }
     // Before our own connection holds the file, or the test would find it in use.
     db::removeCompactionLeftovers(path);
+    db::removeColdJournal(path);
     std::unique_ptr<db::Database> opened;
     try {
         opened = db::Database::open(path);
     } catch (const db::DbError& e) {
+        if ((e.number() & 0xff) == SQLITE_BUSY) {
+            // Held to itself by another program for a while (a large import, a compaction):
+            // worth waiting for, and no fault of the file or of the user's rights.
+            busy.set(false);
+            if (ui::msgbox(heldMessage(path), ui::Exclamation | ui::RetryCancel, QStringLiteral(" ")) ==
+                ui::Answer::Retry)
+                return nullptr;
+            nocookbook = true;
+            windows().showFinddirModal();
+            return nullptr;
+        }
         noCookbook(cannotOpenMessage(path, e.text()), busy);
         return nullptr;
     }
@@ -425,6 +445,8 @@ void Main()
     reztabellen = {QStringLiteral("letztsuchrids"), QStringLiteral("rezinaus"), QStringLiteral("rezinmen"),
                    QStringLiteral("rezstich"),      QStringLiteral("zubereit"), QStringLiteral("zutaten")};
     linebreak = QStringLiteral("\n\r");
+    // What killed runs left in the temp folder (a clipboard's text, print hand-overs).
+    paths::removeStalePrivateTempFolders();
     {
         StartingUp flag;
         statement(opendaten);

@@ -80,6 +80,11 @@ void copyselection(db::Database& target, qint64 aid)
 
 QString refusedFolderName(const QString& name)
 {
+    // Every list would show such a folder with an empty name.
+    if (!name.isEmpty() && name.trimmed().isEmpty())
+        return QStringLiteral("Der Name \"%1\" kann kein neues Verzeichnis benennen: Er besteht nur aus Leerzeichen. "
+                              "Bitte geben Sie einen anderen Namen ein.")
+            .arg(name);
     if (!name.contains(u'/') && !name.contains(u'\\') && name != u"." && name != u"..") return {};
     return QStringLiteral("Der Name \"%1\" kann kein neues Verzeichnis benennen: Er darf weder \"/\" noch \"\\\" "
                           "enthalten und nicht \".\" oder \"..\" sein. Bitte geben Sie einen anderen Namen ein.")

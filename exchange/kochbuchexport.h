@@ -24,7 +24,8 @@ void exportCookbook(db::Database& source, const QString& folder, const QString& 
 
 // Why `name` cannot name the new cookbook's folder, in German, or empty when it can: the
 // folder goes inside the one the user chose, and a separator, "." or ".." would lead out
-// of it.
+// of it; blanks alone would look like no name in every list. An empty name is the
+// caller's to ask for.
 QString refusedFolderName(const QString& name);
 
 // The names of the build folders, which no folder of the user's ever gets.

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -136,14 +138,21 @@ QString tempFolder()
 
 namespace {
 
-// The folders this run made, removed when the program ends.
+// The file in a private temp folder that its run holds locked while it lives: a kill ends
+// the lock with the process, so a folder whose lock can be taken belongs to no living run.
+const QString kLiveLock = QStringLiteral("/.kelvor-lebt");
+
+// The folders this run made, with the locks that mark them as living, removed when the
+// program ends.
 struct PrivateFolders {
     std::mutex mutex;
     std::vector<QString> made;
+    std::vector<int> locks;
     ~PrivateFolders()
     {
         for (const QString& folder : made)
             QDir(folder).removeRecursively();
+        for (const int fd : locks) ::close(fd);
     }
 };
 
@@ -178,8 +187,28 @@ QString privateTempFolder()
     if (!::mkdtemp(pattern.data()))
         return {};
     const QString folder = QFile::decodeName(pattern);
+    const int live = ::open(QFile::encodeName(folder + kLiveLock).constData(),
+                            O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (live >= 0 && ::flock(live, LOCK_EX | LOCK_NB) == 0) folders.locks.push_back(live);
+    else if (live >= 0) ::close(live);
     folders.made.push_back(folder);
     return folder;
+}
+
+void removeStalePrivateTempFolders()
+{
+    const QString temp = tempFolder();
+    const QStringList names = QDir(temp).entryList({QStringLiteral("kelvor-??????")},
+                                                   QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        const QString folder = temp + u'/' + name;
+        if (!isPrivateFolder(folder)) continue;
+        const int lock = ::open(QFile::encodeName(folder + kLiveLock).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (lock < 0) continue;
+        // Held while the folder is removed, so a run cannot take it up meanwhile.
+        if (::flock(lock, LOCK_EX | LOCK_NB) == 0) QDir(folder).removeRecursively();
+        ::close(lock);
+    }
 }
 
 QString localPath(const QString& systemPath)

@@ -28,8 +28,12 @@ QString tempFolder();     // stands for TEMP; no trailing '/'
 // nobody else (mode 0700), made on first use and removed when the program ends: files
 // handed from one part of the program to another (the newsgroup text for the import)
 // cannot be read or replaced by another user of a shared temp folder. No trailing '/'.
-// Empty when it cannot be made.
+// Empty when it cannot be made. The run holds a lock on a file in it while it lives.
 QString privateTempFolder();
+// Removes the private temp folders that runs of this program left when they were killed:
+// the user's own, whose run no longer holds its lock. A living run's folder, and one
+// without the lock file (whose run cannot be told from a living one), are left alone.
+void removeStalePrivateTempFolders();
 // Maps a path as the program writes it ("c:\", "C:\news$$$$.txt") to a local path:
 // a drive root becomes the home folder, backslashes become '/'. A path that ends
 // with a separator keeps one ("c:\" gives the home folder followed by '/').

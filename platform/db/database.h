@@ -368,6 +368,12 @@ bool removeCompactionLeftovers(const QString& file);
 // Removes the compacted copy of `file` with its journal and log files, whoever left them;
 // the caller holds the file to itself.
 void removeCompactionCopy(const QString& file);
+// Removes a journal beside `file` that holds nothing to roll back (a writer killed before
+// its journal's first sync leaves its header zeroed): SQLite passes over such a journal
+// and leaves it until the next write, and the cookbook is not one file meanwhile. Only
+// when the user may write there and no connection of this or another program holds the
+// file; a journal to roll back is left to SQLite. False when a journal is still there.
+bool removeColdJournal(const QString& file);
 
 // BEGIN; rolls back in its destructor unless committed.
 class Transaction {

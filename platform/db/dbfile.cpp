@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,14 +74,58 @@ sqlite3* openHandle(const QString& path, int flags, QString& error, int& code)
 }
 
 
-// A WAL file that nobody writes has no -wal beside it; then an immutable reader needs no
-// -shm either and creates nothing in a folder it must not write to.
-QString readOnlyName(const QString& absolute, int& flags)
+// The header of a file kept in WAL mode gives 2 as the versions that read and write it.
+bool walHeader(const QString& absolute)
+{
+    QFile file(absolute);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = file.read(20);
+    return head.size() == 20 && head.at(18) == 2 && head.at(19) == 2;
+}
+
+// Nothing on the medium can be written, by any program (a CD, a read-only mount).
+bool readOnlyMedium(const QString& absolute)
+{
+    struct statvfs fs {};
+    return ::statvfs(QFile::encodeName(absolute).constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0;
+}
+
+// How a file the user may not write is read. With the locks every reader takes, so that
+// each read sees one committed state whole while another program writes the file. Read
+// as immutable, without locks and never looking for another's changes, only where locks
+// cannot be taken: a WAL file without its -wal, whose readers would need a -shm beside it
+// where nothing may be made (a writer of ours switches it back to the journal first), and,
+// as a last resort, a file on a medium nobody can write.
+struct ReadOnlyName {
+    QString name;
+    bool immutable = false;
+};
+
+ReadOnlyName readOnlyName(const QString& absolute, int& flags, bool lastResort = false)
 {
     flags = SQLITE_OPEN_READONLY;
-    if (QFileInfo::exists(absolute + QStringLiteral("-wal"))) return absolute;
+    if (QFileInfo::exists(absolute + QStringLiteral("-wal"))) return {absolute, false};
     flags |= SQLITE_OPEN_URI;
-    return QString::fromLatin1(QUrl::fromLocalFile(absolute).toEncoded()) + QStringLiteral("?mode=ro&immutable=1");
+    const QString uri = QString::fromLatin1(QUrl::fromLocalFile(absolute).toEncoded()) + QStringLiteral("?mode=ro");
+    if (lastResort || walHeader(absolute)) return {uri + QStringLiteral("&immutable=1"), true};
+    return {uri, false};
+}
+
+// Opens a file the user may not write; on a medium nobody can write, a file whose locks
+// are refused is read without them.
+sqlite3* openReadOnly(const QString& absolute, QString& error, int& code, bool& immutable)
+{
+    int flags = 0;
+    ReadOnlyName ro = readOnlyName(absolute, flags);
+    sqlite3* handle = openHandle(ro.name, flags, error, code);
+    const int primary = code & 0xff;
+    if (!handle && !ro.immutable && primary != SQLITE_NOTADB && primary != SQLITE_CORRUPT &&
+        readOnlyMedium(absolute)) {
+        ro = readOnlyName(absolute, flags, true);
+        handle = openHandle(ro.name, flags, error, code);
+    }
+    immutable = ro.immutable;
+    return handle;
 }
 
 // A shared lock on the file itself for as long as it is open: another program (or a
@@ -112,15 +157,15 @@ std::unique_ptr<Database> Database::open(const QString& path, FileLock fileLock)
     const int lock = fileLock == FileLock::Shared ? lockShared(absolute) : -1;
     QString error;
     int code = 0;
-    int flags = SQLITE_OPEN_READWRITE;
-    const QString name = writable ? absolute : readOnlyName(absolute, flags);
-    sqlite3* handle = openHandle(name, flags, error, code);
+    bool immutable = false;
+    sqlite3* handle = writable ? openHandle(absolute, SQLITE_OPEN_READWRITE, error, code)
+                               : openReadOnly(absolute, error, code, immutable);
     if (!handle) {
         if (lock >= 0) ::close(lock);
         throw DbError(code, error);
     }
     std::unique_ptr<Database> db(new Database(handle, path, !writable || sqlite3_db_readonly(handle, "main") == 1));
-    db->d->immutable = name != absolute;
+    db->d->immutable = immutable;
     db->m_lockFd = lock;
     db->configure();
     return db;
@@ -153,11 +198,10 @@ std::unique_ptr<Database> Database::openCandidate(const QString& path, DbError* 
         code = SQLITE_CANTOPEN;
         error = detail::sqliteText(code, QStringLiteral("permission denied"));
     } else {
-        int flags = 0;
-        const QString name = readOnlyName(absolute, flags);
-        if (sqlite3* handle = openHandle(name, flags, error, code)) {
+        bool immutable = false;
+        if (sqlite3* handle = openReadOnly(absolute, error, code, immutable)) {
             std::unique_ptr<Database> db(new Database(handle, path, true));
-            db->d->immutable = name != absolute;
+            db->d->immutable = immutable;
             try {
                 db->configure();
                 return db;
@@ -238,6 +282,45 @@ bool removeCompactionLeftovers(const QString& file)
     if (!lock) return false;
     removeCompactionCopy(absolute);
     return !anyCopyPart(copy);
+}
+
+namespace {
+
+// Whether a connection anywhere holds SQLite's lock of a writer (reserved or pending) on
+// the file: only a program that does not take our file lock would, such as a shell.
+bool writerLockHeld(const QString& absolute)
+{
+    // The bytes SQLite locks for that, 2^30 and one past it, on every system.
+    constexpr off_t kPendingByte = 0x40000000;
+    const int fd = ::open(QFile::encodeName(absolute).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return true;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = kPendingByte;
+    probe.l_len = 2;
+    const bool held = ::fcntl(fd, F_GETLK, &probe) != 0 || probe.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}
+
+}  // namespace
+
+bool removeColdJournal(const QString& file)
+{
+    const QString absolute = absoluteClean(file);
+    const QString journal = absolute + QStringLiteral("-journal");
+    if (!QFileInfo::exists(journal)) return true;
+    if (!writableWithFolder(absolute)) return false;
+    const auto lock = ExclusiveFileLock::tryLock(absolute);
+    if (!lock || writerLockHeld(absolute)) return false;
+    QFile head(journal);
+    if (!head.open(QIODevice::ReadOnly)) return false;
+    // SQLite's own test: a journal whose first byte is zero, or an empty one, is not hot.
+    const QByteArray first = head.read(1);
+    head.close();
+    if (!first.isEmpty() && first.at(0) != 0) return false;
+    return QFile::remove(journal);
 }
 
 void removeCompactionCopy(const QString& file)

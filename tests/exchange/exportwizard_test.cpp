@@ -141,6 +141,18 @@ TEST_F(ExportWizard, AFolderNameThatWouldLeaveTheChosenFolderIsRefused)
         dialogs.verify();
         ASSERT_NE(wizard(), nullptr);
     }
+    // Blanks alone would make a folder whose name looks empty in every list.
+    for (const char* name : {"   ", " \t "}) {
+        box("l5")->setText(QString::fromUtf8(name));
+        dialogs.expect(QStringLiteral("Der Name \"%1\" kann kein neues Verzeichnis benennen: Er besteht nur aus "
+                                      "Leerzeichen.").arg(QString::fromUtf8(name)),
+                       Answer::Ok)
+            .withTitle(kExportTitel)
+            .withStyle(ui::Exclamation | ui::OkOnly);
+        press("start");
+        dialogs.verify();
+        ASSERT_NE(wizard(), nullptr);
+    }
     EXPECT_EQ(everything(chosen), QStringList());
     EXPECT_EQ(everything(env.tempPath(QString())), around);
 

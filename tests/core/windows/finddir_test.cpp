@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -294,6 +295,77 @@ TEST_F(FinddirTest, CrossInsideTheOpeningLoopAsksAndEndsOnYes)
     EXPECT_FALSE(kochbuchdb);
     // The opening loop ends the program; the dialog does not quit under its feet.
     EXPECT_EQ(quits, 0);
+}
+
+// A large import or a compaction of another program holds the cookbook to itself for a
+// while: the opening says so, without a word about rights or path lengths, and tries again
+// or lets the user choose another cookbook.
+TEST_F(FinddirTest, ACookbookHeldByAnotherProgramIsSaidSoAndTriedAgainOrAnotherIsChosen)
+{
+    const QString held = cookbookCopy(QStringLiteral("belegt"), QStringLiteral("Belegt"), 3);
+    const QString other = cookbookCopy(QStringLiteral("anderes"), QStringLiteral("Anderes"), 4);
+    kv::savereg(kv::reg::loadeddir, held);
+    auto lock = kv::db::ExclusiveFileLock::tryLock(held + kv::kochbuchdatei);
+    ASSERT_TRUE(lock);
+    const QString busy = QStringLiteral("wird gerade von einem anderen Programm für einen großen Import");
+    dialogs.expect(busy, Answer::Retry).withStyle(kv::ui::Exclamation | kv::ui::RetryCancel);
+    dialogs.expect(busy, Answer::Retry).whileShown([&] { lock.reset(); });
+    kv::startingup = true;
+    kv::opendaten();
+    kv::startingup = false;
+    dialogs.verify();
+    ASSERT_TRUE(kochbuchdb);
+    EXPECT_EQ(kochbuchdb->name(), held + kv::kochbuchdatei);
+
+    kochbuchdb.reset();
+    lock = kv::db::ExclusiveFileLock::tryLock(held + kv::kochbuchdatei);
+    ASSERT_TRUE(lock);
+    dialogs.expect(busy, Answer::Cancel);
+    dialogs.expectModal(QStringLiteral("finddir"), [&] {
+        dialog()->setIdirPath(other);
+        click("start");
+        return 1;
+    });
+    kv::startingup = true;
+    kv::opendaten();
+    kv::startingup = false;
+    dialogs.verify();
+    ASSERT_TRUE(kochbuchdb);
+    EXPECT_EQ(kochbuchdb->name(), other + kv::kochbuchdatei);
+}
+
+// A writer killed before its journal's first sync leaves a journal with a zeroed header,
+// which SQLite passes over: the opening removes it, unless another program holds the
+// cookbook. A journal with something to roll back is SQLite's.
+TEST_F(FinddirTest, TheOpeningRemovesAJournalWithNothingToRollBack)
+{
+    const QString folder = cookbookCopy(QStringLiteral("kalt"), QStringLiteral("Kalt"), 3);
+    const QString journal = folder + kv::kochbuchdatei + QStringLiteral("-journal");
+    kv::savereg(kv::reg::loadeddir, folder);
+    const auto open = [this] {
+        kv::startingup = true;
+        kv::opendaten();
+        kv::startingup = false;
+        dialogs.verify();
+    };
+
+    // Held by another program: left as it is.
+    kv::test::writeFileBytes(journal, QByteArray(4096, '\0'));
+    {
+        auto other = kv::db::Database::open(folder + kv::kochbuchdatei);
+        open();
+        EXPECT_TRUE(QFileInfo::exists(journal));
+        kochbuchdb.reset();
+    }
+    open();
+    ASSERT_TRUE(kochbuchdb);
+    EXPECT_FALSE(QFileInfo::exists(journal));
+    EXPECT_EQ(kochbuchdb->recordCount(QStringLiteral("rezepte")), 3);
+    kochbuchdb.reset();
+
+    kv::test::writeFileBytes(journal, QByteArray());
+    open();
+    EXPECT_FALSE(QFileInfo::exists(journal)) << "an empty journal is not hot either";
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QThread>
 
 namespace {
 
@@ -152,4 +154,65 @@ TEST(TestEnvironmentTest, PutsHomeStoreAndLocaleBack)
     EXPECT_EQ(kv::settings::storeFile(), store);
     EXPECT_EQ(QLocale(), locale);
     EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+namespace {
+
+// A private temp folder as a run of the program leaves it, with its lock file.
+QString runFolder(const QString& name, bool withLock = true, QFile::Permissions mode = QFile::ReadOwner |
+                                                                                      QFile::WriteOwner |
+                                                                                      QFile::ExeOwner)
+{
+    const QString folder = kv::paths::tempFolder() + u'/' + name;
+    EXPECT_TRUE(QDir().mkpath(folder));
+    kv::test::writeFileBytes(folder + QStringLiteral("/kelvor-druckuebergabe.db"), "Übergabe");
+    if (withLock) kv::test::writeFileBytes(folder + QStringLiteral("/.kelvor-lebt"), "");
+    QFile::setPermissions(folder, mode);
+    return folder;
+}
+
+}  // namespace
+
+// What killed runs left is removed at the next start; a living run's folder, this run's
+// own, one that cannot be told from a living one and one that is not ours as a run makes
+// it are kept.
+TEST(PrivateTempFolders, ADeadRunsFolderIsRemovedAndALivingRunsFolderKept)
+{
+    kv::test::TestEnvironment env;
+    const QString own = kv::paths::privateTempFolder();
+    ASSERT_FALSE(own.isEmpty());
+    const QString dead = runFolder(QStringLiteral("kelvor-tot123"));
+    const QString living = runFolder(QStringLiteral("kelvor-lebt12"));
+    const QString unmarked = runFolder(QStringLiteral("kelvor-alt123"), false);
+    const QString open = runFolder(QStringLiteral("kelvor-offen1"), true,
+                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                       QFile::ExeOther);
+    // Another run: a process that holds the folder's lock.
+    QProcess holder;
+    holder.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec 9>>'%1/.kelvor-lebt' && flock -x 9 "
+                                                                             "&& exec sleep 30").arg(living)});
+    ASSERT_TRUE(holder.waitForStarted());
+    const auto held = [&] {
+        QProcess probe;
+        probe.start(QStringLiteral("flock"), {QStringLiteral("-n"), QStringLiteral("-x"),
+                                              living + QStringLiteral("/.kelvor-lebt"), QStringLiteral("true")});
+        probe.waitForFinished();
+        return probe.exitCode() != 0;
+    };
+    for (int tries = 0; tries < 250 && !held(); ++tries) QThread::msleep(20);
+    ASSERT_TRUE(held());
+
+    kv::paths::removeStalePrivateTempFolders();
+    EXPECT_FALSE(QFileInfo::exists(dead));
+    EXPECT_TRUE(QFileInfo::exists(living + QStringLiteral("/kelvor-druckuebergabe.db")));
+    EXPECT_TRUE(QFileInfo::exists(own));
+    EXPECT_TRUE(QFileInfo::exists(unmarked));
+    EXPECT_TRUE(QFileInfo::exists(open));
+
+    // Killed, it leaves its folder to the next start.
+    holder.kill();
+    holder.waitForFinished();
+    kv::paths::removeStalePrivateTempFolders();
+    EXPECT_FALSE(QFileInfo::exists(living));
+    EXPECT_TRUE(QFileInfo::exists(own));
 }
