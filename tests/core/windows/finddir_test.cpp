@@ -48,6 +48,15 @@ protected:
         return m_closedOn;
     }
 
+    // The opening as the start runs it, with the boxes the test expects.
+    void openAtStart()
+    {
+        kv::startingup = true;
+        kv::opendaten();
+        kv::startingup = false;
+        dialogs.verify();
+    }
+
     QString emptyFolder(const QString& name)
     {
         const QString folder = env.tempPath(name) + u'/';
@@ -310,10 +319,7 @@ TEST_F(FinddirTest, ACookbookHeldByAnotherProgramIsSaidSoAndTriedAgainOrAnotherI
     const QString busy = QStringLiteral("wird gerade von einem anderen Programm für einen großen Import");
     dialogs.expect(busy, Answer::Retry).withStyle(kv::ui::Exclamation | kv::ui::RetryCancel);
     dialogs.expect(busy, Answer::Retry).whileShown([&] { lock.reset(); });
-    kv::startingup = true;
-    kv::opendaten();
-    kv::startingup = false;
-    dialogs.verify();
+    openAtStart();
     ASSERT_TRUE(kochbuchdb);
     EXPECT_EQ(kochbuchdb->name(), held + kv::kochbuchdatei);
 
@@ -326,10 +332,7 @@ TEST_F(FinddirTest, ACookbookHeldByAnotherProgramIsSaidSoAndTriedAgainOrAnotherI
         click("start");
         return 1;
     });
-    kv::startingup = true;
-    kv::opendaten();
-    kv::startingup = false;
-    dialogs.verify();
+    openAtStart();
     ASSERT_TRUE(kochbuchdb);
     EXPECT_EQ(kochbuchdb->name(), other + kv::kochbuchdatei);
 }
@@ -342,29 +345,23 @@ TEST_F(FinddirTest, TheOpeningRemovesAJournalWithNothingToRollBack)
     const QString folder = cookbookCopy(QStringLiteral("kalt"), QStringLiteral("Kalt"), 3);
     const QString journal = folder + kv::kochbuchdatei + QStringLiteral("-journal");
     kv::savereg(kv::reg::loadeddir, folder);
-    const auto open = [this] {
-        kv::startingup = true;
-        kv::opendaten();
-        kv::startingup = false;
-        dialogs.verify();
-    };
 
     // Held by another program: left as it is.
     kv::test::writeFileBytes(journal, QByteArray(4096, '\0'));
     {
         auto other = kv::db::Database::open(folder + kv::kochbuchdatei);
-        open();
+        openAtStart();
         EXPECT_TRUE(QFileInfo::exists(journal));
         kochbuchdb.reset();
     }
-    open();
+    openAtStart();
     ASSERT_TRUE(kochbuchdb);
     EXPECT_FALSE(QFileInfo::exists(journal));
     EXPECT_EQ(kochbuchdb->recordCount(QStringLiteral("rezepte")), 3);
     kochbuchdb.reset();
 
     kv::test::writeFileBytes(journal, QByteArray());
-    open();
+    openAtStart();
     EXPECT_FALSE(QFileInfo::exists(journal)) << "an empty journal is not hot either";
 }
 
