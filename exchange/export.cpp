@@ -1,6 +1,7 @@
 #include "exchange/export.h"
 
 #include "core/fraction.h"
+#include "core/ingredientline.h"
 #include "platform/db/database.h"
 #include "platform/paths.h"
 #include "platform/textreplace/cp1252.h"
@@ -25,7 +26,7 @@ const QString kHinweis =
 
 struct Zeile {
     int tid = 0;
-    int nr = 0;  // 0: a heading of the ingredient list
+    bool heading = false;  // opens a part of the ingredient list: its text alone is written
     std::optional<qint64> eid;
     std::optional<double> menge;
     QString ekurz;
@@ -80,7 +81,7 @@ public:
             if (!m_rows.isNull(7) && !m_rows.isNull(15)) {
                 Zeile z;
                 z.tid = int(m_rows.int64(8));
-                z.nr = int(m_rows.int64(9));
+                z.heading = isHeadingLine(m_rows.value(9), m_rows.value(11), m_rows.value(10));
                 if (!m_rows.isNull(10)) z.eid = m_rows.int64(10);
                 if (!m_rows.isNull(11)) z.menge = m_rows.value(11).toDouble();
                 z.ekurz = m_rows.text(12);
@@ -212,7 +213,7 @@ QString mmBlock(const Rezept& r, const QString& stichworte, const QDate& today)
     b += QStringLiteral("Categories: ") + r.kname + kCrLf;
     b += QStringLiteral("  Servings: ") + QString::number(r.p) + QStringLiteral(" Portionen") + kCrLf + kCrLf;
     for (const Zeile& z : r.zeilen)
-        b += z.nr == 0 ? mmUeberschrift(z.zname) + kCrLf : mmZutat(z, r);
+        b += z.heading ? mmUeberschrift(z.zname) + kCrLf : mmZutat(z, r);
     b += kCrLf + mmZubereitung(r.ztext) + kCrLf;
     b += QStringLiteral("Stichworte: ") + stichworte + kCrLf;
     b += QStringLiteral("MMMMM") + kCrLf + kCrLf;
@@ -227,7 +228,7 @@ QString htmlBlock(const Rezept& r)
          kCrLf;
     b += kCrLf + QStringLiteral("<PRE>");
     for (const Zeile& z : r.zeilen) {
-        if (z.nr == 0) {
+        if (z.heading) {
             b += QStringLiteral("</PRE>") + kCrLf + QStringLiteral("<P>") + z.zname.toHtmlEscaped() +
                  QStringLiteral(" :</P>") + kCrLf + QStringLiteral("<PRE>");
         } else {

@@ -138,6 +138,11 @@ void NeuRezept::buildControls()
     m_lines->setEditable(true);
     m_lines->setAllowAddNew(true);
     m_lines->setAllowDelete(true);
+    // However a line is begun (typed, clicked into, pasted), it is never stored without a
+    // number: the save would take it for a heading.
+    m_lines->onAddNew = [this](db::Recordset& added) {
+        if (added.value(QStringLiteral("nr")).isNull()) added.setValue(QStringLiteral("nr"), nextLineNumber());
+    };
     neugrid->setModel(m_lines);
     neugrid->setItemDelegate(new ui::MoveOnDelegate(neugrid));
     neugrid->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -431,18 +436,25 @@ void NeuRezept::neugrid_KeyDown(int& keyCode, int shift)
     for (int row : rows) m_lines->removeRows(row, 1);
 }
 
+qint64 NeuRezept::nextLineNumber()
+{
+    const QVariant last = cookbook().scalar(QStringLiteral("select nr from editzutat order by rowid desc limit 1"));
+    return last.isValid() ? last.toLongLong() + 1 : 1;
+}
+
 bool NeuRezept::numberNewLine(int row)
 {
     if (!m_lines->isNewRow(row) || !cell(row, ColNr).toString().isEmpty()) return false;
-    const QVariant last = cookbook().scalar(QStringLiteral("select nr from editzutat order by rowid desc limit 1"));
-    setCell(row, ColNr, last.isValid() ? last.toLongLong() + 1 : 1);
+    setCell(row, ColNr, nextLineNumber());
     return true;
 }
 
 void NeuRezept::neugrid_RowColChange(const QModelIndex& current, const QModelIndex& previous)
 {
     if (!current.isValid()) return;
-    if (previous.isValid() && numberNewLine(current.row()) && current.column() == ColNr) {
+    // Also a line begun with the mouse while the grid had no cell marked: the number shows
+    // at once, as for one begun with the keys.
+    if (numberNewLine(current.row()) && current.column() == ColNr) {
         // On to "Menge" once the grid has finished its own move, which opens the number
         // for typing.
         const int row = current.row();
@@ -545,6 +557,12 @@ void NeuRezept::saveedit_Click()
     recipe.lines = workLines();
     if (const std::optional<QString> refusal = saveRefusal(cookbook(), recipe)) {
         ui::msgbox(*refusal, ui::Exclamation | ui::OkOnly, QStringLiteral(" "));
+        // The name typed next goes where it is asked for, not into the control that had the
+        // focus (blanks typed on "−" would lower the servings).
+        if (recipe.name.trimmed().isEmpty()) {
+            activateWindow();
+            reznam->setFocus(Qt::OtherFocusReason);
+        }
         return;
     }
     qint64 rid = 0;

@@ -63,6 +63,8 @@ private:
     void neugrid_MouseMove();
     void neugrid_KeyDown(int& keyCode, int shift);
     void neugrid_RowColChange(const QModelIndex& current, const QModelIndex& previous);
+    // The number a line added now gets: the last stored line's plus 1, 1 for the first.
+    qint64 nextLineNumber();
     // The line numbering of a row the user starts; true when it wrote a number.
     bool numberNewLine(int row);
     // The unit check of a row whose "Einheit" the cursor has left.

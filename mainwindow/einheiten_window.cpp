@@ -82,7 +82,12 @@ void Einheiten::bringBack(QWidget* editor)
     if (!m_placed) {
         ui::placeBeside(this, editor);
         m_placed = true;
+    } else if (!m_besideEditor) {
+        // The window system places the editor without regard to the list's stored place,
+        // and on a small screen over the list's codes; the list stays where it was left.
+        ui::placeBeside(editor, this);
     }
+    m_besideEditor = true;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();

@@ -27,7 +27,8 @@ public:
     void setUnitChosen(std::function<void(const QString& ename)> chosen) { m_chosen = std::move(chosen); }
     // Shows the list normal, not minimised, above the editor's windows: a tool window has no
     // taskbar entry to bring it back by. The first time without a stored place it opens
-    // beside `editor`.
+    // beside `editor`; with one, it stays there and the editor's first opening puts the
+    // editor beside it.
     void bringBack(QWidget* editor);
 
     void elist_Click();
@@ -44,6 +45,8 @@ private:
     // A place of its own: stored from last time, or given beside the editor. Only such a
     // place is stored again at the shut-down.
     bool m_placed = false;
+    // The editor stands beside the list since this run first showed them together.
+    bool m_besideEditor = false;
 };
 
 }  // namespace kv

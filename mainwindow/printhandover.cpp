@@ -1,6 +1,7 @@
 #include "mainwindow/printhandover.h"
 
 #include "core/fraction.h"
+#include "core/ingredientline.h"
 #include "mainwindow/recipegone.h"
 #include "platform/print/printlog.h"
 #include "printing/handoverdb.h"
@@ -24,10 +25,14 @@ const QString kColumns =
 const QString kRecipeLines = QStringLiteral(
     "((rezepte INNER JOIN zutaten ON rezepte.rid = zutaten.rid) LEFT JOIN einheiten "
     "ON einheiten.eid = zutaten.eid)");
+// A line without a number is handed over as a heading (0) or as a line printed without
+// its number (kUnnumberedLine): so the print tells them apart, and each keeps a key of its
+// own, as the editor's save gives no part two lines without a number.
 const QString kLineColumns = QStringLiteral(
     "rezepte.rid, rezepte.rname, %1 AS p, rezepte.port, rezepte.ungenau AS ungen, zubereit.ztext, "
-    "zutaten.tid, zutaten.nr, einheiten.eid, einheiten.ename, zutaten.menge AS men, "
-    "zutindex.zutat AS zname");
+    "zutaten.tid, case when coalesce(trim(zutaten.nr),'')<>'' then zutaten.nr when %2 then 0 else %3 end, "
+    "einheiten.eid, einheiten.ename, zutaten.menge AS men, zutindex.zutat AS zname")
+    .arg(QStringLiteral("%1"), headingLineSql(QStringLiteral("zutaten")), QString::number(kUnnumberedLine));
 
 // The raw lines of every recipe of list or menu `id`, under the name the expression `name`
 // gives, in the columns of kColumns; `withPlace` adds each dish's place in the menu. The
@@ -187,7 +192,7 @@ bool handOverShoppingList(db::Database& db, const db::Database& cookbook, bool m
         db::Statement lines(db, linesOfList(menu, *id,
                                             QStringLiteral("'Einkaufsliste ' || coalesce(%1,'')")
                                                 .arg(menu ? QStringLiteral("mname") : QStringLiteral("aname")),
-                                            false, QStringLiteral(" and zutaten.nr<>0")));
+                                            false, QStringLiteral(" and not ") + headingLineSql(QStringLiteral("zutaten"))));
         db::Statement insert(db, QStringLiteral("INSERT INTO [rep-einkauf] ( ") + kColumns +
                                      QStringLiteral(" ) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
         // The places of kColumns.

@@ -152,6 +152,27 @@ bool writesLine(const EditLine& line)
     return !line.zut.isNull() && !line.zut.toString().isEmpty();
 }
 
+// The numbers the lines are stored with. A line with an amount or a unit but no number
+// (the grid may leave one unnumbered) follows the line before it in its part, 1 first in
+// a part: without a number it would open a part and be read as a heading.
+std::vector<QVariant> numbersToStore(const std::vector<const EditLine*>& lines)
+{
+    std::vector<QVariant> nrs;
+    nrs.reserve(lines.size());
+    int previous = 0;
+    for (const EditLine* line : lines) {
+        std::optional<int> nr = lineNumber(line->nr);
+        // An amount of 0 is stored as none.
+        const QString men = textOf(line->men).trimmed();
+        const std::optional<double> amount = men.isEmpty() ? std::optional<double>(0.0) : readAmount(men);
+        const bool cooked = !amount || *amount != 0.0 || !textOf(line->ename).trimmed().isEmpty();
+        if (!nr && cooked) nr = previous + 1;
+        nrs.push_back(nr ? QVariant(*nr) : QVariant());
+        previous = nr ? *nr : 0;
+    }
+    return nrs;
+}
+
 std::optional<qint64> categoryId(const QString& kid)
 {
     bool ok = false;
@@ -442,12 +463,9 @@ qint64 saverezept(db::Database& db, const EditRecipe& recipe)
     db.execute(QStringLiteral("insert into zubereit (rid,ztext) values (?,?)"), {rid, recipe.zub});
 
     std::vector<const EditLine*> lines;
-    std::vector<QVariant> nrs;
-    for (const EditLine& line : recipe.lines) {
-        if (!writesLine(line)) continue;
-        lines.push_back(&line);
-        nrs.push_back(line.nr);
-    }
+    for (const EditLine& line : recipe.lines)
+        if (writesLine(line)) lines.push_back(&line);
+    const std::vector<QVariant> nrs = numbersToStore(lines);
     const std::vector<int> tids = partNumbers(nrs);
     {
         LineWriter writer(db);
@@ -456,8 +474,7 @@ qint64 saverezept(db::Database& db, const EditRecipe& recipe)
             const QVariant eid = writer.unitId(line);
             const qint64 zutid = writer.ingredientId(line.zut.toString());
             const QVariant menge = storedAmount(line);
-            const std::optional<int> nr = lineNumber(line.nr);
-            writer.addLine({rid, tids[i], nr ? QVariant(*nr) : QVariant(), eid, menge, zutid});
+            writer.addLine({rid, tids[i], nrs[i], eid, menge, zutid});
         }
     }
 

@@ -79,7 +79,10 @@ std::optional<QString> saveRefusal(db::Database& db, const EditRecipe& recipe);
 // Stores the recipe from the editor in one transaction and returns its id: a new
 // `rezepte` row for rid 0 (under the imported file "Selbst eingegeben"), or the rows of
 // recipe rid replaced; its copies in selection lists and menus follow its name, category
-// and servings; new ingredient texts and units are added once; the keywords are stored.
+// and servings; new ingredient texts and units are added once; the keywords are stored. A
+// line with an amount or a unit but no number is stored with the number after the line
+// before it in its part (1 first in a part); a line with its text alone and no number
+// stays a heading.
 // Throws db::DbError (German text) when anything fails or saveRefusal refuses it, and
 // RecipeGone when an edited recipe is gone, leaving the cookbook as it was. Check saveRefusal first, to say why; the
 // work table is not touched here.

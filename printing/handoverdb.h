@@ -27,6 +27,10 @@ inline const QString kHandoverColumns = QStringLiteral(
     "eval LONG, ename VARCHAR(20) COLLATE NOCASE_DE, men VARCHAR(50) COLLATE NOCASE_DE, "
     "zname VARCHAR(255) COLLATE NOCASE_DE");
 
+// The `nr` of a handed-over line that has none but is no heading (a heading's is 0): it is
+// printed without a number.
+inline constexpr int kUnnumberedLine = -1;
+
 class HandoverDatabase {
 public:
     // kelvor-druckuebergabe.db in the program's private temp folder; throws db::DbError when

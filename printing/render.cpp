@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 #include "platform/print/printlog.h"
+#include "printing/handoverdb.h"
 #include "printing/layout.h"
 #include "printing/printbitmaps.h"
 #include "printing/printnumber.h"
@@ -123,7 +124,7 @@ public:
         const double c = m_state.zutchar;
         while (st.step()) {
             const double x = st.int64(4), y = st.int64(5), w = st.int64(6), h = st.int64(7);
-            if (st.int64(2) != 0)
+            if (st.int64(2) != 0 && st.int64(2) != kUnnumberedLine)
                 text(st.text(2), 2, x, y, 2.5 * c, h, textflags::wordbreakRight, 0.6);
             if (!st.isNull(8))
                 text(st.text(8), 2, x + 3 * c, y, 7 * c, h, textflags::wordbreakRight);

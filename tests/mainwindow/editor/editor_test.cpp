@@ -584,6 +584,26 @@ TEST_F(EditorAsSeen, ARecipeWithoutANameIsRefusedAndNothingChanges)
     EXPECT_EQ(valueWith(QStringLiteral("select count(*) from rezepte where rname=?"), first).toLongLong(), 1);
 }
 
+TEST_F(EditorAsSeen, AfterARefusedEmptyNameTheKeysGoIntoTheNameBox)
+{
+    typeNewRecipe(QString());
+    typeOver(box("port"), QStringLiteral("6"));
+    for (QWidget* before : {static_cast<QWidget*>(control<QPlainTextEdit>(editor(), "zub")),
+                            static_cast<QWidget*>(editorButton("minus"))}) {
+        box("reznam")->clear();
+        focus(before);
+        dialogs.expect(QStringLiteral("Bitte geben Sie einen Namen für das Rezept ein."), Answer::Ok);
+        editorButton("saveedit")->click();
+        dialogs.verify();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), box("reznam")) << before->objectName().toStdString();
+        type(QStringLiteral("  Zwiebelkuchen"));
+        EXPECT_EQ(box("reznam")->text(), QStringLiteral("  Zwiebelkuchen"));
+        EXPECT_TRUE(control<QPlainTextEdit>(editor(), "zub")->toPlainText().isEmpty());
+        EXPECT_EQ(box("port")->text(), QStringLiteral("6")) << "blanks typed on the minus button lower the servings";
+    }
+}
+
 TEST_F(EditorAsSeen, ANewRecipeSavedIsTheOneTheListStandsOnAndShows)
 {
     const qint64 recipes = count(QStringLiteral("select count(*) from rezepte"));

@@ -143,6 +143,30 @@ TEST_F(SaveRezept, ANewRecipeIsFiledUnderSelbstEingegebenWithItsLinesInParts)
     EXPECT_EQ(count(QStringLiteral("select count(*) from importdateien")), 3);
 }
 
+// A line begun in the grid without its number still follows the line before it; only a
+// line with its text alone and no number is a heading.
+TEST_F(SaveRezept, ALineWithAnAmountOrAUnitButNoNumberFollowsTheLineBeforeIt)
+{
+    EditRecipe r = newRecipe(QStringLiteral("Pflaumenmus"));
+    r.lines = {line(kNull, QStringLiteral("2"), QStringLiteral("kg"), QStringLiteral("Pflaumen")),
+               line(1, QStringLiteral("250"), QStringLiteral("g"), QStringLiteral("Zucker")),
+               line(QString(), QString(), QStringLiteral("Pr"), QStringLiteral("Zimt")),
+               line(kNull, QString(), QString(), QStringLiteral("Zum Abfüllen")),
+               line(kNull, QStringLiteral("4"), QString(), QStringLiteral("Gläser")),
+               line(0, QString(), QString(), QStringLiteral("Dazu")),
+               line(kNull, QStringLiteral("1/2"), QString(), QStringLiteral("Zitrone"))};
+    const qint64 rid = kv::saverezept(*db, r);
+    const QString kg = value(QStringLiteral("select eid from einheiten where ename='kg'")).toString();
+    const QString pr = value(QStringLiteral("select eid from einheiten where ename='Pr'")).toString();
+    EXPECT_EQ(linesOf(rid), (QStringList{QStringLiteral("1|1|%1|2|Pflaumen").arg(kg),
+                                         QStringLiteral("2|1|11|250|Zucker"),
+                                         QStringLiteral("2|2|%1|Null|Zimt").arg(pr),
+                                         QStringLiteral("3|Null|Null|Null|Zum Abfüllen"),
+                                         QStringLiteral("3|1|Null|4|Gläser"),
+                                         QStringLiteral("4|0|Null|Null|Dazu"),
+                                         QStringLiteral("4|1|Null|0.5|Zitrone")}));
+}
+
 // An edit writes the title, servings and category only where they differ, and then as
 // typed: a title that differs in its letter case alone, or a servings text "04", is a
 // change; a recipe marked inexact is marked exact by any save.
