@@ -106,6 +106,10 @@ void Hm::katgrid_Change()
     // a first choice of the row "0" is the user's too and shows every recipe.
     if (bound.isEmpty())
         return;
+    // `kat` stands on the entry chosen: whatever reads the filter rows again (an import
+    // adding its files) finds the choice there and keeps the box on it.
+    if (db::Recordset* entries = kat->recordset(); entries && entries->absolutePosition() != katgrid->currentIndex())
+        entries->setAbsolutePosition(katgrid->currentIndex());
     // A list that cannot be read with the new filter is shown again as it was.
     const QString shown = rez->recordSource();
     const QString description = gesucht->text();
