@@ -237,26 +237,51 @@ QString cancelledText(qint64 stored)
                              .arg(QLocale().toString(stored));
 }
 
+// The count changes with the list: a count read later stands wrong beside the new rows
+// while the closing box waits.
 void refreshRecipeList()
 {
     RecipeListView* view = recipeListView();
     if (!view) return;
-    ui::guarded(QStringLiteral("STARTIMPORT : "), [view] { view->rez()->refresh(); });
-}
-
-void refreshFilterList()
-{
-    RecipeListView* view = recipeListView();
-    if (!view) return;
     ui::guarded(QStringLiteral("STARTIMPORT : "), [view] {
-        if (db::Recordset* files = view->kat()->recordset()) files->requery();
-        view->refreshKatgrid();
+        view->rez()->refresh();
         db::Recordset* list = view->rez()->recordset();
         view->setRezzahl(formatCount(list ? list->recordCount() : 0));
     });
 }
 
+// A run may add import files (and nothing else) to the filter box's rows; the entry
+// chosen stays chosen, as the list keeps its filter.
+void refreshFilterList()
+{
+    RecipeListView* view = recipeListView();
+    if (!view) return;
+    ui::guarded(QStringLiteral("STARTIMPORT : "), [view] {
+        if (db::Recordset* entries = view->kat()->recordset()) {
+            const bool chosen = entries->isOpen() && !entries->eof() && !entries->bof();
+            const qint64 kid = chosen ? entries->value(QStringLiteral("kid")).toLongLong() : 0;
+            entries->requery();
+            if (chosen && kid != 0) entries->findFirst(QStringLiteral("kid=%1").arg(kid));
+        }
+        view->refreshKatgrid();
+    });
+}
+
 }  // namespace
+
+void recipesRecategorized()
+{
+    RecipeListView* view = recipeListView();
+    if (!view) return;
+    db::Recordset* list = view->rez()->recordset();
+    const bool onRecipe = list && list->isOpen() && !list->eof() && !list->bof();
+    const qint64 rid = onRecipe ? list->value(QStringLiteral("rid")).toLongLong() : 0;
+    view->rez()->refresh();
+    list = view->rez()->recordset();
+    // The main window still shows the recipe it showed: the list stands on it again.
+    if (list && onRecipe) list->findFirst(QStringLiteral("rid=%1").arg(rid));
+    view->setRezzahl(formatCount(list ? list->recordCount() : 0));
+}
 
 void setImportUi(ImportUi* ui)
 {

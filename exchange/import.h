@@ -27,6 +27,11 @@ QString handOverFile();
 // become rows of the error list.
 void startimport(const QString& path, int typ);
 
+// After recipes were given a category: the main window's list and count read the
+// cookbook again (a list filtered by that category gains them), standing on the recipe
+// they stood on. Throws db::DbError.
+void recipesRecategorized();
+
 struct ImportStats;
 // Counts and times of the last run, for measurements.
 const ImportStats& lastImportStats();

@@ -3,22 +3,41 @@
 #include "core/mainmod.h"
 #include "platform/ui/events.h"
 #include "platform/ui/look.h"
+#include "platform/ui/placement.h"
 
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kv {
 
 namespace {
 
 const QString kName = QStringLiteral("importstatus");
+constexpr int kBesideGap = 8;
 
 Importstatus* loadedStatus()
 {
     return qobject_cast<Importstatus*>(ui::WindowRegistry::loadedWindow(kName));
+}
+
+// A news run that failed keeps its log on screen; what follows its import opens beside
+// it, narrowed where the screen holds both no other way, so the log stays readable.
+void placeBesideNewsLog(QWidget* window)
+{
+    QWidget* reader = ui::WindowRegistry::loadedWindow(QStringLiteral("newsreaderwork"));
+    const QScreen* screen = reader && reader->isVisible() ? reader->screen() : nullptr;
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const int frameWidth = reader->frameGeometry().width() - reader->width();
+    const int room = area.width() - reader->frameGeometry().width() - kBesideGap - frameWidth;
+    if (window->width() > room) window->resize(std::max(window->minimumSizeHint().width(), room), window->height());
+    ui::placeBeside(window, reader, kBesideGap);
 }
 
 }  // namespace
@@ -137,6 +156,7 @@ void showModeless(const QString& name)
     // Loaded anew: an open one shows the rows of an earlier import, or ids since deleted.
     ui::WindowRegistry::unload(name);
     QWidget* window = ui::WindowRegistry::get(name);
+    placeBesideNewsLog(window);
     window->show();
     window->raise();
     window->activateWindow();

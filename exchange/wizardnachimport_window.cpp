@@ -1,6 +1,7 @@
 #include "exchange/wizardnachimport_window.h"
 
 #include "core/mainmod.h"
+#include "exchange/import.h"
 #include "exchange/importlists.h"
 #include "platform/ui/closinghooks.h"
 #include "platform/ui/dialogs.h"
@@ -119,6 +120,7 @@ void WizardNachimport::assign()
     if (!cookbookWritable()) return;
     exchange::assignCategory(cookbook(), recipe->data(Qt::UserRole).toLongLong(),
                              category->data(Qt::UserRole).toLongLong());
+    exchange::recipesRecategorized();
     const int row = neurezgrid->row(recipe);
     const int next = exchange::nextSelection(row, neurezgrid->count());
     delete neurezgrid->takeItem(row);

@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "mainwindow/recipegone.h"
 #include "platform/paths.h"
+#include "platform/texteditor.h"
 #include "platform/ui/closinghooks.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/events.h"
@@ -573,6 +574,14 @@ void Hm::hilf_Click()
     if (!QFileInfo::exists(help)) {
         ui::msgbox(QStringLiteral("Die Hilfe ist nicht zu finden. Sie gehört in den Programmordner als ") + help,
                    ui::Exclamation, QStringLiteral(" "));
+        return;
+    }
+    // The page opener reports no failure of its own when it finds no browser: the user
+    // would see nothing happen.
+    if (!texteditor::browserFound()) {
+        ui::msgbox(QStringLiteral("Es wurde kein Browser gefunden, der die Hilfe '") + help +
+                       QStringLiteral("' öffnen kann."),
+                   ui::Exclamation | ui::OkOnly, QStringLiteral(" "));
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(help)))

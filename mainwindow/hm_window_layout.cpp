@@ -63,7 +63,7 @@ void Hm::buildControls()
     korb->setRecordSource(QStringLiteral("select * from auswahlen order by aname;"));
     kat = new db::DataControl(this);
     kat->setObjectName(QStringLiteral("kat"));
-    kat->setRecordSource(QStringLiteral("select * from hauptkat order by kname"));
+    kat->setRecordSource(QStringLiteral("select * from hauptkat order by kid<>0, kname"));
     auswahl = new db::DataControl(this);
     auswahl->setObjectName(QStringLiteral("auswahl"));
     auswahl->setRecordSource(QStringLiteral("select *,'Port.' as tport from rezinaus where aid=1 order by rname;"));

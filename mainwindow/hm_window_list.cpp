@@ -23,11 +23,14 @@ struct FilterMode {
     const char* part;
 };
 
+// The no-filter row (id 0) stands first whatever the names: import files are stored by
+// their full path, and "/" sorts before "Alle". A refresh shows the first row, so the box
+// then agrees with the whole list a switch or a mode change shows.
 const FilterMode kFilterModes[] = {
-    {"R u b r i k :", "select * from hauptkat order by kname", "kid=", "Rubrik '"},
-    {"Kommentar :", "select komid as kid,komment as kname from komment order by komment", "komid=",
+    {"R u b r i k :", "select * from hauptkat order by kid<>0, kname", "kid=", "Rubrik '"},
+    {"Kommentar :", "select komid as kid,komment as kname from komment order by komid<>0, komment", "komid=",
      "Kommentar '"},
-    {"D a t e i :", "select did as kid,dname as kname from importdateien order by dname", "did=",
+    {"D a t e i :", "select did as kid,dname as kname from importdateien order by did<>0, dname", "did=",
      "Datei '"},
 };
 
@@ -103,6 +106,10 @@ void Hm::katgrid_Change()
     // a first choice of the row "0" is the user's too and shows every recipe.
     if (bound.isEmpty())
         return;
+    // `kat` stands on the entry chosen: whatever reads the filter rows again (an import
+    // adding its files) finds the choice there and keeps the box on it.
+    if (db::Recordset* entries = kat->recordset(); entries && entries->absolutePosition() != katgrid->currentIndex())
+        entries->setAbsolutePosition(katgrid->currentIndex());
     // A list that cannot be read with the new filter is shown again as it was.
     const QString shown = rez->recordSource();
     const QString description = gesucht->text();

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace kv::texteditor {
 
 namespace {
@@ -11,6 +13,7 @@ namespace {
 std::function<bool(const QString&)> g_hook;
 
 const QString kTextType = QStringLiteral("text/plain");
+const QString kPageType = QStringLiteral("text/html");
 
 // The words of an Exec line: blanks separate them, double quotes keep blanks inside one,
 // and a backslash in quotes takes the next character as it is.
@@ -64,12 +67,12 @@ QString readText(const QString& path)
     return QString::fromUtf8(file.readAll());
 }
 
-QString askXdgMime()
+QString askXdgMime(const QString& type)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (tool.isEmpty()) return {};
     QProcess query;
-    query.start(tool, {QStringLiteral("query"), QStringLiteral("default"), kTextType});
+    query.start(tool, {QStringLiteral("query"), QStringLiteral("default"), type});
     if (!query.waitForFinished(3000)) {
         query.kill();
         query.waitForFinished(1000);
@@ -80,9 +83,9 @@ QString askXdgMime()
 
 // The desktop entry chosen for text files: the desktop's own answer, else the lists in
 // the order the desktop reads them.
-QString defaultEntry()
+QString defaultEntry(const QString& type)
 {
-    QString entry = askXdgMime();
+    QString entry = askXdgMime(type);
     if (!entry.isEmpty()) return entry;
     QStringList lists;
     for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
@@ -92,7 +95,7 @@ QString defaultEntry()
         lists << folder + QStringLiteral("/mimeapps.list") << folder + QStringLiteral("/defaults.list");
     for (const QString& folder : applications) lists << folder + QStringLiteral("/mimeinfo.cache");
     for (const QString& list : lists) {
-        entry = defaultEntryIn(readText(list));
+        entry = defaultEntryIn(readText(list), type);
         if (!entry.isEmpty()) return entry;
     }
     return {};
@@ -100,7 +103,7 @@ QString defaultEntry()
 
 bool openOnDesktop(const QString& file)
 {
-    const QString entry = defaultEntry();
+    const QString entry = defaultEntry(kTextType);
     if (entry.isEmpty()) return false;
     const QString desktopFile = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, entry);
     if (desktopFile.isEmpty()) return false;
@@ -147,10 +150,10 @@ std::optional<Command> commandFor(const QString& execLine, const QString& file)
     return Command{words.takeFirst(), words};
 }
 
-QString defaultEntryIn(const QString& listText)
+QString defaultEntryIn(const QString& listText, const QString& type)
 {
     for (const QString& group : {QStringLiteral("Default Applications"), QStringLiteral("MIME Cache")}) {
-        for (const QString& entry : valueIn(listText, group, kTextType).split(u';'))
+        for (const QString& entry : valueIn(listText, group, type).split(u';'))
             if (!entry.trimmed().isEmpty()) return entry.trimmed();
     }
     return {};
@@ -159,6 +162,24 @@ QString defaultEntryIn(const QString& listText)
 bool open(const QString& file)
 {
     return g_hook ? g_hook(file) : openOnDesktop(file);
+}
+
+bool browserFound()
+{
+    const QString entry = defaultEntry(kPageType);
+    if (!entry.isEmpty() && !QStandardPaths::locate(QStandardPaths::ApplicationsLocation, entry).isEmpty()) return true;
+    // Without a desktop's choice the page opener tries $BROWSER, then these, in this order.
+    QStringList commands;
+    for (const QString& command : qEnvironmentVariable("BROWSER").split(u':', Qt::SkipEmptyParts))
+        commands << execWords(command).value(0);
+    commands << QStringLiteral("x-www-browser") << QStringLiteral("firefox") << QStringLiteral("iceweasel")
+             << QStringLiteral("seamonkey") << QStringLiteral("mozilla") << QStringLiteral("epiphany")
+             << QStringLiteral("konqueror") << QStringLiteral("chromium") << QStringLiteral("chromium-browser")
+             << QStringLiteral("google-chrome") << QStringLiteral("www-browser") << QStringLiteral("links2")
+             << QStringLiteral("elinks") << QStringLiteral("links") << QStringLiteral("lynx") << QStringLiteral("w3m");
+    return std::any_of(commands.cbegin(), commands.cend(), [](const QString& command) {
+        return !command.isEmpty() && !QStandardPaths::findExecutable(command).isEmpty();
+    });
 }
 
 void setOpenHook(std::function<bool(const QString& file)> hook)

@@ -24,11 +24,15 @@ std::optional<Command> commandFor(const QString& execLine, const QString& file);
 
 // The desktop entry named for "text/plain" in the [Default Applications] group of a
 // mimeapps.list, or in the MIME cache of an applications folder (the first of the list).
-QString defaultEntryIn(const QString& listText);
+QString defaultEntryIn(const QString& listText, const QString& type = QStringLiteral("text/plain"));
 
 // Starts the editor on the file and returns at once; false when no editor was found or
 // it could not be started.
 bool open(const QString& file);
+
+// Whether the desktop can show a web page: an application chosen for "text/html", or
+// one of the browsers the desktop's page opener falls back on, on the path.
+bool browserFound();
 
 // Test hook: opens in place of the desktop; an empty function restores it.
 void setOpenHook(std::function<bool(const QString& file)> hook);

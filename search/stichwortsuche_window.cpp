@@ -583,8 +583,18 @@ void Stichwortsuche::setOrganizing(bool on)
     if (const QScreen* here = screen(); on && isVisible() && here) {
         const QRect area = here->availableGeometry();
         const QRect frame = frameGeometry();
-        if (frame.right() > area.right())
-            move(std::max(area.left(), frame.left() - (frame.right() - area.right())), frame.top());
+        if (frame.right() > area.right()) {
+            const QPoint shifted(std::max(area.left(), frame.left() - (frame.right() - area.right())), frame.top());
+            move(shifted);
+            m_shift = {frame.topLeft(), shifted};
+        }
+    }
+    // Narrow again, the window goes back where it stood beside the recipe list: left where
+    // the widening put it, it would hide the list's count, now and at every later show.
+    // A window the user moved meanwhile stays where he put it.
+    if (!on && m_shift) {
+        if (frameGeometry().topLeft() == m_shift->second) move(m_shift->first);
+        m_shift.reset();
     }
     m_organize->setVisible(on);
     organ->setVisible(!on);
@@ -804,6 +814,10 @@ void Stichwortsuche::stich_OLEDragDrop(QTreeWidgetItem* target, int shift)
     stich->scrollToItem(dragged);
     stich->setCurrentItem(dragged);
     markNode(dragged);
+    // The dragged keyword is the marked one now: the aliases shown are its own.
+    aliasgrid->setEnabled(true);
+    alias->setRecordSource(aliasesSource(sidOf(dragged)));
+    alias->refresh();
 }
 
 bool Stichwortsuche::copystich(qint64 sid, qint64 target)

@@ -9,8 +9,11 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPoint>
 
 #include <array>
+#include <optional>
+#include <utility>
 
 class QLabel;
 class QLineEdit;
@@ -140,6 +143,8 @@ private:
     QTreeWidgetItem* m_dragged = nullptr;
     QTreeWidgetItem* m_editing = nullptr;
     bool m_built = false;
+    // Where organize mode's widening moved the window from, and to.
+    std::optional<std::pair<QPoint, QPoint>> m_shift;
 };
 
 }  // namespace kv

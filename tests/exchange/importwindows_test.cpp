@@ -464,6 +464,44 @@ TEST_F(ImportWindows, TheEndShowsTheErrorListAfterABrokenFileAndTheCategoryWindo
     EXPECT_NE(window("wizard_nachimport"), nullptr);
 }
 
+TEST_F(ImportWindows, AnImportUnderACategoryKeepsBoxListCaptionAndCountTogether)
+{
+    const auto fleisch = [this] { return count(QStringLiteral("select count(*) from rezepte where kid=5")); };
+    ASSERT_NO_FATAL_FAILURE(chooseFilter(QStringLiteral("Fleisch")));
+    const QString caption = gesucht()->text();
+    ASSERT_TRUE(caption.contains(QStringLiteral("Rubrik 'Fleisch'")));
+    const qint64 before = fleisch();
+
+    write(QStringLiteral("fleisch/neu.mmf"), mmRecipe("Schmorbraten", "Beef") + mmRecipe("Ohne Rubrik", "Xyzzy"));
+    // The count changes with the list, not only after the closing box.
+    const auto countMatchesList = [this] {
+        EXPECT_EQ(rezzahl()->text(), formatCount(rezgrid()->model()->rowCount()));
+    };
+    inWizard(files() + QStringLiteral("fleisch/"), [&](QWidget* w) {
+        choose(control<QListWidget>(w, "ifile"), QStringLiteral("neu.mmf"));
+        QTest::mouseClick(control<QToolButton>(w, "start"), Qt::LeftButton);
+    });
+    dialogs.expect(QStringLiteral("Fertig."), Answer::Ok).whileShown(countMatchesList);
+    button("men6")->click();
+    dialogs.verify();
+    ASSERT_EQ(fleisch(), before + 1);
+    ASSERT_NE(window("wizard_nachimport"), nullptr);
+    EXPECT_EQ(katgrid()->currentText(), QStringLiteral("Fleisch")) << "the box keeps the filter the list keeps";
+    EXPECT_EQ(gesucht()->text(), caption);
+    EXPECT_EQ(rezgrid()->model()->rowCount(), before + 1);
+    EXPECT_EQ(rezzahl()->text(), formatCount(before + 1));
+
+    // A recipe given "Fleisch" in the category window joins the list, and the count with it.
+    QListWidget* neurezgrid = list("wizard_nachimport", "neurezgrid");
+    choose(neurezgrid, QStringLiteral("Ohne Rubrik"));
+    choose(list("wizard_nachimport", "rublist"), QStringLiteral("Fleisch"));
+    doubleClick(list("wizard_nachimport", "rublist"), list("wizard_nachimport", "rublist")->currentRow());
+    ASSERT_EQ(fleisch(), before + 2);
+    EXPECT_EQ(rezgrid()->model()->rowCount(), before + 2);
+    EXPECT_EQ(rezzahl()->text(), formatCount(before + 2));
+    EXPECT_EQ(katgrid()->currentText(), QStringLiteral("Fleisch"));
+}
+
 TEST_F(ImportWindows, TheErrorListShowsTheDetailAndOpensOnlyAnExistingFileWhole)
 {
     const QString file = write(QStringLiteral("mit Leerzeichen/kaputte datei.mmf"), mmBroken("Halb"));

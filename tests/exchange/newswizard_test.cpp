@@ -15,6 +15,7 @@
 #include <QHostAddress>
 #include <QListView>
 #include <QListWidget>
+#include <QScreen>
 #include <QTcpServer>
 #include <QTest>
 
@@ -413,6 +414,11 @@ TEST_F(NewsWizard, AFailedRunImportsWhatItReadAndKeepsItsWindowAndLogUntilItsBut
     QWidget* nachimport = ui::WindowRegistry::loadedWindow(QStringLiteral("wizard_nachimport"));
     ASSERT_NE(nachimport, nullptr);
     EXPECT_EQ(control<QListWidget>(nachimport, "neurezgrid")->count(), 3);
+    // Beside the log, not over it; both on the screen.
+    const QRect area = reader->screen()->availableGeometry();
+    EXPECT_FALSE(nachimport->frameGeometry().intersects(reader->frameGeometry()));
+    EXPECT_TRUE(area.contains(nachimport->frameGeometry()));
+    EXPECT_TRUE(area.contains(reader->frameGeometry()));
 
     // Its own button closes it, without a question, and leaves it loaded for the next run.
     control<QToolButton>(reader, "abbruch")->click();

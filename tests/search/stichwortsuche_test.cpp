@@ -589,6 +589,53 @@ TEST_F(KeywordTree, OrganizeModeWidensTheWindowWithinTheScreen)
     EXPECT_EQ(w->frameGeometry().top(), area.top() + 40);
 }
 
+TEST_F(KeywordTree, BackFromOrganizeModeTheWindowStandsBesideTheCountAgain)
+{
+    Stichwortsuche* w = open();
+    const QRect placed = w->frameGeometry();
+    const QRect counted(rezzahl()->mapToGlobal(QPoint(0, 0)), rezzahl()->size());
+    ASSERT_FALSE(placed.intersects(counted));
+    ASSERT_GT(placed.left() + Stichwortsuche::organizeWidth(), w->screen()->availableGeometry().right())
+        << "organize mode must shift the window for this test";
+
+    windowButton("organ")->click();
+    ASSERT_LT(w->frameGeometry().left(), placed.left());
+    windowButton("zurück")->click();
+    EXPECT_EQ(w->frameGeometry().topLeft(), placed.topLeft());
+    windowButton("kreuz")->click();
+    open();
+    EXPECT_EQ(w->frameGeometry().topLeft(), placed.topLeft()) << "also at the next show";
+    EXPECT_FALSE(w->frameGeometry().intersects(counted));
+
+    // Moved by the user while organizing, it stays where he put it.
+    windowButton("organ")->click();
+    const QPoint put = w->frameGeometry().topLeft() + QPoint(-30, 10);
+    w->move(put);
+    windowButton("zurück")->click();
+    EXPECT_EQ(w->frameGeometry().topLeft(), put);
+}
+
+TEST_F(KeywordTree, AfterADropTheAliasesShownAreThoseOfTheDraggedKeyword)
+{
+    db().execute(QStringLiteral("insert into impstich (sid,istich) values (?,'Fall')"), {kHerbst});
+    open();
+    windowButton("organ")->click();
+    Stichwortsuche* w = window();
+    node(kJahreszeit)->setExpanded(true);
+    click(kSommer);
+    ASSERT_EQ(texts(aliasgrid()), QStringList{QStringLiteral("Summer")});
+
+    ASSERT_TRUE(w->stich_OLEStartDrag(node(kHerbst)));
+    w->stich_OLEDragDrop(node(kAnlass), 0);
+    ASSERT_EQ(node(kHerbst)->parent(), node(kAnlass));
+    EXPECT_EQ(texts(aliasgrid()), QStringList{QStringLiteral("Fall")});
+    EXPECT_TRUE(aliasgrid()->isEnabled());
+
+    ASSERT_TRUE(w->stich_OLEStartDrag(node(kSommer)));
+    w->stich_OLEDragDrop(node(kKueche), 2);
+    EXPECT_EQ(texts(aliasgrid()), QStringList{QStringLiteral("Summer")}) << "a copy marks the dragged keyword too";
+}
+
 TEST_F(KeywordTree, RefusedActionsChangeNeitherTablesNorTree)
 {
     const qint64 plaetzchen = placedKeyword(QStringLiteral("Plätzchen"), kWeihnachten);

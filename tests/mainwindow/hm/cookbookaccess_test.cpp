@@ -2,6 +2,7 @@
 // user is told why, keeps a working program, and no file changes that should not.
 
 #include "core/cookbookdb.h"
+#include "core/finddir_window.h"
 #include "core/mainmod.h"
 #include "core/rezsource.h"
 #include "core/settings.h"
@@ -139,6 +140,41 @@ TEST_F(CookbookAccess, SwitchUnderACategoryShowsTheWholeNewList)
     EXPECT_EQ(katgrid()->currentIndex(), 0);
     EXPECT_EQ(gridTitles(), titles(cookbook()));
     EXPECT_EQ(rezzahl()->text(), formatCount(count(QStringLiteral("select count(*) from rezepte"))));
+}
+
+TEST_F(CookbookAccess, SwitchUnderAnImportFileShowsTheNoFilterEntryFirstAndChosen)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    // Import files are stored by their full path, which sorts before "Alle".
+    db().execute(QStringLiteral("insert into importdateien (did, dname, \"check\") values (2, '/home/anna/fleisch.mmf', 0)"));
+    const QString second = env.copyShippedCookbook(QStringLiteral("zweites"));
+    {
+        auto book = db::Database::open(second + kochbuchdatei);
+        book->execute(QStringLiteral("insert into importdateien (did, dname, \"check\") values "
+                                     "(2, '/home/bert/suppen.mmf', 0), (3, '/home/bert/kuchen.mmf', 0)"));
+    }
+    button("rubmodechange")->click();
+    button("rubmodechange")->click();
+    ASSERT_EQ(label("ger")->text(), QStringLiteral("D a t e i :"));
+    EXPECT_EQ(katgrid()->itemText(0), QStringLiteral("Alle")) << "the no-filter entry stands first";
+    chooseFilter(QStringLiteral("Beispielrezepte"));
+    ASSERT_NE(gesucht()->text(), alleGerichte);
+
+    button("loadkoch")->click();
+    auto* finddir = ui::WindowRegistry::instance<Finddir>(QStringLiteral("finddir"));
+    ASSERT_NE(finddir, nullptr);
+    finddir->setIdirPath(second);
+    expectIndexBuild();
+    control<QPushButton>(finddir, "start")->click();
+    dialogs.verify();
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(cookbook().name(), second + kochbuchdatei);
+    EXPECT_EQ(gesucht()->text(), alleGerichte);
+    EXPECT_EQ(gridTitles(), titles(cookbook()));
+    EXPECT_EQ(katgrid()->currentText(), QStringLiteral("Alle")) << "the box says what the list shows";
+    EXPECT_EQ(katgrid()->itemText(0), QStringLiteral("Alle"));
+    EXPECT_EQ(katgrid()->itemText(1), QStringLiteral("/home/bert/kuchen.mmf"));
 }
 
 TEST_F(CookbookAccess, FailedOrCancelledSwitchKeepsTheOldCookbookOpenShownAndStored)

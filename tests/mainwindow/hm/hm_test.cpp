@@ -433,6 +433,13 @@ TEST_F(HmTest, BarsKeepTheLabelsBesideTheirGrids)
 
 TEST_F(HmTest, HelpOpensTheShippedPage)
 {
+    // A desktop with a browser chosen for web pages.
+    QDir().mkpath(env.homeFolder() + QStringLiteral("/.local/share/applications"));
+    QDir().mkpath(env.homeFolder() + QStringLiteral("/.config"));
+    writeFileBytes(env.homeFolder() + QStringLiteral("/.local/share/applications/web.desktop"),
+                   "[Desktop Entry]\nType=Application\nName=Web\nExec=web %u\n");
+    writeFileBytes(env.homeFolder() + QStringLiteral("/.config/mimeapps.list"),
+                   "[Default Applications]\ntext/html=web.desktop\n");
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
     button("hilf")->click();
@@ -440,6 +447,28 @@ TEST_F(HmTest, HelpOpensTheShippedPage)
     EXPECT_EQ(catcher.opened,
               QUrl::fromLocalFile(QDir(paths::programFolder()).filePath(QStringLiteral("kelvor-hilfe.html"))));
     EXPECT_TRUE(QFile::exists(catcher.opened.toLocalFile()));
+}
+
+TEST_F(HmTest, HelpWithoutABrowserSaysSo)
+{
+    // Nothing chosen for web pages, no browser on the path; the page opener itself would
+    // start all the same and fail where nobody sees it.
+    const QString empty = env.tempPath(QStringLiteral("leer"));
+    QDir().mkpath(empty);
+    env.setEnv("PATH", empty);
+    env.setEnv("XDG_DATA_DIRS", empty);
+    env.setEnv("XDG_CONFIG_DIRS", empty);
+    env.unsetEnv("BROWSER");
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    const QString help = QDir(paths::programFolder()).filePath(QStringLiteral("kelvor-hilfe.html"));
+    dialogs.expect(QStringLiteral("Es wurde kein Browser gefunden, der die Hilfe '") + help + QStringLiteral("' öffnen kann."),
+                   Answer::Ok)
+        .withTitle(QStringLiteral(" "));
+    button("hilf")->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    dialogs.verify();
+    EXPECT_TRUE(catcher.opened.isEmpty());
 }
 
 TEST_F(HmTest, LogoOpensTheAboutBoxModally)

@@ -32,6 +32,9 @@ TEST(TextEditor, TheDefaultForTextFilesComesFromTheListsGroup)
               "editor.desktop");
     EXPECT_EQ(texteditor::defaultEntryIn(QStringLiteral("[MIME Cache]\ntext/plain=;vim.desktop;\n")), "vim.desktop");
     EXPECT_EQ(texteditor::defaultEntryIn(QStringLiteral("[Default Applications]\ntext/html=web.desktop\n")), "");
+    EXPECT_EQ(texteditor::defaultEntryIn(QStringLiteral("[Default Applications]\ntext/html=web.desktop\n"),
+                                         QStringLiteral("text/html")),
+              "web.desktop");
 }
 
 }  // namespace kv::test
