@@ -427,5 +427,37 @@ TEST_F(PrintForm, ABookletAsksOnceForItsFilesThatAreThereTheSecondIncluded)
     EXPECT_TRUE(form()->isVisible());
 }
 
+// The window opens no larger than the screen leaves it, with the whole sheet in sight; a
+// narrow window keeps the column count readable, and a wide one has the sheet in its middle.
+TEST_F(PrintForm, TheWindowFitsTheScreenKeepsTheColumnCountAndCentresTheSheet)
+{
+    button("druckaus")->click();
+    settle();
+    ASSERT_TRUE(form() && form()->isVisible());
+    const QRect screen = form()->screen()->availableGeometry();
+    EXPECT_LT(form()->height(), screen.height());
+    EXPECT_LE(form()->width(), screen.width());
+    auto* sheet = formControl<QFrame>("printrand");
+    EXPECT_LE(sheet->geometry().bottom(), form()->height() - 1);
+
+    auto* spalten = formControl<QLabel>("spaltlabel");
+    form()->resize(600, form()->height());
+    settle();
+    EXPECT_EQ(spalten->text(), QStringLiteral("Spaltenanzahl : 2"));
+    // The whole text has room, and the buttons beside it leave it uncovered.
+    EXPECT_GE(spalten->width(), spalten->sizeHint().width());
+    EXPECT_LT(spalten->geometry().right(), formControl("minus")->geometry().left());
+    EXPECT_LE(spalten->mapTo(form(), QPoint(spalten->width(), 0)).x(), form()->width());
+
+    form()->resize(1400, form()->height());
+    settle();
+    const int gapLeft = sheet->geometry().left();
+    const int gapRight = form()->width() - 1 - sheet->geometry().right();
+    EXPECT_NEAR(gapLeft, gapRight, 1);
+    EXPECT_GT(gapLeft, 200);
+    // The page is drawn in the sheet, not beside it.
+    EXPECT_TRUE(sheet->geometry().contains(formControl<QLabel>("preview")->geometry()));
+}
+
 }  // namespace
 }  // namespace kv::test
