@@ -33,6 +33,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextStream>
 #include <QToolButton>
@@ -76,12 +78,16 @@ quint8 columnsOrTwo(quint8 columns)
     return 2;
 }
 
+bool isLandscape(const QString& printorient)
+{
+    return printorient.trimmed().compare(reg::defaults::printorientLandscape, Qt::CaseInsensitive) == 0;
+}
+
 // The chosen printer takes the orientation `printorient` holds, so a scheme brings its
 // orientation back and the window opens as it was left. True when that changed it.
 bool orientationFollowsSetting()
 {
-    const bool landscape =
-        getreg(reg::printorient).trimmed().compare(reg::defaults::printorientLandscape, Qt::CaseInsensitive) == 0;
+    const bool landscape = isLandscape(getreg(reg::printorient));
     PrinterChoice choice = chosenPrinter();
     const auto orientation = landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
     if (choice.orientation == orientation)
@@ -89,6 +95,18 @@ bool orientationFollowsSetting()
     choice.orientation = orientation;
     setChosenPrinter(choice);
     return true;
+}
+
+// The window's frame and title bar, which its own size leaves out; the window manager's are
+// not known before the window is shown.
+constexpr QSize kFrameAllowance(16, 48);
+
+QSize firstSize(const QSize& available)
+{
+    const QSize wanted(860, 900);
+    if (available.isEmpty())
+        return wanted;
+    return wanted.boundedTo(available - kFrameAllowance);
 }
 
 // The settings window when it is open.
@@ -109,9 +127,13 @@ PrintRezept::PrintRezept(QWidget* parent)
 {
     setObjectName(kName);
     setWindowTitle(QStringLiteral("Kelvor - D r u c k e n"));
-    // Wide enough for the magnifier's A4 sheet at the size it prints.
-    resize(860, 900);
+    // Wide enough for the magnifier's A4 sheet at the size it prints, where the screen has
+    // room for it; on a smaller one the sheet and its footer stay in sight.
+    resize(firstSize(screen() ? screen()->availableGeometry().size() : QSize()));
     buildControls();
+    // Narrower, the panel's controls would be squeezed over one another and the column
+    // count cut off.
+    setMinimumWidth(m_panel->layout()->minimumSize().width());
     wireEvents();
     ui::onActivate(this, [this](QWidget* from) { activated(from); });
     // A cookbook closing drops the layout: its rows came from the cookbook that closes.
@@ -156,7 +178,9 @@ void PrintRezept::buildControls()
     printsettings = new QComboBox(m_panel);
     printsettings->setObjectName(QStringLiteral("printsettings"));
     printsettings->setToolTip(QStringLiteral("Gespeicherte Einstellungen wieder laden"));
-    printsettings->setMinimumWidth(180);
+    // Narrow enough that a narrow window keeps room for the column count; names longer than
+    // it are elided, and a wider window gives the box more.
+    printsettings->setMinimumWidth(110);
     m_schemes = new db::RecordsetListModel(printsettdata, QStringLiteral("cname"), QStringLiteral("cid"), this);
     printsettings->setModel(m_schemes);
     anzseit = label(m_panel, "anzseit", QStringLiteral("Seite : 1 von 5"), 11, true);
@@ -199,6 +223,7 @@ void PrintRezept::buildControls()
     actions->addWidget(printpreview);
     actions->addWidget(kreuz);
     grid->addLayout(actions, 0, 4, 3, 1, Qt::AlignRight | Qt::AlignTop);
+    grid->setColumnStretch(3, 1);
     grid->setColumnStretch(4, 1);
 
     printrand = new QFrame(this);
@@ -266,6 +291,17 @@ void PrintRezept::placePanel()
 {
     m_panel->setGeometry(0, 0, width(), kSheetTop);
     grossansicht->setGeometry(0, kSheetTop, width(), std::max(0, height() - kSheetTop));
+}
+
+void PrintRezept::centreSheet()
+{
+    // The sheet stands in the middle of a window wider than it, never closer to the left edge
+    // than the panel's controls; the preview box moves with it.
+    const int left = std::max(kSheetLeft, (width() - printrand->width()) / 2);
+    const QPoint shift(left - printrand->x(), 0);
+    preview->move(preview->pos() + shift);
+    m_waitmess->move(m_waitmess->pos() + shift);
+    printrand->move(left, kSheetTop);
 }
 
 void PrintRezept::Form_Load()
@@ -390,12 +426,11 @@ void PrintRezept::Form_Resize()
         return;
     double scale = double(sheetHeight) / g.physheight;
     // A sheet wider than the window is fitted to its width, as resizepreview does.
-    const double available = width() - 2.0 * printrand->x();
+    const double available = width() - 2.0 * kSheetLeft;
     if (scale * g.physwidth > available)
         scale = available / g.physwidth;
     if (scale * g.printareahorz < 1 || scale * g.printareavert < 1)
         return;
-    printrand->resize(whole(scale * g.physwidth), whole(scale * g.physheight));
     placePreview(scale);
     printlog(QStringLiteral("print_rezept.form_resize -> printpage"));
     printpage(true, m_layout.currentpage(), nullptr);
@@ -413,14 +448,12 @@ void PrintRezept::resizepreview()
         // after a landscape one would keep the landscape's height.
         const int room = height() - printrand->y() - kBottomGap;
         double scale = double(room > 0 ? room : printrand->height()) / g.physheight;
-        const double available = width() - 2.0 * printrand->x();
+        const double available = width() - 2.0 * kSheetLeft;
         // Landscape paper: the sheet is fitted to the width instead of the height.
         if (scale * g.physwidth > available)
             scale = available / g.physwidth;
-        if (scale > 0) {
-            printrand->resize(whole(scale * g.physwidth), whole(scale * g.physheight));
+        if (scale > 0)
             placePreview(scale);
-        }
     }
     printlog(QStringLiteral("resizepreview ende"));
 }
@@ -428,6 +461,8 @@ void PrintRezept::resizepreview()
 void PrintRezept::placePreview(double scale)
 {
     const PageGeometry& g = m_layout.geometry();
+    printrand->resize(whole(scale * g.physwidth), whole(scale * g.physheight));
+    centreSheet();
     preview->setGeometry(printrand->x() + whole(scale * g.marginleft), printrand->y() + whole(scale * g.margintop),
                          whole(scale * g.printareahorz), whole(scale * g.printareavert));
     m_waitmess->setGeometry(printrand->x() + printrand->width() / 8, printrand->y() + printrand->height() / 3,
@@ -517,6 +552,10 @@ void PrintRezept::drawMagnified(int page)
     painter.end();
     grossbild->setPixmap(QPixmap::fromImage(sheet));
     grossbild->resize(sheet.size());
+    // Another page is read from its top; the same page drawn again keeps where the user is.
+    if (page != m_magnifiedPage)
+        grossansicht->verticalScrollBar()->setValue(0);
+    m_magnifiedPage = page;
 }
 
 void PrintRezept::sta(const QString& text)
@@ -559,10 +598,13 @@ void PrintRezept::changeprinter()
     printlog(QStringLiteral("changeprinter start"));
     try {
         // The orientation travels with the print settings and their schemes.
-        if (showprinter())
+        if (showprinter()) {
             savereg(reg::printorient, chosenPrinter().orientation == QPageLayout::Landscape
                                           ? reg::defaults::printorientLandscape
                                           : reg::defaults::printorient);
+            // A scheme file that cannot be read is no fault of the printer's.
+            step(QStringLiteral("changeprinter -> Error "), [this] { schemeFollowsOrientation(); });
+        }
     } catch (const std::exception& e) {
         printlogError(QStringLiteral("changeprinter -> Error "), e);
         ui::msgbox(QStringLiteral("Fehler bei der Verbindung zum Druckertreiber. Stellen Sie sicher, daß ein "
@@ -576,6 +618,20 @@ void PrintRezept::changeprinter()
     printlog(QStringLiteral("changeprinter -> calcrezsites"));
     calcrezsizes();
     printlog(QStringLiteral("changeprinter end"));
+}
+
+void PrintRezept::schemeFollowsOrientation()
+{
+    const int row = printsettings->currentIndex();
+    if (row < 0)
+        return;
+    const qint64 cid = m_schemes->boundValue(row).toLongLong();
+    if (cid == 0)
+        return;
+    const std::optional<QString> stored = printsettingsValue(cid, reg::printorient);
+    if (stored && isLandscape(*stored) == isLandscape(getreg(reg::printorient)))
+        return;
+    printsettings->setCurrentIndex(m_schemes->rowOfBoundValue(0));
 }
 
 void PrintRezept::einstell_Click()
@@ -628,6 +684,7 @@ void PrintRezept::lupe_Click()
 {
     if (!lupe->isChecked()) {
         grossansicht->hide();
+        m_magnifiedPage = 0;
         return;
     }
     drawMagnified(m_layout.currentpage());

@@ -85,6 +85,7 @@ private:
     void buildControls();
     void wireEvents();
     void placePanel();
+    void centreSheet();
 
     void Form_Load();
     void Form_Activate();
@@ -103,6 +104,9 @@ private:
     // pages out. True then; false when the box already showed the setting.
     bool bookletFollowsSetting();
     void updatePrintButton();
+    // The scheme box names a scheme only while the orientation set is the scheme's; after
+    // the printer dialog set another one it shows the current settings' row.
+    void schemeFollowsOrientation();
 
     // Controls.
     QWidget* m_panel = nullptr;  // the controls above the sheet
@@ -140,6 +144,8 @@ private:
     // A show has run Form_Activate; the activation the show brings is the same one.
     bool m_showActivationPending = false;
     bool m_busy = false;
+    // The page the magnifier shows, 0 while it is off.
+    int m_magnifiedPage = 0;
 };
 
 }  // namespace kv

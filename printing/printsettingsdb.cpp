@@ -12,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -205,6 +206,24 @@ bool loadprintsettings(qint64 cid)
     for (const auto& [name, value] : values)
         savereg(name, value);
     return true;
+}
+
+std::optional<QString> printsettingsValue(qint64 cid, const QString& name)
+{
+    // The name becomes a column of the statement: only the table's own columns are taken.
+    const auto& columns = printsettingsColumns();
+    const auto column = std::find_if(columns.begin(), columns.end(), [&](const PrintSettingColumn& c) {
+        return name.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0;
+    });
+    if (column == columns.end())
+        return std::nullopt;
+    SchemeFile file;
+    db::Statement row(file.db(),
+                      QStringLiteral("select %1 from settings where cid=?").arg(QLatin1String(column->name)));
+    row.bind(1, cid);
+    if (!row.step())
+        return std::nullopt;
+    return row.text(0);
 }
 
 void deleteprintsettings(qint64 cid)

@@ -45,6 +45,9 @@ std::optional<qint64> saveprintsettings();
 // Writes the 29 values of scheme `cid` into the settings, after reading them whole. False,
 // with nothing written, when the scheme has no values.
 bool loadprintsettings(qint64 cid);
+// The value scheme `cid` holds for the print setting `name`; nullopt when the scheme has no
+// values or `name` is no print setting.
+std::optional<QString> printsettingsValue(qint64 cid, const QString& name);
 // Removes scheme `cid`, its values and its row in `choices`, in one transaction.
 void deleteprintsettings(qint64 cid);
 

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -19,6 +20,7 @@ namespace {
 constexpr int centred = 1;
 constexpr int rightAligned = 2;
 constexpr int wordBreak = 16;
+constexpr int fittedText = textflags::fitted;
 
 // Ascent + descent over the em of a face: Qt sizes a font by its em, the callers by the
 // cell, which for Liberation Sans Narrow is 1.132 em.
@@ -60,23 +62,57 @@ QString withoutTrailingBlanks(QString s)
     return s;
 }
 
-// Breaks at blanks where the next word would pass `width`; a word is never split, so a
-// line holding one word may be wider than `width`. Blanks at a break are dropped.
+// How much of `line`, which is wider than `width`, goes on a line of its own: as many
+// characters as fit, up to the last hyphen among them where that leaves more than blanks,
+// and one character at least, so the rest always gets shorter.
+qsizetype fittingFront(const QString& line, const QFontMetricsF& metrics, int width)
+{
+    qsizetype low = 1, high = line.size() - 1;
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (metrics.horizontalAdvance(line.left(mid)) <= width)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    const qsizetype hyphen = line.left(low).lastIndexOf(u'-');
+    if (hyphen > 0 && hyphen + 1 < low && !line.left(hyphen).trimmed().isEmpty())
+        return hyphen + 1;
+    return low;
+}
+
+// Breaks at blanks where the next word would pass `width`; a word wider than `width` on a
+// line of its own is broken too, so no text runs past the rectangle, which would cut it off.
+// A width narrower than a line's first character breaks no word. Blanks at a break are
+// dropped.
 QStringList wrapped(const QString& paragraph, const QFontMetricsF& metrics, int width)
 {
     const QStringList words = paragraph.split(u' ');
     QStringList out;
-    QString line = words.first();
-    for (qsizetype i = 1; i < words.size(); ++i) {
-        const QString& word = words.at(i);
-        const QString candidate = line + u' ' + word;
-        const bool hasWord = !line.trimmed().isEmpty();
-        if (word.isEmpty() || !hasWord || metrics.horizontalAdvance(candidate) <= width) {
-            line = candidate;
-            continue;
+    QString line;
+    const auto breakLongWord = [&] {
+        while (width > 0 && line.size() > 1 && metrics.horizontalAdvance(line) > width &&
+               metrics.horizontalAdvance(line.left(1)) <= width) {
+            const qsizetype front = fittingFront(line, metrics, width);
+            out << withoutTrailingBlanks(line.left(front));
+            line = line.mid(front);
         }
-        out << withoutTrailingBlanks(line);
-        line = word;
+    };
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& word = words.at(i);
+        if (i == 0) {
+            line = word;
+        } else {
+            const QString candidate = line + u' ' + word;
+            const bool hasWord = !line.trimmed().isEmpty();
+            if (word.isEmpty() || !hasWord || metrics.horizontalAdvance(candidate) <= width) {
+                line = candidate;
+            } else {
+                out << withoutTrailingBlanks(line);
+                line = word;
+            }
+        }
+        breakLongWord();
     }
     out << line;
     return out;
@@ -149,6 +185,16 @@ void drawtextblock(PrintSurface& surface, const QString& text, const QString& fo
     const QFont font = printFont(surface, fontname, size, bold, italic, true);
     const LaidOut laid = layOut(text, font, surface.device(), width, flags & wordBreak);
     const QFontMetricsF exact(font, surface.device());
+    // A fitted line too wide for the rectangle is drawn smaller, on the baseline it would have.
+    const double smallest = textflags::smallestFit * size;
+    const auto fit = [&](const QString& line, QFont& lineFont) {
+        const qreal full = exact.horizontalAdvance(line);
+        if (!(flags & fittedText) || full <= width || full <= 0)
+            return line;
+        const double smaller = std::max(smallest, size * width / full);
+        lineFont = printFont(surface, fontname, smaller, bold, italic, true);
+        return QFontMetricsF(lineFont, surface.device()).elidedText(line, Qt::ElideRight, width);
+    };
 
     painter.save();
     painter.setFont(font);
@@ -156,8 +202,10 @@ void drawtextblock(PrintSurface& surface, const QString& text, const QString& fo
     const QRect box(x, y, width, height);
     painter.setClipRect(box, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     for (qsizetype i = 0; i < laid.lines.size(); ++i) {
-        const QString& line = laid.lines.at(i);
-        const qreal lineWidth = exact.horizontalAdvance(line);
+        QFont lineFont = font;
+        const QString line = fit(laid.lines.at(i), lineFont);
+        painter.setFont(lineFont);
+        const qreal lineWidth = QFontMetricsF(lineFont, surface.device()).horizontalAdvance(line);
         qreal left = x;
         if (flags & rightAligned)
             left = x + width - lineWidth;

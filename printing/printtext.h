@@ -11,7 +11,9 @@
 namespace kv {
 
 // The format flags the callers pass, with the values of the DrawText flags they stand
-// for. Bits: 1 centred, 2 right-aligned, 16 word break; "&" is always drawn as it is.
+// for. Bits: 1 centred, 2 right-aligned, 16 word break, 32768 fitted (a line wider than the
+// rectangle is drawn smaller, down to `smallestFit` of its size, and what still does not fit
+// ends in "…"); "&" is always drawn as it is.
 namespace textflags {
 inline constexpr int left = 2048;            // DT_NOPREFIX
 inline constexpr int center = 2049;          // DT_NOPREFIX + DT_CENTER
@@ -19,6 +21,8 @@ inline constexpr int right = 2050;           // DT_NOPREFIX + DT_RIGHT
 inline constexpr int wordbreak = 2064;       // DT_NOPREFIX + DT_WORDBREAK
 inline constexpr int wordbreakRight = 2066;  // DT_NOPREFIX + DT_WORDBREAK + DT_RIGHT
 inline constexpr int measure = 3088;         // DT_CALCRECT + DT_WORDBREAK + DT_NOPREFIX
+inline constexpr int fitted = 32768;         // DT_END_ELLIPSIS
+inline constexpr double smallestFit = 0.75;
 }  // namespace textflags
 
 // The font's cell height (ascent + descent) in pixels: size × dpiy / 72, a half going to
@@ -35,8 +39,9 @@ QFont printFont(const PrintSurface& surface, const QString& fontname, double siz
                 bool italic, bool drawing = false);
 
 // Draws `text` in black into the rectangle, clipped to it. Lines break at CR, LF, CR LF and
-// LF CR, and with the word-break flag at blanks; a word wider than the rectangle stays
-// whole and is clipped. Logs "drawtextblock: " and the text.
+// LF CR, and with the word-break flag at blanks; a word wider than the rectangle is broken
+// where the rectangle ends, after a hyphen in it where one fits. Logs "drawtextblock: " and
+// the text.
 void drawtextblock(PrintSurface& surface, const QString& text, const QString& fontname,
                    double size, bool bold, bool italic, int x, int y, int width, int height,
                    int flags);

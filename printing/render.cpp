@@ -55,6 +55,26 @@ QString printLogoPath()
     return QDir(paths::programFolder()).filePath(QStringLiteral("kelvor-logo.bmp"));
 }
 
+BandRooms bandRooms(double width, bool left, bool centre, bool right)
+{
+    BandRooms rooms{{0, 0, 0}, {width, width, width}};
+    const int shown = int(left) + int(centre) + int(right);
+    if (shown < 2)
+        return rooms;
+    // A gap keeps neighbours apart even where each fills its room.
+    const double gap = width / 40;
+    if (centre) {
+        const double third = width / 3;
+        rooms.left = {0, third + gap / 2, 2 * third + gap / 2};
+        rooms.width = {third - gap / 2, third - gap, third - gap / 2};
+    } else {
+        const double half = width / 2;
+        rooms.left = {0, 0, half + gap / 2};
+        rooms.width = {half - gap / 2, width, half - gap / 2};
+    }
+    return rooms;
+}
+
 namespace {
 
 // One page's drawing: the layout's positions in printer pixels, scaled by `ratio` as they
@@ -163,9 +183,15 @@ private:
         while (st.step()) {
             const double x = st.int64(3), y = st.int64(4), w = st.int64(5), h = st.int64(6);
             const int flags[] = {textflags::left, textflags::center, textflags::right};
+            QString texts[3];
             for (int i = 0; i < 3; ++i)
                 if (!st.isNull(i))
-                    text(st.text(i), font, x, y, w, h, flags[i]);
+                    texts[i] = st.text(i);
+            const BandRooms rooms = bandRooms(w, !texts[0].trimmed().isEmpty(), !texts[1].trimmed().isEmpty(),
+                                              !texts[2].trimmed().isEmpty());
+            for (int i = 0; i < 3; ++i)
+                if (!st.isNull(i))
+                    text(texts[i], font, x + rooms.left[i], y, rooms.width[i], h, flags[i] | textflags::fitted);
         }
     }
 

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <array>
+
 namespace kv {
 
 class PrintLayout;
@@ -70,6 +72,15 @@ private:
     ImageSurface m_image;
     Canvas m_canvas;
 };
+
+// Where the left, centre and right text of a header or footer `width` wide stand, from the
+// band's left edge: a text alone has the whole band; with the centre text each has its third,
+// without it the left and right one each a half, so none runs into another.
+struct BandRooms {
+    std::array<double, 3> left;
+    std::array<double, 3> width;
+};
+BandRooms bandRooms(double width, bool left, bool centre, bool right);
 
 // The logo drawn on every page: kelvor-logo.bmp in the program folder.
 QString printLogoPath();

@@ -5,11 +5,16 @@
 #include "platform/db/database.h"
 #include "platform/ui/closinghooks.h"
 #include "printing/layoutdb.h"
+#include "platform/print/printdialog.h"
 #include "printing/printjob.h"
 #include "tests/printing/printwindowtest.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPushButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -17,6 +22,7 @@
 #include <QRegularExpression>
 #include <QResizeEvent>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace kv::test {
 namespace {
@@ -425,6 +431,83 @@ TEST_F(PrintForm, ABookletAsksOnceForItsFilesThatAreThereTheSecondIncluded)
     formControl("printpreview")->click();
     dialogs.verify();
     EXPECT_TRUE(form()->isVisible());
+}
+
+// The window opens no larger than the screen leaves it, with the whole sheet in sight; a
+// narrow window keeps the column count readable, and a wide one has the sheet in its middle.
+TEST_F(PrintForm, TheWindowFitsTheScreenKeepsTheColumnCountAndCentresTheSheet)
+{
+    button("druckaus")->click();
+    settle();
+    ASSERT_TRUE(form() && form()->isVisible());
+    const QRect screen = form()->screen()->availableGeometry();
+    EXPECT_LT(form()->height(), screen.height());
+    EXPECT_LE(form()->width(), screen.width());
+    auto* sheet = formControl<QFrame>("printrand");
+    EXPECT_LE(sheet->geometry().bottom(), form()->height() - 1);
+
+    auto* spalten = formControl<QLabel>("spaltlabel");
+    form()->resize(600, form()->height());
+    settle();
+    EXPECT_EQ(spalten->text(), QStringLiteral("Spaltenanzahl : 2"));
+    // The whole text has room, and the buttons beside it leave it uncovered.
+    EXPECT_GE(spalten->width(), spalten->sizeHint().width());
+    EXPECT_LT(spalten->geometry().right(), formControl("minus")->geometry().left());
+    EXPECT_LE(spalten->mapTo(form(), QPoint(spalten->width(), 0)).x(), form()->width());
+
+    form()->resize(1400, form()->height());
+    settle();
+    const int gapLeft = sheet->geometry().left();
+    const int gapRight = form()->width() - 1 - sheet->geometry().right();
+    EXPECT_NEAR(gapLeft, gapRight, 1);
+    EXPECT_GT(gapLeft, 200);
+    // The page is drawn in the sheet, not beside it.
+    EXPECT_TRUE(sheet->geometry().contains(formControl<QLabel>("preview")->geometry()));
+}
+
+// A file that is there, named in the real printer dialog, is asked about once: by the print
+// job, in German; the dialog's own question would be a second one.
+TEST_F(PrintForm, APdfFileNamedInThePrinterDialogIsAskedAboutOnce)
+{
+    const QString file = out.filePath(QStringLiteral("da.pdf"));
+    {
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("alt");
+    }
+    showForm();
+    // Every other box is one of Qt's own, shown past the dialog layer; it is answered Yes.
+    QStringList qtBoxes;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&qtBoxes] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            qtBoxes << box->text();
+            box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click() : box->accept();
+        }
+    });
+    watch.start();
+    dialogs.expectPrinterSetup([this, file](PrinterChoice& c) {
+        whenModal([file](QWidget* w) {
+            auto* dialog = qobject_cast<QPrintDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            control<QLineEdit>(dialog, "filename")->setText(file);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        return execPrinterDialog(c, form());
+    });
+    formControl("druckaus")->click();
+    dialogs.verify();
+    EXPECT_EQ(chosenPrinter().outputFile, file);
+
+    dialogs.expect(QStringLiteral("Die Datei '%1' gibt es schon. Soll sie überschrieben werden ?")
+                       .arg(QDir::toNativeSeparators(file)),
+                   Answer::Yes);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    watch.stop();
+    EXPECT_EQ(qtBoxes, QStringList());
+    EXPECT_EQ(pdfPages(file), form()->layout().pagecount());
 }
 
 }  // namespace

@@ -163,5 +163,38 @@ TEST_F(PrintPreview, TheMagnifierShowsTheWholeSheetAtTheSizeItPrintsAndFollowsTh
     EXPECT_TRUE(formControl<QLabel>("preview")->isVisible());
 }
 
+// A page turned in the magnifier is read from its top, whichever way it is turned; the
+// same page drawn again by a layout stays where the user scrolled to.
+TEST_F(PrintPreview, ATurnedPageShowsInTheMagnifierFromItsTop)
+{
+    db().execute(QStringLiteral("delete from rezinaus where aid=1"));
+    db().execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) select 1,rid,rname,4 from rezepte"));
+    showLongRecipe();
+    ASSERT_GE(form()->layout().pagecount(), 2);
+    auto* area = formControl<QScrollArea>("grossansicht");
+    formControl("lupe")->click();
+    settle();
+    QScrollBar* bar = area->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+
+    bar->setValue(bar->maximum());
+    formControl("pageplus")->click();
+    settle();
+    EXPECT_EQ(form()->layout().currentpage(), 2);
+    EXPECT_EQ(bar->value(), 0);
+
+    bar->setValue(bar->maximum() / 2);
+    const int scrolled = bar->value();
+    form()->resize(form()->width() + 20, form()->height());
+    settle();
+    EXPECT_EQ(bar->value(), scrolled);
+
+    bar->setValue(bar->maximum());
+    formControl("pageminus")->click();
+    settle();
+    EXPECT_EQ(form()->layout().currentpage(), 1);
+    EXPECT_EQ(bar->value(), 0);
+}
+
 }  // namespace
 }  // namespace kv::test

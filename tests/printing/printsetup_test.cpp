@@ -516,5 +516,39 @@ TEST_F(PrintSettingsWindow, ASchemeSavedInLandscapeBringsLandscapeBack)
     EXPECT_EQ(formControl<QFrame>("printrand")->geometry(), portraitSheet);
 }
 
+// The scheme box names the scheme only while its orientation is the one set: the printer
+// dialog turning a landscape scheme's sheet upright leaves "aktuelle Einstellungen" shown.
+TEST_F(PrintSettingsWindow, TheSchemeBoxFollowsTheOrientationThePrinterDialogSets)
+{
+    const auto orient = [](QPageLayout::Orientation o) {
+        return [o](PrinterChoice& c) {
+            c.orientation = o;
+            return true;
+        };
+    };
+    openSetup();
+    activate(form());
+    dialogs.expectPrinterSetup(orient(QPageLayout::Landscape));
+    formControl("druckaus")->click();
+    dialogs.verify();
+    activate(setup());
+    saveScheme(QStringLiteral("Quer"));
+    activate(form());
+    choose(rowOf(QStringLiteral("Quer")));
+    ASSERT_EQ(schemes()->currentText(), QStringLiteral("Quer"));
+
+    // Kept as it was, the scheme still describes the sheet.
+    dialogs.expectPrinterSetup(orient(QPageLayout::Landscape));
+    formControl("druckaus")->click();
+    dialogs.verify();
+    EXPECT_EQ(schemes()->currentText(), QStringLiteral("Quer"));
+
+    dialogs.expectPrinterSetup(orient(QPageLayout::Portrait));
+    formControl("druckaus")->click();
+    dialogs.verify();
+    EXPECT_EQ(getreg(reg::printorient), QStringLiteral("hoch"));
+    EXPECT_EQ(schemes()->currentText(), QStringLiteral("aktuelle Einstellungen"));
+}
+
 }  // namespace
 }  // namespace kv::test

@@ -96,8 +96,8 @@ TEST_F(PrintText, MeasuredHeightIsTheHeightOfTheLinesDrawn)
         {"a final break opens no line", QStringLiteral("Zwiebeln\r\n"), 3000, {0}, 1},
         {"wrapped at blanks", QStringLiteral("Zwiebeln schälen und würfeln"), twoWords, {0, 1, 2},
          3},
-        {"a word wider than the width", QStringLiteral("Schweinelendchen in Blätterteig"), 200,
-         {0, 1, 2}, 3},
+        {"a word wider than the width is broken where the width ends",
+         QStringLiteral("Schweinelendchen in Blätterteig"), 200, {0, 1, 2, 3, 4, 5}, 6},
         {"an ampersand", QStringLiteral("Salz & Pfeffer"), 3000, {0}, 1},
         {"a width under one character", QStringLiteral("Salz und Pfeffer"), 20, {0, 1, 2}, 3},
         {"an empty text", QString(), 3000, {}, 0},
@@ -113,13 +113,34 @@ TEST_F(PrintText, MeasuredHeightIsTheHeightOfTheLinesDrawn)
         const QImage image = s.finish();
         EXPECT_EQ(measured, c.lines * lh);
         EXPECT_EQ(inkedBands(image, y, lh), c.inkedLines);
-        // Clipped to the rectangle: a word wider than it is cut, not spilled.
+        // Within the rectangle: a word wider than it is broken, not spilled.
         const QRect ink = inkBounds(image);
         if (!ink.isEmpty()) {
             EXPECT_GE(ink.left(), x);
             EXPECT_LT(ink.right(), x + std::max(c.width, 0));
         }
     }
+}
+
+// A title word longer than its column goes on over the next line, broken after a hyphen
+// where one fits, instead of being cut off at the column's edge.
+TEST_F(PrintText, AWordLongerThanTheWidthBreaksAfterAHyphenOntoTheNextLine)
+{
+    const int lh = lineHeight();
+    ImageSurface s(dpi, QSize(4000, 800));
+    const QFontMetricsF metrics(printFont(s.surface(), arialNarrow, 12, false, false), s.surface().device());
+    const QString title = QStringLiteral("Zitronen-Kräuter-Marinade");
+    const int width = int(metrics.horizontalAdvance(QStringLiteral("Zitronen-Kräuter-Mari")));
+    const int x = 200, y = 100;
+    EXPECT_EQ(measuretextblock(s.surface(), title, arialNarrow, 12, false, false, x, y, width, 0), 2 * lh);
+    drawtextblock(s.surface(), title, arialNarrow, 12, false, false, x, y, width, 600, textflags::wordbreak);
+    const QImage image = s.finish();
+    ASSERT_EQ(inkedBands(image, y, lh), (QList<int>{0, 1}));
+    const QRect first = inkBounds(image, QRect(0, y, image.width(), lh));
+    const QRect second = inkBounds(image, QRect(0, y + lh, image.width(), lh));
+    EXPECT_LE(first.right(), x + metrics.horizontalAdvance(QStringLiteral("Zitronen-Kräuter-")) + 2);
+    // Ink is narrower than the advance by the side bearings; "Mari" alone is half of it.
+    EXPECT_NEAR(second.width(), metrics.horizontalAdvance(QStringLiteral("Marinade")), 15);
 }
 
 TEST_F(PrintText, AWidthOfZeroOrLessGivesEveryWordALine)

@@ -54,13 +54,14 @@ TEST_F(RenderTest, EveryItemIsDrawnInItsRectangleFontAndFlagsInTheGivenOrder)
         // The logo: a fifteenth of the printable width, its right edge at the right margin,
         // standing on the printable area's bottom edge.
         QStringLiteral("bitmap|kelvor-logo.bmp|1726.67,3000,133.333"),
-        // Header "LA" and footer "RSRG": left, centre and right in the band's rectangle.
-        QStringLiteral("text|Liste |Kopf|12|0|0|160,150,1700,180|2048"),
-        QStringLiteral("text||Kopf|12|0|0|160,150,1700,180|2049"),
-        QStringLiteral("text||Kopf|12|0|0|160,150,1700,180|2050"),
-        QStringLiteral("text||Fuss|9|0|0|160,2715,1700,135|2048"),
-        QStringLiteral("text||Fuss|9|0|0|160,2715,1700,135|2049"),
-        QStringLiteral("text| Seite 1 von 1 |Fuss|9|0|0|160,2715,1700,135|2050"),
+        // Header "LA" and footer "RSRG": left, centre and right in the band's rectangle, a
+        // text alone in the whole band, each fitted to its room.
+        QStringLiteral("text|Liste |Kopf|12|0|0|160,150,1700,180|34816"),
+        QStringLiteral("text||Kopf|12|0|0|160,150,1700,180|34817"),
+        QStringLiteral("text||Kopf|12|0|0|160,150,1700,180|34818"),
+        QStringLiteral("text||Fuss|9|0|0|160,2715,1700,135|34816"),
+        QStringLiteral("text||Fuss|9|0|0|160,2715,1700,135|34817"),
+        QStringLiteral("text| Seite 1 von 1 |Fuss|9|0|0|160,2715,1700,135|34818"),
         // Titles wrapped at the left; the servings line right-aligned in `ph` below the
         // title's `gh`; none for a recipe without servings.
         QStringLiteral("text|Brot|Titel|10|1|0|160,330,765,140|2064"),
