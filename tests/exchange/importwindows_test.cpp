@@ -349,7 +349,7 @@ TEST_F(ImportWindows, TheWizardsTextsAndFolderArrowsStandOutFromTheirGround)
         auto* idir = control<QTreeView>(w, "idir");
         auto* model = qobject_cast<ui::FolderModel*>(idir->model());
         ASSERT_NE(model, nullptr);
-        const QModelIndex unter = model->indexOf(files() + QStringLiteral("baum/unter"));
+        const QPersistentModelIndex unter = model->indexOf(files() + QStringLiteral("baum/unter"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return idir->visualRect(unter).isValid(); }));
         const QRect row = idir->visualRect(unter);
         const QImage shot = idir->viewport()->grab().toImage();
