@@ -237,6 +237,12 @@ QString cancelledText(qint64 stored)
                              .arg(QLocale().toString(stored));
 }
 
+void showRecipeCount(RecipeListView* view)
+{
+    db::Recordset* list = view->rez()->recordset();
+    view->setRezzahl(formatCount(list ? list->recordCount() : 0));
+}
+
 // The count changes with the list: a count read later stands wrong beside the new rows
 // while the closing box waits.
 void refreshRecipeList()
@@ -245,8 +251,7 @@ void refreshRecipeList()
     if (!view) return;
     ui::guarded(QStringLiteral("STARTIMPORT : "), [view] {
         view->rez()->refresh();
-        db::Recordset* list = view->rez()->recordset();
-        view->setRezzahl(formatCount(list ? list->recordCount() : 0));
+        showRecipeCount(view);
     });
 }
 
@@ -280,7 +285,7 @@ void recipesRecategorized()
     list = view->rez()->recordset();
     // The main window still shows the recipe it showed: the list stands on it again.
     if (list && onRecipe) list->findFirst(QStringLiteral("rid=%1").arg(rid));
-    view->setRezzahl(formatCount(list ? list->recordCount() : 0));
+    showRecipeCount(view);
 }
 
 void setImportUi(ImportUi* ui)

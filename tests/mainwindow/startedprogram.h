@@ -6,6 +6,7 @@
 #include "app/windowlist.h"
 #include "core/cookbookdb.h"
 #include "core/ende_window.h"
+#include "core/finddir_window.h"
 #include "core/mainmod.h"
 #include "mainwindow/about_window.h"
 #include "mainwindow/hm_window.h"
@@ -19,9 +20,11 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
 
@@ -108,6 +111,20 @@ protected:
         ASSERT_GE(i, 0) << text.toStdString();
         katgrid()->setCurrentIndex(i);
         emit katgrid()->activated(i);
+    }
+
+    // The user loads the cookbook in `folder` through "Kochbuch laden" and its start button;
+    // the cookbook is opened for the first time and builds its indexes.
+    void loadThroughFinddir(const QString& folder)
+    {
+        button("loadkoch")->click();
+        auto* finddir = ui::WindowRegistry::instance<Finddir>(QStringLiteral("finddir"));
+        ASSERT_NE(finddir, nullptr);
+        finddir->setIdirPath(folder);
+        expectIndexBuild();
+        control<QPushButton>(finddir, "start")->click();
+        dialogs.verify();
+        QCoreApplication::processEvents();
     }
 
     db::Database& db() { return cookbook(); }

@@ -34,15 +34,6 @@ protected:
         ASSERT_TRUE(form()->layout().booklet());
         ASSERT_EQ(form()->layout().geometry().dpiy, 300);
     }
-    // Sheet side `page` as it prints.
-    QImage paperPage(int page)
-    {
-        const PageGeometry& g = form()->layout().geometry();
-        ImageSurface image(g.dpiy, QSize(g.printareahorz, g.printareavert));
-        SurfaceCanvas canvas(image.surface());
-        form()->printpage(false, page, &canvas);
-        return image.finish();
-    }
     db::Database& layoutDb() { return form()->layout().layoutDatabase().db(); }
 };
 

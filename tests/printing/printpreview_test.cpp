@@ -56,15 +56,6 @@ protected:
         ASSERT_EQ(form()->layout().geometry().dpiy, 300);
     }
 
-    // Page `page` as it prints, drawn as the print job draws it.
-    QImage paperPage(int page)
-    {
-        const PageGeometry& g = form()->layout().geometry();
-        ImageSurface image(g.dpiy, QSize(g.printareahorz, g.printareavert));
-        SurfaceCanvas canvas(image.surface());
-        form()->printpage(false, page, &canvas);
-        return image.finish();
-    }
 
     // Each preparation piece of page 1 shows its first and last line in `shown`, whose
     // printable area starts at `origin` with `r` pixels to a printer pixel, where they are

@@ -9,6 +9,7 @@
 #include "platform/print/printerdevmode.h"
 #include "platform/print/printlog.h"
 #include "printing/print_rezept_window.h"
+#include "printing/render.h"
 #include "tests/mainwindow/startedprogram.h"
 #include "tests/printing/printtest.h"
 
@@ -71,6 +72,15 @@ protected:
         settle();
         setPrintlogon(true);
         QFile::remove(printlogPath());
+    }
+    // Page `page` as it prints, drawn as the print job draws it.
+    QImage paperPage(int page)
+    {
+        const PageGeometry& g = form()->layout().geometry();
+        ImageSurface image(g.dpiy, QSize(g.printareahorz, g.printareavert));
+        SurfaceCanvas canvas(image.surface());
+        form()->printpage(false, page, &canvas);
+        return image.finish();
     }
     // Layouts run since the print log was started.
     int layouts() { return int(logText().count(QStringLiteral("calcrezsizes start"))); }

@@ -774,13 +774,7 @@ TEST_F(KeywordTree, ASwitchShowsTheWholeNewListAndTheNextShowItsTree)
     doubleClick(kSommer);
     windowButton("organ")->click();
 
-    button("loadkoch")->click();
-    auto* finddir = ui::WindowRegistry::instance<Finddir>(QStringLiteral("finddir"));
-    finddir->setIdirPath(second);
-    expectIndexBuild();
-    control<QPushButton>(finddir, "start")->click();
-    dialogs.verify();
-    QCoreApplication::processEvents();
+    ASSERT_NO_FATAL_FAILURE(loadThroughFinddir(second));
 
     ASSERT_EQ(cookbook().name(), second + kochbuchdatei);
     EXPECT_EQ(gesucht()->text(), alleGerichte);

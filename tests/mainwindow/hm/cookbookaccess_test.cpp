@@ -160,14 +160,7 @@ TEST_F(CookbookAccess, SwitchUnderAnImportFileShowsTheNoFilterEntryFirstAndChose
     chooseFilter(QStringLiteral("Beispielrezepte"));
     ASSERT_NE(gesucht()->text(), alleGerichte);
 
-    button("loadkoch")->click();
-    auto* finddir = ui::WindowRegistry::instance<Finddir>(QStringLiteral("finddir"));
-    ASSERT_NE(finddir, nullptr);
-    finddir->setIdirPath(second);
-    expectIndexBuild();
-    control<QPushButton>(finddir, "start")->click();
-    dialogs.verify();
-    QCoreApplication::processEvents();
+    ASSERT_NO_FATAL_FAILURE(loadThroughFinddir(second));
 
     ASSERT_EQ(cookbook().name(), second + kochbuchdatei);
     EXPECT_EQ(gesucht()->text(), alleGerichte);
