@@ -271,9 +271,12 @@ bool keywordLine(QStringView line)
     return line.mid(p).startsWith(u"Stichworte:", Qt::CaseInsensitive);
 }
 
+// A line that goes on with the ingredient above: nothing but blanks before the "-" in
+// column 12. An amount of one or two digits, or a unit alone, leaves the first five
+// columns blank too; such a line ("     12    -Eier") is an ingredient of its own.
 bool continuationOf(QStringView part)
 {
-    return part.size() > 11 && isBlank(part.left(5)) && part.at(11) == u'-';
+    return part.size() > 11 && part.at(11) == u'-' && isBlank(part.left(11));
 }
 
 }  // namespace
@@ -403,8 +406,13 @@ bool MealMasterReader::toHeader(text::TextLine& line, std::optional<MmRecipe>& s
             if (s.first == 0) s.first = line.number;
             s.last = line.number;
             if (s.quiet) continue;
+            if (!s.closing.isEmpty() && s.words && !s.title && QStringView(line.text).trimmed() == s.closing) {
+                s.closedLast = line.number - 1;
+                s.closedRaw = s.raw;
+            }
             if (s.raw.size() + line.text.size() <= kMaxRecipeChars) s.raw.append(line.text).append(kCrLf);
-            if (!s.words) s.words = hasLetter(line.text);
+            // "MMMMM" is a line's end, not a word.
+            if (!s.words) s.words = hasLetter(line.text) && !isEndLine(line.text);
             if (!s.title) s.title = indexOfWord(line.text, QLatin1StringView("TITLE:")) >= 0;
             continue;
         }
@@ -426,10 +434,14 @@ MmRecipe MealMasterReader::stretchError()
     skipped.skipped = true;
     skipped.title = m_stretch.before;
     skipped.rname = m_stretch.before;
-    skipped.rawText = std::move(m_stretch.raw);
-    const bool one = m_stretch.first == m_stretch.last;
+    // Text closed again by the recipe's closing line is named up to there; what follows
+    // that line lies between recipes.
+    const bool closed = !m_stretch.title && !(m_stretch.afterRule && m_stretch.words);
+    skipped.rawText = std::move(closed ? m_stretch.closedRaw : m_stretch.raw);
+    const qint64 last = closed ? m_stretch.closedLast : m_stretch.last;
+    const bool one = m_stretch.first == last;
     const QString lines = one ? QStringLiteral("Zeile %1").arg(m_stretch.first)
-                              : QStringLiteral("Zeilen %1 bis %2").arg(m_stretch.first).arg(m_stretch.last);
+                              : QStringLiteral("Zeilen %1 bis %2").arg(m_stretch.first).arg(last);
     MmError error;
     error.line = m_stretch.first;
     error.rawLength = skipped.rawText.size();
@@ -457,6 +469,7 @@ MmRecipe MealMasterReader::finished()
     m_stretch = Stretch();
     m_stretch.quiet = !m_recipe.complete;
     m_stretch.afterRule = m_recipe.complete && m_endedAtRule;
+    if (m_recipe.complete && m_endedAtOwn) m_stretch.closing = m_closing;
     m_stretch.before = m_recipe.title;
     return std::move(m_recipe);
 }
@@ -481,7 +494,9 @@ std::optional<MmRecipe> MealMasterReader::next()
         if (at < 0) continue;
         m_recipe = MmRecipe();
         m_closing = closingLineOf(headerText);
+        m_ruleEnds = m_closing == u"-----" && !headerText.contains(u"MMMMM");
         m_endedAtRule = false;
+        m_endedAtOwn = false;
         m_closingAt = 0;
         m_part = MmPart();
         m_left.reset();
@@ -533,27 +548,42 @@ std::optional<MmRecipe> MealMasterReader::next()
 // At an end line: whether the recipe ends here, or the line divides it.
 bool MealMasterReader::endsHere(const text::TextLine& line)
 {
-    if (!m_closing.isEmpty() && QStringView(line.text).trimmed() == m_closing) {
-        m_endedAtRule = false;
+    const QStringView trimmed = QStringView(line.text).trimmed();
+    if (!m_closing.isEmpty() && trimmed == m_closing) {
+        m_endedAtOwn = true;
         return true;
     }
-    if (closingLineAhead()) return false;
-    m_endedAtRule = true;
+    switch (closingLineAhead()) {
+    case AheadOfRule::Divider:
+        return false;
+    case AheadOfRule::Closing: {
+        // A rule drawn above the closing line: the two end the recipe together.
+        text::TextLine next;
+        while (readInRecipe(next) && !m_overLimit && QStringView(next.text).trimmed() != m_closing) {}
+        m_endedAtOwn = true;
+        return true;
+    }
+    case AheadOfRule::Nothing:
+        break;
+    }
+    // The old layout's long rule of dashes is its recipe's own end.
+    m_endedAtOwn = m_ruleEnds && !trimmed.contains(u'M');
+    m_endedAtRule = !m_endedAtOwn;
     return true;
 }
 
-// Whether the recipe's own closing line follows the end line just read, with a line of text
-// between, before the next header, the file's or the article's end, and within the
-// recipe's limits. No line between may hold "Title:": a recipe whose header was not
-// recognised is never joined to this one. The lines looked at are read again.
-bool MealMasterReader::closingLineAhead()
+// Whether the recipe's own closing line follows the end line just read, before the next
+// header, the file's or the article's end, and within the recipe's limits; and whether a
+// line of text stands between. No line between may hold "Title:": a recipe whose header
+// was not recognised is never joined to this one. The lines looked at are read again.
+MealMasterReader::AheadOfRule MealMasterReader::closingLineAhead()
 {
-    if (m_closing.isEmpty()) return false;
+    if (m_closing.isEmpty()) return AheadOfRule::Nothing;
     std::vector<Ahead> seen;
     qint64 lines = m_recipeLines;
     qsizetype chars = m_recipe.rawText.size();
     bool text = false;
-    bool found = false;
+    AheadOfRule found = AheadOfRule::Nothing;
     Ahead ahead;
     while (read(ahead.line, &ahead.inRecipe)) {
         seen.push_back(ahead);
@@ -564,8 +594,8 @@ bool MealMasterReader::closingLineAhead()
             chars += line.text.size() + kCrLf.size();
         }
         if (QStringView(line.text).trimmed() == m_closing) {
-            found = text;
-            if (found) m_closingAt = line.number;
+            found = text ? AheadOfRule::Divider : AheadOfRule::Closing;
+            if (text) m_closingAt = line.number;
             break;
         }
         if (indexOfWord(line.text, QLatin1StringView("TITLE:")) >= 0) break;
@@ -573,7 +603,7 @@ bool MealMasterReader::closingLineAhead()
         // An earlier divider found the closing line with no "Title:" up to it: the rest
         // of the way is known.
         if (text && line.number < m_closingAt) {
-            found = true;
+            found = AheadOfRule::Divider;
             break;
         }
     }

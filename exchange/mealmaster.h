@@ -15,7 +15,8 @@
 //   MMMMM                                            the end: five or more of "-" and "M"
 // A recipe's own closing line is "MMMMM" after a header of "MMMMM", "-----" after one of
 // dashes; another end line (a rule) followed by text and that closing line is a divider
-// inside the recipe, not its end.
+// inside the recipe, not its end. Headers of dashes that name no "MMMMM" ("----- Recipe
+// Extracted from Meal-Master -----") end their recipes with a long rule instead.
 // A line of two ingredient columns (the second one shifted by 41 columns) gives both,
 // the left column of a part first.
 
@@ -150,7 +151,19 @@ private:
         bool afterRule = false;       // the recipe before ended at a line not its own closing line
         bool quiet = false;           // after a recipe cut off, whose error names it already
         QString before;               // the recipe before's title
-        bool named() const { return !quiet && ((afterRule && words) || title); }
+        // The recipe before ended at its own closing line: text with words that is closed
+        // by that line again (before a "Title:") belonged to the recipe, and is named up
+        // to the last such line.
+        QString closing;
+        qint64 closedLast = 0;
+        QString closedRaw;
+        bool named() const { return !quiet && ((afterRule && words) || title || closedLast > 0); }
+    };
+    // What follows an end line that is not the recipe's own closing line.
+    enum class AheadOfRule {
+        Nothing,                      // no closing line: the rule ends the recipe
+        Closing,                      // the closing line, with nothing but blanks and rules before it
+        Divider,                      // text, then the closing line: the rule divides the recipe
     };
 
     bool read(text::TextLine& line, bool* again = nullptr);
@@ -158,7 +171,7 @@ private:
     MmRecipe stretchError();
     MmRecipe finished();
     bool endsHere(const text::TextLine& line);
-    bool closingLineAhead();
+    AheadOfRule closingLineAhead();
     bool header(const text::TextLine& line);
     void pushBack(text::TextLine line, bool inRecipe);
     bool readInRecipe(text::TextLine& line);
@@ -197,7 +210,9 @@ private:
     // The recipe being read.
     MmRecipe m_recipe;
     QString m_closing;                // the recipe's own closing line: "MMMMM", "-----" or none
+    bool m_ruleEnds = false;          // a rule of dashes is its own end where no closing line follows
     bool m_endedAtRule = false;       // it ended at an end line not its own closing line
+    bool m_endedAtOwn = false;        // it ended at its own closing line
     qint64 m_closingAt = 0;           // where a closing line ahead was last found
     QString m_step;
     qint64 m_recipeLines = 0;

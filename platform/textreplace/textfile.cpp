@@ -199,9 +199,13 @@ void EncodingDetector::takeAscii(unsigned char first, unsigned char last)
         ++(accentShowsDos(line.accentAfterLetter, asciiLetter(first)) ? line.counts.dos : line.counts.windows);
         line.accentAfterLetter = 0;
     }
+    if (line.quoteOpenLast && asciiLetter(first)) ++line.quoteOpens;
+    if (line.quoteCloseLast && !asciiLetter(first)) line.quoteCloses = true;
+    line.quoteOpenLast = line.quoteCloseLast = false;
     if (line.utf8.pending > 0) line.utf8.valid = false;
     line.previousBox = false;
     line.previousLetter = asciiLetter(last);
+    line.previousWordStart = !asciiLetter(last) && !(last >= '0' && last <= '9');
 }
 
 void EncodingDetector::take(unsigned char b)
@@ -224,6 +228,10 @@ void EncodingDetector::take(unsigned char b)
         line.accentAfterLetter = 0;
         ++line.counts.windows;
     }
+    // A byte of the upper half is no ASCII letter: it closes a quote, opens none.
+    if (line.quoteCloseLast) line.quoteCloses = true;
+    line.quoteOpenLast = b == 0x84 && line.previousWordStart;
+    line.quoteCloseLast = (b == 0x93 || b == 0x94) && line.previousLetter;
     if (line.utf8.valid) line.utf8.feed(b);
     Counts& counts = line.counts;
     ++counts.nonAscii;
@@ -236,6 +244,7 @@ void EncodingDetector::take(unsigned char b)
     else if (windowsOnly(b)) ++counts.windows;
     line.previousBox = box;
     line.previousLetter = false;
+    line.previousWordStart = false;
 }
 
 void EncodingDetector::endLine()
@@ -244,6 +253,7 @@ void EncodingDetector::endLine()
         // Nothing counted in an ASCII line: only where it stopped is forgotten.
         m_line.previousBox = false;
         m_line.previousLetter = false;
+        m_line.previousWordStart = true;
         return;
     }
     m_total = totals(&m_codePageLines, &m_utf8Lines);
@@ -265,8 +275,10 @@ EncodingDetector::Counts EncodingDetector::totals(qint64* codePageLines, qint64*
     // An accent at the line's end stood after a word, not inside it.
     const unsigned char accent = m_line.accentAfterLetter;
     const bool endDos = accent != 0 && accentShowsDos(accent, false);
-    total.dos += line.dos + (endDos ? 1 : 0);
-    total.windows += line.windows + (accent != 0 && !endDos ? 1 : 0);
+    // Opening quotes were counted as ä; where the line closes one, they are quotes.
+    const qint64 quotes = m_line.quoteCloses || m_line.quoteCloseLast ? m_line.quoteOpens : 0;
+    total.dos += line.dos + (endDos ? 1 : 0) - quotes;
+    total.windows += line.windows + (accent != 0 && !endDos ? 1 : 0) + quotes;
     total.undefined += line.undefined;
     total.nonAscii += line.nonAscii;
     return total;

@@ -37,8 +37,9 @@ struct Utf8Scan {
 // - code page 850 when they hold a byte Windows-1252 leaves undefined (81, 8D, 8F, 90,
 //   9D hex), or when they clearly show DOS: DOS umlauts (ä is 84 hex), box drawing (two
 //   such bytes side by side) and DOS accented letters between two letters (è in
-//   "Crème"), or é ending a word ("Rosé"), outweigh twice over what only Windows writes (its punctuation between 80
-//   and 9F hex, its ä, ö, ü);
+//   "Crème"), or é ending a word ("Rosé"), outweigh twice over what only Windows writes
+//   (its punctuation between 80 and 9F hex, its ä, ö, ü, and „ opening a word on a line
+//   where ” or “ closes one);
 // - else Windows-1252 (which also reads plain ASCII).
 // Code page 437 puts the German letters where 850 does, so 850 reads both.
 class EncodingDetector {
@@ -64,7 +65,15 @@ private:
         Counts counts;
         bool previousBox = false;
         bool previousLetter = false;
+        bool previousWordStart = true;        // the line's start, or a blank or sign before
         unsigned char accentAfterLetter = 0;  // the last byte, a DOS accented letter after a letter
+        // German quotes of Windows: „ (84 hex, ä in DOS) opening a word, ” or “ (94 or 93
+        // hex) closing one. An opening one counts for Windows only on a line that also
+        // closes one, since ä begins DOS words as well ("ähnlich").
+        bool quoteOpenLast = false;           // the last byte was an 84 hex at a word's start
+        bool quoteCloseLast = false;          // the last byte was a 93 or 94 hex after a letter
+        qint64 quoteOpens = 0;
+        bool quoteCloses = false;
     };
     void take(unsigned char b);
     void takeAscii(unsigned char first, unsigned char last);

@@ -182,4 +182,58 @@ TEST_F(HandMadeFiles, NewsArticlesWithTheirHeaderLinesAndSignaturesGiveTheirReci
     EXPECT_EQ(errorRows(), QStringList());
 }
 
+// Only a line with nothing before its "-" in column 12 goes on with the ingredient above;
+// an amount of one or two digits, or a unit alone, makes a line of its own.
+TEST_F(HandMadeFiles, AnIngredientBeginningWithADashKeepsItsAmountAndUnit)
+{
+    const auto rice = imported(QStringLiteral("strich-vor-zutat.mmf"));
+    ASSERT_EQ(rice.size(), 1);
+    EXPECT_EQ(rice.first().mid(1, 5),
+              QStringList({"1.1 1 lb Shrimp, raw shelled, deveined", "1.2 1 c -Hot water",
+                           "1.3 12 - -Eier, hart gekocht", "1.4 - ts -Salz", "1.5 0.5 c -Sugar"}));
+    EXPECT_EQ(errorRows(), QStringList());
+}
+
+// The old layout's header begins with dashes and names no "MMMMM"; its long rule is the
+// recipe's own end, and what follows it lies between recipes.
+TEST_F(HandMadeFiles, TheOldLayoutEndsAtItsRuleAndItsPostingLinesPassSilently)
+{
+    const auto recipes = imported(QStringLiteral("alte-form-news.txt"));
+    EXPECT_EQ(recipes.keys(), QStringList({"Ofenkartoffeln", "Quarkspeise"}));
+    EXPECT_EQ(recipes.value(QStringLiteral("Quarkspeise")).last(), QString::fromUtf8("Den Quark mit dem Honig glatt rühren."));
+    EXPECT_EQ(errorRows(), QStringList());
+}
+
+TEST_F(HandMadeFiles, TextAfterTheOwnClosingLineIsNamedButARuleAboveItEndsTheRecipeQuietly)
+{
+    const auto recipes = imported(QStringLiteral("schlusszeilen.mmf"), true);
+    EXPECT_EQ(recipes.value(QStringLiteral("Nur ein Teil")).last(), QStringLiteral("Nur ein Teil."));
+    EXPECT_EQ(recipes.value(QStringLiteral("Auflauf mit Strich")).last(), QStringLiteral("Erster Teil."));
+    EXPECT_EQ(recipes.value(QStringLiteral("Auflauf mit MMMMM")).last(), QStringLiteral("Erster Teil."));
+    EXPECT_EQ(errorRows(),
+              QStringList({files() + "schlusszeilen.mmf|Auflauf mit Strich|Rezeptende : Fehler 'Die Zeile 26 steht "
+                                     "hinter einer Linie, die das Rezept davor beendet hat, und wurde nicht gelesen.'",
+                           files() + "schlusszeilen.mmf|Auflauf mit MMMMM|Rezeptende : Fehler 'Die Zeile 39 steht "
+                                     "hinter einer Linie, die das Rezept davor beendet hat, und wurde nicht gelesen.'"}));
+    QStringList raw;
+    db::Statement st(db(), QStringLiteral("select rtext from importerrtexte order by errid"));
+    while (st.step()) raw << st.text(0);
+    EXPECT_EQ(raw, QStringList({"  Zweiter Teil nach dem Strich.\r\n", "  Zweiter Teil nach dem Strich.\r\n"}));
+}
+
+TEST_F(HandMadeFiles, WindowsQuotesOpeningWordsStayQuotesAndDosWordsBeginningWithAeStayDos)
+{
+    const std::pair<const char*, text::Encoding> files[] = {{"anfuehrung-unten-1252.mmf", text::Encoding::Windows1252},
+                                                            {"aehnlich-850.mmf", text::Encoding::Cp850}};
+    for (const auto& [name, encoding] : files) {
+        QFile file(handMade(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(text::detectEncoding(file.readAll()), encoding) << name;
+    }
+    EXPECT_EQ(imported(QStringLiteral("anfuehrung-unten-1252.mmf")).first().last(),
+              QString::fromUtf8("Mit „Omas Dressing” und „Kräutern” servieren."));
+    EXPECT_TRUE(imported(QStringLiteral("aehnlich-850.mmf")).first().last().startsWith(
+        QString::fromUtf8("Die Kartoffeln kochen, ähnlich wie Salzkartoffeln")));
+}
+
 }  // namespace kv::test

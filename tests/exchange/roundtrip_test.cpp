@@ -340,5 +340,24 @@ TEST_F(RoundTrip, WhatTheColumnsCannotHoldComesBackWhole)
     EXPECT_TRUE(fileBytes(files() + QStringLiteral("eins.mmf")).contains("\xC5\x81\xC3\xB3" "d\xC5\xBA"));
 }
 
+// The writer puts a text that begins with "-" in column 12 after its amount and unit; the
+// reader must not take such a line for the continuation of the line above.
+TEST_F(RoundTrip, AnIngredientBeginningWithADashComesBackWithItsAmountAndUnit)
+{
+    constexpr qint64 kPound = 24;
+    constexpr qint64 kCup = 19;
+    constexpr qint64 kTL = 28;
+    db::Database& from = *source;
+    const qint64 aid = newSelection(from);
+    addRecipe(from, aid, QStringLiteral("Reis mit Garnelen"), 4,
+              {{1, 1, kPound, 1, QStringLiteral("Shrimp, raw shelled, deveined")},
+               {1, 2, kCup, 1, QStringLiteral("-Hot water")},
+               {1, 3, {}, 12, QStringLiteral("-Eier, hart gekocht")},
+               {1, 4, kTL, {}, QStringLiteral("-Salz")},
+               {1, 5, kCup, 0.5, QStringLiteral("-Sugar")}},
+              QStringLiteral("Alles schichten und backen."));
+    expectRoundTrips(aid);
+}
+
 }  // namespace
 }  // namespace kv::test
