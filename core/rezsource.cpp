@@ -77,6 +77,19 @@ RecipeListView* recipeListView()
     return g_view;
 }
 
+bool refreshFilterEntries(RecipeListView& view)
+{
+    bool kept = true;
+    if (db::Recordset* entries = view.kat()->recordset()) {
+        const bool chosen = entries->isOpen() && !entries->eof() && !entries->bof();
+        const qint64 kid = chosen ? entries->value(QStringLiteral("kid")).toLongLong() : 0;
+        entries->requery();
+        if (chosen && kid != 0) kept = entries->findFirst(QStringLiteral("kid=%1").arg(kid));
+    }
+    view.refreshKatgrid();
+    return kept;
+}
+
 QString spliceFilter(const QString& query, const QString& filter)
 {
     QString q = query;

@@ -29,6 +29,10 @@ public:
 void setRecipeListView(RecipeListView* view);
 RecipeListView* recipeListView();
 
+// Reads the filter combo's rows again and shows them; the entry chosen stays chosen. False
+// when it is gone (an import file whose last recipe was deleted): the combo then shows none.
+bool refreshFilterEntries(RecipeListView& view);
+
 inline const QString rezepteBasis =
     QStringLiteral("select rid,kid,port,rname,komid from rezepte order by rname;");
 inline const QString alleGerichte = QStringLiteral("> alle Gerichte");

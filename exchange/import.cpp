@@ -261,15 +261,7 @@ void refreshFilterList()
 {
     RecipeListView* view = recipeListView();
     if (!view) return;
-    ui::guarded(QStringLiteral("STARTIMPORT : "), [view] {
-        if (db::Recordset* entries = view->kat()->recordset()) {
-            const bool chosen = entries->isOpen() && !entries->eof() && !entries->bof();
-            const qint64 kid = chosen ? entries->value(QStringLiteral("kid")).toLongLong() : 0;
-            entries->requery();
-            if (chosen && kid != 0) entries->findFirst(QStringLiteral("kid=%1").arg(kid));
-        }
-        view->refreshKatgrid();
-    });
+    ui::guarded(QStringLiteral("STARTIMPORT : "), [view] { refreshFilterEntries(*view); });
 }
 
 }  // namespace

@@ -397,11 +397,7 @@ void Hm::enableWindowButtons()
 
 void Hm::binddaten()
 {
-    // A cookbook that can only be read takes no typing.
-    const bool readOnly = cookbook().readOnly();
-    zub->setReadOnly(readOnly);
-    stich->setReadOnly(readOnly);
-    komgrid->lineEdit()->setReadOnly(readOnly);
+    setViewEditable();
     const QString file = cookbook().name();
     for (db::DataControl* control : {rez, korb, kat, auswahl, menu})
         bindStatement([&] { control->setDatabaseName(file); });

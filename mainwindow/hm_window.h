@@ -295,6 +295,10 @@ private:
     void rereadLists();
     void writeZub(const QString& text);
     void writeStich(const QString& text);
+    // Stores the typed keywords; `leaving`: the box is losing the focus to a click or key.
+    void storeStich(bool leaving);
+    // The boxes take typing only for what the view shows, in a cookbook that can be written.
+    void setViewEditable();
 
     // Window-level state.
     std::unique_ptr<db::Recordset> temprs;

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTableView>
 
@@ -268,11 +269,14 @@ void Hm::loeschaus_Click()
             restoreList(0);
             throw;
         }
-        rez->refresh();
     }
-    kat->refresh();
-    refreshKatgrid();
-    rezzahl->setText(formatCount(rez->recordset() ? rez->recordset()->recordCount() : 0));
+    // The view and the panel leave the recipes that are gone; the list keeps its filter,
+    // and the filter box goes on naming it.
+    recipesRemoved();
+    if (!refreshFilterEntries(*m_listView)) {
+        QScopedValueRollback<bool> syncing(m_syncing, true);
+        katgrid->setCurrentIndex(-1);
+    }
 }
 
 }  // namespace kv

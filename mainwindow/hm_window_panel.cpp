@@ -73,6 +73,8 @@ void Hm::showmenu()
     menumode = true;
     zubt->setText(QStringLiteral("B e s c h r e i b u n g :"));
     auswahl->refresh();
+    // Without a menu the view shows none, and no recipe either.
+    if (!hasCurrentRow(auswahl->recordset())) clearView();
 }
 
 void Hm::showaus()
@@ -87,6 +89,7 @@ void Hm::showaus()
     menumode = false;
     zubt->setText(QStringLiteral("Z u b e r e i t u n g :"));
     auswahl->refresh();
+    if (!hasCurrentRow(auswahl->recordset())) clearView();
 }
 
 void Hm::menuswap(bool mode)

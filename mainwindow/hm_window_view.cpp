@@ -142,12 +142,23 @@ void Hm::rememberEditBook()
     m_editBook = kochbuchdb ? kochbuchdb->name() : QString();
 }
 
+void Hm::setViewEditable()
+{
+    // Text typed with nothing on screen would belong to nothing; a cookbook that can only
+    // be read takes none.
+    const bool shown = menumode ? m_menuShown > 0 : m_rid > 0;
+    const bool readOnly = !shown || !kochbuchdb || !kochbuchdb->isOpen() || kochbuchdb->readOnly();
+    zub->setReadOnly(readOnly);
+    stich->setReadOnly(readOnly);
+    komgrid->lineEdit()->setReadOnly(readOnly);
+}
+
 void Hm::saveTypedEdits()
 {
     // A box that still holds typed text keeps it for the recipe it was typed for, also
     // when another recipe is shown before the box lost the focus.
     if (m_zubEdit.typed) zub_LostFocus();
-    if (m_stichEdit.typed) stich_LostFocus();
+    if (m_stichEdit.typed) storeStich(false);
     if (m_komEdit.typed) komgrid_LostFocus();
 }
 
@@ -171,6 +182,7 @@ void Hm::showRecipe(qint64 rid, const QString& title)
     m_zutCount = static_cast<quint8>(n);
     zutgridSetRows(n);
     showComment();
+    setViewEditable();
     viewShows(rid);
 }
 
@@ -201,6 +213,7 @@ void Hm::clearView()
         m_zubHoldsMenu = true;
         menu->setRecordSource(menuDishesSource(0));
         menu->refresh();
+        setViewEditable();
         return;
     }
     m_rid = 0;
@@ -209,6 +222,7 @@ void Hm::clearView()
     writeZub(QString());
     m_zubHoldsMenu = false;
     writeStich(QString());
+    setViewEditable();
     QScopedValueRollback<bool> writing(m_viewWriting, true);
     komgrid->setCurrentIndex(-1);
     komgrid->setEditText(QString());
@@ -288,6 +302,7 @@ void Hm::zutauswahl()
         m_zubHoldsMenu = true;
         menu->setRecordSource(menuDishesSource(mid));
         menu->refresh();
+        setViewEditable();
         viewShows(0);
         return;
     }
@@ -320,9 +335,9 @@ void Hm::mehr_Click()
 void Hm::zub_Change()
 {
     if (m_viewWriting) return;
-    // Switching the mode leaves the box as it was, so the owner is what the box shows:
-    // otherwise a menu's description could land in a recipe's preparation.
-    m_zubMenu = m_zubHoldsMenu;
+    // The owner is what the box shows: a menu's description never lands in a recipe's
+    // preparation, and among the menus nothing typed lands in a recipe.
+    m_zubMenu = m_zubHoldsMenu || menumode;
     m_zubEdit.change(m_zubHoldsMenu ? m_menuShown : m_rid);
     rememberEditBook();
 }
@@ -360,8 +375,24 @@ void Hm::stich_GotFocus()
 
 void Hm::stich_LostFocus()
 {
+    storeStich(true);
+}
+
+void Hm::storeStich(bool leaving)
+{
     if (!m_stichEdit.due(editBookOpen())) return;
     const qint64 rid = m_stichEdit.owner;
+    // Refused keywords are said once and are no longer the recipe's to store: the view
+    // may move on, as the click that left the box asked, and show another recipe's
+    // keywords in the box. The box leaves first, so that click is not lost to the message.
+    if (!stichTextAllowed(cookbook(), stich->text())) {
+        m_stichEdit = TypedEdit();
+        if (leaving)
+            QMetaObject::invokeMethod(this, [] { sayStichRefused(); }, Qt::QueuedConnection);
+        else
+            sayStichRefused();
+        return;
+    }
     // savestich reports its own failures and says so by returning false; a recipe that is
     // gone takes nothing more, and the text stays in the box.
     m_stichEdit.store([&] {
@@ -525,7 +556,13 @@ void Hm::queueReread()
     // Not from within the move or the write that found the recipe gone: the lists'
     // recordsets are replaced.
     QMetaObject::invokeMethod(
-        this, [this] { ui::guarded(QStringLiteral("REZAUSWAHL : "), [this] { rereadLists(); }); },
+        this,
+        [this] {
+            // A cookbook closed meanwhile (a compaction, another one loaded) is read afresh
+            // when it opens.
+            if (!kochbuchdb || !kochbuchdb->isOpen()) return;
+            ui::guarded(QStringLiteral("REZAUSWAHL : "), [this] { rereadLists(); });
+        },
         Qt::QueuedConnection);
 }
 

@@ -286,11 +286,16 @@ QString stichMessage()
                           "Sie einzelne Stichworte durch Kommata.");
 }
 
+void sayStichRefused()
+{
+    ui::msgbox(stichMessage(), ui::Critical, QStringLiteral(" "));
+}
+
 bool savestich(db::Database& db, qint64 rid, bool keep, const QString& text)
 {
     if (text.isEmpty()) return true;
     if (!stichTextAllowed(db, text)) {
-        ui::msgbox(stichMessage(), ui::Critical, QStringLiteral(" "));
+        sayStichRefused();
         return false;
     }
     try {

@@ -27,6 +27,8 @@ bool stichTextAllowed(const QString& text);
 bool stichTextAllowed(db::Database& db, const QString& text);
 // What is said of a keyword text with a character it may not hold.
 QString stichMessage();
+// Says stichMessage() as the keyword save does.
+void sayStichRefused();
 
 // One line of the work table `editzutat`, as the editor holds it.
 struct EditLine {

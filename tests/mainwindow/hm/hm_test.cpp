@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
 #include <QTest>
@@ -278,6 +279,45 @@ TEST_F(HmTest, LoeschausAsksTwiceAndDeletesTheShownListWithItsEmptyFile)
     EXPECT_EQ(count(QStringLiteral("select count(*) from importdateien where did=0")), 1);
     EXPECT_EQ(katgrid()->findText(QStringLiteral("Testdatei")), -1);
     EXPECT_NE(katgrid()->findText(QStringLiteral("Beispielrezepte")), -1);
+}
+
+// Deleting a filtered list is this program's own deletion: the view shows nothing that is
+// gone, the filter box names the filter the list still has, and nothing is said afterwards
+// of another program or of a closed cookbook.
+TEST_F(HmTest, LoeschausUnderACategoryEmptiesTheViewAndKeepsTheFilterShown)
+{
+    hm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(hm));
+    chooseFilter(QString::fromUtf8("Getränke"));
+    ASSERT_EQ(gridTitles(), QStringList({"Apfelpunsch ohne Alkohol"}));
+    rezgrid()->setCurrentIndex(rezgrid()->model()->index(0, 0));
+    ASSERT_EQ(reznam()->text(), QStringLiteral("Apfelpunsch ohne Alkohol"));
+
+    dialogs.expect(QStringLiteral("Wollen Sie wirklich alle 1 Rezepte löschen ?"), Answer::Yes);
+    dialogs.expect(QStringLiteral("Die Rezeptliste wird dann leer !"), Answer::Yes);
+    button("loeschaus")->click();
+    dialogs.verify();
+    EXPECT_EQ(rezgrid()->model()->rowCount(), 0);
+    EXPECT_EQ(reznam()->text(), QString());
+    EXPECT_EQ(zub()->toPlainText(), QString());
+    EXPECT_EQ(zutgrid()->model()->rowCount(), 0);
+    EXPECT_EQ(katgrid()->currentText(), QString::fromUtf8("Getränke"));
+    EXPECT_EQ(gesucht()->text(), QString::fromUtf8("> Rubrik 'Getränke'"));
+
+    // The empty view takes no text, so nothing is stored and nothing is said.
+    zub()->setFocus();
+    QTest::keyClicks(zub(), QStringLiteral("Heiss servieren."));
+    rezgrid()->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(zub()->toPlainText(), QString());
+
+    button("men7")->click();
+    QWidget* weiteres = ui::WindowRegistry::loadedWindow(QStringLiteral("weiteres"));
+    ASSERT_NE(weiteres, nullptr);
+    dialogs.expect(QStringLiteral("Fertig. Das Kochbuch wurde komprimiert."), Answer::Ok);
+    control<QPushButton>(weiteres, "komprim")->click();
+    QCoreApplication::processEvents();
+    dialogs.verify();
 }
 
 TEST_F(HmTest, FailedDeletesShowTheErrorAndKeepEveryRecipe)

@@ -627,5 +627,72 @@ TEST_F(ViewRule, ALongTitleEndsInAnEllipsisBeforeTheLogoAndShowsWholeAsTheTip)
     EXPECT_EQ(line->toolTip(), title);
 }
 
+// A cookbook without menus (as the cookbook export makes one): the menu side shows no
+// recipe, and nothing typed there reaches a recipe.
+TEST_F(ViewRule, WithoutAMenuTheMenuSideShowsNoRecipeAndTakesNoText)
+{
+    dialogs.expect(QStringLiteral("Die Schnellauswahl kann nicht gelöscht werden"), Answer::Yes);
+    click(button("loeschsel"));
+    dialogs.verify();
+    db().execute(QStringLiteral("delete from rezinmen"));
+    db().execute(QStringLiteral("delete from menues"));
+    pickRow(rezgrid(), rowOf(rezgrid(), QStringLiteral("Hefezopf")));
+    ASSERT_EQ(reznam()->text(), QStringLiteral("Hefezopf"));
+    const QString preparation = text(QStringLiteral("select ztext from zubereit where rid=14"));
+
+    click(button("men4"));
+    EXPECT_EQ(reznam()->text(), QString());
+    EXPECT_EQ(zub()->toPlainText(), QString());
+    EXPECT_EQ(menugrid()->model()->rowCount(), 0);
+    focus(zub());
+    QTest::keyClicks(zub(), QStringLiteral("Ein Menue ohne Namen."));
+    focus(ausgrid());
+    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=14")), preparation);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from zubereit where ztext like '%Menue ohne Namen%'")), 0);
+
+    // A menu made then takes its description.
+    newMenu(QStringLiteral("Brunch"));
+    hm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(hm));
+    ASSERT_EQ(reznam()->text(), QStringLiteral("Brunch"));
+    focus(zub());
+    QTest::keyClicks(zub(), QStringLiteral("Am Sonntag."));
+    focus(ausgrid());
+    EXPECT_EQ(text(QStringLiteral("select mbesch from menues where mname='Brunch'")), QStringLiteral("Am Sonntag."));
+    EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=14")), preparation);
+}
+
+// Keywords refused on leaving the box: the message comes once, the click that left the
+// box still counts, and the view and the lists agree on what is shown.
+TEST_F(ViewRule, AfterRefusedKeywordsTheClickedEntryIsShown)
+{
+    pickRow(rezgrid(), rowOf(rezgrid(), QStringLiteral("Hefezopf")));
+    ASSERT_EQ(reznam()->text(), QStringLiteral("Hefezopf"));
+    const QString keywords = stichText(db(), 14);
+    focus(stich());
+    stich()->end(false);
+    QTest::keyClicks(stich(), QStringLiteral(", Oma's"));
+
+    dialogs.expect(QStringLiteral("Bitte verwenden Sie nur Buchstaben und Zahlen als Stichworte"), Answer::Ok);
+    const int row = rowOf(ausgrid(), QStringLiteral("Spaghetti mit Tomatensauce"));
+    ASSERT_GE(row, 0);
+    QTest::mouseClick(ausgrid()->viewport(), Qt::LeftButton, {},
+                      ausgrid()->visualRect(ausgrid()->model()->index(row, 0)).center());
+    QCoreApplication::processEvents();
+    dialogs.verify();
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Spaghetti mit Tomatensauce"));
+    EXPECT_EQ(highlighted(ausgrid()), QStringLiteral("Spaghetti mit Tomatensauce"));
+    EXPECT_EQ(stich()->text(), stichText(db(), 6));
+    EXPECT_EQ(stichText(db(), 14), keywords);
+
+    // Keywords typed now are the clicked recipe's.
+    focus(stich());
+    stich()->selectAll();
+    QTest::keyClicks(stich(), QStringLiteral("Nudeln"));
+    focus(ausgrid());
+    EXPECT_EQ(stichText(db(), 6), QStringLiteral("Nudeln"));
+    EXPECT_EQ(stichText(db(), 14), keywords);
+}
+
 }  // namespace
 }  // namespace kv::test
