@@ -299,6 +299,10 @@ private:
     void storeStich(bool leaving);
     // The boxes take typing only for what the view shows, in a cookbook that can be written.
     void setViewEditable();
+    // A box of the view holds typed text not yet stored. The grids then leave the focus
+    // where it is when the mouse passes over them: keys would go on into a grid, and the
+    // box would be left (and its text stored or refused) before the user clicked anywhere.
+    bool typingInView() const;
 
     // Window-level state.
     std::unique_ptr<db::Recordset> temprs;

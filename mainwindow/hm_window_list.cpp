@@ -227,6 +227,7 @@ void Hm::rezgrid_RowColChange(int lastRow, int lastCol)
 
 void Hm::rezgrid_MouseMove()
 {
+    if (typingInView()) return;
     QWidget* active = focusWidget();
     if (!active || active->objectName().compare(QStringLiteral("rezgrid"), Qt::CaseInsensitive) != 0)
         rezgrid->setFocus(Qt::MouseFocusReason);

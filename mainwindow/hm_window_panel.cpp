@@ -267,6 +267,7 @@ void Hm::ausgrid_KeyDown(int& keyCode, int shift)
 
 void Hm::ausgrid_MouseMove()
 {
+    if (typingInView()) return;
     if (QApplication::focusWidget() != ausgrid) ausgrid->setFocus();
 }
 

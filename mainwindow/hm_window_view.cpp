@@ -449,8 +449,14 @@ void Hm::komgrid_LostFocus()
     });
 }
 
+bool Hm::typingInView() const
+{
+    return m_zubEdit.typed || m_stichEdit.typed || m_komEdit.typed;
+}
+
 void Hm::zutgrid_MouseMove()
 {
+    if (typingInView()) return;
     if (QApplication::focusWidget() != zutgrid) zutgrid->setFocus();
 }
 
