@@ -110,6 +110,40 @@ QString heldMessage(const QString& file)
         .arg(QDir::toNativeSeparators(file));
 }
 
+// A program killed while it wrote the cookbook left its journal, and only an opening that
+// may write puts the file back to its last committed state: read as it stands, it would
+// show the half-written change.
+QString unfinishedChange(const QString& file)
+{
+    return QStringLiteral("Im Kochbuch %1 steht noch eine unvollendete Änderung eines Programms, das beim Schreiben "
+                          "beendet wurde; erst das nächste Öffnen durch ein Programm, das in seinen Ordner schreiben "
+                          "darf, nimmt sie zurück")
+        .arg(QDir::toNativeSeparators(file));
+}
+
+QString unfinishedMessage(const QString& file)
+{
+    return unfinishedChange(file) +
+           QStringLiteral(": Klicken Sie auf Wiederholen, sobald das geschehen ist, oder auf Abbrechen, um ein "
+                          "anderes Kochbuch zu wählen, etwa eine Kopie des ganzen Ordners mit allen seinen Dateien an "
+                          "einem Ort, an dem Sie schreiben dürfen.");
+}
+
+bool unfinished(const db::DbError& e)
+{
+    return e.number() == SQLITE_READONLY_ROLLBACK;
+}
+
+// A cookbook that may open later, as it is: Retry tries the next pass, Cancel leads to the
+// directory dialog.
+void tryAgainOrChoose(const QString& message, BusyPointer& busy)
+{
+    busy.set(false);
+    if (ui::msgbox(message, ui::Exclamation | ui::RetryCancel, QStringLiteral(" ")) == ui::Answer::Retry) return;
+    nocookbook = true;
+    windows().showFinddirModal();
+}
+
 void noCookbook(const QString& message, BusyPointer& busy)
 {
     busy.set(false);
@@ -124,7 +158,7 @@ QString cookbookFile(const QString& folder)
     return folder.isEmpty() ? QString() : QDir(folder).filePath(kochbuchdatei);
 }
 
-enum class Verdict { Missing, Damaged, CannotOpen, Cookbook };
+enum class Verdict { Missing, Damaged, CannotOpen, Unfinished, Cookbook };
 
 // What a file is, read without writing anything to it or beside it: a foreign database
 // or a file that is none is rejected exactly as it was found.
@@ -136,6 +170,10 @@ Verdict examine(const QString& file, QString* reason = nullptr, QString* bname =
     if (!candidate) {
         const int primary = why.number() & 0xff;
         if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) return Verdict::Damaged;
+        if (unfinished(why)) {
+            if (reason) *reason = unfinishedChange(file) + u'.';
+            return Verdict::Unfinished;
+        }
         if (reason) *reason = why.text();
         return Verdict::CannotOpen;
     }
@@ -255,6 +293,9 @@ std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool
     case Verdict::CannotOpen:
         noCookbook(cannotOpenMessage(path, reason), busy);
         return nullptr;
+    case Verdict::Unfinished:
+        tryAgainOrChoose(unfinishedMessage(path), busy);
+        return nullptr;
     case Verdict::Cookbook:
         break;
     }
@@ -268,12 +309,12 @@ std::unique_ptr<db::Database> openingPass(QString& step, BusyPointer& busy, bool
         if ((e.number() & 0xff) == SQLITE_BUSY) {
             // Held to itself by another program for a while (a large import, a compaction):
             // worth waiting for, and no fault of the file or of the user's rights.
-            busy.set(false);
-            if (ui::msgbox(heldMessage(path), ui::Exclamation | ui::RetryCancel, QStringLiteral(" ")) ==
-                ui::Answer::Retry)
-                return nullptr;
-            nocookbook = true;
-            windows().showFinddirModal();
+            tryAgainOrChoose(heldMessage(path), busy);
+            return nullptr;
+        }
+        // Its writer was killed after the file was looked at.
+        if (unfinished(e)) {
+            tryAgainOrChoose(unfinishedMessage(path), busy);
             return nullptr;
         }
         noCookbook(cannotOpenMessage(path, e.text()), busy);
@@ -330,6 +371,7 @@ FolderCheck inspectFolder(const QString& folder)
         break;
     case Verdict::Damaged:
     case Verdict::CannotOpen:
+    case Verdict::Unfinished:
         check.kind = FolderKind::OtherDatabase;
         break;
     case Verdict::Cookbook:
@@ -377,6 +419,7 @@ bool switchCookbook(const QString& folder)
                    ui::Critical | ui::OkOnly, QString());
         return false;
     case Verdict::CannotOpen:
+    case Verdict::Unfinished:
         ui::msgbox(QStringLiteral("Die Kochbuchdatei %1 kann nicht geöffnet werden. Das bisherige Kochbuch bleibt "
                                   "geöffnet.")
                            .arg(QDir::toNativeSeparators(file)) +

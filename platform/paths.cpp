@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -259,6 +260,23 @@ bool mayAccess(const QString& path, Access access)
 void setAccessCheck(std::function<std::optional<bool>(const QString& path, Access access)> check)
 {
     g_accessCheck = std::move(check);
+}
+
+namespace {
+std::function<std::optional<bool>(const QString&)> g_mediumCheck;
+}
+
+bool readOnlyMedium(const QString& path)
+{
+    if (g_mediumCheck)
+        if (const std::optional<bool> answer = g_mediumCheck(path)) return *answer;
+    struct statvfs fs {};
+    return ::statvfs(QFile::encodeName(path).constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0;
+}
+
+void setMediumCheck(std::function<std::optional<bool>(const QString& path)> check)
+{
+    g_mediumCheck = std::move(check);
 }
 
 QString refusal(int error)

@@ -54,5 +54,11 @@ bool mayAccess(const QString& path, Access access);
 // Test hook: answers in place of the system where it gives a value (tests run as root,
 // whom the system lets do everything); an empty function restores the system's answer.
 void setAccessCheck(std::function<std::optional<bool>(const QString& path, Access access)> check);
+// Whether nothing on the medium that holds `path` can be written, by any program (a CD, a
+// read-only mount).
+bool readOnlyMedium(const QString& path);
+// Test hook: answers in place of the system where it gives a value (not every test may
+// mount a medium read-only); an empty function restores the system's answer.
+void setMediumCheck(std::function<std::optional<bool>(const QString& path)> check);
 
 }  // namespace kv::paths

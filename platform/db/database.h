@@ -246,7 +246,9 @@ public:
     // folder, else read-only (readOnly() says so) without creating anything beside it.
     // While open it holds a shared lock on the file, so another program can tell that
     // the file is in use. Throws DbError when the file is missing, cannot be read, is no
-    // database, or another program holds it to itself.
+    // database, or another program holds it to itself; read-only, with the code
+    // SQLITE_READONLY_ROLLBACK when a writer killed in the middle of a change left a
+    // journal beside it, which only a connection that may write can roll back.
     static std::unique_ptr<Database> open(const QString& path, FileLock lock = FileLock::Shared);
     // Opens read-only and never creates a file: nullptr for a missing file or one that
     // cannot be opened as a database, with the reason in `why`. For checking a candidate

@@ -16,7 +16,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -83,11 +82,16 @@ bool walHeader(const QString& absolute)
     return head.size() == 20 && head.at(18) == 2 && head.at(19) == 2;
 }
 
-// Nothing on the medium can be written, by any program (a CD, a read-only mount).
-bool readOnlyMedium(const QString& absolute)
+// A journal beside the file that holds a change a writer began and did not finish (one
+// killed in the middle): SQLite's own test, a journal neither empty nor with a zero first
+// byte; one that cannot be read counts as holding a change, as SQLite counts it.
+bool journalHoldsChange(const QString& absolute)
 {
-    struct statvfs fs {};
-    return ::statvfs(QFile::encodeName(absolute).constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0;
+    QFile journal(absolute + QStringLiteral("-journal"));
+    if (!journal.exists() || journal.size() == 0) return false;
+    if (!journal.open(QIODevice::ReadOnly)) return true;
+    const QByteArray first = journal.read(1);
+    return first.isEmpty() || first.at(0) != 0;
 }
 
 // How a file the user may not write is read. With the locks every reader takes, so that
@@ -95,7 +99,9 @@ bool readOnlyMedium(const QString& absolute)
 // as immutable, without locks and never looking for another's changes, only where locks
 // cannot be taken: a WAL file without its -wal, whose readers would need a -shm beside it
 // where nothing may be made (a writer of ours switches it back to the journal first), and,
-// as a last resort, a file on a medium nobody can write.
+// as a last resort, a file on a medium nobody can write. Never beside a journal that holds
+// an unfinished change: read as immutable, the file would show the pages that change had
+// written so far, and putting the old ones back needs a connection that may write.
 struct ReadOnlyName {
     QString name;
     bool immutable = false;
@@ -111,16 +117,32 @@ ReadOnlyName readOnlyName(const QString& absolute, int& flags, bool lastResort =
     return {uri, false};
 }
 
+// What SQLite answers a reader that finds such a journal, also where it would not look.
+void refuseUnfinishedChange(QString& error, int& code)
+{
+    code = SQLITE_READONLY_ROLLBACK;
+    error = detail::sqliteText(code, QString::fromUtf8(sqlite3_errstr(code)));
+}
+
 // Opens a file the user may not write; on a medium nobody can write, a file whose locks
 // are refused is read without them.
 sqlite3* openReadOnly(const QString& absolute, QString& error, int& code, bool& immutable)
 {
     int flags = 0;
     ReadOnlyName ro = readOnlyName(absolute, flags);
+    immutable = false;
+    if (ro.immutable && journalHoldsChange(absolute)) {
+        refuseUnfinishedChange(error, code);
+        return nullptr;
+    }
     sqlite3* handle = openHandle(ro.name, flags, error, code);
     const int primary = code & 0xff;
     if (!handle && !ro.immutable && primary != SQLITE_NOTADB && primary != SQLITE_CORRUPT &&
-        readOnlyMedium(absolute)) {
+        paths::readOnlyMedium(absolute)) {
+        if (code == SQLITE_READONLY_ROLLBACK || journalHoldsChange(absolute)) {
+            refuseUnfinishedChange(error, code);
+            return nullptr;
+        }
         ro = readOnlyName(absolute, flags, true);
         handle = openHandle(ro.name, flags, error, code);
     }
@@ -313,13 +335,7 @@ bool removeColdJournal(const QString& file)
     if (!QFileInfo::exists(journal)) return true;
     if (!writableWithFolder(absolute)) return false;
     const auto lock = ExclusiveFileLock::tryLock(absolute);
-    if (!lock || writerLockHeld(absolute)) return false;
-    QFile head(journal);
-    if (!head.open(QIODevice::ReadOnly)) return false;
-    // SQLite's own test: a journal whose first byte is zero, or an empty one, is not hot.
-    const QByteArray first = head.read(1);
-    head.close();
-    if (!first.isEmpty() && first.at(0) != 0) return false;
+    if (!lock || writerLockHeld(absolute) || journalHoldsChange(absolute)) return false;
     return QFile::remove(journal);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "printing/printsettingsdb.h"
 #include "tests/core/opening/oldcookbook.h"
+#include "tests/support/readonlymedium.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testenv.h"
 #include "tests/support/writedenied.h"
@@ -371,6 +372,114 @@ TEST_F(CompactionLeftovers, NothingIsRemovedBesideACookbookThatMayOnlyBeRead)
 
     EXPECT_TRUE(kochbuchdb->readOnly());
     EXPECT_EQ(leftovers(folder).size(), 2);
+}
+
+// A program killed in the middle of a change leaves part of it written into the file and
+// what those pages held in the journal beside it. Where this program may not write, it
+// can neither put them back nor show the file as it stands.
+class UnfinishedChange : public Opening {
+protected:
+    void leaveUnfinishedChange(const QString& folder)
+    {
+        const QString file = folder + kv::kochbuchdatei;
+        const QString scratch = env.tempPath(QStringLiteral("schreiber.mdb"));
+        ASSERT_TRUE(QFile::copy(file, scratch));
+        {
+            auto writer = kv::db::Database::open(scratch);
+            // A cache too small for the change sends its pages into the file before a commit.
+            writer->execute(QStringLiteral("PRAGMA cache_size=2"));
+            writer->execute(QStringLiteral("PRAGMA synchronous=OFF"));
+            writer->beginTrans();
+            writer->execute(QStringLiteral(
+                "update zubereit set ztext = replace(hex(zeroblob(2000)), '00', 'Halb geschrieben ')"));
+            kv::test::writeFileBytes(file, kv::test::fileBytes(scratch));
+            kv::test::writeFileBytes(file + QStringLiteral("-journal"),
+                                     kv::test::fileBytes(scratch + QStringLiteral("-journal")));
+            writer->rollback();
+        }
+        ASSERT_TRUE(kv::test::fileBytes(file).contains("Halb geschrieben"));
+    }
+    void expectUnfinished(const QString& folder, Answer answer, std::function<void()> meanwhile = {})
+    {
+        auto& box = dialogs
+                        .expect(QStringLiteral("Im Kochbuch %1 steht noch eine unvollendete Änderung eines Programms, "
+                                               "das beim Schreiben beendet wurde; erst das nächste Öffnen durch ein "
+                                               "Programm, das in seinen Ordner schreiben darf, nimmt sie zurück: "
+                                               "Klicken Sie auf Wiederholen")
+                                    .arg(folder + kv::kochbuchdatei),
+                                answer)
+                        .withTitle(QStringLiteral(" "))
+                        .withStyle(kv::ui::Exclamation | kv::ui::RetryCancel);
+        if (meanwhile) box.whileShown(std::move(meanwhile));
+    }
+    static QString preparations(kv::db::Database& db)
+    {
+        return db
+            .scalar(QStringLiteral("select group_concat(ztext, '|') from (select ztext from zubereit order by ztext)"))
+            .toString();
+    }
+};
+
+TEST_F(UnfinishedChange, OnAMediumNobodyCanWriteItIsNeverShownAndACopyOfItsFolderOpensAsLastCommitted)
+{
+    const QString folder = doneCookbook(QStringLiteral("stick"));
+    const QString other = doneCookbook(QStringLiteral("anderes"));
+    ASSERT_NO_FATAL_FAILURE(leaveUnfinishedChange(folder));
+    const QString file = folder + kv::kochbuchdatei;
+    const QByteArray before = kv::test::fileBytes(file);
+    kv::savereg(kv::reg::loadeddir, folder);
+    {
+        const kv::test::ReadOnlyMedium medium(folder);
+        RecordProperty("medium", medium.mounted() ? "read-only mount" : "test hook");
+        expectUnfinished(folder, Answer::Retry);
+        expectUnfinished(folder, Answer::Cancel);
+        startup.onFinddir = [&] { kv::savereg(kv::reg::loadeddir, other); };
+
+        kv::opendaten();
+
+        dialogs.verify();
+        EXPECT_EQ(kochbuchdb->name(), other + kv::kochbuchdatei);
+        kochbuchdb.reset();
+    }
+    EXPECT_EQ(kv::test::fileBytes(file), before);
+    EXPECT_TRUE(QFile::exists(file + QStringLiteral("-journal")));
+
+    // The way out the message names: the whole folder copied to where the user may write.
+    const QString copy = env.tempPath(QStringLiteral("kopie/"));
+    ASSERT_TRUE(QDir().mkpath(copy));
+    for (const QString& name : QDir(folder).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(folder + name, copy + name));
+    kv::savereg(kv::reg::loadeddir, copy);
+    kv::opendaten();
+    EXPECT_EQ(kochbuchdb->name(), copy + kv::kochbuchdatei);
+    EXPECT_EQ(preparations(*kochbuchdb), QStringLiteral("Mischen.|Schmoren."));
+    EXPECT_FALSE(QFile::exists(copy + kv::kochbuchdatei + QStringLiteral("-journal")));
+}
+
+// The owner's program was killed in a shared folder that this user may only read: the
+// opening says why, and Retry, once the owner's program has opened the cookbook again,
+// shows the last committed state.
+TEST_F(UnfinishedChange, AReaderWhoMayNotWriteIsToldWhyAndRetryShowsWhatTheOwnersNextOpeningLeft)
+{
+    const QString folder = doneCookbook(QStringLiteral("geteilt"));
+    ASSERT_NO_FATAL_FAILURE(leaveUnfinishedChange(folder));
+    const QString file = folder + kv::kochbuchdatei;
+    kv::savereg(kv::reg::loadeddir, folder);
+    auto denied = std::make_unique<kv::test::WriteDenied>(folder);
+    expectUnfinished(folder, Answer::Retry, [&] {
+        denied.reset();
+        kv::db::Database::open(file)->close();
+        denied = std::make_unique<kv::test::WriteDenied>(folder);
+    });
+    dialogs.expect(kv::kSchreibgeschuetzt, Answer::Ok);
+
+    kv::opendaten();
+
+    dialogs.verify();
+    ASSERT_EQ(kochbuchdb->name(), file);
+    EXPECT_TRUE(kochbuchdb->readOnly());
+    EXPECT_EQ(preparations(*kochbuchdb), QStringLiteral("Mischen.|Schmoren."));
+    EXPECT_FALSE(QFile::exists(file + QStringLiteral("-journal")));
 }
 
 class Start : public Opening {};
