@@ -30,6 +30,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace kv {
 
 namespace {
@@ -236,6 +238,8 @@ void NeuRezept::wireEvents()
     connect(kreuz, &QToolButton::clicked, this, handler("KREUZ_CLICK : ", &NeuRezept::kreuz_Click));
     ui::onGotFocus(neugrid, handler("NEUGRID_GOTFOCUS : ", &NeuRezept::neugrid_GotFocus));
     ui::onMouseMove(neugrid, handler("NEUGRID_MOUSEMOVE : ", &NeuRezept::neugrid_MouseMove));
+    ui::onMouseDown(neugrid, [this](int, int) { neugrid_MouseDown(); });
+    ui::onDblClick(neugrid, handler("NEUGRID_DBLCLICK : ", &NeuRezept::neugrid_DblClick));
     ui::onKeyDown(neugrid, [this](int& keyCode, int shift) {
         ui::guarded(QStringLiteral("NEUGRID_KEYDOWN : "), [&] { neugrid_KeyDown(keyCode, shift); });
     });
@@ -455,21 +459,38 @@ void NeuRezept::neugrid_RowColChange(const QModelIndex& current, const QModelInd
     // Also a line begun with the mouse while the grid had no cell marked: the number shows
     // at once, as for one begun with the keys.
     if (numberNewLine(current.row()) && current.column() == ColNr) {
-        // On to "Menge" once the grid has finished its own move, which opens the number
-        // for typing.
-        const int row = current.row();
-        QMetaObject::invokeMethod(
-            this,
-            [this, row] {
-                static_cast<LineGrid*>(neugrid)->dropEditing();
-                goToCell(row, ColMenge);
-                neugrid->edit(neugrid->currentIndex());
-            },
-            Qt::QueuedConnection);
+        m_begunByPress = current.row();
+        moveOnToMenge(current.row());
     }
     if (previous.isValid() && previous.column() == ColEinheit && previous.row() < m_lines->rowCount() &&
         !m_lines->isNewRow(previous.row()))
         checkUnit(previous.row());
+}
+
+void NeuRezept::moveOnToMenge(int row)
+{
+    // Once the grid has finished its own move, which opens the number for typing.
+    QMetaObject::invokeMethod(
+        this,
+        [this, row] {
+            static_cast<LineGrid*>(neugrid)->dropEditing();
+            goToCell(row, ColMenge);
+            neugrid->edit(neugrid->currentIndex());
+        },
+        Qt::QueuedConnection);
+}
+
+void NeuRezept::neugrid_MouseDown()
+{
+    m_begunByPress = -1;
+}
+
+void NeuRezept::neugrid_DblClick()
+{
+    // The first click of this double click began the line in "Nr" and sent the cursor on;
+    // the grid is about to open the number for typing all the same. The line goes on as
+    // after a single click.
+    if (m_begunByPress >= 0) moveOnToMenge(std::exchange(m_begunByPress, -1));
 }
 
 void NeuRezept::checkUnit(int row)

@@ -61,12 +61,16 @@ private:
     void mehr_Click();
     void neugrid_GotFocus();
     void neugrid_MouseMove();
+    void neugrid_MouseDown();
+    void neugrid_DblClick();
     void neugrid_KeyDown(int& keyCode, int shift);
     void neugrid_RowColChange(const QModelIndex& current, const QModelIndex& previous);
     // The number a line added now gets: the last stored line's plus 1, 1 for the first.
     qint64 nextLineNumber();
     // The line numbering of a row the user starts; true when it wrote a number.
     bool numberNewLine(int row);
+    // A line begun in "Nr" goes on in "Menge", where its amount is typed.
+    void moveOnToMenge(int row);
     // The unit check of a row whose "Einheit" the cursor has left.
     void checkUnit(int row);
     QVariant cell(int row, int column) const;
@@ -107,6 +111,9 @@ private:
     // The category to preselect: the edited recipe's; empty keeps the last choice.
     QString m_kid;
     bool m_moving = false;   // the program moves the grid's cursor: no checks
+    // The row of the line begun in "Nr" since the last press on the grid (-1: none), which
+    // a double click there continues.
+    int m_begunByPress = -1;
     std::function<void(qint64, bool)> m_saved;
     std::function<void(qint64)> m_gone;
 };

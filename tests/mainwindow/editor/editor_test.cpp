@@ -92,6 +92,25 @@ protected:
         }
         ADD_FAILURE() << "no unit " << ename.toStdString();
     }
+    // A double click as a window receives it from the system, the second press arriving as
+    // the double click itself, with the program's own events run between the steps as they
+    // are while a hand moves.
+    void doubleClick(int row, int column)
+    {
+        const QModelIndex index = grid()->model()->index(row, column);
+        grid()->scrollTo(index);
+        QWidget* viewport = grid()->viewport();
+        const QPoint point = grid()->visualRect(index).center();
+        QTest::mouseMove(viewport, point);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, point);
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, point);
+        QCoreApplication::processEvents();
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, point);
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, point);
+        QCoreApplication::processEvents();
+    }
     // A whole line typed with the keys, each cell finished with Enter.
     void typeLine(const QString& menge, const QString& einheit, const QString& zutat)
     {
@@ -193,6 +212,52 @@ TEST_F(Editor, ANewRecipeIsTypedWithTheKeysAndSaved)
     EXPECT_EQ(grid()->model()->rowCount(), 1) << "only the new row";
     EXPECT_EQ(category()->currentText(), QStringLiteral("Gemüse"));
     EXPECT_EQ(box("port")->text(), QStringLiteral("4"));
+}
+
+// Whichever cell of the empty row under the last line is double-clicked, the line is begun
+// as a single click begins it: numbered at once, and the keys go into the cell marked,
+// "Menge" for a click into "Nr".
+TEST_F(Editor, ADoubleClickIntoTheEmptyRowBeginsTheLineWhereTheCursorStands)
+{
+    const qint64 rid = count(QStringLiteral("select rid from rezepte where rname='Kartoffelsuppe mit Majoran'"));
+    const qint64 lastTid = count(QStringLiteral("select max(tid) from zutaten where rid=%1").arg(rid));
+    for (int column = 0; column <= 3; ++column) {
+        const qint64 nr =
+            count(QStringLiteral("select max(nr) from zutaten where rid=%1 and tid=%2").arg(rid).arg(lastTid)) + 1;
+        rez()->recordset()->findFirst(QStringLiteral("rid=%1").arg(rid));
+        button("editrez")->click();
+        ASSERT_TRUE(editor()->isVisible());
+        ASSERT_FALSE(at().isValid()) << "the grid has no cell marked yet";
+        const int row = grid()->model()->rowCount() - 1;
+        doubleClick(row, column);
+        EXPECT_EQ(cell(row, 0), QString::number(nr)) << "numbered at once, column " << column;
+        EXPECT_EQ(at().column(), std::max(column, 1)) << column;
+        // The keys of the line from the cell clicked on: "2", Tab, "EL", Tab, "Honig", Enter.
+        if (column <= 1) {
+            type(QStringLiteral("2"));
+            press(Qt::Key_Tab);
+        }
+        if (column <= 2) {
+            type(QStringLiteral("EL"));
+            press(Qt::Key_Tab);
+        }
+        type(QStringLiteral("Honig"));
+        press(Qt::Key_Return);
+        control<QToolButton>(editor(), "saveedit")->click();
+        ASSERT_FALSE(editor()->isVisible()) << "saved, column " << column;
+
+        const QString expected = QStringLiteral("%1|%2|%3|%4")
+                                     .arg(lastTid)
+                                     .arg(nr)
+                                     .arg(column <= 1 ? QStringLiteral("2.0") : QString())
+                                     .arg(column <= 2 ? QStringLiteral("EL") : QString());
+        EXPECT_EQ(text(QStringLiteral("select group_concat(z.tid||'|'||z.nr||'|'||ifnull(z.menge,'')||'|'||"
+                                      "ifnull(e.ename,''), ';') from zutaten z join zutindex i on i.zutid=z.zutid "
+                                      "left join einheiten e on e.eid=z.eid where z.rid=%1 and i.zutat='Honig' "
+                                      "and z.nr=%2").arg(rid).arg(nr)),
+                  expected)
+            << "in the last part, column " << column;
+    }
 }
 
 TEST_F(Editor, EveryUnitOfTheListPassesTheCheckAndIsSavedWithItsOwnId)
