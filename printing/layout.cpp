@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -56,6 +57,39 @@ bool hasWord(const QString& t)
 
 }  // namespace
 
+IngredientColumns ingredientColumns(int zw, int zutchar)
+{
+    const double c = zutchar;
+    IngredientColumns k;
+    if (c <= 0 || zw - 18 * c >= IngredientColumns::minNameChars * c) {
+        k.numberW = 2.5 * c;
+        k.amountX = 3 * c;
+        k.amountW = 7 * c;
+        k.unitX = 11 * c;
+        k.unitW = 6 * c;
+        k.nameX = 18 * c;
+        k.nameW = zw - 18 * c;
+        return k;
+    }
+    k.narrow = true;
+    const double f = std::min(1.0, zw / (17 * c));
+    k.numberW = 2.5 * c * f;
+    k.amountX = 3 * c * f;
+    k.amountW = 7 * c * f;
+    k.unitX = 11 * c * f;
+    k.unitW = 6 * c * f;
+    k.nameX = k.amountX;
+    k.nameW = whole(zw - k.amountX);
+    return k;
+}
+
+bool IngredientColumns::nameBelow(const QVariant& men, const QVariant& ename) const
+{
+    // The hand-over gives a line without amount a blank one.
+    const auto shows = [](const QVariant& v) { return !v.isNull() && !v.toString().trimmed().isEmpty(); };
+    return narrow && (shows(men) || shows(ename));
+}
+
 PrintFontDef printFontSetting(int font)
 {
     PrintFontDef def;
@@ -88,6 +122,8 @@ struct PrintLayout::Row {
     QVariant tid;
     QVariant nr;
     QVariant ztext;
+    QVariant men;
+    QVariant ename;
 };
 
 struct PrintLayout::Block {
@@ -238,14 +274,15 @@ PrintLayout::Run PrintLayout::calcrezsizes()
         m_page = 1;
         m_col = 1;
         s.spacing = 0.2 * measure(QStringLiteral("T"), 1, whole(s.rezwidth));
+        s.zutline = measure(QStringLiteral("T"), 2, whole(s.rezwidth));
 
         std::vector<Row> rows;
         {
-            db::Statement st(layout, QStringLiteral("select rid,rname,p,zname,tid,nr,ztext from rezepte "
+            db::Statement st(layout, QStringLiteral("select rid,rname,p,zname,tid,nr,ztext,men,ename from rezepte "
                                                     "order by rnr,rname,rid,tid,nr"));
             while (st.step())
                 rows.push_back({st.int64(0), st.text(1), st.value(2), st.text(3), st.value(4), st.value(5),
-                                st.value(6)});
+                                st.value(6), st.value(7), st.value(8)});
         }
         Writer writer(layout);
         layOutRows(rows, writer);
@@ -411,7 +448,9 @@ void PrintLayout::layOutBlock(const std::vector<Row>& rows, std::size_t first, s
     const LayoutState& st = m_state;
     const double s = st.spacing;
     const int width = whole(st.rezwidth);
-    const int zutWidth = whole(st.rezwidth - 18.0 * st.zutchar);
+    // The page renderer draws the name in the same width, so it wraps as measured.
+    const IngredientColumns columns = ingredientColumns(width, st.zutchar);
+    const int nameWidth = whole(columns.nameW);
     const Row& head = rows[first];
 
     Block b;
@@ -431,7 +470,7 @@ void PrintLayout::layOutBlock(const std::vector<Row>& rows, std::size_t first, s
 
     for (std::size_t i = first; i < end; ++i) {
         const Row& row = rows[i];
-        const int h = measure(row.zname, 2, zutWidth);
+        const int h = measure(row.zname, 2, nameWidth) + (columns.nameBelow(row.men, row.ename) ? st.zutline : 0);
         Block::Line line{row.tid, row.nr, m_page, m_col, m_x, m_y, width, whole(h + 0.5 * s)};
         m_y = whole(m_y + h + 0.5 * s);
         // A heading line that follows gets room above it.

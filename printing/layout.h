@@ -13,6 +13,11 @@
 // pieces that continue at the top of the following columns. A column top always keeps at
 // least one line or word, clipped where it must be, so nothing moves on without end.
 //
+// An ingredient line's name is measured in the width the page renderer draws it in
+// (IngredientColumns): beside number, amount and unit where that leaves it eight average
+// characters, otherwise on a line of its own under them, so a column too narrow for the
+// ingredient font still prints every name.
+//
 // PrintLayout is the state the print window holds: everything here stays valid from one
 // run to the next, for the page drawing and the print job.
 
@@ -23,6 +28,7 @@
 #include "printing/printsurface.h"
 
 #include <QString>
+#include <QVariant>
 
 #include <array>
 #include <functional>
@@ -96,6 +102,7 @@ struct LayoutState {
     double rezwidth = 0;    // one column
     int colgap = 0;
     int zutchar = 0;        // average character width of font 2
+    int zutline = 0;        // one line of font 2: amount and unit above a name of its own
     double headery = 0;
     int headerheight = 0;
     double footery = 0;
@@ -105,6 +112,29 @@ struct LayoutState {
     double spacing = 0;     // the spacing unit s: a fifth of a title line
     std::array<PrintFontDef, 5> fonts;
 };
+
+// Where the items of an ingredient line `zw` wide stand, in pixels from its left edge: the
+// item number, the amount, the unit and the name, in columns of `zutchar` (0 to 2.5 average
+// characters, 3 to 10, 11 to 17, from 18 to the end). Where that would leave the name less
+// than `minNameChars`, the name takes the rest of the line from the amount's left edge on,
+// on a line of its own under amount and unit where they show something; and number, amount
+// and unit shrink alike in a line narrower than their 17 characters.
+struct IngredientColumns {
+    static constexpr int minNameChars = 8;
+
+    double numberX = 0, numberW = 0;
+    double amountX = 0, amountW = 0;
+    double unitX = 0, unitW = 0;
+    // The name's width is whole, as it is measured.
+    double nameX = 0, nameW = 0;
+    // Too narrow for the name beside amount and unit.
+    bool narrow = false;
+
+    // Whether a line with this amount and unit has its name on a line of its own: only in a
+    // narrow column, and only where amount or unit shows something to stand above it.
+    bool nameBelow(const QVariant& men, const QVariant& ename) const;
+};
+IngredientColumns ingredientColumns(int zw, int zutchar);
 
 class PrintLayout {
 public:

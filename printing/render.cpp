@@ -10,6 +10,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace kv {
@@ -141,17 +142,22 @@ public:
                                         "zutpos INNER JOIN rezepte ON (zutpos.nr = rezepte.nr) AND (zutpos.tid = "
                                         "rezepte.tid) AND (zutpos.rid = rezepte.rid) where page=?"));
         st.bind(1, m_page);
-        const double c = m_state.zutchar;
         while (st.step()) {
-            const double x = st.int64(4), y = st.int64(5), w = st.int64(6), h = st.int64(7);
+            const double x = st.int64(4), y = st.int64(5), h = st.int64(7);
+            const IngredientColumns k = ingredientColumns(int(st.int64(6)), m_state.zutchar);
+            // A name of its own line starts below the line of amount and unit, as the layout
+            // measured it.
+            const bool below = k.nameBelow(st.value(8), st.value(9));
+            const double top = below ? std::min<double>(m_state.zutline, h) : h;
             if (st.int64(2) != 0 && st.int64(2) != kUnnumberedLine)
-                text(st.text(2), 2, x, y, 2.5 * c, h, textflags::wordbreakRight, 0.6);
+                text(st.text(2), 2, x + k.numberX, y, k.numberW, top, textflags::wordbreakRight, 0.6);
             if (!st.isNull(8))
-                text(st.text(8), 2, x + 3 * c, y, 7 * c, h, textflags::wordbreakRight);
+                text(st.text(8), 2, x + k.amountX, y, k.amountW, top, textflags::wordbreakRight);
             if (!st.isNull(9))
-                text(st.text(9), 2, x + 11 * c, y, 6 * c, h, textflags::wordbreak);
+                text(st.text(9), 2, x + k.unitX, y, k.unitW, top, textflags::wordbreak);
             if (!st.isNull(10))
-                text(st.text(10), 2, x + 18 * c, y, w - 18 * c, h, textflags::wordbreak);
+                text(st.text(10), 2, x + k.nameX, y + (below ? top : 0), k.nameW, h - (below ? top : 0),
+                     textflags::wordbreak);
         }
     }
 

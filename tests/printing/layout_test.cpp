@@ -119,6 +119,71 @@ TEST_F(LayoutTest, NarrowColumnsWarnOncePerRunAndAreLaidOutAllTheSame)
     EXPECT_EQ(value(QStringLiteral("select count(*) from blockpos")).toInt(), 3);
 }
 
+TEST(IngredientColumns, TheNameKeepsEightCharactersOrGoesUnderAmountAndUnit)
+{
+    // Room for the name beside number, amount and unit: the columns at 0, 3, 11 and 18.
+    IngredientColumns k = ingredientColumns(260, 10);
+    EXPECT_FALSE(k.narrow);
+    EXPECT_EQ(k.numberX, 0);
+    EXPECT_EQ(k.numberW, 25);
+    EXPECT_EQ(k.amountX, 30);
+    EXPECT_EQ(k.amountW, 70);
+    EXPECT_EQ(k.unitX, 110);
+    EXPECT_EQ(k.unitW, 60);
+    EXPECT_EQ(k.nameX, 180);
+    EXPECT_EQ(k.nameW, 80);
+    EXPECT_FALSE(k.nameBelow(QStringLiteral("500"), QStringLiteral("g")));
+
+    // One pixel less: the name takes the width from the amount's left edge, under amount and
+    // unit where they show something.
+    k = ingredientColumns(259, 10);
+    EXPECT_TRUE(k.narrow);
+    EXPECT_EQ(k.amountX, 30);
+    EXPECT_EQ(k.unitX, 110);
+    EXPECT_EQ(k.nameX, 30);
+    EXPECT_EQ(k.nameW, 229);
+    EXPECT_TRUE(k.nameBelow(QStringLiteral("500"), QVariant()));
+    EXPECT_TRUE(k.nameBelow(QStringLiteral(" "), QStringLiteral("g")));
+    EXPECT_FALSE(k.nameBelow(QStringLiteral(" "), QVariant())) << "the hand-over's blank amount";
+    EXPECT_FALSE(k.nameBelow(QVariant(), QString()));
+
+    // Narrower than number, amount and unit: they shrink alike, the name whole in pixels.
+    k = ingredientColumns(153, 10);
+    EXPECT_DOUBLE_EQ(k.numberW, 22.5);
+    EXPECT_DOUBLE_EQ(k.amountX, 27);
+    EXPECT_DOUBLE_EQ(k.amountW, 63);
+    EXPECT_DOUBLE_EQ(k.unitX, 99);
+    EXPECT_DOUBLE_EQ(k.unitW, 54);
+    EXPECT_EQ(k.nameX, 27);
+    EXPECT_EQ(k.nameW, 126);
+    EXPECT_EQ(ingredientColumns(100, 10).nameW, 82) << "100 - 17.6";
+}
+
+TEST_F(LayoutTest, InAColumnTooNarrowForTheNameBesideAmountAndUnitItsLinesAreMeasuredUnderThem)
+{
+    addRecipe(1, QStringLiteral("Topf"), {},
+              {QStringLiteral("Mehl"), QStringLiteral("#Für die Füllung"),
+               QStringLiteral("Kartoffeln, mehlig kochend, geschält"), QStringLiteral("Salz und Pfeffer")});
+    book->execute(QStringLiteral("update [rep-korbliste] set men='500', ename='g' where zname='Mehl'"));
+    book->execute(QStringLiteral("update [rep-korbliste] set men='1', ename='kg' where zname=?"),
+                  {QStringLiteral("Kartoffeln, mehlig kochend, geschält")});
+    book->execute(QStringLiteral("update [rep-korbliste] set men=' ' where men is null"));
+    // Ten columns of 153 pixels: 18 characters of 10 leave the name nothing.
+    layout->setColumncount(10);
+    dialogs.expect(kObacht, Answer::Ok);
+    run();
+    dialogs.verify();
+    EXPECT_EQ(layout->state().rezwidth, 153);
+    EXPECT_EQ(layout->state().zutline, 90);
+    // The name is 126 pixels (12 characters) wide. Mehl: its line under "500 g", 90 + 90;
+    // the heading beside its blank amount, two lines; the potatoes, four lines under
+    // "1 kg"; salt and pepper beside their blank amount, two lines.
+    EXPECT_EQ(column(QStringLiteral("select zy from zutpos where rid=1 order by tid,nr")),
+              (QVariantList{510, 740, 930, 1390}));
+    EXPECT_EQ(column(QStringLiteral("select zh from zutpos where rid=1 order by tid,nr")),
+              (QVariantList{190 + 40, 190, 460, 190 + 80}));
+}
+
 TEST_F(LayoutTest, ABlockKeepsRoomForHeadingsTheLastLineAndThePreparation)
 {
     addRecipe(7, QStringLiteral("Suppe"), 4,

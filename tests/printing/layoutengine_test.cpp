@@ -1,11 +1,20 @@
 // The layout with the real text engine: the delivered cookbook's recipes measured in Liberation
-// Sans Narrow at 600 dpi, flowed over several columns and pages. Set KELVOR_LAYOUT_SHEET to a
-// file name to keep the pages of the two-column layout as PNG files for looking at.
+// Sans Narrow at 600 dpi, flowed over several columns and pages, and with an ingredient font
+// too wide for its columns. Set KELVOR_LAYOUT_SHEET to a file name to keep the pages of the
+// two-column layout as PNG files for looking at, and KELVOR_LAYOUT_NARROW_SHEET those of the
+// narrow one.
 
 #include "mainwindow/printhandover.h"
 #include "printing/handoverdb.h"
+#include "printing/printnumber.h"
+#include "printing/printtext.h"
 #include "printing/render.h"
 #include "tests/printing/layoutfixture.h"
+#include "tests/printing/recordingcanvas.h"
+
+#include <QFontInfo>
+#include <QRect>
+#include <QSet>
 
 #include <algorithm>
 #include <map>
@@ -86,6 +95,15 @@ protected:
                                         "order by b.page,b.col,b.gy,part")));
     }
 
+    void keepPages(const char* variable)
+    {
+        const QByteArray keep = qgetenv(variable);
+        if (!keep.isEmpty())
+            for (int page = 1; page <= layout->pagecount(); ++page)
+                keepPage(page, QString::fromLocal8Bit(keep).replace(QStringLiteral(".png"),
+                                                                    QStringLiteral("-%1.png").arg(page)));
+    }
+
     void keepPage(int page, const QString& file)
     {
         const PageGeometry& g = layout->geometry();
@@ -107,11 +125,70 @@ TEST_F(RealLayoutTest, BlocksKeepTheirOrderStayAboveTheFooterAndNeverOverlap)
         expectHandOverOrder();
         EXPECT_GT(value(QStringLiteral("select max(part) from zubpos where rid=3")).toInt(), 1)
             << "the long preparation is cut";
-        const QByteArray keep = qgetenv("KELVOR_LAYOUT_SHEET");
-        if (columns == 2 && !keep.isEmpty())
-            for (int page = 1; page <= layout->pagecount(); ++page)
-                keepPage(page, QString::fromLocal8Bit(keep).replace(QStringLiteral(".png"),
-                                                                    QStringLiteral("-%1.png").arg(page)));
+        if (columns == 2)
+            keepPages("KELVOR_LAYOUT_SHEET");
+    }
+}
+
+// DejaVu Serif 11 for the ingredients, in columns too narrow for the name beside number,
+// amount and unit: every name is drawn whole in the room the layout measured for it, and no
+// text drawn on a page covers another.
+TEST_F(RealLayoutTest, AnIngredientFontTooWideForItsColumnsDrawsEveryNameWholeAndNothingOverlaps)
+{
+    const QString serif = QStringLiteral("DejaVu Serif");
+    ASSERT_EQ(QFontInfo(QFont(serif)).family(), serif) << "install Debian's fonts-dejavu-core (scripts/setup.sh does)";
+    savereg(reg::printfont2name, serif);
+    savereg(reg::printfont2size, QStringLiteral("11"));
+    QSet<QString> names;
+    {
+        db::Statement st(printHandover().db(), QStringLiteral("select distinct zname from [rep-korbliste] "
+                                                              "where trim(zname)<>''"));
+        while (st.step())
+            names << st.text(0);
+    }
+    ASSERT_GT(names.size(), 80);
+    for (quint8 columns : {5, 6}) {
+        SCOPED_TRACE(columns);
+        layout->setColumncount(columns);
+        dialogs.expect(QStringLiteral("Obacht !"), ui::Answer::Ok);
+        run();
+        dialogs.verify();
+        const LayoutState& s = layout->state();
+        ASSERT_LT(whole(s.rezwidth) - 18 * s.zutchar, IngredientColumns::minNameChars * s.zutchar)
+            << "rezwidth " << s.rezwidth << ", zutchar " << s.zutchar;
+        expectColumnsInOrderAboveTheFooter();
+        expectHandOverOrder();
+
+        ImageSurface measuring(layout->geometry().dpiy);
+        QSet<QString> drawn;
+        for (int page = 1; page <= layout->pagecount(); ++page) {
+            RecordingCanvas canvas(layout->geometry().printareahorz, layout->geometry().dpiy);
+            printpage(*layout, false, page, canvas);
+            QList<std::pair<QRect, QString>> texts;
+            for (const QString& call : canvas.calls) {
+                const QStringList f = call.split(u'|');
+                if (f[0] != u"text" || f[1].trimmed().isEmpty())
+                    continue;
+                const QStringList r = f[6].split(u',');
+                const QRect rect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt());
+                texts << std::pair{rect, call};
+                if (f[2] != serif || f[3] != QStringLiteral("11") || !names.contains(f[1]))
+                    continue;
+                drawn << f[1];
+                EXPECT_GE(rect.width(), std::min(IngredientColumns::minNameChars * s.zutchar, whole(s.rezwidth)))
+                    << call.toStdString();
+                EXPECT_LE(measuretextblock(measuring.surface(), f[1], serif, 11, false, false, 0, 0, rect.width(), 0),
+                          rect.height())
+                    << call.toStdString();
+            }
+            for (qsizetype i = 0; i < texts.size(); ++i)
+                for (qsizetype j = i + 1; j < texts.size(); ++j)
+                    EXPECT_FALSE(texts[i].first.intersects(texts[j].first))
+                        << texts[i].second.toStdString() << " covers " << texts[j].second.toStdString();
+        }
+        EXPECT_EQ(drawn, names);
+        if (columns == 5)
+            keepPages("KELVOR_LAYOUT_NARROW_SHEET");
     }
 }
 

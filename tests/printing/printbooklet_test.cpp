@@ -1,13 +1,24 @@
 // Booklet pages as they print from the print window: half a sheet wide, their header texts
-// keep apart, and a title word longer than its column goes on over the next line.
+// keep apart, a title word longer than its column goes on over the next line, and an
+// ingredient font too wide for its column still prints every ingredient name. Set
+// KELVOR_PRINT_PDF_DIR to a folder to keep the PDF files printed here for looking at.
 
 #include "core/settings.h"
 #include "platform/db/database.h"
+#include "printing/printjob.h"
+#include "printing/printnumber.h"
 #include "printing/printtext.h"
 #include "printing/render.h"
 #include "tests/printing/printwindowtest.h"
+#include "tests/support/pdftext.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
 
 namespace kv::test {
 namespace {
@@ -107,6 +118,79 @@ TEST_F(BookletPrint, ATitleWordLongerThanItsColumnGoesOnOverTheNextLine)
     EXPECT_GE(box.height(), 2 * lh);
     const QImage page = paperPage(int(block.int64(0)));
     EXPECT_EQ(inkedBands(page.copy(box), 0, lh).size(), box.height() / lh);
+}
+
+// The text of each column of a PDF's pages, top to bottom: the pieces of a page that start
+// at one x, joined with blanks. A text block wrapped over lines comes back whole, as its lines
+// start at its left edge. Ligatures ("ﬀ") are read as their letters.
+QStringList pdfColumnTexts(const QString& path)
+{
+    QStringList texts;
+    for (std::vector<PdfTextPiece> pieces : pdfTextPieces(path)) {
+        std::stable_sort(pieces.begin(), pieces.end(),
+                         [](const PdfTextPiece& a, const PdfTextPiece& b) { return a.y > b.y; });
+        std::map<long, QStringList> columns;
+        for (const PdfTextPiece& p : pieces)
+            columns[std::lround(p.x * 10)] << p.text.normalized(QString::NormalizationForm_KC).simplified();
+        for (const auto& [x, lines] : columns)
+            texts << lines.join(u' ');
+    }
+    return texts;
+}
+
+// An ingredient font so wide that a booklet page's column has no room
+// left for the name beside number, amount and unit.
+TEST_F(BookletPrint, AWideIngredientFontInTwoColumnsPrintsEveryIngredientNameToPdf)
+{
+    const QString serif = QStringLiteral("DejaVu Serif");
+    ASSERT_EQ(QFontInfo(QFont(serif)).family(), serif) << "install Debian's fonts-dejavu-core (scripts/setup.sh does)";
+    db().execute(QStringLiteral("delete from rezinaus where aid=1"));
+    db().execute(QStringLiteral("insert into rezinaus (aid,rid,rname,port) select 1,rid,rname,4 from rezepte"));
+    savereg(reg::printfont2name, serif);
+    savereg(reg::printfont2size, QStringLiteral("11"));
+    savereg(reg::printbooklet, QStringLiteral("1"));
+    savereg(reg::printspalten, QStringLiteral("2"));
+    // The warning stays.
+    dialogs.expect(QStringLiteral("Obacht ! Sie haben so viele Spalten, daß die Zutatenliste nicht mehr angenehm "
+                                  "dargestellt werden kann !"),
+                   ui::Answer::Ok);
+    showForm();
+    dialogs.verify();
+    ASSERT_TRUE(form()->layout().booklet());
+    const LayoutState& s = form()->layout().state();
+    ASSERT_LE(whole(s.rezwidth) - 18 * s.zutchar, 0) << "rezwidth " << s.rezwidth << ", zutchar " << s.zutchar;
+
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    const QString file = out.filePath(QStringLiteral("heft.pdf"));
+    dialogs.expectFile(QStringLiteral("Druck als PDF-Datei speichern"), file);
+    dialogs.expect(kBookletQuestion, ui::Answer::Yes);
+    dialogs.expect(kBookletTurnOver, ui::Answer::Ok);
+    formControl("printpreview")->click();
+    dialogs.verify();
+    keepForLooking(file);
+    keepForLooking(out.filePath(QStringLiteral("heft-2.pdf")));
+    const QStringList columns =
+        pdfColumnTexts(file) + pdfColumnTexts(out.filePath(QStringLiteral("heft-2.pdf")));
+    ASSERT_FALSE(columns.isEmpty());
+
+    db::Statement names(db(), QStringLiteral("select distinct i.zutat from zutaten z join zutindex i on "
+                                             "i.zutid=z.zutid where trim(i.zutat)<>'' order by i.zutat"));
+    int checked = 0;
+    while (names.step()) {
+        const QString name = names.text(0).simplified();
+        // The whole name, its lines broken at its blanks, and a word longer than the column's
+        // line where the line ends.
+        QString letters;
+        for (QChar c : name)
+            letters += c == u' ' ? QStringLiteral("\\s") : QRegularExpression::escape(c) + QStringLiteral("\\s?");
+        const QRegularExpression pattern(QStringLiteral("(^|\\s)") + letters + QStringLiteral("(\\s|$)"));
+        EXPECT_TRUE(std::any_of(columns.begin(), columns.end(),
+                                [&](const QString& text) { return pattern.match(text).hasMatch(); }))
+            << name.toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 80);
 }
 
 }  // namespace

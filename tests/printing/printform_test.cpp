@@ -1,5 +1,6 @@
 // The print window: its controls, paging, columns, activations, the printer and the print
-// job. Set KELVOR_PRINT_PDF_DIR to a folder to keep the PDF files printed here for looking at.
+// job. Set KELVOR_PRINT_PDF_DIR to a folder to keep the PDF files printed here for looking at
+// (keepForLooking).
 
 #include "core/settings.h"
 #include "platform/db/database.h"
@@ -30,16 +31,6 @@ namespace {
 using ui::Answer;
 
 const QString kPdfQuestion = QStringLiteral("Druck als PDF-Datei speichern");
-
-void keepForLooking(const QString& file)
-{
-    const QString folder = qEnvironmentVariable("KELVOR_PRINT_PDF_DIR");
-    if (!folder.isEmpty()) {
-        const QString copy = QDir(folder).filePath(QFileInfo(file).fileName());
-        QFile::remove(copy);
-        QFile::copy(file, copy);
-    }
-}
 
 class PrintForm : public PrintWindowTest {
 protected:

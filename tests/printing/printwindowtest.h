@@ -14,7 +14,9 @@
 #include "tests/printing/printtest.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QToolButton>
 
@@ -24,6 +26,17 @@ inline void settle()
 {
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
+}
+
+// A copy of the printed `file` in the folder KELVOR_PRINT_PDF_DIR names, for looking at.
+inline void keepForLooking(const QString& file)
+{
+    const QString folder = qEnvironmentVariable("KELVOR_PRINT_PDF_DIR");
+    if (!folder.isEmpty()) {
+        const QString copy = QDir(folder).filePath(QFileInfo(file).fileName());
+        QFile::remove(copy);
+        QFile::copy(file, copy);
+    }
 }
 
 // The pages of a PDF file as Qt writes it: one page object each.

@@ -85,6 +85,41 @@ TEST_F(RenderTest, EveryItemIsDrawnInItsRectangleFontAndFlagsInTheGivenOrder)
     EXPECT_EQ(draw(1), expected);
 }
 
+TEST_F(RenderTest, InAColumnTooNarrowForTheNameItStandsUnderAmountAndUnitInTheRoomTheLayoutMeasured)
+{
+    addRecipe(1, QStringLiteral("Topf"), {},
+              {QStringLiteral("Mehl"), QStringLiteral("#Für die Füllung"),
+               QStringLiteral("Kartoffeln, mehlig kochend, geschält"), QStringLiteral("Salz und Pfeffer")});
+    book->execute(QStringLiteral("update [rep-korbliste] set men='500', ename='g' where zname='Mehl'"));
+    book->execute(QStringLiteral("update [rep-korbliste] set men='1', ename='kg' where zname=?"),
+                  {QStringLiteral("Kartoffeln, mehlig kochend, geschält")});
+    book->execute(QStringLiteral("update [rep-korbliste] set men=' ' where men is null"));
+    // Columns of 153 pixels: number, amount and unit shrink to nine tenths (0 to 22.5, 27
+    // to 90, 99 to 153); the name takes 126 pixels from 27 on. zutline is 90.
+    layout->setColumncount(10);
+    dialogs.expect(QStringLiteral("Obacht !"), ui::Answer::Ok);
+    run();
+    dialogs.verify();
+    const QStringList expected = {
+        // Amount and unit in the first line, the name below them to the line's end.
+        QStringLiteral("text|1|Zutat|5.4|0|0|160,510,22,90|2066"),
+        QStringLiteral("text|500|Zutat|9|0|0|187,510,63,90|2066"),
+        QStringLiteral("text|g|Zutat|9|0|0|259,510,54,90|2064"),
+        QStringLiteral("text|Mehl|Zutat|9|0|0|187,600,126,140|2064"),
+        // Nothing above a heading or a line without amount and unit: the name beside them.
+        QStringLiteral("text| |Zutat|9|0|0|187,740,63,190|2066"),
+        QStringLiteral("text|Für die Füllung|Zutat|9|0|0|187,740,126,190|2064"),
+        QStringLiteral("text|1|Zutat|5.4|0|0|160,930,22,90|2066"),
+        QStringLiteral("text|1|Zutat|9|0|0|187,930,63,90|2066"),
+        QStringLiteral("text|kg|Zutat|9|0|0|259,930,54,90|2064"),
+        QStringLiteral("text|Kartoffeln, mehlig kochend, geschält|Zutat|9|0|0|187,1020,126,370|2064"),
+        QStringLiteral("text|2|Zutat|5.4|0|0|160,1390,22,270|2066"),
+        QStringLiteral("text| |Zutat|9|0|0|187,1390,63,270|2066"),
+        QStringLiteral("text|Salz und Pfeffer|Zutat|9|0|0|187,1390,126,270|2064"),
+    };
+    EXPECT_EQ(draw(1).filter(QStringLiteral("|Zutat|")), expected);
+}
+
 TEST_F(RenderTest, PreparationPiecesAreTheTextFromStartcharToEndchar)
 {
     // Long enough to be cut over the next columns and pages.

@@ -3,7 +3,8 @@
 // reader of the printed sheet sees. Qt draws each text piece between BT and ET, glyph by
 // glyph as hexadecimal glyph ids of a font whose ToUnicode map gives their characters; the
 // page streams are compressed. Pieces that stand on one baseline of a page form a line,
-// joined left to right with a blank.
+// joined left to right with a blank; the pieces themselves, with where they start, are
+// there too.
 
 #include <QByteArray>
 #include <QFile>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace kv::test {
 
@@ -95,18 +97,21 @@ inline QHash<uint, QString> toUnicode(const QByteArray& cmap)
     return map;
 }
 
-struct Piece {
+}  // namespace pdftext_detail
+
+// One text piece as drawn: a line of a text block. x and y are where its baseline starts, in
+// points from the page's bottom left corner.
+struct PdfTextPiece {
     double x = 0;
     double y = 0;
     QString text;
 };
 
-}  // namespace pdftext_detail
-
-// Every page's lines, top to bottom, pages in the order they were written.
-inline QStringList pdfTextLines(const QString& path)
+// Every page's pieces in the order they were drawn, pages in the order they were written.
+inline QList<std::vector<PdfTextPiece>> pdfTextPieces(const QString& path)
 {
     using namespace pdftext_detail;
+    using Piece = PdfTextPiece;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
     const QByteArray pdf = f.readAll();
@@ -129,7 +134,7 @@ inline QStringList pdfTextLines(const QString& path)
 
     QList<int> numbers = all.keys();
     std::sort(numbers.begin(), numbers.end());
-    QStringList lines;
+    QList<std::vector<Piece>> pages;
     static const QRegularExpression token(QStringLiteral("<[0-9A-Fa-f]*>|/[^\\s/<\\[]+|[^\\s<>\\[\\]/]+"));
     for (int number : numbers) {
         const QByteArray& content = all.value(number);
@@ -181,6 +186,17 @@ inline QStringList pdfTextLines(const QString& path)
             if (t.at(0).isLetter() && t != QLatin1String("true") && t != QLatin1String("false")) operands.clear();
             else operands << t;
         }
+        pages << pieces;
+    }
+    return pages;
+}
+
+// Every page's lines, top to bottom, pages in the order they were written.
+inline QStringList pdfTextLines(const QString& path)
+{
+    using Piece = PdfTextPiece;
+    QStringList lines;
+    for (std::vector<Piece> pieces : pdfTextPieces(path)) {
         // Top to bottom on the page (PDF's y grows upwards), then the pieces of a line left
         // to right. A smaller font in one box (the print's line numbers) stands on a
         // baseline a few points higher than the text beside it.
