@@ -161,15 +161,7 @@ TEST(IngredientColumns, TheNameKeepsEightCharactersOrGoesUnderAmountAndUnit)
 
 TEST_F(LayoutTest, InAColumnTooNarrowForTheNameBesideAmountAndUnitItsLinesAreMeasuredUnderThem)
 {
-    addRecipe(1, QStringLiteral("Topf"), {},
-              {QStringLiteral("Mehl"), QStringLiteral("#Für die Füllung"),
-               QStringLiteral("Kartoffeln, mehlig kochend, geschält"), QStringLiteral("Salz und Pfeffer")});
-    book->execute(QStringLiteral("update [rep-korbliste] set men='500', ename='g' where zname='Mehl'"));
-    book->execute(QStringLiteral("update [rep-korbliste] set men='1', ename='kg' where zname=?"),
-                  {QStringLiteral("Kartoffeln, mehlig kochend, geschält")});
-    book->execute(QStringLiteral("update [rep-korbliste] set men=' ' where men is null"));
-    // Ten columns of 153 pixels: 18 characters of 10 leave the name nothing.
-    layout->setColumncount(10);
+    narrowColumnRecipe();
     dialogs.expect(kObacht, Answer::Ok);
     run();
     dialogs.verify();

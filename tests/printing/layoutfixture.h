@@ -141,6 +141,20 @@ protected:
         }
     }
 
+    // A recipe whose lines have an amount and unit, a heading, and none, in ten columns of
+    // 153 pixels, where 18 characters of 10 leave the name nothing beside amount and unit.
+    void narrowColumnRecipe()
+    {
+        addRecipe(1, QStringLiteral("Topf"), {},
+                  {QStringLiteral("Mehl"), QStringLiteral("#Für die Füllung"),
+                   QStringLiteral("Kartoffeln, mehlig kochend, geschält"), QStringLiteral("Salz und Pfeffer")});
+        book->execute(QStringLiteral("update [rep-korbliste] set men='500', ename='g' where zname='Mehl'"));
+        book->execute(QStringLiteral("update [rep-korbliste] set men='1', ename='kg' where zname=?"),
+                      {QStringLiteral("Kartoffeln, mehlig kochend, geschält")});
+        book->execute(QStringLiteral("update [rep-korbliste] set men=' ' where men is null"));
+        layout->setColumncount(10);
+    }
+
     // `count` recipes "Rezept 01" ..., each too long to share a page with another when the
     // page has one column.
     void onePagePerRecipe(int count, const QString& aname = QStringLiteral("Liste"))

@@ -87,16 +87,9 @@ TEST_F(RenderTest, EveryItemIsDrawnInItsRectangleFontAndFlagsInTheGivenOrder)
 
 TEST_F(RenderTest, InAColumnTooNarrowForTheNameItStandsUnderAmountAndUnitInTheRoomTheLayoutMeasured)
 {
-    addRecipe(1, QStringLiteral("Topf"), {},
-              {QStringLiteral("Mehl"), QStringLiteral("#Für die Füllung"),
-               QStringLiteral("Kartoffeln, mehlig kochend, geschält"), QStringLiteral("Salz und Pfeffer")});
-    book->execute(QStringLiteral("update [rep-korbliste] set men='500', ename='g' where zname='Mehl'"));
-    book->execute(QStringLiteral("update [rep-korbliste] set men='1', ename='kg' where zname=?"),
-                  {QStringLiteral("Kartoffeln, mehlig kochend, geschält")});
-    book->execute(QStringLiteral("update [rep-korbliste] set men=' ' where men is null"));
+    narrowColumnRecipe();
     // Columns of 153 pixels: number, amount and unit shrink to nine tenths (0 to 22.5, 27
     // to 90, 99 to 153); the name takes 126 pixels from 27 on. zutline is 90.
-    layout->setColumncount(10);
     dialogs.expect(QStringLiteral("Obacht !"), ui::Answer::Ok);
     run();
     dialogs.verify();
