@@ -119,46 +119,6 @@ TEST_F(LayoutTest, NarrowColumnsWarnOncePerRunAndAreLaidOutAllTheSame)
     EXPECT_EQ(value(QStringLiteral("select count(*) from blockpos")).toInt(), 3);
 }
 
-TEST(IngredientColumns, TheNameKeepsEightCharactersOrGoesUnderAmountAndUnit)
-{
-    // Room for the name beside number, amount and unit: the columns at 0, 3, 11 and 18.
-    IngredientColumns k = ingredientColumns(260, 10);
-    EXPECT_FALSE(k.narrow);
-    EXPECT_EQ(k.numberX, 0);
-    EXPECT_EQ(k.numberW, 25);
-    EXPECT_EQ(k.amountX, 30);
-    EXPECT_EQ(k.amountW, 70);
-    EXPECT_EQ(k.unitX, 110);
-    EXPECT_EQ(k.unitW, 60);
-    EXPECT_EQ(k.nameX, 180);
-    EXPECT_EQ(k.nameW, 80);
-    EXPECT_FALSE(k.nameBelow(QStringLiteral("500"), QStringLiteral("g")));
-
-    // One pixel less: the name takes the width from the amount's left edge, under amount and
-    // unit where they show something.
-    k = ingredientColumns(259, 10);
-    EXPECT_TRUE(k.narrow);
-    EXPECT_EQ(k.amountX, 30);
-    EXPECT_EQ(k.unitX, 110);
-    EXPECT_EQ(k.nameX, 30);
-    EXPECT_EQ(k.nameW, 229);
-    EXPECT_TRUE(k.nameBelow(QStringLiteral("500"), QVariant()));
-    EXPECT_TRUE(k.nameBelow(QStringLiteral(" "), QStringLiteral("g")));
-    EXPECT_FALSE(k.nameBelow(QStringLiteral(" "), QVariant())) << "the hand-over's blank amount";
-    EXPECT_FALSE(k.nameBelow(QVariant(), QString()));
-
-    // Narrower than number, amount and unit: they shrink alike, the name whole in pixels.
-    k = ingredientColumns(153, 10);
-    EXPECT_DOUBLE_EQ(k.numberW, 22.5);
-    EXPECT_DOUBLE_EQ(k.amountX, 27);
-    EXPECT_DOUBLE_EQ(k.amountW, 63);
-    EXPECT_DOUBLE_EQ(k.unitX, 99);
-    EXPECT_DOUBLE_EQ(k.unitW, 54);
-    EXPECT_EQ(k.nameX, 27);
-    EXPECT_EQ(k.nameW, 126);
-    EXPECT_EQ(ingredientColumns(100, 10).nameW, 82) << "100 - 17.6";
-}
-
 TEST_F(LayoutTest, InAColumnTooNarrowForTheNameBesideAmountAndUnitItsLinesAreMeasuredUnderThem)
 {
     narrowColumnRecipe();
