@@ -61,25 +61,16 @@ IngredientColumns ingredientColumns(int zw, int zutchar)
 {
     const double c = zutchar;
     IngredientColumns k;
-    if (c <= 0 || zw - 18 * c >= IngredientColumns::minNameChars * c) {
-        k.numberW = 2.5 * c;
-        k.amountX = 3 * c;
-        k.amountW = 7 * c;
-        k.unitX = 11 * c;
-        k.unitW = 6 * c;
-        k.nameX = 18 * c;
-        k.nameW = zw - 18 * c;
-        return k;
-    }
-    k.narrow = true;
-    const double f = std::min(1.0, zw / (17 * c));
+    k.narrow = c > 0 && zw - 18 * c < IngredientColumns::minNameChars * c;
+    // Too narrow for number, amount and unit as well: the three shrink alike.
+    const double f = k.narrow ? std::min(1.0, zw / (17 * c)) : 1.0;
     k.numberW = 2.5 * c * f;
     k.amountX = 3 * c * f;
     k.amountW = 7 * c * f;
     k.unitX = 11 * c * f;
     k.unitW = 6 * c * f;
-    k.nameX = k.amountX;
-    k.nameW = whole(zw - k.amountX);
+    k.nameX = k.narrow ? k.amountX : 18 * c;
+    k.nameW = k.narrow ? whole(zw - k.amountX) : zw - 18 * c;
     return k;
 }
 
