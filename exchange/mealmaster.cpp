@@ -209,7 +209,7 @@ MmRecipe MealMasterReader::finished()
     m_stretch = Stretch();
     m_stretch.quiet = !m_recipe.complete;
     m_stretch.afterRule = m_recipe.complete && m_endedAtRule;
-    if (m_recipe.complete && m_endedAtOwn) m_stretch.closing = m_closing;
+    if (m_recipe.complete && m_endedAtOwn) m_stretch.closing = m_closedBy;
     m_stretch.before = m_recipe.title;
     return std::move(m_recipe);
 }
@@ -233,8 +233,9 @@ std::optional<MmRecipe> MealMasterReader::next()
         }
         if (at < 0) continue;
         m_recipe = MmRecipe();
-        m_closing = closingLineOf(headerText);
-        m_ruleEnds = m_closing == u"-----" && !headerText.contains(u"MMMMM");
+        m_oldLayout = namesOldLayout(headerText);
+        m_closing = m_oldLayout ? QString() : closingLineOf(headerText);
+        m_closedBy.clear();
         m_endedAtRule = false;
         m_endedAtOwn = false;
         m_closingAt = 0;
@@ -289,7 +290,8 @@ std::optional<MmRecipe> MealMasterReader::next()
 bool MealMasterReader::endsHere(const text::TextLine& line)
 {
     const QStringView trimmed = QStringView(line.text).trimmed();
-    if (!m_closing.isEmpty() && trimmed == m_closing) {
+    if (closes(trimmed)) {
+        m_closedBy = trimmed.toString();
         m_endedAtOwn = true;
         return true;
     }
@@ -299,17 +301,31 @@ bool MealMasterReader::endsHere(const text::TextLine& line)
     case AheadOfRule::Closing: {
         // A rule drawn above the closing line: the two end the recipe together.
         text::TextLine next;
-        while (readInRecipe(next) && !m_overLimit && QStringView(next.text).trimmed() != m_closing) {}
+        while (readInRecipe(next) && !m_overLimit) {
+            const QStringView ahead = QStringView(next.text).trimmed();
+            if (!closes(ahead)) continue;
+            m_closedBy = ahead.toString();
+            break;
+        }
         m_endedAtOwn = true;
         return true;
     }
     case AheadOfRule::Nothing:
         break;
     }
-    // The old layout's long rule of dashes is its recipe's own end.
-    m_endedAtOwn = m_ruleEnds && !trimmed.contains(u'M');
+    // An old-layout recipe cut before its long rule ends at any rule of dashes, and what
+    // follows passes as text between recipes (posting lines, signatures); every other
+    // recipe names the text after a rule that is not its own closing line.
+    m_endedAtOwn = m_oldLayout && !trimmed.contains(u'M');
     m_endedAtRule = !m_endedAtOwn;
     return true;
+}
+
+// Whether a line, trimmed, is the recipe's own closing line.
+bool MealMasterReader::closes(QStringView trimmed) const
+{
+    if (m_oldLayout) return isLongRule(trimmed);
+    return !m_closing.isEmpty() && trimmed == m_closing;
 }
 
 // Whether the recipe's own closing line follows the end line just read, before the next
@@ -318,7 +334,7 @@ bool MealMasterReader::endsHere(const text::TextLine& line)
 // was not recognised is never joined to this one. The lines looked at are read again.
 MealMasterReader::AheadOfRule MealMasterReader::closingLineAhead()
 {
-    if (m_closing.isEmpty()) return AheadOfRule::Nothing;
+    if (m_closing.isEmpty() && !m_oldLayout) return AheadOfRule::Nothing;
     std::vector<Ahead> seen;
     qint64 lines = m_recipeLines;
     qsizetype chars = m_recipe.rawText.size();
@@ -333,7 +349,7 @@ MealMasterReader::AheadOfRule MealMasterReader::closingLineAhead()
             if (++lines > kMaxRecipeLines || chars + line.text.size() > kMaxRecipeChars) break;
             chars += line.text.size() + kCrLf.size();
         }
-        if (QStringView(line.text).trimmed() == m_closing) {
+        if (closes(QStringView(line.text).trimmed())) {
             found = text ? AheadOfRule::Divider : AheadOfRule::Closing;
             if (text) m_closingAt = line.number;
             break;

@@ -16,7 +16,8 @@
 // A recipe's own closing line is "MMMMM" after a header of "MMMMM", "-----" after one of
 // dashes; another end line (a rule) followed by text and that closing line is a divider
 // inside the recipe, not its end. Headers of dashes that name no "MMMMM" ("----- Recipe
-// Extracted from Meal-Master -----") end their recipes with a long rule instead.
+// Extracted from Meal-Master -----", the old layout) end their recipes with a long rule
+// instead, which a short rule followed by text does not reach: that one divides.
 // A line of two ingredient columns (the second one shifted by 41 columns) gives both,
 // the left column of a part first.
 
@@ -171,6 +172,7 @@ private:
     MmRecipe stretchError();
     MmRecipe finished();
     bool endsHere(const text::TextLine& line);
+    bool closes(QStringView trimmed) const;
     AheadOfRule closingLineAhead();
     bool header(const text::TextLine& line);
     void pushBack(text::TextLine line, bool inRecipe);
@@ -210,7 +212,8 @@ private:
     // The recipe being read.
     MmRecipe m_recipe;
     QString m_closing;                // the recipe's own closing line: "MMMMM", "-----" or none
-    bool m_ruleEnds = false;          // a rule of dashes is its own end where no closing line follows
+    bool m_oldLayout = false;         // closed by a long rule instead; cut off, by any rule
+    QString m_closedBy;               // the own closing line that ended it, as it stood
     bool m_endedAtRule = false;       // it ended at an end line not its own closing line
     bool m_endedAtOwn = false;        // it ended at its own closing line
     qint64 m_closingAt = 0;           // where a closing line ahead was last found

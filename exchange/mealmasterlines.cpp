@@ -100,6 +100,22 @@ QString closingLineOf(QStringView header)
     return {};
 }
 
+bool namesOldLayout(QStringView header)
+{
+    const QStringView t = header.trimmed();
+    return t.startsWith(u"-----") && !t.contains(u"MMMMM") &&
+           indexOfWord(t, QLatin1StringView("RECIPE EXTRACTED")) >= 0;
+}
+
+bool isLongRule(QStringView trimmed)
+{
+    constexpr qsizetype kLongRule = 40;
+    if (trimmed.size() < kLongRule) return false;
+    for (const QChar c : trimmed)
+        if (c != u'-') return false;
+    return true;
+}
+
 bool hasLetter(QStringView line)
 {
     for (const QChar c : line)

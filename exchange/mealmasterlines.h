@@ -49,6 +49,14 @@ bool isEndLine(QStringView line);
 // "-----"; none for another header.
 QString closingLineOf(QStringView header);
 
+// A header of dashes in the old layout ("------------- Recipe Extracted from Meal-Master
+// (tm) v6.14 ---"): its recipes close with a long rule, never with "-----".
+bool namesOldLayout(QStringView header);
+
+// The old layout's closing line: a rule of dashes alone, longer than half a line. Shorter
+// rules ("-----", "----------") divide its recipes.
+bool isLongRule(QStringView trimmed);
+
 bool hasLetter(QStringView line);
 
 // In a preparation a line indented by three blanks is text of its own (the export writes

@@ -43,6 +43,14 @@ protected:
         }
         return recipes;
     }
+    // The raw text of each error row, in the order they were written.
+    QStringList rawTexts()
+    {
+        QStringList raw;
+        db::Statement st(db(), QStringLiteral("select rtext from importerrtexte order by errid"));
+        while (st.step()) raw << st.text(0);
+        return raw;
+    }
     qint64 units(const char* ename)
     {
         return count(QStringLiteral("select count(*) from einheiten where ename='%1'").arg(QLatin1String(ename)));
@@ -234,6 +242,42 @@ TEST_F(HandMadeFiles, WindowsQuotesOpeningWordsStayQuotesAndDosWordsBeginningWit
               QString::fromUtf8("Mit „Omas Dressing” und „Kräutern” servieren."));
     EXPECT_TRUE(imported(QStringLiteral("aehnlich-850.mmf")).first().last().startsWith(
         QString::fromUtf8("Die Kartoffeln kochen, ähnlich wie Salzkartoffeln")));
+}
+
+// A "Recipe via" recipe of dashes closes with "-----": where that is missing (a cut
+// article), the text after a rule is named, in the file and at its end.
+TEST_F(HandMadeFiles, TextAfterARuleOfARecipeViaWithoutItsClosingLineIsNamed)
+{
+    const auto recipes = imported(QStringLiteral("strich-ohne-schluss.mmf"), true);
+    EXPECT_EQ(recipes.keys(), QStringList({"Am Dateiende", "Mit Schluss", "Strich ohne Schluss"}));
+    EXPECT_EQ(recipes.value(QStringLiteral("Strich ohne Schluss")).last(), QStringLiteral("Erster Teil."));
+    EXPECT_EQ(recipes.value(QStringLiteral("Mit Schluss")).last(), QStringLiteral("Aufkochen."));
+    EXPECT_EQ(recipes.value(QStringLiteral("Am Dateiende")).last(), QStringLiteral("Erster Teil."));
+    const QString file = files() + "strich-ohne-schluss.mmf|";
+    EXPECT_EQ(errorRows(),
+              QStringList({file + "Strich ohne Schluss|Rezeptende : Fehler 'Die Zeilen 11 bis 12 stehen hinter einer "
+                                  "Linie, die das Rezept davor beendet hat, und wurden nicht gelesen.'",
+                           file + "Am Dateiende|Rezeptende : Fehler 'Die Zeile 35 steht hinter einer Linie, die das "
+                                  "Rezept davor beendet hat, und wurde nicht gelesen.'"}));
+    EXPECT_EQ(rawTexts(), QStringList({"  Zweiter Teil nach der Regel.\r\n\r\n", "  Zweiter Teil am Dateiende.\r\n"}));
+}
+
+// The old layout closes its recipes with a long rule: text that a second such rule closes
+// is named, and a short "-----" before text and the long rule divides the preparation.
+TEST_F(HandMadeFiles, TheOldLayoutNamesTextBetweenItsLongRulesAndKeepsTextAfterAShortOne)
+{
+    const auto recipes = imported(QStringLiteral("alte-form-regeln.mmf"), true);
+    EXPECT_EQ(recipes.keys(), QStringList({"Danach", "Kurzer Strich", "Zwei lange Regeln"}));
+    EXPECT_EQ(recipes.value(QStringLiteral("Zwei lange Regeln")).last(), QStringLiteral("Erster Teil."));
+    EXPECT_EQ(recipes.value(QStringLiteral("Kurzer Strich")).last(),
+              QStringLiteral("Erster Teil der Zubereitung.\r\n-----\r\nZweiter Teil nach dem kurzen Strich."));
+    EXPECT_EQ(recipes.value(QStringLiteral("Danach")).last(), QString::fromUtf8("Glatt rühren."));
+    // The posting lines after each closing rule pass without a word.
+    EXPECT_EQ(errorRows(),
+              QStringList({files() + "alte-form-regeln.mmf|Zwei lange Regeln|Rezeptende : Fehler 'Die Zeilen 12 bis "
+                                     "14 stehen hinter einer Linie, die das Rezept davor beendet hat, und wurden nicht "
+                                     "gelesen.'"}));
+    EXPECT_EQ(rawTexts(), QStringList({"\r\n  Zweiter Teil nach der langen Regel.\r\n\r\n"}));
 }
 
 }  // namespace kv::test

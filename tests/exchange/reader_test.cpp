@@ -446,4 +446,72 @@ TEST_F(Reader, ARecipeEndsWithItsNewsgroupArticle)
                                                  "Zutatenliste (Zeile 10).'"));
 }
 
+// The same rules after a preparation, in each layout: whether a layout ends its recipe
+// there, keeps the text as a divided preparation, or names the text in one error row
+// depends on its own closing line ("MMMMM", "-----", or the old layout's long rule).
+TEST_F(Reader, EachLayoutEndsDividesOrNamesAtTheSameRulesByItsOwnClosingLine)
+{
+    const QByteArray rule(77, '-');
+    struct Layout {
+        QByteArray header;
+        QByteArray closing;
+    };
+    const Layout mmmmm{kHeader, "MMMMM"};
+    const Layout via{"---------- Recipe via Meal-Master (tm) v8.02\n", "-----"};
+    const Layout old{"------------- Recipe Extracted from Meal-Master (tm) v6.14 ------------------\n", rule};
+    const auto named = [](int first, int last) {
+        return QStringLiteral("Rezeptende : Fehler 'Die Zeilen %1 bis %2 stehen hinter einer Linie, die das Rezept "
+                              "davor beendet hat, und wurden nicht gelesen.'").arg(first).arg(last);
+    };
+    const QString divided = QStringLiteral("Erster Teil.\r\n-----\r\nZweiter Teil.");
+    struct Case {
+        const char* shape;
+        const Layout* layout;
+        QByteArray lines;     // after "Erster Teil." on line 9, before the next recipe
+        QString preparation;
+        QString error;        // empty: none
+    };
+    const QByteArray cut = "----------\n  Zweiter Teil.\n\n";
+    const QByteArray twoLong = rule + "\n\n  Zweiter Teil.\n\n" + rule + "\n\n";
+    const QByteArray shortThenLong = "-----\n  Zweiter Teil.\n\n" + rule + "\n\n";
+    const auto closedTwice = [](const Layout& l) { return l.closing + "\n\n  Zweiter Teil.\n\n" + l.closing + "\n\n"; };
+    const Case cases[] = {
+        // A rule, text and no closing line (a cut article): only the old layout ends there
+        // without a word.
+        {"cut", &mmmmm, cut, "Erster Teil.", named(11, 12)},
+        {"cut", &via, cut, "Erster Teil.", named(11, 12)},
+        {"cut", &old, cut, "Erster Teil.", {}},
+        // Text between two long rules: the old layout's own closing line closes it again.
+        {"two long rules", &mmmmm, twoLong, "Erster Teil.", named(11, 15)},
+        {"two long rules", &via, twoLong, "Erster Teil.", named(11, 15)},
+        {"two long rules", &old, twoLong, "Erster Teil.", named(11, 13)},
+        // "-----", text and a long rule: the end of a "Recipe via", a divider in the old
+        // layout, a rule with no "MMMMM" after it in the other.
+        {"short then long", &mmmmm, shortThenLong, "Erster Teil.", named(11, 14)},
+        {"short then long", &via, shortThenLong, "Erster Teil.", {}},
+        {"short then long", &old, shortThenLong, divided, {}},
+        // The own closing line twice: the text between is named in every layout.
+        {"closed twice", &mmmmm, closedTwice(mmmmm), "Erster Teil.", named(11, 13)},
+        {"closed twice", &via, closedTwice(via), "Erster Teil.", named(11, 13)},
+        {"closed twice", &old, closedTwice(old), "Erster Teil.", named(11, 13)},
+    };
+    skipexisting = false;
+    bool said = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.shape) + " after " + c.layout->header.trimmed().toStdString());
+        const QByteArray head = "\n      Title: %1\n Categories: Test\n   Servings: 2\n\n      1 c  Mehl\n\n";
+        const QByteArray text = c.layout->header + QByteArray(head).replace("%1", "Geteilt") + "  Erster Teil.\n" +
+                                c.lines + c.layout->header + QByteArray(head).replace("%1", "Danach") +
+                                "  Backen.\n" + c.layout->closing + "\n";
+        const auto r = read(text, !c.error.isEmpty() && !std::exchange(said, true));
+        ASSERT_EQ(r.size(), 2u);
+        EXPECT_EQ(preparationOf(imported()[imported().size() - 2]), c.preparation);
+        EXPECT_EQ(r[1].first(), "Danach|2|-");
+        // Each run keeps its own error rows.
+        QStringList errors;
+        for (const QString& row : errorRows()) errors << row.section(u'|', 2);
+        EXPECT_EQ(errors, c.error.isEmpty() ? QStringList() : QStringList({c.error}));
+    }
+}
+
 }  // namespace kv::test
