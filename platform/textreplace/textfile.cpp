@@ -81,6 +81,23 @@ bool asciiLetter(unsigned char b)
     return unsigned(b | 0x20) - 'a' < 26u;
 }
 
+bool asciiDigit(unsigned char b)
+{
+    return unsigned(b) - '0' < 10u;
+}
+
+// Signs that end a sentence or a part of it, after which a quote closes ("„Fertig!”").
+bool endsClause(unsigned char b)
+{
+    return b == '!' || b == '.' || b == '?' || b == ',' || b == ';' || b == ':';
+}
+
+// Ä, Ö and Ü of Windows-1252: a quote opens before them as before an ASCII letter.
+bool windowsCapitalUmlaut(unsigned char b)
+{
+    return b == 0xC4 || b == 0xD6 || b == 0xDC;
+}
+
 // Blank to tilde (and DEL): the bytes every encoding here reads alike, and the only ones
 // a line of plain text holds.
 bool printableAscii(char c)
@@ -188,50 +205,60 @@ void EncodingDetector::feed(const char* data, qsizetype size)
         // Most text is plain ASCII: a run of it counts only at its ends.
         const qsizetype start = i;
         i = endOfPrintable(data, i + 1, size);
-        takeAscii(static_cast<unsigned char>(data[start]), static_cast<unsigned char>(data[i - 1]));
+        takeAscii(data + start, i - start);
     }
 }
 
-void EncodingDetector::takeAscii(unsigned char first, unsigned char last)
+void EncodingDetector::takeAscii(const char* run, qsizetype size)
 {
+    const auto first = static_cast<unsigned char>(run[0]);
+    const auto last = static_cast<unsigned char>(run[size - 1]);
     Line& line = m_line;
     if (line.accentAfterLetter != 0) {
         ++(accentShowsDos(line.accentAfterLetter, asciiLetter(first)) ? line.counts.dos : line.counts.windows);
         line.accentAfterLetter = 0;
     }
     if (line.quoteOpenLast && asciiLetter(first)) ++line.quoteOpens;
-    if (line.quoteCloseLast && !asciiLetter(first)) line.quoteCloses = true;
+    if (line.quoteCloseLast && !asciiLetter(first) && !asciiDigit(first)) line.quoteCloses = true;
     line.quoteOpenLast = line.quoteCloseLast = false;
     if (line.utf8.pending > 0) line.utf8.valid = false;
+    // Whether a paragraph ends here matters only while a quote is open.
+    line.any = true;
+    if (m_openQuotes > 0 && !line.text) line.text = std::any_of(run, run + size, [](char c) { return c != ' '; });
+    const bool letterBefore = size > 1 ? asciiLetter(static_cast<unsigned char>(run[size - 2])) : line.previousLetter;
     line.previousBox = false;
     line.previousLetter = asciiLetter(last);
-    line.previousWordStart = !asciiLetter(last) && !(last >= '0' && last <= '9');
+    line.previousClosable = line.previousLetter || (endsClause(last) && letterBefore);
+    line.previousWordStart = !asciiLetter(last) && !asciiDigit(last);
 }
 
 void EncodingDetector::take(unsigned char b)
 {
     if (b < 0x20) {
         if (b == '\n' || b == '\r' || b == 0x1A) {
-            endLine();
+            endLine(b);
             return;
         }
         if (b != '\t') return;  // dropped by the reader
-        takeAscii(' ', ' ');
+        takeAscii(" ", 1);
         return;
     }
     if (b < 0x80) {
-        takeAscii(b, b);
+        const char c = static_cast<char>(b);
+        takeAscii(&c, 1);
         return;
     }
     Line& line = m_line;
+    line.any = line.text = true;
     if (line.accentAfterLetter != 0) {
         line.accentAfterLetter = 0;
         ++line.counts.windows;
     }
-    // A byte of the upper half is no ASCII letter: it closes a quote, opens none.
-    if (line.quoteCloseLast) line.quoteCloses = true;
+    // A byte of the upper half closes no quote: "ö" before "ß" is a DOS word ("Größe").
+    // Before Windows' Ä, Ö or Ü one opens.
+    if (line.quoteOpenLast && windowsCapitalUmlaut(b)) ++line.quoteOpens;
     line.quoteOpenLast = b == 0x84 && line.previousWordStart;
-    line.quoteCloseLast = (b == 0x93 || b == 0x94) && line.previousLetter;
+    line.quoteCloseLast = (b == 0x93 || b == 0x94) && line.previousClosable;
     if (line.utf8.valid) line.utf8.feed(b);
     Counts& counts = line.counts;
     ++counts.nonAscii;
@@ -244,19 +271,28 @@ void EncodingDetector::take(unsigned char b)
     else if (windowsOnly(b)) ++counts.windows;
     line.previousBox = box;
     line.previousLetter = false;
+    line.previousClosable = false;
     line.previousWordStart = false;
 }
 
-void EncodingDetector::endLine()
+void EncodingDetector::endLine(unsigned char end)
 {
+    // The LF of a CR LF ends no line of its own; an empty or blank line ends a paragraph,
+    // and with it the quotes left open there.
+    const bool secondHalf = end == '\n' && m_lastEnd == '\r' && !m_line.any;
+    m_lastEnd = end;
     if (m_line.counts.nonAscii == 0) {
+        if (!secondHalf && !m_line.text) m_openQuotes = 0;
         // Nothing counted in an ASCII line: only where it stopped is forgotten.
         m_line.previousBox = false;
         m_line.previousLetter = false;
+        m_line.previousClosable = false;
         m_line.previousWordStart = true;
+        m_line.any = m_line.text = false;
         return;
     }
     m_total = totals(&m_codePageLines, &m_utf8Lines);
+    m_openQuotes = m_line.closesQuote() ? 0 : m_openQuotes + m_line.quoteOpens;
     m_line = Line();
 }
 
@@ -275,8 +311,9 @@ EncodingDetector::Counts EncodingDetector::totals(qint64* codePageLines, qint64*
     // An accent at the line's end stood after a word, not inside it.
     const unsigned char accent = m_line.accentAfterLetter;
     const bool endDos = accent != 0 && accentShowsDos(accent, false);
-    // Opening quotes were counted as ä; where the line closes one, they are quotes.
-    const qint64 quotes = m_line.quoteCloses || m_line.quoteCloseLast ? m_line.quoteOpens : 0;
+    // Opening quotes were counted as ä; where the line closes one, they are quotes, and
+    // so are those its paragraph left open on the lines before.
+    const qint64 quotes = m_line.closesQuote() ? m_line.quoteOpens + m_openQuotes : 0;
     total.dos += line.dos + (endDos ? 1 : 0) - quotes;
     total.windows += line.windows + (accent != 0 && !endDos ? 1 : 0) + quotes;
     total.undefined += line.undefined;

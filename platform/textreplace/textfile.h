@@ -38,8 +38,8 @@ struct Utf8Scan {
 //   9D hex), or when they clearly show DOS: DOS umlauts (ä is 84 hex), box drawing (two
 //   such bytes side by side) and DOS accented letters between two letters (è in
 //   "Crème"), or é ending a word ("Rosé"), outweigh twice over what only Windows writes
-//   (its punctuation between 80 and 9F hex, its ä, ö, ü, and „ opening a word on a line
-//   where ” or “ closes one);
+//   (its punctuation between 80 and 9F hex, its ä, ö, ü, and „ opening a word that ” or
+//   “ closes on the same line or a later line of the paragraph);
 // - else Windows-1252 (which also reads plain ASCII).
 // Code page 437 puts the German letters where 850 does, so 850 reads both.
 class EncodingDetector {
@@ -66,18 +66,24 @@ private:
         bool previousBox = false;
         bool previousLetter = false;
         bool previousWordStart = true;        // the line's start, or a blank or sign before
+        bool previousClosable = false;        // a letter, or a sign ending a sentence after one
         unsigned char accentAfterLetter = 0;  // the last byte, a DOS accented letter after a letter
         // German quotes of Windows: „ (84 hex, ä in DOS) opening a word, ” or “ (94 or 93
-        // hex) closing one. An opening one counts for Windows only on a line that also
-        // closes one, since ä begins DOS words as well ("ähnlich").
+        // hex) closing one before a blank, a sign or the line's end. An opening one counts
+        // for Windows only where one closes on its line or a later line of its paragraph,
+        // since ä begins DOS words as well ("ähnlich"); and ö before ß ("Größe") closes none.
         bool quoteOpenLast = false;           // the last byte was an 84 hex at a word's start
-        bool quoteCloseLast = false;          // the last byte was a 93 or 94 hex after a letter
+        bool quoteCloseLast = false;          // the last byte was a 93 or 94 hex after a word
         qint64 quoteOpens = 0;
         bool quoteCloses = false;
+        bool any = false;                     // a byte was taken since the line began
+        bool text = false;                    // one was no blank; known only while quotes are open
+        // A closer at the line's end closes as one before a blank does.
+        bool closesQuote() const { return quoteCloses || quoteCloseLast; }
     };
     void take(unsigned char b);
-    void takeAscii(unsigned char first, unsigned char last);
-    void endLine();
+    void takeAscii(const char* run, qsizetype size);
+    void endLine(unsigned char end);
     // What the lines so far, with the one still open, add up to.
     Counts totals(qint64* codePageLines, qint64* utf8Lines) const;
 
@@ -85,6 +91,8 @@ private:
     bool m_bom = false;
     unsigned char m_head[3] = {0, 0, 0};
     Line m_line;
+    qint64 m_openQuotes = 0;   // opened on earlier lines of the paragraph, not yet closed
+    unsigned char m_lastEnd = 0;
     Counts m_total;
     qint64 m_codePageLines = 0;
     qint64 m_utf8Lines = 0;

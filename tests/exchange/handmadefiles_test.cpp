@@ -280,4 +280,43 @@ TEST_F(HandMadeFiles, TheOldLayoutNamesTextBetweenItsLongRulesAndKeepsTextAfterA
     EXPECT_EQ(rawTexts(), QStringList({"\r\n  Zweiter Teil nach der langen Regel.\r\n\r\n"}));
 }
 
+// "ö" before "ß" (Größe, größer) is a DOS word, not a Windows quote closing one.
+TEST_F(HandMadeFiles, DosWordsWithOeBeforeSzStayDos)
+{
+    const std::pair<const char*, const char*> files[] = {{"groesse-850.mmf", "Kartoffeln ähnlicher Größe nehmen."},
+                                                         {"groesser-850.mmf", "Die älteren Eier größer schneiden."}};
+    for (const auto& [name, preparation] : files) {
+        SCOPED_TRACE(name);
+        QFile file(handMade(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(text::detectEncoding(file.readAll()), text::Encoding::Cp850);
+        EXPECT_EQ(imported(QString::fromLatin1(name)).first().last(), QString::fromUtf8(preparation));
+    }
+}
+
+// Windows quotes with no other byte above 127 in the file: closed after a sign, opened on
+// one line and closed on the next, opened before a Windows capital umlaut. DOS lines with
+// "ä" opening and "ö" ending words stay DOS.
+TEST_F(HandMadeFiles, WindowsQuotesAfterSignsOverTwoLinesAndBeforeCapitalUmlautsStayQuotes)
+{
+    const std::pair<const char*, const char*> files[] = {
+        {"anfuehrung-ausruf-1252.mmf", "Dann rufen: „Fertig!” und „Guten Appetit.”"},
+        {"anfuehrung-zeilen-1252.mmf", "Mit „Omas Dressing” servieren."},
+        {"anfuehrung-umlaut-1252.mmf", "Mit „Äpfeln” und „Omas Dressing” servieren."}};
+    for (const auto& [name, preparation] : files) {
+        SCOPED_TRACE(name);
+        QFile file(handMade(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(text::detectEncoding(file.readAll()), text::Encoding::Windows1252);
+        EXPECT_EQ(imported(QString::fromLatin1(name)).first().last(), QString::fromUtf8(preparation));
+    }
+    for (const char* dos : {"  \x84hnlich wie der \x84lteren Art\r\n",
+                            "  gro\xE1" "e Sch\x81ssel, \x84hnlich wie fr\x81her\r\n",
+                            "  Die \x84lteren Eier sch\x94n verquirlen.\r\n",
+                            "  Die \x84lteren Eier\r\n  sch\x94n verquirlen.\r\n"}) {
+        SCOPED_TRACE(dos);
+        EXPECT_EQ(text::detectEncoding(QByteArray(dos)), text::Encoding::Cp850);
+    }
+}
+
 }  // namespace kv::test
