@@ -310,6 +310,12 @@ TEST_F(HandMadeFiles, WindowsQuotesAfterSignsOverTwoLinesAndBeforeCapitalUmlauts
         EXPECT_EQ(text::detectEncoding(file.readAll()), text::Encoding::Windows1252);
         EXPECT_EQ(imported(QString::fromLatin1(name)).first().last(), QString::fromUtf8(preparation));
     }
+    // A quote open over a line end pairs in every line end, but not over a blank line.
+    const QByteArray twoLines = "  Mit \x84Omas\r\n  Dressing\x94 servieren.\r\n";
+    for (const QByteArray& lines : {QByteArray(twoLines).replace("\r\n", "\n"), QByteArray(twoLines).replace("\r\n", "\r")}) {
+        EXPECT_EQ(text::detectEncoding(lines), text::Encoding::Windows1252) << lines.toStdString();
+    }
+    EXPECT_EQ(text::detectEncoding(QByteArray(twoLines).replace("Omas\r\n", "Omas\r\n \r\n")), text::Encoding::Cp850);
     for (const char* dos : {"  \x84hnlich wie der \x84lteren Art\r\n",
                             "  gro\xE1" "e Sch\x81ssel, \x84hnlich wie fr\x81her\r\n",
                             "  Die \x84lteren Eier sch\x94n verquirlen.\r\n",
