@@ -89,7 +89,9 @@ bool asciiDigit(unsigned char b)
 // Signs that end a sentence or a part of it, after which a quote closes ("„Fertig!”").
 bool endsClause(unsigned char b)
 {
-    return b == '!' || b == '.' || b == '?' || b == ',' || b == ';' || b == ':';
+    constexpr quint64 kSigns = (1ULL << '!') | (1ULL << '.') | (1ULL << '?') | (1ULL << ',') | (1ULL << ';') |
+                               (1ULL << ':');
+    return b < 64 && ((kSigns >> b) & 1) != 0;
 }
 
 // Ä, Ö and Ü of Windows-1252: a quote opens before them as before an ASCII letter.
@@ -199,7 +201,10 @@ void EncodingDetector::feed(const char* data, qsizetype size)
     }
     while (i < size) {
         if (!printableAscii(data[i])) {
-            take(static_cast<unsigned char>(data[i++]));
+            const auto b = static_cast<unsigned char>(data[i++]);
+            // Most lines are ASCII, with no quote open: their end needs no more than this.
+            if ((b == '\r' || b == '\n') && m_line.counts.nonAscii == 0 && m_openQuotes == 0) forgetLineEnd();
+            else take(b);
             continue;
         }
         // Most text is plain ASCII: a run of it counts only at its ends.
@@ -223,12 +228,16 @@ void EncodingDetector::takeAscii(const char* run, qsizetype size)
     line.quoteOpenLast = line.quoteCloseLast = false;
     if (line.utf8.pending > 0) line.utf8.valid = false;
     // Whether a paragraph ends here matters only while a quote is open.
-    line.any = true;
-    if (m_openQuotes > 0 && !line.text) line.text = std::any_of(run, run + size, [](char c) { return c != ' '; });
-    const bool letterBefore = size > 1 ? asciiLetter(static_cast<unsigned char>(run[size - 2])) : line.previousLetter;
+    if (m_openQuotes > 0) {
+        line.any = true;
+        if (!line.text) line.text = std::any_of(run, run + size, [](char c) { return c != ' '; });
+    }
+    const bool letterBefore = line.previousLetter;
     line.previousBox = false;
     line.previousLetter = asciiLetter(last);
-    line.previousClosable = line.previousLetter || (endsClause(last) && letterBefore);
+    line.previousClosable =
+        line.previousLetter ||
+        (endsClause(last) && (size > 1 ? asciiLetter(static_cast<unsigned char>(run[size - 2])) : letterBefore));
     line.previousWordStart = !asciiLetter(last) && !asciiDigit(last);
 }
 
@@ -277,22 +286,20 @@ void EncodingDetector::take(unsigned char b)
 
 void EncodingDetector::endLine(unsigned char end)
 {
-    // The LF of a CR LF ends no line of its own; an empty or blank line ends a paragraph,
-    // and with it the quotes left open there.
-    const bool secondHalf = end == '\n' && m_lastEnd == '\r' && !m_line.any;
-    m_lastEnd = end;
     if (m_line.counts.nonAscii == 0) {
-        if (!secondHalf && !m_line.text) m_openQuotes = 0;
-        // Nothing counted in an ASCII line: only where it stopped is forgotten.
-        m_line.previousBox = false;
-        m_line.previousLetter = false;
-        m_line.previousClosable = false;
-        m_line.previousWordStart = true;
-        m_line.any = m_line.text = false;
+        if (m_openQuotes > 0) {
+            // An empty or blank line ends a paragraph, and with it the quotes left open
+            // there; the LF of a CR LF ends no line of its own.
+            const bool secondHalf = end == '\n' && m_lastEnd == '\r' && !m_line.any;
+            if (!secondHalf && !m_line.text) m_openQuotes = 0;
+            m_lastEnd = end;
+        }
+        forgetLineEnd();
         return;
     }
     m_total = totals(&m_codePageLines, &m_utf8Lines);
     m_openQuotes = m_line.closesQuote() ? 0 : m_openQuotes + m_line.quoteOpens;
+    m_lastEnd = end;
     m_line = Line();
 }
 

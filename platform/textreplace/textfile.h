@@ -76,14 +76,25 @@ private:
         bool quoteCloseLast = false;          // the last byte was a 93 or 94 hex after a word
         qint64 quoteOpens = 0;
         bool quoteCloses = false;
-        bool any = false;                     // a byte was taken since the line began
-        bool text = false;                    // one was no blank; known only while quotes are open
+        // Known only while quotes are open: a byte was taken since the line began, and
+        // one was no blank.
+        bool any = false;
+        bool text = false;
         // A closer at the line's end closes as one before a blank does.
         bool closesQuote() const { return quoteCloses || quoteCloseLast; }
     };
     void take(unsigned char b);
     void takeAscii(const char* run, qsizetype size);
     void endLine(unsigned char end);
+    // Nothing counted in an ASCII line: only where it stopped is forgotten.
+    void forgetLineEnd()
+    {
+        m_line.previousBox = false;
+        m_line.previousLetter = false;
+        m_line.previousClosable = false;
+        m_line.previousWordStart = true;
+        m_line.any = m_line.text = false;
+    }
     // What the lines so far, with the one still open, add up to.
     Counts totals(qint64* codePageLines, qint64* utf8Lines) const;
 
@@ -92,7 +103,7 @@ private:
     unsigned char m_head[3] = {0, 0, 0};
     Line m_line;
     qint64 m_openQuotes = 0;   // opened on earlier lines of the paragraph, not yet closed
-    unsigned char m_lastEnd = 0;
+    unsigned char m_lastEnd = 0;   // the byte that ended the last line, while quotes are open
     Counts m_total;
     qint64 m_codePageLines = 0;
     qint64 m_utf8Lines = 0;
