@@ -43,6 +43,15 @@ protected:
         }
         return recipes;
     }
+    // The file of one recipe is read in the code page and gives the preparation.
+    void expectPreparation(const char* name, text::Encoding encoding, const char* preparation)
+    {
+        SCOPED_TRACE(name);
+        QFile file(handMade(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(text::detectEncoding(file.readAll()), encoding);
+        EXPECT_EQ(imported(QString::fromLatin1(name)).first().last(), QString::fromUtf8(preparation));
+    }
     // The raw text of each error row, in the order they were written.
     QStringList rawTexts()
     {
@@ -285,13 +294,7 @@ TEST_F(HandMadeFiles, DosWordsWithOeBeforeSzStayDos)
 {
     const std::pair<const char*, const char*> files[] = {{"groesse-850.mmf", "Kartoffeln ähnlicher Größe nehmen."},
                                                          {"groesser-850.mmf", "Die älteren Eier größer schneiden."}};
-    for (const auto& [name, preparation] : files) {
-        SCOPED_TRACE(name);
-        QFile file(handMade(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(text::detectEncoding(file.readAll()), text::Encoding::Cp850);
-        EXPECT_EQ(imported(QString::fromLatin1(name)).first().last(), QString::fromUtf8(preparation));
-    }
+    for (const auto& [name, preparation] : files) expectPreparation(name, text::Encoding::Cp850, preparation);
 }
 
 // Windows quotes with no other byte above 127 in the file: closed after a sign, opened on
@@ -303,18 +306,11 @@ TEST_F(HandMadeFiles, WindowsQuotesAfterSignsOverTwoLinesAndBeforeCapitalUmlauts
         {"anfuehrung-ausruf-1252.mmf", "Dann rufen: „Fertig!” und „Guten Appetit.”"},
         {"anfuehrung-zeilen-1252.mmf", "Mit „Omas Dressing” servieren."},
         {"anfuehrung-umlaut-1252.mmf", "Mit „Äpfeln” und „Omas Dressing” servieren."}};
-    for (const auto& [name, preparation] : files) {
-        SCOPED_TRACE(name);
-        QFile file(handMade(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(text::detectEncoding(file.readAll()), text::Encoding::Windows1252);
-        EXPECT_EQ(imported(QString::fromLatin1(name)).first().last(), QString::fromUtf8(preparation));
-    }
+    for (const auto& [name, preparation] : files) expectPreparation(name, text::Encoding::Windows1252, preparation);
     // A quote open over a line end pairs in every line end, but not over a blank line.
     const QByteArray twoLines = "  Mit \x84Omas\r\n  Dressing\x94 servieren.\r\n";
-    for (const QByteArray& lines : {QByteArray(twoLines).replace("\r\n", "\n"), QByteArray(twoLines).replace("\r\n", "\r")}) {
-        EXPECT_EQ(text::detectEncoding(lines), text::Encoding::Windows1252) << lines.toStdString();
-    }
+    for (const char* end : {"\n", "\r"})
+        EXPECT_EQ(text::detectEncoding(QByteArray(twoLines).replace("\r\n", end)), text::Encoding::Windows1252) << end;
     EXPECT_EQ(text::detectEncoding(QByteArray(twoLines).replace("Omas\r\n", "Omas\r\n \r\n")), text::Encoding::Cp850);
     for (const char* dos : {"  \x84hnlich wie der \x84lteren Art\r\n",
                             "  gro\xE1" "e Sch\x81ssel, \x84hnlich wie fr\x81her\r\n",
