@@ -145,8 +145,7 @@ void Hm::buildControls()
     stich = new QLineEdit(this);
     stich->setObjectName(QStringLiteral("stich"));
     zubt = ui::caption(this, QStringLiteral("zubt"), QStringLiteral("Z u b e r e i t u n g :"));
-    zub = new QPlainTextEdit(this);
-    zub->setObjectName(QStringLiteral("zub"));
+    zub = ui::textArea(this, QStringLiteral("zub"));
     komt = ui::caption(this, QStringLiteral("komt"), QStringLiteral("K o m m e n t a r :"));
     komgrid = new QComboBox(this);
     komgrid->setObjectName(QStringLiteral("komgrid"));

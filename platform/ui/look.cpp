@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -90,6 +91,14 @@ QTableView* grid(QWidget* parent, const QString& name)
     g->horizontalHeader()->setHighlightSections(false);
     g->horizontalHeader()->setSectionsClickable(false);
     return g;
+}
+
+QPlainTextEdit* textArea(QWidget* parent, const QString& name)
+{
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setTabChangesFocus(true);
+    return box;
 }
 
 double relativeLuminance(const QColor& colour)

@@ -9,6 +9,7 @@
 
 class QDialog;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QString;
 class QTableView;
@@ -39,6 +40,9 @@ QLabel* caption(QWidget* parent, const QString& name, const QString& text, int p
                 bool bold = true);
 // A read-only grid of whole rows with fixed row heights and no type-ahead.
 QTableView* grid(QWidget* parent, const QString& name);
+// A text box of several lines. Tab and Shift+Tab go on to the next control, as from every
+// other box: a tab character typed here would stand unseen in the text that is stored.
+QPlainTextEdit* textArea(QWidget* parent, const QString& name);
 
 // How far apart a text colour and its ground are, by their relative luminance: from 1
 // (the same) to 21 (black on white). Normal text needs 4.5, a symbol 3.
