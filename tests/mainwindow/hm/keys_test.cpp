@@ -107,5 +107,107 @@ TEST_F(Keys, TabAndShiftTabLeaveThePreparationBoxesAndTheTextStaysAsItWas)
     EXPECT_EQ(text(QStringLiteral("select ztext from zubereit where rid=9")), stored);
 }
 
+// From the list after the start, Tab reaches every control of the window that takes the
+// focus, column by column from the top, and comes round to the list again.
+TEST_F(Keys, TabLeavesTheRecipeListAndWalksTheWindowInReadingOrder)
+{
+    clickEntry(rezgrid(), QStringLiteral("Kaiserschmarrn"));
+    ASSERT_EQ(focused(), QStringLiteral("rezgrid"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), QStringLiteral("loeschaus"));
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Kaiserschmarrn"));
+    EXPECT_EQ(highlighted(rezgrid()), QStringList{QStringLiteral("Kaiserschmarrn")});
+
+    const QStringList readingOrder = {
+        QStringLiteral("makevoll"), QStringLiteral("rubmodechange"), QStringLiteral("katgrid"),
+        QStringLiteral("rezgrid"), QStringLiteral("loeschaus"), QStringLiteral("korbgrid"), QStringLiteral("men4"),
+        QStringLiteral("ausgrid"), QStringLiteral("eininaus"), QStringLiteral("auswahlalle"), QStringLiteral("neuaus"),
+        QStringLiteral("loeschsel"), QStringLiteral("reznam"), QStringLiteral("minus"), QStringLiteral("port"),
+        QStringLiteral("plus"), QStringLiteral("mehr"), QStringLiteral("zutgrid"), QStringLiteral("stich"),
+        QStringLiteral("zub"), QStringLiteral("komgrid"), QStringLiteral("druckrez"), QStringLiteral("druckaus"),
+        QStringLiteral("einkauf"), QStringLiteral("editrez"), QStringLiteral("neurez"), QStringLiteral("export"),
+        QStringLiteral("kelvorlogo"), QStringLiteral("men1"), QStringLiteral("men2"), QStringLiteral("men3"),
+        QStringLiteral("men5"), QStringLiteral("men6"), QStringLiteral("men7"), QStringLiteral("loadkoch"),
+        QStringLiteral("hilf")};
+    QStringList walked{focused()};
+    for (int i = 0; i < readingOrder.size(); ++i) {
+        press(Qt::Key_Tab);
+        walked << focused();
+    }
+    const qsizetype start = readingOrder.indexOf(QStringLiteral("loeschaus"));
+    EXPECT_EQ(walked, readingOrder.mid(start) + readingOrder.mid(0, start + 1));
+
+    focus(rezgrid());
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), QStringLiteral("katgrid"));
+
+    // A button the focus is on is pressed with Space.
+    focus(rezgrid());
+    while (focused() != QStringLiteral("eininaus") && walked.size() < 100) {
+        press(Qt::Key_Tab);
+        walked << focused();
+    }
+    ASSERT_EQ(focused(), QStringLiteral("eininaus"));
+    press(Qt::Key_Space);
+    EXPECT_EQ(count(QStringLiteral("select count(*) from rezinaus where aid=1 and rid=9")), 1);
+}
+
+// The row the list stands on is the one highlighted and the one on view, whichever key moved it.
+TEST_F(Keys, KeysThatMoveAListMoveItsHighlightAndTheViewTogether)
+{
+    clickEntry(rezgrid(), QStringLiteral("Kaiserschmarrn"));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* name;
+    } moves[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, "Ctrl+Tab"},
+        {Qt::Key_Down, Qt::NoModifier, "Down"},
+        {Qt::Key_Down, Qt::ControlModifier, "Ctrl+Down"},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+Tab"},
+        {Qt::Key_Up, Qt::ControlModifier, "Ctrl+Up"},
+        {Qt::Key_PageDown, Qt::ControlModifier, "Ctrl+PageDown"},
+        {Qt::Key_PageUp, Qt::NoModifier, "PageUp"},
+        {Qt::Key_End, Qt::ControlModifier, "Ctrl+End"},
+        {Qt::Key_Home, Qt::NoModifier, "Home"},
+    };
+    for (const auto& move : moves) {
+        SCOPED_TRACE(move.name);
+        const QString before = current(rezgrid());
+        press(move.key, move.modifiers);
+        EXPECT_EQ(focused(), QStringLiteral("rezgrid"));
+        EXPECT_NE(current(rezgrid()), before);
+        EXPECT_EQ(highlighted(rezgrid()), QStringList{current(rezgrid())});
+        EXPECT_EQ(reznam()->text(), current(rezgrid()));
+    }
+
+    // The selection list, its two entries.
+    clickEntry(ausgrid(), QStringLiteral("Kartoffelsuppe mit Majoran"));
+    for (const auto& move : {moves[0], moves[4], moves[2]}) {
+        SCOPED_TRACE(move.name);
+        const QString before = current(ausgrid());
+        press(move.key, move.modifiers);
+        EXPECT_EQ(focused(), QStringLiteral("ausgrid"));
+        EXPECT_NE(current(ausgrid()), before);
+        EXPECT_EQ(highlighted(ausgrid()), QStringList{current(ausgrid())});
+        EXPECT_EQ(reznam()->text(), current(ausgrid()));
+    }
+}
+
+// A name typed into the selection list is finished by Tab like any other box: it is stored,
+// and the focus goes on instead of into the next entry.
+TEST_F(Keys, TabFinishesANameTypedIntoTheSelectionListAndLeavesIt)
+{
+    clickEntry(ausgrid(), QStringLiteral("Spaghetti mit Tomatensauce"));
+    press(Qt::Key_F2);
+    press(Qt::Key_End);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" al dente"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), QStringLiteral("eininaus"));
+    EXPECT_EQ(text(QStringLiteral("select rname from rezinaus where aid=1 and rid=6")),
+              QStringLiteral("Spaghetti mit Tomatensauce al dente"));
+    EXPECT_EQ(current(ausgrid()), QStringLiteral("Spaghetti mit Tomatensauce al dente"));
+}
+
 }  // namespace
 }  // namespace kv::test
