@@ -209,5 +209,35 @@ TEST_F(Keys, TabFinishesANameTypedIntoTheSelectionListAndLeavesIt)
     EXPECT_EQ(current(ausgrid()), QStringLiteral("Spaghetti mit Tomatensauce al dente"));
 }
 
+// The view shows the entry clicked even when its list already stood on it, and what is
+// typed then is that recipe's.
+TEST_F(Keys, AClickOnTheRowAListStandsOnShowsThatEntry)
+{
+    const QString keywords = stichText(db(), 9);
+    const QString spaghetti = stichText(db(), 6);
+    clickEntry(rezgrid(), QStringLiteral("Kaiserschmarrn"));
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Kaiserschmarrn"));
+    clickEntry(ausgrid(), QStringLiteral("Spaghetti mit Tomatensauce"));
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Spaghetti mit Tomatensauce"));
+    clickEntry(rezgrid(), QStringLiteral("Kaiserschmarrn"));
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Kaiserschmarrn"));
+    EXPECT_EQ(stich()->text(), keywords);
+
+    focus(stich());
+    stich()->end(false);
+    QTest::keyClicks(stich(), QStringLiteral(", Omas"));
+    focus(rezgrid());
+    EXPECT_EQ(stichText(db(), 9), keywords + QStringLiteral(", Omas"));
+    EXPECT_EQ(stichText(db(), 6), spaghetti);
+
+    // The selection list keeps the focus while the recipe list moves, as a search moves it.
+    clickEntry(ausgrid(), QStringLiteral("Spaghetti mit Tomatensauce"));
+    ASSERT_TRUE(rez()->recordset()->findFirst(QStringLiteral("rid=2")));
+    ASSERT_EQ(reznam()->text(), QStringLiteral("Gurkensalat mit Dill"));
+    ASSERT_EQ(focused(), QStringLiteral("ausgrid"));
+    clickEntry(ausgrid(), QStringLiteral("Spaghetti mit Tomatensauce"));
+    EXPECT_EQ(reznam()->text(), QStringLiteral("Spaghetti mit Tomatensauce"));
+}
+
 }  // namespace
 }  // namespace kv::test
