@@ -57,8 +57,7 @@ QLineEdit* textBox(QWidget* parent, const QString& name)
 
 QPlainTextEdit* textArea(QWidget* parent, const QString& name)
 {
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(name);
+    QPlainTextEdit* box = ui::textArea(parent, name);
     // The Meal-Master columns line up only in a fixed-width face.
     box->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     box->setLineWrapMode(QPlainTextEdit::NoWrap);

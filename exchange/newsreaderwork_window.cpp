@@ -36,8 +36,7 @@ Newsreaderwork::Newsreaderwork(QWidget* parent)
     Label1 = ui::dialogCaption(QStringLiteral("N e w s g r o u p s   d u r c h s u c h e n   . . ."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label5 = ui::caption(this, QStringLiteral("Label5"), QStringLiteral("Verbindungsprotokoll :"));
-    status = new QPlainTextEdit(this);
-    status->setObjectName(QStringLiteral("status"));
+    status = ui::textArea(this, QStringLiteral("status"));
     status->setReadOnly(true);
     status->setFocusPolicy(Qt::NoFocus);
     abbruch = ui::pictureButton(this, QStringLiteral("abbruch"), QStringLiteral("close"), QStringLiteral("Abbruch"), 24);

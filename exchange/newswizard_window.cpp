@@ -35,6 +35,8 @@ QLabel* text(QWidget* parent, const QString& name, const QString& text, int poin
 QTableView* editableGrid(QWidget* parent, const QString& name, db::RecordsetTableModel* model)
 {
     QTableView* grid = ui::grid(parent, name);
+    // Typed in cell by cell, as the editor's ingredient lines are.
+    grid->setTabKeyNavigation(true);
     // A double click marks a group; typing or F2 edits a cell.
     grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::SelectedClicked);

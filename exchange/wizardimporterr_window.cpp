@@ -42,8 +42,7 @@ WizardImporterr::WizardImporterr(QWidget* parent)
     fehlgrid->setObjectName(QStringLiteral("fehlgrid"));
     fehlgrid->setSelectionMode(QAbstractItemView::SingleSelection);
     Label3 = ui::caption(this, QStringLiteral("Label3"), QStringLiteral("Fehlerbeschreibung und Fehlerstelle :"));
-    fehltext = new QPlainTextEdit(this);
-    fehltext->setObjectName(QStringLiteral("fehltext"));
+    fehltext = ui::textArea(this, QStringLiteral("fehltext"));
     // The raw Meal-Master text lines up only in a fixed-width face.
     QFont fixed;
     fixed.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});

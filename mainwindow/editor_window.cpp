@@ -180,8 +180,7 @@ void NeuRezept::buildControls()
     Label1->setFont(ui::narrowFont(9));
 
     zubt = ui::caption(this, QStringLiteral("zubt"), QStringLiteral("Z u b e r e i t u n g :"));
-    zub = new QPlainTextEdit(this);
-    zub->setObjectName(QStringLiteral("zub"));
+    zub = ui::textArea(this, QStringLiteral("zub"));
     stichlabel = ui::caption(this, QStringLiteral("stichlabel"), QStringLiteral("S t i c h w o r t e :"));
     stich = new QLineEdit(this);
     stich->setObjectName(QStringLiteral("stich"));

@@ -290,6 +290,7 @@ void Hm::wireEvents()
                 [this] { ui::guarded(QStringLiteral("ZUTAUSWAHL : "), [this] { auswahlRowMoved(); }); });
     }
     ui::onGotFocus(ausgrid, handler("AUSGRID_GOTFOCUS : ", &Hm::ausgrid_GotFocus));
+    ui::onClick(ausgrid, handler("AUSGRID_CLICK : ", &Hm::ausgrid_Click));
     ui::onMouseMove(ausgrid, handler("AUSGRID_MOUSEMOVE : ", &Hm::ausgrid_MouseMove));
     ui::onKeyDown(ausgrid, [this](int& keyCode, int shift) {
         if (keyCode != ui::KeyDelete) {

@@ -217,7 +217,7 @@ private:
     // stich_Change on every change of the text, the program's too; komgrid_Change when the
     // user types in the box, komgrid_Click when the user chooses an item; GotFocus and
     // LostFocus as focus moves within the window; rezgrid_Click and rezgrid_DblClick on
-    // the grid's clicks.
+    // the grid's clicks, ausgrid_Click on a click on an entry.
     void rezgrid_Click();
     void rezgrid_DblClick();
     void eininaus_Click();
@@ -228,6 +228,7 @@ private:
     void neuaus_Click();
     void men4_Click();
     void ausgrid_GotFocus();
+    void ausgrid_Click();
     void ausgrid_KeyDown(int& keyCode, int shift);
     void ausgrid_MouseMove();
     void ausgrid_BeforeDelete(bool& cancel);

@@ -145,8 +145,7 @@ void Hm::buildControls()
     stich = new QLineEdit(this);
     stich->setObjectName(QStringLiteral("stich"));
     zubt = ui::caption(this, QStringLiteral("zubt"), QStringLiteral("Z u b e r e i t u n g :"));
-    zub = new QPlainTextEdit(this);
-    zub->setObjectName(QStringLiteral("zub"));
+    zub = ui::textArea(this, QStringLiteral("zub"));
     komt = ui::caption(this, QStringLiteral("komt"), QStringLiteral("K o m m e n t a r :"));
     komgrid = new QComboBox(this);
     komgrid->setObjectName(QStringLiteral("komgrid"));
@@ -372,6 +371,17 @@ void Hm::buildLayout()
     }
     splitter_aus->installEventFilter(this);
     m_rightSplit->installEventFilter(this);
+
+    // Tab goes through the window as it is read: the head, the column of the lists from the
+    // top, the recipe's column, the navigation. Menu mode's controls stand in the places of
+    // those they replace.
+    const QList<QWidget*> readingOrder = {
+        makevoll, rubmodechange, katgrid, rezgrid, loeschaus, korbgrid, men4, ausgrid, eininaus, auswahlalle,
+        neuaus, loeschsel, reznam, minus, port, plus, mehr, zutgrid, menugrid, stich, zub, komgrid, druckrez,
+        druckaus, einkauf, einkaufmen, editrez, neurez, export_, kelvorlogo, men1, men2, men3, men5, men6, men7,
+        loadkoch, hilf};
+    for (qsizetype i = 1; i < readingOrder.size(); ++i)
+        QWidget::setTabOrder(readingOrder[i - 1], readingOrder[i]);
     rezgrid->setFocus();
 }
 

@@ -178,6 +178,11 @@ void Hm::eininaus_Click()
 
 void Hm::rezgrid_Click()
 {
+    // The recipe clicked is shown also when the list already stood on it: the view may
+    // show an entry of the selection list meanwhile, and what is typed next is meant for
+    // the recipe clicked.
+    db::Recordset* rs = rez->recordset();
+    if (!menumode && hasCurrentRow(rs) && rs->value(QStringLiteral("rid")).toLongLong() != m_rid) rezauswahl();
     if (rezclick)
         rezgrid_DblClick();
     else
@@ -240,6 +245,16 @@ void Hm::neuaus_Click()
 void Hm::ausgrid_GotFocus()
 {
     if (hasCurrentRow(auswahl->recordset())) zutauswahl();
+}
+
+// The entry clicked is shown also when the list already stood on it, and kept the focus
+// while the recipe list moved the view to another recipe (a search, say).
+void Hm::ausgrid_Click()
+{
+    db::Recordset* rs = auswahl->recordset();
+    if (!hasCurrentRow(rs)) return;
+    const qint64 id = rs->value(QStringLiteral("rid")).toLongLong();
+    if (id != (menumode ? m_menuShown : m_rid)) zutauswahl();
 }
 
 void Hm::ausgrid_RowColChange(int lastRow, int lastCol)

@@ -2,9 +2,11 @@
 
 #include <QDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -27,10 +29,95 @@ namespace {
 
 // The grids find by their own key handlers; the view's type-ahead would read every row of
 // a long list to find one.
+//
+// A grid is a list of one entry per row, a control among the others of its window: Tab
+// and Shift+Tab go on to the next control, also from a cell being typed in, and Ctrl+Tab
+// steps from row to row as Down and Up do. A grid typed into cell by cell turns Tab
+// navigation back on. Whatever key moves the current row moves the highlight with it,
+// so the row highlighted is always the one a window shows.
 class Grid : public QTableView {
 public:
-    using QTableView::QTableView;
+    explicit Grid(QWidget* parent)
+        : QTableView(parent)
+    {
+        setTabKeyNavigation(false);
+    }
     void keyboardSearch(const QString&) override {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (isTab(event->key()) && (event->modifiers() & Qt::ControlModifier) && !tabKeyNavigation()) {
+            const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+            QKeyEvent step(QEvent::KeyPress, back ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
+            QTableView::keyPressEvent(&step);
+            event->setAccepted(step.isAccepted());
+            return;
+        }
+        QTableView::keyPressEvent(event);
+    }
+
+    // Ctrl with a key that moves the current row would leave the highlight behind.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override
+    {
+        if (event && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<const QKeyEvent*>(event);
+            if ((key->modifiers() & Qt::ControlModifier) && movesCurrent(key->key())) {
+                const QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ControlModifier);
+                return QTableView::selectionCommand(index, &plain);
+            }
+        }
+        return QTableView::selectionCommand(index, event);
+    }
+
+    // The cell's editor is the viewport's one shown child. Its keys come here before the
+    // delegate, which would take Tab for a move into the next cell.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override
+    {
+        if (!QTableView::edit(index, trigger, event)) return false;
+        for (QWidget* child : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isHidden()) child->installEventFilter(this);
+        return true;
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && !tabKeyNavigation() && state() == EditingState &&
+            watched->parent() == viewport()) {
+            const auto* key = static_cast<const QKeyEvent*>(event);
+            if (isTab(key->key()) && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+                const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+                auto* editor = static_cast<QWidget*>(watched);
+                commitData(editor);
+                closeEditor(editor, QAbstractItemDelegate::NoHint);
+                focusNextPrevChild(!back);
+                return true;
+            }
+        }
+        return QTableView::eventFilter(watched, event);
+    }
+
+private:
+    static bool isTab(int key) { return key == Qt::Key_Tab || key == Qt::Key_Backtab; }
+    static bool movesCurrent(int key)
+    {
+        switch (key) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return true;
+        default:
+            return false;
+        }
+    }
 };
 
 }  // namespace
@@ -90,6 +177,14 @@ QTableView* grid(QWidget* parent, const QString& name)
     g->horizontalHeader()->setHighlightSections(false);
     g->horizontalHeader()->setSectionsClickable(false);
     return g;
+}
+
+QPlainTextEdit* textArea(QWidget* parent, const QString& name)
+{
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setTabChangesFocus(true);
+    return box;
 }
 
 double relativeLuminance(const QColor& colour)

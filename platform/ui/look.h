@@ -9,6 +9,7 @@
 
 class QDialog;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QString;
 class QTableView;
@@ -37,8 +38,12 @@ QToolButton* pictureButton(QWidget* parent, const QString& name, const QString& 
 // A caption label in the narrow face.
 QLabel* caption(QWidget* parent, const QString& name, const QString& text, int pointSize = 10,
                 bool bold = true);
-// A read-only grid of whole rows with fixed row heights and no type-ahead.
+// A read-only grid of whole rows with fixed row heights and no type-ahead. Tab leaves it
+// for the next control; Ctrl+Tab, the arrows and the page keys move its highlighted row.
 QTableView* grid(QWidget* parent, const QString& name);
+// A text box of several lines. Tab and Shift+Tab go on to the next control, as from every
+// other box: a tab character typed here would stand unseen in the text that is stored.
+QPlainTextEdit* textArea(QWidget* parent, const QString& name);
 
 // How far apart a text colour and its ground are, by their relative luminance: from 1
 // (the same) to 21 (black on white). Normal text needs 4.5, a symbol 3.
