@@ -120,6 +120,26 @@ private:
     }
 };
 
+// A flat picture button shows the keyboard's focus as a frame in the highlight colour:
+// the style's own mark on a flat button is a faint raised edge, easily missed by a user
+// walking the window with Tab.
+class PictureButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QToolButton::paintEvent(event);
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 3, 3);
+    }
+};
+
 }  // namespace
 
 QFont narrowFont(int pointSize, bool bold)
@@ -142,7 +162,7 @@ QIcon icon(const QString& name)
 QToolButton* pictureButton(QWidget* parent, const QString& name, const QString& iconName, const QString& tip,
                            int iconSize)
 {
-    auto* b = new QToolButton(parent);
+    auto* b = new PictureButton(parent);
     b->setObjectName(name);
     b->setIcon(icon(iconName));
     b->setIconSize(QSize(iconSize, iconSize));

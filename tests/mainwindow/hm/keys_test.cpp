@@ -115,6 +115,9 @@ TEST_F(Keys, TabLeavesTheRecipeListAndWalksTheWindowInReadingOrder)
     ASSERT_EQ(focused(), QStringLiteral("rezgrid"));
     press(Qt::Key_Tab);
     EXPECT_EQ(focused(), QStringLiteral("loeschaus"));
+    // A flat button shows the focus along its edge, in the highlight colour.
+    const QImage drawn = button("loeschaus")->grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(1, drawn.height() / 2), button("loeschaus")->palette().color(QPalette::Highlight));
     EXPECT_EQ(reznam()->text(), QStringLiteral("Kaiserschmarrn"));
     EXPECT_EQ(highlighted(rezgrid()), QStringList{QStringLiteral("Kaiserschmarrn")});
 
