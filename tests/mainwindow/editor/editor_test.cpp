@@ -809,6 +809,29 @@ TEST_F(EditorAsSeen, TheUnitsWindowFirstOpensBesideTheEditorAndLaterWhereItWasLe
     EXPECT_EQ(units()->pos(), left);
 }
 
+// Used last on a larger screen: the units window's stored place lies partly or wholly
+// beyond this one, and the editor was larger than it. Both open whole on the screen, and
+// the units window's place on it is what the next start finds.
+TEST_F(EditorAsSeen, WindowsKeptBeyondASmallerScreenOpenOnIt)
+{
+    const QRect area = hm->screen()->availableGeometry();
+    for (const QPoint stored : {QPoint(area.right() - 20, area.top() + 40), QPoint(area.right() + 268, area.bottom())}) {
+        savereg(reg::einheit_left, QString::number(stored.x()));
+        savereg(reg::einheit_top, QString::number(stored.y()));
+        shutDown();
+        ASSERT_NO_FATAL_FAILURE(launch());
+        editor()->resize(area.size() + QSize(200, 100));
+        button("neurez")->click();
+        ASSERT_TRUE(units()->isVisible());
+        EXPECT_TRUE(area.contains(units()->frameGeometry())) << stored.x() << "," << stored.y();
+        EXPECT_TRUE(area.contains(editor()->frameGeometry())) << stored.x() << "," << stored.y();
+        EXPECT_LE(editor()->frameGeometry().width(), area.width());
+        const QPoint shown = units()->pos();
+        shutDown();
+        EXPECT_EQ(getreg(reg::einheit_left), QString::number(shown.x()));
+    }
+}
+
 TEST_F(EditorAsSeen, AProgramThatNeverShowedTheUnitsStoresNoPlaceForThem)
 {
     shutDown();
