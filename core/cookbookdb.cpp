@@ -121,12 +121,26 @@ QString unfinishedChange(const QString& file)
         .arg(QDir::toNativeSeparators(file));
 }
 
+// The way out that needs nobody else's program: what the user may write, holding the
+// journal beside its file, is put right by the opening.
+QString writableCopy()
+{
+    return QStringLiteral("eine Kopie des ganzen Ordners mit allen seinen Dateien an einem Ort, an dem Sie schreiben "
+                          "dürfen");
+}
+
 QString unfinishedMessage(const QString& file)
 {
     return unfinishedChange(file) +
            QStringLiteral(": Klicken Sie auf Wiederholen, sobald das geschehen ist, oder auf Abbrechen, um ein "
-                          "anderes Kochbuch zu wählen, etwa eine Kopie des ganzen Ordners mit allen seinen Dateien an "
-                          "einem Ort, an dem Sie schreiben dürfen.");
+                          "anderes Kochbuch zu wählen, etwa ") +
+           writableCopy() + u'.';
+}
+
+// Where there is no opening to try again.
+QString unfinishedReason(const QString& file)
+{
+    return unfinishedChange(file) + QStringLiteral(". Wählen Sie ") + writableCopy() + u'.';
 }
 
 bool unfinished(const db::DbError& e)
@@ -171,7 +185,7 @@ Verdict examine(const QString& file, QString* reason = nullptr, QString* bname =
         const int primary = why.number() & 0xff;
         if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) return Verdict::Damaged;
         if (unfinished(why)) {
-            if (reason) *reason = unfinishedChange(file) + u'.';
+            if (reason) *reason = unfinishedReason(file);
             return Verdict::Unfinished;
         }
         if (reason) *reason = why.text();
@@ -365,14 +379,18 @@ void opendaten()
 FolderCheck inspectFolder(const QString& folder)
 {
     FolderCheck check;
-    switch (examine(cookbookFile(folder), nullptr, &check.bname)) {
+    QString reason;
+    switch (examine(cookbookFile(folder), &reason, &check.bname)) {
     case Verdict::Missing:
         check.kind = FolderKind::NoCookbook;
         break;
     case Verdict::Damaged:
     case Verdict::CannotOpen:
-    case Verdict::Unfinished:
         check.kind = FolderKind::OtherDatabase;
+        break;
+    case Verdict::Unfinished:
+        check.kind = FolderKind::Unfinished;
+        check.reason = reason;
         break;
     case Verdict::Cookbook:
         check.kind = FolderKind::Cookbook;

@@ -26,11 +26,14 @@ void binddaten();
 // of the binding.
 bool bindStatement(const std::function<void()>& statement);
 
-enum class FolderKind { NoCookbook, OtherDatabase, Cookbook };
+// Unfinished: a cookbook beside the journal of a writer killed in the middle of a change,
+// where this program may not write and so cannot undo it.
+enum class FolderKind { NoCookbook, OtherDatabase, Unfinished, Cookbook };
 
 struct FolderCheck {
     FolderKind kind = FolderKind::NoCookbook;
-    QString bname;  // the cookbook's display name
+    QString bname;   // the cookbook's display name
+    QString reason;  // Unfinished: what the opening says of it, and the way out
 };
 
 // What a folder holds. Opens the file read-only and never creates anything, so looking

@@ -148,6 +148,10 @@ void Finddir::idir_Change()
             "In diesem Verzeichnis ist kein Kochbuch, sondern eine andere Datenbankdatei."));
         start->hide();
         break;
+    case FolderKind::Unfinished:
+        status->setText(check.reason);
+        start->hide();
+        break;
     case FolderKind::Cookbook:
         status->setText(QStringLiteral("Kochbuch : ") + check.bname);
         start->show();
@@ -157,13 +161,18 @@ void Finddir::idir_Change()
 
 qint16 Finddir::checkload(const QString& folder)
 {
-    switch (inspectFolder(folder).kind) {
+    const FolderCheck check = inspectFolder(folder);
+    switch (check.kind) {
     case FolderKind::Cookbook:
         return 1;
     case FolderKind::NoCookbook:
         ui::msgbox(QStringLiteral("In diesem Verzeichnis gibt es kein Kelvor-Kochbuch. Bitte wählen "
                                   "Sie ein Verzeichnis mit einem anderen Kochbuch aus."),
                    ui::Critical | ui::OkOnly, QString());
+        return 0;
+    case FolderKind::Unfinished:
+        // Not destroyed: whole again once a program that may write has opened it.
+        ui::msgbox(check.reason, ui::Critical | ui::OkOnly, QString());
         return 0;
     case FolderKind::OtherDatabase:
         break;

@@ -239,6 +239,9 @@ void NeuRezept::wireEvents()
     ui::onMouseMove(neugrid, handler("NEUGRID_MOUSEMOVE : ", &NeuRezept::neugrid_MouseMove));
     ui::onMouseDown(neugrid, [this](int, int) { neugrid_MouseDown(); });
     ui::onDblClick(neugrid, handler("NEUGRID_DBLCLICK : ", &NeuRezept::neugrid_DblClick));
+    connect(neugrid, &QAbstractItemView::pressed, this, [this](const QModelIndex& index) {
+        ui::guarded(QStringLiteral("NEUGRID_MOUSEDOWN : "), [&] { neugrid_Pressed(index); });
+    });
     ui::onKeyDown(neugrid, [this](int& keyCode, int shift) {
         ui::guarded(QStringLiteral("NEUGRID_KEYDOWN : "), [&] { neugrid_KeyDown(keyCode, shift); });
     });
@@ -288,6 +291,7 @@ void NeuRezept::emptyWorkTable()
 {
     cookbook().execute(QStringLiteral("delete from editzutat"));
     m_stored.clear();
+    m_numberedOnFocus = -1;
 }
 
 void NeuRezept::prepareNew(const QString& servings)
@@ -406,6 +410,7 @@ void NeuRezept::neugrid_GotFocus()
     // The first line gets its number, and the cursor waits in "Menge".
     setCell(0, ColNr, 1);
     goToCell(0, ColMenge);
+    m_numberedOnFocus = 0;
 }
 
 void NeuRezept::neugrid_MouseMove()
@@ -416,6 +421,7 @@ void NeuRezept::neugrid_MouseMove()
 void NeuRezept::neugrid_KeyDown(int& keyCode, int shift)
 {
     Q_UNUSED(shift);
+    m_numberedOnFocus = -1;
     if (keyCode == ui::KeyEnter) {
         // A cell left with Enter is finished, and the next one follows.
         keyCode = 0;
@@ -482,6 +488,19 @@ void NeuRezept::moveOnToMenge(int row)
 void NeuRezept::neugrid_MouseDown()
 {
     m_begunByPress = -1;
+}
+
+void NeuRezept::neugrid_Pressed(const QModelIndex& index)
+{
+    // A new recipe's first line got its number when the grid took the focus, which the
+    // hand passing over it gives: the first click into that "Nr" begins the line as a
+    // click begins the empty row under lines.
+    const int row = std::exchange(m_numberedOnFocus, -1);
+    if (index.row() != row || index.column() != ColNr) return;
+    for (int column = ColMenge; column <= ColZutat; ++column)
+        if (!cell(row, column).toString().isEmpty()) return;
+    m_begunByPress = row;
+    moveOnToMenge(row);
 }
 
 void NeuRezept::neugrid_DblClick()

@@ -62,6 +62,7 @@ private:
     void neugrid_GotFocus();
     void neugrid_MouseMove();
     void neugrid_MouseDown();
+    void neugrid_Pressed(const QModelIndex& index);
     void neugrid_DblClick();
     void neugrid_KeyDown(int& keyCode, int shift);
     void neugrid_RowColChange(const QModelIndex& current, const QModelIndex& previous);
@@ -114,6 +115,9 @@ private:
     // The row of the line begun in "Nr" since the last press on the grid (-1: none), which
     // a double click there continues.
     int m_begunByPress = -1;
+    // The row the grid numbered when it took the focus, which neither a key nor a click
+    // has begun since (-1: none).
+    int m_numberedOnFocus = -1;
     std::function<void(qint64, bool)> m_saved;
     std::function<void(qint64)> m_gone;
 };

@@ -1,5 +1,6 @@
 #include "platform/ui/placement.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -23,11 +24,28 @@ QSize frameSizeOf(const QWidget* window, const QWidget* framed)
     return size;
 }
 
-QRect areaAround(const QRect& anchor, const QWidget* window)
+// The free area of the screen that shows the most of `frame`; for a frame beyond every
+// screen, of the nearest one.
+QRect areaAround(const QRect& frame, const QWidget* window)
 {
-    if (const QScreen* screen = QGuiApplication::screenAt(anchor.center())) return screen->availableGeometry();
-    if (const QScreen* screen = window->screen()) return screen->availableGeometry();
-    return {};
+    const QScreen* best = nullptr;
+    qint64 bestShown = -1;
+    qint64 bestAway = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->geometry();
+        const QRect common = area.intersected(frame);
+        const qint64 shown = common.isEmpty() ? 0 : qint64(common.width()) * common.height();
+        const qint64 dx = std::max({area.left() - frame.right(), frame.left() - area.right(), 0});
+        const qint64 dy = std::max({area.top() - frame.bottom(), frame.top() - area.bottom(), 0});
+        const qint64 away = dx * dx + dy * dy;
+        if (shown > bestShown || (shown == 0 && bestShown == 0 && away < bestAway)) {
+            best = screen;
+            bestShown = shown;
+            bestAway = away;
+        }
+    }
+    if (!best) best = window->screen();
+    return best ? best->availableGeometry() : QRect();
 }
 
 int topWithin(int top, int height, const QRect& area)
@@ -35,7 +53,54 @@ int topWithin(int top, int height, const QRect& area)
     return std::max(area.top(), std::min(top, area.bottom() + 1 - height));
 }
 
+bool placedByTheSystem(const QWidget* window)
+{
+    return window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized);
+}
+
 }  // namespace
+
+QRect onArea(const QRect& frame, const QRect& area)
+{
+    QRect placed(frame.topLeft(), frame.size().boundedTo(area.size()));
+    placed.moveLeft(std::clamp(placed.left(), area.left(), area.right() + 1 - placed.width()));
+    placed.moveTop(std::clamp(placed.top(), area.top(), area.bottom() + 1 - placed.height()));
+    return placed;
+}
+
+void keepOnScreen(QWidget* window)
+{
+    if (!window->isWindow() || placedByTheSystem(window)) return;
+    const QMargins frame = knownFrame(window).value_or(likelyFrame());
+    const QRect outer = window->geometry().marginsAdded(frame);
+    const QRect area = areaAround(outer, window);
+    if (!area.isValid() || area.contains(outer)) return;
+    const QRect placed = onArea(outer, area);
+    if (placed.size() == outer.size()) {
+        window->move(placed.topLeft());
+        return;
+    }
+    window->setGeometry(placed.marginsRemoved(frame));
+}
+
+std::optional<QMargins> knownFrame(const QWidget* window)
+{
+    if (!window || !window->isVisible()) return std::nullopt;
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    const QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                     frame.bottom() - inner.bottom());
+    const auto sane = [](int side) { return side >= 0 && side < 100; };
+    if (m.isNull() || !sane(m.left()) || !sane(m.top()) || !sane(m.right()) || !sane(m.bottom())) return std::nullopt;
+    return m;
+}
+
+QMargins likelyFrame()
+{
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        if (const auto m = knownFrame(w)) return *m;
+    return {};
+}
 
 BesidePlaces placesBeside(const QRect& anchor, const QSize& size, const QRect& area, int gap)
 {
@@ -61,12 +126,15 @@ BesidePlaces placesBeside(const QRect& anchor, const QSize& size, const QRect& a
 
 void placeBeside(QWidget* window, QWidget* anchor, int gap)
 {
+    // Beside where the anchor shows, not where a larger screen had room for it.
+    keepOnScreen(anchor);
     const QRect frame = anchor->frameGeometry();
     const QRect area = areaAround(frame, window);
     if (!area.isValid()) return;
     const BesidePlaces places = placesBeside(frame, frameSizeOf(window, anchor), area, gap);
     if (places.anchor != frame.topLeft()) anchor->move(places.anchor);
     window->move(places.window);
+    keepOnScreen(window);
 }
 
 void placeBeside(QWidget* window, const QRect& part, const QWidget* owner, int gap)
@@ -74,6 +142,7 @@ void placeBeside(QWidget* window, const QRect& part, const QWidget* owner, int g
     const QRect area = areaAround(part, window);
     if (!area.isValid()) return;
     window->move(placesBeside(part, frameSizeOf(window, owner), area, gap).window);
+    keepOnScreen(window);
 }
 
 }  // namespace kv::ui

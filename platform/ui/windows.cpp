@@ -1,5 +1,7 @@
 #include "platform/ui/windows.h"
 
+#include "platform/ui/placement.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -139,30 +141,6 @@ private:
         return nullptr;
     }
 
-    // The frame the window system gave a shown window; one it has not reported yet reads
-    // as nothing, or as nonsense.
-    static std::optional<QMargins> knownFrame(const QWidget* w)
-    {
-        if (!w || !w->isVisible()) return std::nullopt;
-        const QRect frame = w->frameGeometry();
-        const QRect inner = w->geometry();
-        const QMargins m(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-                         frame.bottom() - inner.bottom());
-        const auto sane = [](int side) { return side >= 0 && side < 100; };
-        if (m.isNull() || !sane(m.left()) || !sane(m.top()) || !sane(m.right()) || !sane(m.bottom()))
-            return std::nullopt;
-        return m;
-    }
-
-    // A window not yet shown has no frame; the window system will give it one like those
-    // of the windows already shown.
-    static QMargins likelyFrame()
-    {
-        for (const QWidget* w : QApplication::topLevelWidgets())
-            if (const auto m = knownFrame(w)) return *m;
-        return {};
-    }
-
     struct Placing {
         QPointer<QWidget> window;
         QRect area;
@@ -227,6 +205,21 @@ private:
     bool m_placingAgain = false;
 };
 
+// A window the program opens (not one the window system shows again after minimising)
+// opens on the screen, wherever it was kept.
+class OnScreen : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous() && watched == parent())
+            keepOnScreen(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
 }  // namespace
 
 void WindowRegistry::registerWindow(const QString& name, Factory factory)
@@ -263,6 +256,9 @@ QWidget* WindowRegistry::get(const QString& name)
         throw std::logic_error("window factory returned nothing: " + name.toStdString());
     if (w->objectName().isEmpty())
         w->setObjectName(name);
+    // Every window of the program, so none can miss it: the place a window keeps, stored
+    // or left from a larger screen, may lie beyond the screen it opens on.
+    w->installEventFilter(new OnScreen(w));
     e.instance = w;
     e.loadedAt = ++g_loadCounter;
     return w;

@@ -24,7 +24,8 @@ public:
     // The instance; made (and its load step run) on first use. A window deleted by other
     // means (Qt::WA_DeleteOnClose, a parent's deletion) is released with it, so the next
     // get makes a new one. Set WA_DeleteOnClose on a window whose closing by the user
-    // should unload it.
+    // should unload it. Whenever the program shows the window, it opens on the screen
+    // (keepOnScreen), wherever it was kept.
     static QWidget* get(const QString& name);
     template <class T>
     static T* instance(const QString& name)

@@ -2,8 +2,12 @@
 // A folder on a medium nobody can write (a CD, a read-only mount), for cookbooks that no
 // program can put right in place.
 
+#include "platform/db/database.h"
 #include "platform/paths.h"
+#include "tests/support/testenv.h"
 #include "tests/support/writedenied.h"
+
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
@@ -62,5 +66,26 @@ private:
     bool m_mounted = false;
     std::unique_ptr<WriteDenied> m_denied;
 };
+
+// What a program killed in the middle of a change leaves of it in the database `file`:
+// part of the change written into the file, and what those pages held in the journal
+// beside it. `scratch` names a file for the writer's own copy.
+inline void leaveUnfinishedChange(const QString& file, const QString& scratch)
+{
+    ASSERT_TRUE(QFile::copy(file, scratch));
+    {
+        auto writer = db::Database::open(scratch);
+        // A cache too small for the change sends its pages into the file before a commit.
+        writer->execute(QStringLiteral("PRAGMA cache_size=2"));
+        writer->execute(QStringLiteral("PRAGMA synchronous=OFF"));
+        writer->beginTrans();
+        writer->execute(
+            QStringLiteral("update zubereit set ztext = replace(hex(zeroblob(2000)), '00', 'Halb geschrieben ')"));
+        writeFileBytes(file, fileBytes(scratch));
+        writeFileBytes(file + QStringLiteral("-journal"), fileBytes(scratch + QStringLiteral("-journal")));
+        writer->rollback();
+    }
+    ASSERT_TRUE(fileBytes(file).contains("Halb geschrieben"));
+}
 
 }  // namespace kv::test

@@ -381,23 +381,7 @@ class UnfinishedChange : public Opening {
 protected:
     void leaveUnfinishedChange(const QString& folder)
     {
-        const QString file = folder + kv::kochbuchdatei;
-        const QString scratch = env.tempPath(QStringLiteral("schreiber.mdb"));
-        ASSERT_TRUE(QFile::copy(file, scratch));
-        {
-            auto writer = kv::db::Database::open(scratch);
-            // A cache too small for the change sends its pages into the file before a commit.
-            writer->execute(QStringLiteral("PRAGMA cache_size=2"));
-            writer->execute(QStringLiteral("PRAGMA synchronous=OFF"));
-            writer->beginTrans();
-            writer->execute(QStringLiteral(
-                "update zubereit set ztext = replace(hex(zeroblob(2000)), '00', 'Halb geschrieben ')"));
-            kv::test::writeFileBytes(file, kv::test::fileBytes(scratch));
-            kv::test::writeFileBytes(file + QStringLiteral("-journal"),
-                                     kv::test::fileBytes(scratch + QStringLiteral("-journal")));
-            writer->rollback();
-        }
-        ASSERT_TRUE(kv::test::fileBytes(file).contains("Halb geschrieben"));
+        kv::test::leaveUnfinishedChange(folder + kv::kochbuchdatei, env.tempPath(QStringLiteral("schreiber.mdb")));
     }
     void expectUnfinished(const QString& folder, Answer answer, std::function<void()> meanwhile = {})
     {

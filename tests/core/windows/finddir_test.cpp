@@ -8,6 +8,7 @@
 #include "platform/ui/windows.h"
 #include "tests/core/windows/windowstest.h"
 #include "tests/support/guitest.h"
+#include "tests/support/readonlymedium.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -154,6 +155,47 @@ TEST_F(FinddirTest, StatusTellsWhatAFolderHoldsWithoutTouchingIt)
     EXPECT_TRUE(QDir(empty).entryList(QDir::Files).isEmpty());
     EXPECT_EQ(kv::test::fileBytes(foreign + kv::kochbuchdatei), foreignBytes);
     EXPECT_EQ(QDir(foreign).entryList(QDir::Files), QStringList{kv::kochbuchdatei});
+}
+
+// The journal of a writer killed in the middle of a change, beside a cookbook where this
+// program may not write (a medium nobody can write, a shared folder it may only read):
+// the dialog says what the start says of it, and the way out, not that it is no cookbook.
+TEST_F(FinddirTest, ACookbookWithAnUnfinishedChangeWhereNothingMayBeWrittenIsSaidSo)
+{
+    for (const bool medium : {true, false}) {
+        const QString folder = cookbookCopy(medium ? QStringLiteral("stick") : QStringLiteral("geteilt"),
+                                            QStringLiteral("Halb"), 2);
+        const QString file = folder + kv::kochbuchdatei;
+        ASSERT_NO_FATAL_FAILURE(kv::test::leaveUnfinishedChange(
+            file, env.tempPath(medium ? QStringLiteral("schreiber1.mdb") : QStringLiteral("schreiber2.mdb"))));
+        const QByteArray before = kv::test::fileBytes(file);
+        const QString said =
+            QStringLiteral("Im Kochbuch %1 steht noch eine unvollendete Änderung eines Programms, das beim Schreiben "
+                           "beendet wurde; erst das nächste Öffnen durch ein Programm, das in seinen Ordner schreiben "
+                           "darf, nimmt sie zurück. Wählen Sie eine Kopie des ganzen Ordners mit allen seinen Dateien "
+                           "an einem Ort, an dem Sie schreiben dürfen.")
+                .arg(file);
+        {
+            std::unique_ptr<kv::test::ReadOnlyMedium> readOnly;
+            std::unique_ptr<kv::test::WriteDenied> reader;
+            if (medium)
+                readOnly = std::make_unique<kv::test::ReadOnlyMedium>(folder);
+            else
+                reader = std::make_unique<kv::test::WriteDenied>(folder);
+            dialog()->setIdirPath(folder);
+            EXPECT_EQ(statusText(), said) << (medium ? "medium" : "reader");
+            EXPECT_FALSE(startOffered());
+
+            // The start's own check, when the folder changed after the look.
+            dialogs.expect(said, Answer::Ok).withStyle(kv::ui::Critical | kv::ui::OkOnly).withTitle(QString());
+            EXPECT_EQ(dialog()->checkload(folder), 0);
+            dialogs.verify();
+        }
+        EXPECT_EQ(kv::test::fileBytes(file), before);
+        EXPECT_TRUE(QFile::exists(file + QStringLiteral("-journal")));
+        WindowRegistry::unload(QStringLiteral("finddir"));
+        settle();
+    }
 }
 
 TEST_F(FinddirTest, CheckloadExplainsMissingAndForeignFolders)

@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 namespace kv::test {
 namespace {
@@ -107,6 +108,23 @@ protected:
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, point);
         QCoreApplication::processEvents();
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, point);
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, point);
+        QCoreApplication::processEvents();
+    }
+    // The hand passing over a cell on its way to click it, as the window system reports it:
+    // the grid takes the focus.
+    void moveOver(int row, int column)
+    {
+        const QPoint point = grid()->visualRect(grid()->model()->index(row, column)).center();
+        QTest::mouseMove(editor()->windowHandle(), grid()->viewport()->mapTo(editor(), point));
+        QCoreApplication::processEvents();
+    }
+    void click(int row, int column)
+    {
+        QWidget* viewport = grid()->viewport();
+        const QPoint point = grid()->visualRect(grid()->model()->index(row, column)).center();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, point);
         QCoreApplication::processEvents();
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, point);
         QCoreApplication::processEvents();
@@ -257,6 +275,64 @@ TEST_F(Editor, ADoubleClickIntoTheEmptyRowBeginsTheLineWhereTheCursorStands)
                                       "and z.nr=%2").arg(rid).arg(nr)),
                   expected)
             << "in the last part, column " << column;
+    }
+}
+
+// The first row of a new recipe is numbered as the grid takes the focus, before the click
+// lands: a double click into any of its cells, and a click into "Nr", begin it all the
+// same as on the empty row under lines, whether the hand passed over the grid or not.
+TEST_F(Editor, ADoubleClickIntoTheFirstRowOfANewRecipeBeginsTheLineWhereTheCursorStands)
+{
+    struct Case {
+        int column;
+        bool twice;
+        bool passingOver;
+    };
+    for (const Case c : {Case{0, true, true}, Case{0, true, false}, Case{1, true, true}, Case{2, true, true},
+                         Case{3, true, true}, Case{0, false, true}}) {
+        const int column = c.column;
+        const QString name = QStringLiteral("Honigbrot %1%2%3")
+                                 .arg(column)
+                                 .arg(c.twice ? QStringLiteral(" doppelt") : QString())
+                                 .arg(c.passingOver ? QStringLiteral(" vorbei") : QString());
+        SCOPED_TRACE(name.toStdString());
+        button("neurez")->click();
+        ASSERT_TRUE(editor()->isVisible());
+        focus(box("reznam"));
+        type(name);
+        chooseCategory(QStringLiteral("Gemüse"));
+        if (c.passingOver) {
+            moveOver(0, column);
+            ASSERT_EQ(cell(0, 0), QStringLiteral("1")) << "numbered as the grid took the focus";
+        }
+        if (c.twice)
+            doubleClick(0, column);
+        else
+            click(0, column);
+        EXPECT_EQ(cell(0, 0), QStringLiteral("1")) << "numbered at once";
+        EXPECT_EQ(at().row(), 0);
+        EXPECT_EQ(at().column(), std::max(column, 1));
+        if (column <= 1) {
+            type(QStringLiteral("2"));
+            press(Qt::Key_Tab);
+        }
+        if (column <= 2) {
+            type(QStringLiteral("EL"));
+            press(Qt::Key_Tab);
+        }
+        type(QStringLiteral("Honig"));
+        press(Qt::Key_Return);
+        control<QToolButton>(editor(), "saveedit")->click();
+
+        const qint64 rid = db().scalar(QStringLiteral("select rid from rezepte where rname=?"), {name}).toLongLong();
+        ASSERT_GT(rid, 0) << "saved";
+        const QString expected = QStringLiteral("1|%1|%2|Honig")
+                                     .arg(column <= 1 ? QStringLiteral("2.0") : QString())
+                                     .arg(column <= 2 ? QStringLiteral("EL") : QString());
+        EXPECT_EQ(text(QStringLiteral("select group_concat(z.nr||'|'||ifnull(z.menge,'')||'|'||ifnull(e.ename,'')||'|'||"
+                                      "i.zutat, ';') from zutaten z join zutindex i on i.zutid=z.zutid "
+                                      "left join einheiten e on e.eid=z.eid where z.rid=%1").arg(rid)),
+                  expected);
     }
 }
 
@@ -731,6 +807,29 @@ TEST_F(EditorAsSeen, TheUnitsWindowFirstOpensBesideTheEditorAndLaterWhereItWasLe
     ASSERT_NO_FATAL_FAILURE(launch());
     button("neurez")->click();
     EXPECT_EQ(units()->pos(), left);
+}
+
+// Used last on a larger screen: the units window's stored place lies partly or wholly
+// beyond this one, and the editor was larger than it. Both open whole on the screen, and
+// the units window's place on it is what the next start finds.
+TEST_F(EditorAsSeen, WindowsKeptBeyondASmallerScreenOpenOnIt)
+{
+    const QRect area = hm->screen()->availableGeometry();
+    for (const QPoint stored : {QPoint(area.right() - 20, area.top() + 40), QPoint(area.right() + 268, area.bottom())}) {
+        savereg(reg::einheit_left, QString::number(stored.x()));
+        savereg(reg::einheit_top, QString::number(stored.y()));
+        shutDown();
+        ASSERT_NO_FATAL_FAILURE(launch());
+        editor()->resize(area.size() + QSize(200, 100));
+        button("neurez")->click();
+        ASSERT_TRUE(units()->isVisible());
+        EXPECT_TRUE(area.contains(units()->frameGeometry())) << stored.x() << "," << stored.y();
+        EXPECT_TRUE(area.contains(editor()->frameGeometry())) << stored.x() << "," << stored.y();
+        EXPECT_LE(editor()->frameGeometry().width(), area.width());
+        const QPoint shown = units()->pos();
+        shutDown();
+        EXPECT_EQ(getreg(reg::einheit_left), QString::number(shown.x()));
+    }
 }
 
 TEST_F(EditorAsSeen, AProgramThatNeverShowedTheUnitsStoresNoPlaceForThem)

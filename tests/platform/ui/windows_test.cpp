@@ -1,8 +1,10 @@
+#include "platform/ui/placement.h"
 #include "platform/ui/windows.h"
 #include "tests/support/guitest.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +151,52 @@ TEST_F(Registry, AFactoryMayLoadOtherWindows)
     EXPECT_TRUE(WindowRegistry::isLoaded(QStringLiteral("finddir")));
     EXPECT_EQ(WindowRegistry::loadedNames(),
               QStringList({QStringLiteral("hm"), QStringLiteral("finddir")}));
+}
+
+// Whatever place a window of the program keeps, stored or left from a larger screen, it
+// opens whole on the screen; one on the screen stays where it was.
+TEST_F(Registry, EveryWindowOpensOnTheScreenWhereverItWasKept)
+{
+    // Shown first, as the main window is: the frames the window system gives are known.
+    QWidget* main = WindowRegistry::get(QStringLiteral("ende"));
+    main->setGeometry(40, 40, 200, 100);
+    main->show();
+    QWidget* w = WindowRegistry::get(QStringLiteral("hm"));
+    const QRect area = main->screen()->availableGeometry();
+    const auto reopen = [&](const QRect& kept) {
+        w->hide();
+        w->setGeometry(kept);
+        w->show();
+        return w->frameGeometry();
+    };
+    QRect shown = reopen(QRect(area.right() - 20, area.top() + 40, 300, 200));
+    EXPECT_TRUE(area.contains(shown)) << "partly beyond the right edge";
+    EXPECT_EQ(shown.right(), area.right());
+    EXPECT_EQ(w->geometry().top(), area.top() + 40) << "moved no further than onto the screen";
+    EXPECT_EQ(w->size(), QSize(300, 200));
+
+    shown = reopen(QRect(area.left() - 900, area.bottom() + 300, 300, 200));
+    EXPECT_TRUE(area.contains(shown)) << "beyond the screen's lower left corner";
+    EXPECT_EQ(shown.bottomLeft(), area.bottomLeft());
+
+    shown = reopen(QRect(area.topLeft() + QPoint(50, 50), area.size() + QSize(300, 200)));
+    EXPECT_TRUE(area.contains(shown)) << "larger than the screen";
+    EXPECT_EQ(shown.size(), area.size());
+
+    reopen(QRect(area.topLeft() + QPoint(60, 70), QSize(300, 200)));
+    EXPECT_EQ(w->geometry(), QRect(area.topLeft() + QPoint(60, 70), QSize(300, 200)));
+}
+
+// Where a window is kept on the free area of a screen, which need not begin at 0.
+TEST(OnArea, MovedOnlyAsFarAsNeededAndNoLargerThanTheArea)
+{
+    const QRect area(1400, 24, 1024, 744);
+    EXPECT_EQ(kv::ui::onArea(QRect(1500, 100, 400, 300), area), QRect(1500, 100, 400, 300));
+    EXPECT_EQ(kv::ui::onArea(QRect(2400, 100, 400, 300), area), QRect(2024, 100, 400, 300));
+    EXPECT_EQ(kv::ui::onArea(QRect(0, 0, 400, 300), area), QRect(1400, 24, 400, 300));
+    EXPECT_EQ(kv::ui::onArea(QRect(1500, 700, 400, 300), area), QRect(1500, 468, 400, 300));
+    EXPECT_EQ(kv::ui::onArea(QRect(1300, 0, 1200, 300), area), QRect(1400, 24, 1024, 300));
+    EXPECT_EQ(kv::ui::onArea(QRect(2000, 500, 300, 900), area), QRect(2000, 24, 300, 744));
 }
 
 TEST_F(Registry, ResetUnloadsAndDeletesAtOnce)
