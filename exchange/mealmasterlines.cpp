@@ -50,28 +50,6 @@ void appendItems(QStringList& out, QStringView text)
         if (!item.trimmed().isEmpty()) out << item.trimmed().toString();
 }
 
-bool hasFiveDashes(QStringView line)
-{
-    // A run of five covers a place whose index is 4 modulo 5: only those are looked at
-    // first, and the run around a dash found there.
-    const char16_t* d = line.utf16();
-    const qsizetype n = line.size();
-    for (qsizetype i = 4; i < n; i += 5) {
-        if (d[i] != u'-') continue;
-        qsizetype from = i;
-        while (from > 0 && d[from - 1] == u'-') --from;
-        qsizetype to = i + 1;
-        while (to < n && d[to] == u'-') ++to;
-        if (to - from >= 5) return true;
-    }
-    return false;
-}
-
-bool isHeader(const QString& line)
-{
-    return hasFiveDashes(line) && indexOfWord(line, QLatin1StringView("MEAL-MASTER")) >= 0;
-}
-
 bool blanksAround(QStringView line, QStringView word)
 {
     qsizetype k = 0;
@@ -81,15 +59,6 @@ bool blanksAround(QStringView line, QStringView word)
         ++k;
     }
     return k == word.size();
-}
-
-bool isEndLine(QStringView line)
-{
-    const QStringView t = line.trimmed();
-    if (t.size() < 5) return false;
-    for (const QChar c : t)
-        if (c != u'-' && c != u'M') return false;
-    return true;
 }
 
 QString closingLineOf(QStringView header)
@@ -121,11 +90,6 @@ bool hasLetter(QStringView line)
     for (const QChar c : line)
         if (c.isLetter()) return true;
     return false;
-}
-
-bool endsPreparation(QStringView line)
-{
-    return !line.startsWith(u"   ") && isEndLine(line);
 }
 
 std::optional<QString> sectionHeading(const QString& line)
@@ -227,11 +191,6 @@ bool keywordLine(QStringView line)
     qsizetype p = 0;
     while (p < line.size() && line.at(p) == u' ') ++p;
     return line.mid(p).startsWith(u"Stichworte:", Qt::CaseInsensitive);
-}
-
-bool continuationOf(QStringView part)
-{
-    return part.size() > 11 && part.at(11) == u'-' && isBlank(part.left(11));
 }
 
 }  // namespace kv::exchange::mmlines

@@ -20,9 +20,27 @@ qsizetype indexOfWord(QStringView text, QLatin1StringView upperWord, qsizetype f
 // The comma-separated items of a text, trimmed, empty ones left out.
 void appendItems(QStringList& out, QStringView text);
 
-bool hasFiveDashes(QStringView line);
+inline bool hasFiveDashes(QStringView line)
+{
+    // A run of five covers a place whose index is 4 modulo 5: only those are looked at
+    // first, and the run around a dash found there.
+    const char16_t* d = line.utf16();
+    const qsizetype n = line.size();
+    for (qsizetype i = 4; i < n; i += 5) {
+        if (d[i] != u'-') continue;
+        qsizetype from = i;
+        while (from > 0 && d[from - 1] == u'-') --from;
+        qsizetype to = i + 1;
+        while (to < n && d[to] == u'-') ++to;
+        if (to - from >= 5) return true;
+    }
+    return false;
+}
 
-bool isHeader(const QString& line);
+inline bool isHeader(const QString& line)
+{
+    return hasFiveDashes(line) && indexOfWord(line, QLatin1StringView("MEAL-MASTER")) >= 0;
+}
 
 inline bool isBlank(QStringView s)
 {
@@ -43,7 +61,14 @@ inline bool startsWithMarker(QStringView line)
 
 // The line that ends a recipe: once trimmed, five or more characters, each "-" or "M"
 // ("MMMMM", "-----", a rule of dashes, "MMMMM-----").
-bool isEndLine(QStringView line);
+inline bool isEndLine(QStringView line)
+{
+    const QStringView t = line.trimmed();
+    if (t.size() < 5) return false;
+    for (const QChar c : t)
+        if (c != u'-' && c != u'M') return false;
+    return true;
+}
 
 // The closing line a recipe's header promises, by the header's first marks: "MMMMM" or
 // "-----"; none for another header.
@@ -62,7 +87,10 @@ bool hasLetter(QStringView line);
 // In a preparation a line indented by three blanks is text of its own (the export writes
 // a stored line that looks like a marker that way), so only a line starting further
 // left ends it.
-bool endsPreparation(QStringView line);
+inline bool endsPreparation(QStringView line)
+{
+    return !line.startsWith(u"   ") && isEndLine(line);
+}
 
 // A heading inside a recipe: a line that begins with "-----" or "MMMMM" and holds a text
 // after its leading marks, cut before a closing run of dashes; a header naming
@@ -105,6 +133,9 @@ bool keywordLine(QStringView line);
 // A line that goes on with the ingredient above: nothing but blanks before the "-" in
 // column 12. An amount of one or two digits, or a unit alone, leaves the first five
 // columns blank too; such a line ("     12    -Eier") is an ingredient of its own.
-bool continuationOf(QStringView part);
+inline bool continuationOf(QStringView part)
+{
+    return part.size() > 11 && part.at(11) == u'-' && isBlank(part.left(11));
+}
 
 }  // namespace kv::exchange::mmlines
