@@ -93,6 +93,20 @@ protected:
         }
         ADD_FAILURE() << "no unit " << ename.toStdString();
     }
+    // The keys of a line from the cell clicked on: "2", Tab, "EL", Tab, "Honig", Enter.
+    void typeHoneyLineFrom(int column)
+    {
+        if (column <= 1) {
+            type(QStringLiteral("2"));
+            press(Qt::Key_Tab);
+        }
+        if (column <= 2) {
+            type(QStringLiteral("EL"));
+            press(Qt::Key_Tab);
+        }
+        type(QStringLiteral("Honig"));
+        press(Qt::Key_Return);
+    }
     // A double click as a window receives it from the system, the second press arriving as
     // the double click itself, with the program's own events run between the steps as they
     // are while a hand moves.
@@ -250,17 +264,7 @@ TEST_F(Editor, ADoubleClickIntoTheEmptyRowBeginsTheLineWhereTheCursorStands)
         doubleClick(row, column);
         EXPECT_EQ(cell(row, 0), QString::number(nr)) << "numbered at once, column " << column;
         EXPECT_EQ(at().column(), std::max(column, 1)) << column;
-        // The keys of the line from the cell clicked on: "2", Tab, "EL", Tab, "Honig", Enter.
-        if (column <= 1) {
-            type(QStringLiteral("2"));
-            press(Qt::Key_Tab);
-        }
-        if (column <= 2) {
-            type(QStringLiteral("EL"));
-            press(Qt::Key_Tab);
-        }
-        type(QStringLiteral("Honig"));
-        press(Qt::Key_Return);
+        typeHoneyLineFrom(column);
         control<QToolButton>(editor(), "saveedit")->click();
         ASSERT_FALSE(editor()->isVisible()) << "saved, column " << column;
 
@@ -312,16 +316,7 @@ TEST_F(Editor, ADoubleClickIntoTheFirstRowOfANewRecipeBeginsTheLineWhereTheCurso
         EXPECT_EQ(cell(0, 0), QStringLiteral("1")) << "numbered at once";
         EXPECT_EQ(at().row(), 0);
         EXPECT_EQ(at().column(), std::max(column, 1));
-        if (column <= 1) {
-            type(QStringLiteral("2"));
-            press(Qt::Key_Tab);
-        }
-        if (column <= 2) {
-            type(QStringLiteral("EL"));
-            press(Qt::Key_Tab);
-        }
-        type(QStringLiteral("Honig"));
-        press(Qt::Key_Return);
+        typeHoneyLineFrom(column);
         control<QToolButton>(editor(), "saveedit")->click();
 
         const qint64 rid = db().scalar(QStringLiteral("select rid from rezepte where rname=?"), {name}).toLongLong();

@@ -61,6 +61,17 @@ protected:
         for (const QModelIndex& i : grid->selectionModel()->selectedRows()) titles << i.data().toString();
         return titles;
     }
+    // The key moves the list to another row, highlighted and shown, and keeps the focus.
+    void expectMoved(QTableView* grid, Qt::Key key, Qt::KeyboardModifiers modifiers, const char* name)
+    {
+        SCOPED_TRACE(name);
+        const QString before = current(grid);
+        press(key, modifiers);
+        EXPECT_EQ(focused(), grid->objectName());
+        EXPECT_NE(current(grid), before);
+        EXPECT_EQ(highlighted(grid), QStringList{current(grid)});
+        EXPECT_EQ(reznam()->text(), current(grid));
+    }
     // The user moves the mouse onto an entry and clicks it.
     void clickEntry(QTableView* grid, const QString& title)
     {
@@ -174,27 +185,11 @@ TEST_F(Keys, KeysThatMoveAListMoveItsHighlightAndTheViewTogether)
         {Qt::Key_End, Qt::ControlModifier, "Ctrl+End"},
         {Qt::Key_Home, Qt::NoModifier, "Home"},
     };
-    for (const auto& move : moves) {
-        SCOPED_TRACE(move.name);
-        const QString before = current(rezgrid());
-        press(move.key, move.modifiers);
-        EXPECT_EQ(focused(), QStringLiteral("rezgrid"));
-        EXPECT_NE(current(rezgrid()), before);
-        EXPECT_EQ(highlighted(rezgrid()), QStringList{current(rezgrid())});
-        EXPECT_EQ(reznam()->text(), current(rezgrid()));
-    }
+    for (const auto& move : moves) expectMoved(rezgrid(), move.key, move.modifiers, move.name);
 
     // The selection list, its two entries.
     clickEntry(ausgrid(), QStringLiteral("Kartoffelsuppe mit Majoran"));
-    for (const auto& move : {moves[0], moves[4], moves[2]}) {
-        SCOPED_TRACE(move.name);
-        const QString before = current(ausgrid());
-        press(move.key, move.modifiers);
-        EXPECT_EQ(focused(), QStringLiteral("ausgrid"));
-        EXPECT_NE(current(ausgrid()), before);
-        EXPECT_EQ(highlighted(ausgrid()), QStringList{current(ausgrid())});
-        EXPECT_EQ(reznam()->text(), current(ausgrid()));
-    }
+    for (const auto& move : {moves[0], moves[4], moves[2]}) expectMoved(ausgrid(), move.key, move.modifiers, move.name);
 }
 
 // A name typed into the selection list is finished by Tab like any other box: it is stored,
