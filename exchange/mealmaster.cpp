@@ -209,7 +209,7 @@ MmRecipe MealMasterReader::finished()
     m_stretch = Stretch();
     m_stretch.quiet = !m_recipe.complete;
     m_stretch.afterRule = m_recipe.complete && m_endedAtRule;
-    if (m_recipe.complete && m_endedAtOwn) m_stretch.closing = m_closedBy;
+    if (m_recipe.complete) m_stretch.closing = m_closedBy;
     m_stretch.before = m_recipe.title;
     return std::move(m_recipe);
 }
@@ -237,7 +237,6 @@ std::optional<MmRecipe> MealMasterReader::next()
         m_closing = m_oldLayout ? QString() : closingLineOf(headerText);
         m_closedBy.clear();
         m_endedAtRule = false;
-        m_endedAtOwn = false;
         m_closingAt = 0;
         m_part = MmPart();
         m_left.reset();
@@ -292,7 +291,6 @@ bool MealMasterReader::endsHere(const text::TextLine& line)
     const QStringView trimmed = QStringView(line.text).trimmed();
     if (closes(trimmed)) {
         m_closedBy = trimmed.toString();
-        m_endedAtOwn = true;
         return true;
     }
     switch (closingLineAhead()) {
@@ -307,7 +305,6 @@ bool MealMasterReader::endsHere(const text::TextLine& line)
             m_closedBy = ahead.toString();
             break;
         }
-        m_endedAtOwn = true;
         return true;
     }
     case AheadOfRule::Nothing:
@@ -316,8 +313,7 @@ bool MealMasterReader::endsHere(const text::TextLine& line)
     // An old-layout recipe cut before its long rule ends at any rule of dashes, and what
     // follows passes as text between recipes (posting lines, signatures); every other
     // recipe names the text after a rule that is not its own closing line.
-    m_endedAtOwn = m_oldLayout && !trimmed.contains(u'M');
-    m_endedAtRule = !m_endedAtOwn;
+    m_endedAtRule = !m_oldLayout || trimmed.contains(u'M');
     return true;
 }
 

@@ -213,9 +213,8 @@ private:
     MmRecipe m_recipe;
     QString m_closing;                // the recipe's own closing line: "MMMMM", "-----" or none
     bool m_oldLayout = false;         // closed by a long rule instead; cut off, by any rule
-    QString m_closedBy;               // the own closing line that ended it, as it stood
+    QString m_closedBy;               // the own closing line that ended it, as it stood; empty: none did
     bool m_endedAtRule = false;       // it ended at an end line not its own closing line
-    bool m_endedAtOwn = false;        // it ended at its own closing line
     qint64 m_closingAt = 0;           // where a closing line ahead was last found
     QString m_step;
     qint64 m_recipeLines = 0;

@@ -232,10 +232,8 @@ TEST_F(HandMadeFiles, TextAfterTheOwnClosingLineIsNamedButARuleAboveItEndsTheRec
                                      "hinter einer Linie, die das Rezept davor beendet hat, und wurde nicht gelesen.'",
                            files() + "schlusszeilen.mmf|Auflauf mit MMMMM|Rezeptende : Fehler 'Die Zeile 39 steht "
                                      "hinter einer Linie, die das Rezept davor beendet hat, und wurde nicht gelesen.'"}));
-    QStringList raw;
-    db::Statement st(db(), QStringLiteral("select rtext from importerrtexte order by errid"));
-    while (st.step()) raw << st.text(0);
-    EXPECT_EQ(raw, QStringList({"  Zweiter Teil nach dem Strich.\r\n", "  Zweiter Teil nach dem Strich.\r\n"}));
+    EXPECT_EQ(rawTexts(),
+              QStringList({"  Zweiter Teil nach dem Strich.\r\n", "  Zweiter Teil nach dem Strich.\r\n"}));
 }
 
 TEST_F(HandMadeFiles, WindowsQuotesOpeningWordsStayQuotesAndDosWordsBeginningWithAeStayDos)
